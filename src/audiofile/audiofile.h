@@ -1,0 +1,83 @@
+// AudioFile: one open WAV or AIFF file, for reading (import, wave preview) or
+// for writing (export). Samples cross this interface as 16-bit signed values,
+// interleaved left first, whatever the file stores.
+//
+// Reading:  OpenAudioFile(path, false) -> check format (and dataStart) ->
+//           SeekAudioFrame(file, 0) -> ReadAudioFrames(...)* -> CloseAudioFile.
+// Writing:  OpenAudioFile(path, true) -> AudioFileFailed -> set channels,
+//           frames, bits, sampleRate -> WriteAudioHeader -> WriteAudioFrames*
+//           -> CloseAudioFile (patches the sizes).
+//
+// All functions run on the calling thread; an AudioFile is never shared
+// between threads.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+namespace tp {
+
+enum AudioFormat : int32_t { FormatNone = 0, FormatAiff = 1, FormatWav = 2 };
+
+// Results of the operations (0 is success).
+constexpr int AudioOk = 0;
+constexpr int AudioNoStream = -2;     // AudioFileFailed: the file could not be created
+constexpr int AudioBadState = -4;     // no stream, format 0, or called out of order
+constexpr int AudioSeekFailed = -5;
+
+class ByteStream;  // the file or memory the object reads or writes (bytestream.h)
+
+struct AudioFile {
+  AudioFile();
+  ~AudioFile();
+  AudioFile(const AudioFile&) = delete;
+  AudioFile& operator=(const AudioFile&) = delete;
+
+  std::unique_ptr<ByteStream> stream;  // null when opening failed or the file was not recognised
+
+  // Writing only.
+  int64_t sizeFieldPosition = 0;   // size field of the last chunk opened ("data"/"SSND")
+  uint32_t bytesWritten = 0;       // sample bytes appended since the header
+  int64_t endPosition = 0;         // scratch while finishing
+  int64_t frameCountPosition = 0;  // AIFF "COMM" frame count
+
+  int32_t mode = 0;                // 1 = opened for writing, 0 = reading or not open
+  AudioFormat format = FormatNone;
+  int64_t dataStart = 0;           // byte position of the first frame; 0 = not found
+  uint32_t channels = 0;
+  uint32_t frames = 0;
+  int32_t bits = 0;                // bits per sample as stored in the file
+  int32_t baseNote = 60, detune = 0, lowNote = 60, highNote = 60;
+  uint32_t loopBegin = 0, loopEnd = 0;
+  long double sampleRate = 44100.0L;  // the 80-bit extended rate, kept at full precision
+};
+
+std::unique_ptr<AudioFile> OpenAudioFile(const std::filesystem::path& path, bool forWriting);
+
+// 0, AudioBadState or AudioSeekFailed.
+int SeekAudioFrame(AudioFile& file, uint32_t frame);
+
+// Reads `frames` frames into `buffer` (room for frames x channels values) and
+// returns the number of samples (not frames) read, or AudioBadState. The rest
+// of the buffer is set to 0.
+int64_t ReadAudioFrames(AudioFile& file, uint32_t frames, int16_t* buffer);
+
+// AudioNoStream when there is no stream; otherwise non-zero once any write or
+// seek has failed.
+int AudioFileFailed(const AudioFile& file);
+
+// 0 or AudioBadState.
+int WriteAudioHeader(AudioFile& file, AudioFormat format);
+
+// `buffer` holds frames x channels samples: 16-bit values, or single bytes
+// for 8-bit files. 0, AudioBadState, or AudioWriteFailed.
+int WriteAudioFrames(AudioFile& file, const void* buffer, uint32_t frames);
+constexpr int AudioWriteFailed = -6;
+
+// Patches the sizes of a written file and closes it. Returns 0 when
+// everything reached the disk (every write, the final flush and the close),
+// AudioWriteFailed otherwise. Closing a file opened for reading returns 0.
+int CloseAudioFile(std::unique_ptr<AudioFile> file);
+
+}  // namespace tp

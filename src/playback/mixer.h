@@ -1,0 +1,39 @@
+// The 16-channel mixer shared by the audition and the export's mixdown.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "playback/takefiles.h"
+
+namespace tp {
+
+// Gains with 8192 as unity, indexed by a volume control's position (0..127)
+// and by a pan position (left gain PanTable[p], right gain PanTable[100 - p]).
+extern const uint16_t VolumeTable[128];
+extern const uint16_t PanTable[101];
+
+constexpr int DefaultVolume = 100;
+constexpr int DefaultPan = 50;
+
+// The positions of the 16 strips. Written by the owner's thread, read by the
+// mixing thread at the start of each block without a lock: a stale value only
+// delays a change by one block.
+struct MixerSettings {
+  MixerSettings();
+  void Reset();  // every strip back to volume 100, pan centre
+  std::array<std::atomic<int>, 16> volume;  // 0..127
+  std::array<std::atomic<int>, 16> pan;     // 0..100
+};
+
+// Adds one block of every open slot of `files` into `stereoBlock` (count
+// frames, interleaved left/right, zeroed by the caller). In master mode slot
+// 0 replaces the left and slot 1 the right channel, with no gain. Otherwise
+// each slot is scaled by its strip's volume and pan and the sum is clamped to
+// 16 bits after each slot, in slot order. Returns true when at least one slot
+// delivered a sample.
+bool MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
+              const MixerSettings& settings);
+
+}  // namespace tp

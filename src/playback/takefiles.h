@@ -1,0 +1,42 @@
+// TakeFiles: the 16 open take file slots of an audition or an export. Slot i
+// is track i, or in master mode slot 0 the left and slot 1 the right file of
+// the master take. Each slot reads its samples with one buffered read per
+// block.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+namespace tp {
+
+class TakeFiles {
+ public:
+  static constexpr int SlotCount = 16;
+
+  TakeFiles();
+  ~TakeFiles();  // closes every slot
+  TakeFiles(const TakeFiles&) = delete;
+  TakeFiles& operator=(const TakeFiles&) = delete;
+
+  // Opens a take data file for reading into `slot`, positioned at `frame`
+  // (byte 65,536 + 2 x frame). Returns false, leaving the slot empty, when the
+  // file cannot be opened.
+  bool Open(int slot, const std::filesystem::path& path, uint32_t frame);
+  bool IsOpen(int slot) const;
+  // Positions an open slot at `frame`; false when the seek failed.
+  bool Seek(int slot, uint32_t frame);
+  // Reads up to `count` samples from the slot's position, converted from
+  // little-endian; returns how many were read (0 at the end or on a read error).
+  size_t Read(int slot, int16_t* samples, size_t count);
+  void Close(int slot);
+  void CloseAll();
+  bool AnyOpen() const;
+
+ private:
+  struct Slot;
+  std::unique_ptr<Slot> slots_[SlotCount];
+};
+
+}  // namespace tp
