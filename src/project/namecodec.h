@@ -1,0 +1,22 @@
+// The single-byte character set of names on disk, for display and entry.
+// The recorder writes ASCII and half-width katakana; everything else is taken
+// as Latin-1 so that any byte survives a round trip through a rename.
+//   0x00-0x7F  ASCII
+//   0xA1-0xDF  half-width katakana U+FF61-U+FF9F
+//   other      Latin-1 (U+0080-U+00A0, U+00E0-U+00FF)
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tp {
+
+// Raw name bytes -> UTF-8 text.
+std::string NameBytesToUtf8(std::string_view bytes);
+
+// UTF-8 text -> raw name bytes, or nothing when a character has no byte in
+// this set (the caller tells the user; nothing is written).
+std::optional<std::string> Utf8ToNameBytes(std::string_view text);
+
+}  // namespace tp
