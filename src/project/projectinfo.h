@@ -24,9 +24,6 @@ constexpr long PrjDataSecondNameOffset = 65540;
 constexpr long PrjDataSecondCopyMinSize = PrjDataSecondNameOffset + 8;
 constexpr long SongDataNameOffset = 233;
 
-inline constexpr const char* ProjectFileNotOpenedMessage =
-    "Project information file could not be opened.";
-
 // The project's name (raw bytes, at most 8, trailing blanks kept), or nothing
 // when the folder is not a project. Reads only.
 std::optional<std::string> ReadProjectName(const std::filesystem::path& folder);

@@ -1,0 +1,301 @@
+#include "project/projectmodel.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <system_error>
+
+#include "project/folderfiles.h"
+#include "project/namefield.h"
+#include "project/projectinfo.h"
+
+namespace tp {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// The name and length of one take file, or nothing when the file cannot be
+// opened or is shorter than the 1,536 bytes the name lies in.
+struct TakeFileFacts {
+  std::string name;
+  int32_t length;
+};
+
+std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return std::nullopt;
+  uint8_t head[TakeMinimumFileSize];
+  if (std::fread(head, 1, sizeof head, file.get()) != sizeof head) return std::nullopt;
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
+  const long size = std::ftell(file.get());
+  if (size < 0) return std::nullopt;
+  return TakeFileFacts{DecodeNameField(head + TakeNameOffset), TakeLengthFromFileSize(size)};
+}
+
+char lastChar(const std::string& s) { return s.empty() ? '\0' : s.back(); }
+
+}  // namespace
+
+int TakeSelection::count() const {
+  int n = 0;
+  for (const auto& slot : slots) n += slot.has_value();
+  return n;
+}
+
+ProjectModel::ProjectModel() { ResetProjectView(""); View.trackTimes.fill(" -:--:--:-- "); }
+
+void ProjectModel::ResetProjectView(const std::string& path) {
+  TakesScanned = false;
+  ProjectOpen = false;
+  ProjectName.clear();
+  ProjectFolder = path;
+  if (lastChar(ProjectFolder) != '/') ProjectFolder += '/';
+  for (auto& row : TakeSel) row.fill(MatrixCell{});
+  MasTakeSel.fill(MatrixCell{});
+  TrackSelDown.fill(false);
+  TakeLengths.fill(0);
+  MasterTakeMask = 0;
+  ImportTargetSet = false;
+  FirstImportTrack = -1;
+  SecondImportTrack = -1;
+  TakesSelected = false;
+  MasterMode = false;
+  View = SelectionView{};
+  View.trackTimes.fill(std::string(NoTime));
+  View.masterTime = NoTime;
+  View.playTime = NoTime;
+}
+
+bool ProjectModel::DirTreeChange(const std::string& path) {
+  ResetProjectView(path);
+  // An item without a file system path (the desktop node) is never a
+  // project; reading it as the root folder would be a surprise.
+  if (path.empty()) return false;
+  const auto name = ReadProjectName(ProjectFolder);
+  if (!name) return false;
+  ProjectOpen = true;
+  ProjectName = *name;
+  ScanTakeFiles();
+  return true;
+}
+
+void ProjectModel::ScanTakeFiles() {
+  uint32_t leftMask = 0, rightMask = 0;
+  std::array<std::string, MasterTakeCount> leftNames;
+  bool anyMatch = false;
+
+  std::error_code error;
+  for (fs::directory_iterator it(ProjectFolder, error), end; !error && it != end; it.increment(error)) {
+    const auto id = ParseTakeFileName(it->path().filename().native());
+    if (!id) continue;
+    anyMatch = true;
+    if (it->is_directory(error)) continue;
+    const auto facts = readTakeFileFacts(it->path());
+    if (!facts) continue;
+    switch (id->kind) {
+      case TakeFileId::Track: {
+        MatrixCell& cell = TakeSel[id->track][id->take];
+        cell.assigned = true;
+        cell.caption = PadName(facts->name);
+        TakeLength(id->track, id->take) = facts->length;
+        break;
+      }
+      case TakeFileId::MasterLeft:
+        leftMask |= 1u << id->take;
+        leftNames[id->take] = facts->name;
+        TakeLengths[MasterLeftIndex + id->take] = facts->length;
+        break;
+      case TakeFileId::MasterRight:
+        rightMask |= 1u << id->take;
+        TakeLengths[MasterRightIndex + id->take] = facts->length;
+        break;
+    }
+  }
+  if (!anyMatch) return;
+
+  // A master take exists only when both of its files were read; it is
+  // captioned with the left file's name.
+  MasterTakeMask = leftMask & rightMask;
+  for (int n = 0; n < MasterTakeCount; ++n) {
+    if (!(MasterTakeMask & (1u << n))) continue;
+    MasTakeSel[n].assigned = true;
+    MasTakeSel[n].caption = PadName(leftNames[n]);
+  }
+  TakesScanned = true;
+}
+
+void ProjectModel::TakeSelClick(int row, int column) {
+  MatrixCell& clicked = TakeSel[row][column];
+  clicked.down = !clicked.down;
+  if (clicked.down)
+    for (int k = 0; k < TakesPerTrack; ++k)
+      if (k != column) TakeSel[row][k].down = false;
+  UpdateSelection();
+}
+
+void ProjectModel::MasTakeSelClick(int column) {
+  MatrixCell& clicked = MasTakeSel[column];
+  clicked.down = !clicked.down;
+  if (clicked.down)
+    for (int k = 0; k < MasterTakeCount; ++k)
+      if (k != column) MasTakeSel[k].down = false;
+  UpdateSelection();
+}
+
+void ProjectModel::TrackSelClick(int row) {
+  TrackSelDown[row] = !TrackSelDown[row];
+  if (TrackSelDown[row]) {
+    if (FirstImportTrack == -1) {
+      FirstImportTrack = row;
+    } else if (SecondImportTrack == -1) {
+      SecondImportTrack = row;
+    } else {
+      TrackSelDown[FirstImportTrack] = false;
+      FirstImportTrack = SecondImportTrack;
+      SecondImportTrack = row;
+    }
+  } else if (row == SecondImportTrack) {
+    SecondImportTrack = -1;
+  } else if (row == FirstImportTrack) {
+    FirstImportTrack = SecondImportTrack;
+    SecondImportTrack = -1;
+  }
+  UpdateSelection();
+}
+
+void ProjectModel::MasterSelClick(bool down) {
+  MasterMode = down;
+  UpdateSelection();
+}
+
+std::array<int, TrackCount> ProjectModel::SelectedTakes() const {
+  std::array<int, TrackCount> selected;
+  for (int t = 0; t < TrackCount; ++t) {
+    selected[t] = -1;
+    for (int k = 0; k < TakesPerTrack; ++k)
+      if (TakeSel[t][k].down) { selected[t] = k; break; }
+  }
+  return selected;
+}
+
+int ProjectModel::SelectedMasterTake() const {
+  for (int n = 0; n < MasterTakeCount; ++n)
+    if (MasTakeSel[n].down) return n;
+  return -1;
+}
+
+namespace {
+std::string trackTakeText(int track, int take) {
+  char text[32];
+  std::snprintf(text, sizeof text, "TRACK%u-%u", unsigned(track + 1), unsigned(take + 1));
+  return text;
+}
+}  // namespace
+
+void ProjectModel::UpdateSelection() {
+  const auto selected = SelectedTakes();
+  int32_t longest = 0;
+  for (int t = 0; t < TrackCount; ++t)
+    if (selected[t] >= 0 && TakeLength(t, selected[t]) > longest) longest = TakeLength(t, selected[t]);
+
+  ImportTargetSet = false;
+  View.lMonoLabel.clear();
+  View.rLabel.clear();
+  const int masterTake = SelectedMasterTake();
+  if (MasterMode) {
+    if (masterTake >= 0) {
+      ImportTargetSet = true;
+      View.lMonoLabel = "Master " + std::to_string(masterTake + 1);
+    }
+  } else if (FirstImportTrack != -1 || SecondImportTrack != -1) {
+    const bool firstHasTake = FirstImportTrack >= 0 && selected[FirstImportTrack] >= 0;
+    const bool secondHasTake = SecondImportTrack >= 0 && selected[SecondImportTrack] >= 0;
+    const int count = int(firstHasTake) + int(secondHasTake);
+    if (count == 1) {
+      View.lMonoLabel = "Mono";
+    } else if (count == 2) {
+      View.lMonoLabel = "L/Mono :" + trackTakeText(FirstImportTrack, selected[FirstImportTrack]);
+      View.rLabel = "R      :" + trackTakeText(SecondImportTrack, selected[SecondImportTrack]);
+    }
+    ImportTargetSet = count > 0;
+  }
+
+  for (int t = 0; t < TrackCount; ++t) {
+    const bool hasLength = selected[t] >= 0 && TakeLength(t, selected[t]) != 0;
+    View.trackTimes[t] = hasLength ? FormatTakeTime(uint32_t(TakeLength(t, selected[t]))) : std::string(NoTime);
+  }
+
+  View.masterTime = NoTime;
+  int32_t masterLength = 0;
+  if (masterTake >= 0) {
+    masterLength = std::max(TakeLengths[MasterLeftIndex + masterTake], TakeLengths[MasterRightIndex + masterTake]);
+    if (masterLength != 0) View.masterTime = FormatTakeTime(uint32_t(masterLength));
+  }
+  if (MasterMode) longest = masterLength;
+
+  TakesSelected = longest > 0;
+  View.sliderMax = uint32_t(std::max(longest, 0));
+  View.playTime = FormatTakeTime(View.sliderMax);
+}
+
+TakeSelection ProjectModel::PlaybackSelection() const {
+  TakeSelection selection;
+  selection.masterMode = MasterMode;
+  if (MasterMode) {
+    for (int n = 0; n < MasterTakeCount; ++n) {
+      if (MasTakeSel[n].assigned && MasTakeSel[n].down) {
+        selection.slots[0] = MasterPath(MasterSide::Left, n);
+        selection.slots[1] = MasterPath(MasterSide::Right, n);
+        break;
+      }
+    }
+    return selection;
+  }
+  for (int t = 0; t < TrackCount; ++t)
+    for (int k = 0; k < TakesPerTrack; ++k)
+      if (TakeSel[t][k].assigned && TakeSel[t][k].down) {
+        selection.slots[t] = TakePath(t, k);
+        break;
+      }
+  return selection;
+}
+
+ImportTargets ProjectModel::ImportTargetsFor(uint32_t channels) const {
+  ImportTargets targets;
+  if (MasterMode) {
+    const int n = SelectedMasterTake();
+    if (n >= 0) {
+      targets.masterMode = true;
+      targets.first = {16, n};
+      targets.second = {17, n};
+    }
+    return targets;
+  }
+  const auto selected = SelectedTakes();
+  if (FirstImportTrack >= 0 && selected[FirstImportTrack] >= 0)
+    targets.first = {FirstImportTrack, selected[FirstImportTrack]};
+  if (channels >= 2 && SecondImportTrack >= 0 && selected[SecondImportTrack] >= 0)
+    targets.second = {SecondImportTrack, selected[SecondImportTrack]};
+  // The first chosen track has no take selected but the second has: that
+  // take becomes the only target rather than a file of take -1.
+  if (!targets.first.used() && SecondImportTrack >= 0 && selected[SecondImportTrack] >= 0) {
+    targets.first = {SecondImportTrack, selected[SecondImportTrack]};
+    targets.second = {};
+  }
+  return targets;
+}
+
+fs::path ProjectModel::TakePath(int track, int take) const {
+  return PathForFile(ProjectFolder, TakeFileName(track, take));
+}
+
+fs::path ProjectModel::MasterPath(MasterSide side, int masterTake) const {
+  return PathForFile(ProjectFolder, MasterTakeFileName(side, masterTake));
+}
+
+}  // namespace tp

@@ -1,0 +1,122 @@
+// The project model: what the main window shows of a project folder and what
+// the user has selected in it. It holds the cells of the three matrices
+// (take cells, master take cells, import track cells), the take lengths and
+// the selection flags, and derives from them everything the window displays
+// (UpdateSelection). The window mirrors these cells into its controls; the
+// command-line companion drives the same model.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "project/takenames.h"
+
+namespace tp {
+
+struct MatrixCell {
+  bool assigned = false;  // the take exists
+  bool down = false;      // selected
+  std::string caption;    // the take's name, raw bytes padded to 8
+};
+
+// What UpdateSelection derives for display.
+struct SelectionView {
+  std::string lMonoLabel, rLabel;
+  std::array<std::string, TrackCount> trackTimes;  // Time1..Time16
+  std::string masterTime;                          // TimeM
+  std::string playTime;                            // PlayTime
+  uint32_t sliderMax = 0;                          // the slider's Max before its own minimum of 1
+};
+
+// Where an import writes: the track (0-15, 16 master left, 17 master right)
+// and take of each target; track -1 means no target.
+struct ImportTarget {
+  int track = -1;
+  int take = -1;
+  bool used() const { return track >= 0; }
+};
+struct ImportTargets {
+  ImportTarget first, second;
+  bool masterMode = false;
+};
+
+// The take files an audition or export opens: slot i is track i, or in
+// master mode slot 0 the left and slot 1 the right file.
+struct TakeSelection {
+  std::array<std::optional<std::filesystem::path>, 16> slots;
+  bool masterMode = false;
+  int count() const;
+};
+
+class ProjectModel {
+ public:
+  static constexpr int MasterLeftIndex = 160;
+  static constexpr int MasterRightIndex = 170;
+
+  ProjectModel();
+
+  // The folder tree reported `path` (empty for an item without a file system
+  // path). Clears everything the previous folder showed, then reads the
+  // project name and scans the take files. Returns ProjectOpen.
+  bool DirTreeChange(const std::string& path);
+
+  // Click rules; each is called after the control toggled the clicked cell,
+  // here modelled by toggling it first.
+  void TakeSelClick(int row, int column);
+  void MasTakeSelClick(int column);
+  void TrackSelClick(int row);
+  void MasterSelClick(bool down);
+
+  // Recomputes every derived field and the view from the cells.
+  void UpdateSelection();
+
+  // The lowest Down take of each track, -1 for none (Down alone, an empty
+  // cell counts: it is how an import target is picked).
+  std::array<int, TrackCount> SelectedTakes() const;
+  // The lowest Down master take, -1 for none.
+  int SelectedMasterTake() const;
+
+  // The files an audition or an export opens: the lowest take that is both
+  // assigned and down per track, or the selected master take's pair.
+  TakeSelection PlaybackSelection() const;
+
+  // The targets of an import of a source with `channels` channels.
+  ImportTargets ImportTargetsFor(uint32_t channels) const;
+
+  // Path of a take file in the project folder, resolved without regard to
+  // letter case (the canonical spelling when no such file exists).
+  std::filesystem::path TakePath(int track, int take) const;
+  std::filesystem::path MasterPath(MasterSide side, int masterTake) const;
+
+  int32_t& TakeLength(int track, int take) { return TakeLengths[track * 10 + take]; }
+  int32_t TakeLength(int track, int take) const { return TakeLengths[track * 10 + take]; }
+
+  // Project model fields.
+  std::array<int32_t, 180> TakeLengths{};
+  bool ProjectOpen = false;
+  bool TakesScanned = false;
+  std::string ProjectFolder;  // ends in a separator
+  std::string ProjectName;    // raw bytes, at most 8, trailing blanks kept
+  uint32_t MasterTakeMask = 0;
+  int FirstImportTrack = -1;
+  int SecondImportTrack = -1;
+  bool MasterMode = false;
+  bool ImportTargetSet = false;
+  bool TakesSelected = false;
+
+  // Matrix cells.
+  std::array<std::array<MatrixCell, TakesPerTrack>, TrackCount> TakeSel;
+  std::array<MatrixCell, MasterTakeCount> MasTakeSel;
+  std::array<bool, TrackCount> TrackSelDown{};
+
+  SelectionView View;
+
+ private:
+  void ResetProjectView(const std::string& path);
+  void ScanTakeFiles();
+};
+
+}  // namespace tp

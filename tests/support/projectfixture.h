@@ -1,0 +1,43 @@
+// Builds small project folders for tests: an information file and take files
+// written the way the recorder lays them out.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "audiofile/takefile.h"
+#include "project/namefield.h"
+#include "support/tempfolder.h"
+
+namespace tp::test {
+
+// A "PRJDATA.ini" of 128 bytes with `name` at offset 52.
+inline void WriteProjectInfo(const std::filesystem::path& folder, const std::string& name) {
+  std::vector<uint8_t> info(128, 0);
+  const NameField field = EncodeNameField(name);
+  std::copy(field.begin(), field.end(), info.begin() + 52);
+  WriteBytes(folder / "PRJDATA.ini", info);
+}
+
+// A take file holding `samples` after the recorder's header.
+inline void WriteTake(const std::filesystem::path& file, const std::string& name,
+                      const std::vector<int16_t>& samples, uint32_t trackNumber = 0) {
+  std::vector<uint8_t> bytes = MakeTakeHeader(0, trackNumber, EncodeNameField(name));
+  for (int16_t s : samples) {
+    bytes.push_back(uint8_t(uint16_t(s)));
+    bytes.push_back(uint8_t(uint16_t(s) >> 8));
+  }
+  WriteBytes(file, bytes);
+}
+
+// A take of `count` samples: a ramp that starts at `first`, so that every
+// sample's origin can be told.
+inline std::vector<int16_t> Ramp(size_t count, int first = 1, int step = 1) {
+  std::vector<int16_t> samples(count);
+  for (size_t i = 0; i < count; ++i) samples[i] = int16_t(first + int(i) * step);
+  return samples;
+}
+
+}  // namespace tp::test
