@@ -1,0 +1,119 @@
+#include "project/takeedit.h"
+
+#include <cstdio>
+#include <system_error>
+
+#include "project/folderfiles.h"
+#include "project/messages.h"
+#include "project/namefield.h"
+#include "project/projectinfo.h"
+
+namespace tp {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class NameWrite { Written, NotOpened, NotWritten };
+
+// Rewrites the 8 name bytes at offset 1024 of a take file in place.
+NameWrite writeTakeName(const fs::path& path, const NameField& field) {
+  ClearReadOnly(path);
+  std::FILE* file = std::fopen(path.c_str(), "r+b");
+  if (!file) return NameWrite::NotOpened;
+  bool written = std::fseek(file, long(TakeNameOffset), SEEK_SET) == 0 &&
+                 std::fwrite(field.data(), 1, field.size(), file) == field.size();
+  written = std::fflush(file) == 0 && written;
+  written = std::fclose(file) == 0 && written;
+  return written ? NameWrite::Written : NameWrite::NotWritten;
+}
+
+const char* messageFor(NameWrite result) {
+  switch (result) {
+    case NameWrite::Written: return nullptr;
+    case NameWrite::NotOpened: return messages::TakeNotOpened;
+    case NameWrite::NotWritten: return messages::TakeNotWritten;
+  }
+  return nullptr;
+}
+
+// Removes a regular file; a missing file or a refusal is a failure.
+bool deleteFile(const fs::path& path) {
+  std::error_code error;
+  if (fs::is_directory(path, error)) return false;
+  return fs::remove(path, error) && !error;
+}
+
+std::string fieldText(const NameField& field) { return std::string(field.begin(), field.end()); }
+
+}  // namespace
+
+EditResult RenameProject(ProjectModel& model, std::string_view name) {
+  model.ProjectName = std::string(name.substr(0, NameFieldWidth));
+  switch (WriteProjectName(model.ProjectFolder, model.ProjectName)) {
+    case WriteNameResult::Written:
+    case WriteNameResult::NoInfoFile: return {};
+    case WriteNameResult::OpenFailed: return {messages::ProjectFileNotOpened};
+    case WriteNameResult::WriteFailed: return {messages::ProjectFileNotWritten};
+  }
+  return {};
+}
+
+EditResult RenameTake(ProjectModel& model, int track, int take, std::string_view name) {
+  const NameField field = EncodeNameField(name);
+  const auto path = FindFileIgnoringCase(model.ProjectFolder, TakeFileName(track, take));
+  if (!path) return {messages::TakeNotOpened};
+  const NameWrite result = writeTakeName(*path, field);
+  if (result == NameWrite::NotOpened) return {messages::TakeNotOpened};
+  model.TakeSel[track][take].caption = fieldText(field);
+  return {messageFor(result)};
+}
+
+EditResult RenameMasterTake(ProjectModel& model, int masterTake, std::string_view name) {
+  const NameField field = EncodeNameField(name);
+  for (MasterSide side : {MasterSide::Left, MasterSide::Right}) {
+    const auto path = FindFileIgnoringCase(model.ProjectFolder, MasterTakeFileName(side, masterTake));
+    if (!path) return {messages::TakeNotOpened};
+    const NameWrite result = writeTakeName(*path, field);
+    if (result != NameWrite::Written) return {messageFor(result)};
+  }
+  model.MasTakeSel[masterTake].caption = fieldText(field);
+  return {};
+}
+
+EditResult DeleteTake(ProjectModel& model, int track, int take) {
+  const auto path = FindFileIgnoringCase(model.ProjectFolder, TakeFileName(track, take));
+  if (!path || !deleteFile(*path)) return {messages::TakeNotDeleted};
+  model.TakeSel[track][take] = MatrixCell{};
+  model.TakeLength(track, take) = 0;
+  model.UpdateSelection();
+  return {};
+}
+
+EditResult DeleteMasterTake(ProjectModel& model, int masterTake) {
+  for (MasterSide side : {MasterSide::Left, MasterSide::Right}) {
+    const auto path = FindFileIgnoringCase(model.ProjectFolder, MasterTakeFileName(side, masterTake));
+    if (!path || !deleteFile(*path)) return {messages::TakeNotDeleted};
+  }
+  model.MasTakeSel[masterTake] = MatrixCell{};
+  model.MasterTakeMask &= ~(1u << masterTake);
+  model.TakeLengths[ProjectModel::MasterLeftIndex + masterTake] = 0;
+  model.TakeLengths[ProjectModel::MasterRightIndex + masterTake] = 0;
+  model.UpdateSelection();
+  return {};
+}
+
+std::string DeleteTakeQuestion(int track, int take, std::string_view caption) {
+  char head[64];
+  std::snprintf(head, sizeof head, "Are you sure to delete the Take?  \n  Track%u-%u[", unsigned(track + 1),
+                unsigned(take + 1));
+  return head + std::string(caption) + "]";
+}
+
+std::string DeleteMasterQuestion(int masterTake, std::string_view caption) {
+  char head[64];
+  std::snprintf(head, sizeof head, "Are you sure to delete the Take?  \n  Master %u[", unsigned(masterTake + 1));
+  return head + std::string(caption) + "]";
+}
+
+}  // namespace tp

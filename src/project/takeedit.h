@@ -1,0 +1,36 @@
+// Renaming the project and its takes, and deleting takes, in the project
+// folder. Each operation updates the model's cells and returns what the user
+// is to be told: nothing on success, else one of the program's messages.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "project/projectmodel.h"
+
+namespace tp {
+
+struct EditResult {
+  const char* message = nullptr;  // nullptr: done
+  bool ok() const { return message == nullptr; }
+};
+
+// `name` is raw name bytes; only its first 8 reach the files. The project
+// name is shown at once and stays shown even when the file cannot be updated.
+EditResult RenameProject(ProjectModel& model, std::string_view name);
+EditResult RenameTake(ProjectModel& model, int track, int take, std::string_view name);
+// Both files of the master take get the same name; when the right file
+// cannot be updated the left one keeps its new name and the caption stays.
+EditResult RenameMasterTake(ProjectModel& model, int masterTake, std::string_view name);
+
+EditResult DeleteTake(ProjectModel& model, int track, int take);
+// The left file goes first; when the right file cannot be deleted the cell
+// still shows the take until the folder is read again.
+EditResult DeleteMasterTake(ProjectModel& model, int masterTake);
+
+// The question asked before a deletion, e.g.
+// "Are you sure to delete the Take?  \n  Track3-2[Kick    ]".
+std::string DeleteTakeQuestion(int track, int take, std::string_view caption);
+std::string DeleteMasterQuestion(int masterTake, std::string_view caption);
+
+}  // namespace tp
