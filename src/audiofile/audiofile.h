@@ -20,6 +20,10 @@ namespace tp {
 
 enum AudioFormat : int32_t { FormatNone = 0, FormatAiff = 1, FormatWav = 2 };
 
+// How the samples of a file opened for reading are stored, decided when the
+// file is recognised.
+enum class SampleEncoding : int32_t { Integer = 0, Float = 1 };
+
 // Results of the operations (0 is success).
 constexpr int AudioOk = 0;
 constexpr int AudioNoStream = -2;     // AudioFileFailed: the file could not be created
@@ -51,9 +55,22 @@ struct AudioFile {
   int32_t baseNote = 60, detune = 0, lowNote = 60, highNote = 60;
   uint32_t loopBegin = 0, loopEnd = 0;
   long double sampleRate = 44100.0L;  // the 80-bit extended rate, kept at full precision
+
+  // Reading only: the stored form of one sample. bytesPerSample is the
+  // container width (1 to 4 for integers, 4 or 8 for floats); 0 while nothing
+  // was recognised, and for an AIFF without a "COMM" chunk.
+  SampleEncoding encoding = SampleEncoding::Integer;
+  int32_t bytesPerSample = 0;
+  // Writing only: set when more samples were offered than the 32-bit size
+  // fields can describe; those samples were refused.
+  bool sizeLimitReached = false;
 };
 
 std::unique_ptr<AudioFile> OpenAudioFile(const std::filesystem::path& path, bool forWriting);
+
+// Recognises the bytes of `stream` as OpenAudioFile(path, false) does a file
+// (tests and the fuzzer hand it memory). `stream` may be null.
+std::unique_ptr<AudioFile> OpenAudioFileFromStream(std::unique_ptr<ByteStream> stream);
 
 // 0, AudioBadState or AudioSeekFailed.
 int SeekAudioFrame(AudioFile& file, uint32_t frame);

@@ -1,0 +1,90 @@
+// Seeking and reading the frames of a recognised WAV or AIFF file, every
+// sample handed out as a 16-bit signed value.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "audiofile/audiofile.h"
+#include "audiofile/byteorder.h"
+#include "audiofile/bytestream.h"
+
+namespace tp {
+
+namespace {
+
+// Samples are read through a block of this many bytes; a multiple of every
+// sample width (1, 2, 3, 4, 8).
+constexpr size_t ReadBlockBytes = 24 * 1024;
+
+bool isReadable(const AudioFile& file) {
+  return file.stream != nullptr && file.format != FormatNone && file.mode == 0;
+}
+
+int16_t clampFloatSample(double value) {
+  // Full scale is +-1.0; NaN becomes silence rather than undefined behaviour.
+  if (std::isnan(value)) return 0;
+  double scaled = std::round(value * 32768.0);
+  return int16_t(std::clamp(scaled, -32768.0, 32767.0));
+}
+
+// Converts one stored sample to 16 bits: integers keep their most
+// significant 16 bits, floats are scaled by 32768.
+int16_t decodeSample(const AudioFile& file, const uint8_t* bytes) {
+  int width = file.bytesPerSample;
+  if (file.encoding == SampleEncoding::Float) {
+    if (width == 4) return clampFloatSample(std::bit_cast<float>(readU32LE(bytes)));
+    return clampFloatSample(std::bit_cast<double>(readU64LE(bytes)));
+  }
+  if (file.format == FormatWav) {
+    // 8-bit WAV samples are unsigned with 128 as silence.
+    if (width == 1) return int16_t((int(bytes[0]) - 128) * 256);
+    return int16_t(readU16LE(bytes + width - 2));
+  }
+  // AIFF 8-bit samples are already signed.
+  if (width == 1) return int16_t(int8_t(bytes[0]) * 256);
+  return int16_t(readU16BE(bytes));
+}
+
+}  // namespace
+
+int SeekAudioFrame(AudioFile& file, uint32_t frame) {
+  if (!isReadable(file)) return AudioBadState;
+  int64_t position = file.dataStart + int64_t(frame) * file.channels * file.bytesPerSample;
+  return file.stream->seek(position) ? AudioOk : AudioSeekFailed;
+}
+
+int64_t ReadAudioFrames(AudioFile& file, uint32_t frames, int16_t* buffer) {
+  if (!isReadable(file)) return AudioBadState;
+  const int64_t wanted = int64_t(frames) * file.channels;
+  const size_t width = size_t(file.bytesPerSample);
+  int64_t done = 0;
+
+  // Reading is not bounded by the sound chunk: it goes on through whatever
+  // follows to the end of the file, and callers count frames themselves.
+  if (width > 0) {
+    uint8_t block[ReadBlockBytes];
+    while (done < wanted) {
+      size_t samples = size_t(std::min<int64_t>(wanted - done, ReadBlockBytes / width));
+      size_t got = file.stream->read(block, samples * width);
+      size_t whole = got / width;
+      for (size_t i = 0; i < whole; ++i) buffer[done + int64_t(i)] = decodeSample(file, block + i * width);
+      done += int64_t(whole);
+      if (got == samples * width) continue;
+
+      // The file ends inside a sample: the missing bytes count as FF and
+      // the sample counts as read.
+      size_t partial = got % width;
+      if (partial != 0) {
+        uint8_t* sample = block + whole * width;
+        std::memset(sample + partial, 0xFF, width - partial);
+        buffer[done++] = decodeSample(file, sample);
+      }
+      break;
+    }
+  }
+  if (wanted > done) std::fill(buffer + done, buffer + wanted, int16_t(0));
+  return done;
+}
+
+}  // namespace tp

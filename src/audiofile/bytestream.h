@@ -1,0 +1,92 @@
+// ByteStream: the bytes an AudioFile reads or writes. The parsers only ever
+// see this interface, so tests and the fuzzer can hand them memory instead of
+// a file on disk.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace tp {
+
+class ByteStream {
+ public:
+  virtual ~ByteStream() = default;
+
+  // Copies up to `count` bytes from the current position into `destination`
+  // and returns how many it copied. A short count means the end of the bytes
+  // or a read error; readers treat both alike.
+  virtual size_t read(uint8_t* destination, size_t count) = 0;
+
+  // Appends or overwrites `count` bytes at the current position. Returns
+  // false (and marks the stream failed) when not all of them were taken.
+  virtual bool write(const uint8_t* source, size_t count) = 0;
+
+  // Moves to an absolute position. Returns false, and marks the stream
+  // failed, when the position is negative or the seek was refused.
+  virtual bool seek(int64_t position) = 0;
+
+  virtual int64_t position() const = 0;
+
+  // Total length in bytes, as it is now.
+  virtual int64_t size() = 0;
+
+  // True once any write or seek has failed.
+  virtual bool failed() const = 0;
+
+  // Pushes every written byte to its destination and lets go of it. Returns
+  // false when anything written since opening did not arrive; a stream that
+  // was never written to returns true.
+  virtual bool close() = 0;
+};
+
+// A file on disk, through the C library's buffered streams.
+class FileByteStream final : public ByteStream {
+ public:
+  // Opens `path` for binary reading, or creates / truncates it for binary
+  // writing. Returns null when the file cannot be opened.
+  static std::unique_ptr<FileByteStream> open(const std::filesystem::path& path, bool forWriting);
+  ~FileByteStream() override;
+
+  size_t read(uint8_t* destination, size_t count) override;
+  bool write(const uint8_t* source, size_t count) override;
+  bool seek(int64_t position) override;
+  int64_t position() const override;
+  int64_t size() override;
+  bool failed() const override;
+  bool close() override;
+
+ private:
+  explicit FileByteStream(std::FILE* file) : file_(file) {}
+  std::FILE* file_;
+  bool failed_ = false;
+};
+
+// Bytes held in memory: a parser's input in tests and in the fuzzer, or a
+// writer's output when a test wants to look at it without touching the disk.
+class MemoryByteStream final : public ByteStream {
+ public:
+  MemoryByteStream() = default;
+  explicit MemoryByteStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  MemoryByteStream(const uint8_t* bytes, size_t count) : bytes_(bytes, bytes + count) {}
+
+  size_t read(uint8_t* destination, size_t count) override;
+  bool write(const uint8_t* source, size_t count) override;
+  bool seek(int64_t position) override;
+  int64_t position() const override { return position_; }
+  int64_t size() override { return int64_t(bytes_.size()); }
+  bool failed() const override { return failed_; }
+  bool close() override { return !failed_; }
+
+  const std::vector<uint8_t>& bytes() const { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  int64_t position_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace tp
