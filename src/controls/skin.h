@@ -1,0 +1,53 @@
+// The program's skin: every bitmap of the main window's panels and skinned
+// controls, drawn from code on request. The look is a dark recording
+// console: a charcoal face with recessed wells, steel-blue cells for takes
+// that hold audio, amber lamps for whatever is latched, light key caps for
+// the track and master keys.
+//
+// State bitmaps come out as 32-bit Format_ARGB32 with a real alpha channel,
+// each the size of its control or cell; panel bitmaps are opaque.
+#pragma once
+
+#include <QImage>
+
+namespace tp::Skin {
+
+// The five looks of a button, named after the state bitmaps they fill:
+// BtnBmp, PointBtnBmp, DownBtnBmp, DPointBtnBmp, PressBtnBmp.
+enum class ButtonLook { Normal, Pointed, Down, DownPointed, Pressed };
+
+// The five looks of the knob and of the slider's thumb:
+// Norm, Point, Focus, FocusPoint, Dis.
+enum class KnobLook { Normal, Pointed, Focused, FocusedPointed, Disabled };
+
+enum class Command { Import, Export, Init };
+
+// Main window face (BitPanel), 667 x 446. Its empty take slots, wells and
+// strips lie under the controls at the positions of the main window's layout.
+QImage MainPanel();
+// Time page (BitPanel1), a 10 x 10 tile.
+QImage TimePanel();
+// Mixer page (MixerPanel), 100 x 400, tiled: one strip per track every 20
+// pixels from y 19, the same all the way across so that tiles join.
+QImage MixerPanel();
+
+// Take cells, 60 x 20 (TakeSel, MasTakeSel). `assigned` false gives the N set
+// for takes without audio; TakeSel leaves NBtnBmp empty so that an idle empty
+// take shows the slot in the panel behind it.
+QImage TakeCell(ButtonLook look, bool assigned);
+// Track keys, 20 x 20 (TrackSel), under a black caption.
+QImage TrackCell(ButtonLook look);
+// The master key, 20 x 20, under the caption "M" in black.
+QImage MasterSel(ButtonLook look);
+// The audition key, 30 x 16: a play sign, lit green while sounding.
+QImage AudBtn(ButtonLook look);
+// Import, export and mixer-reset keys, 56 x 20, with their names on them.
+QImage CommandBtn(Command command, ButtonLook look);
+
+// The rotary control, 17 x 17: a dark knob that the white pointer line shows on.
+QImage Knob(KnobLook look);
+// The slider's track, 300 x 12, and its thumb, 12 x 12.
+QImage SliderTrack();
+QImage SliderThumb(KnobLook look);
+
+}  // namespace tp::Skin

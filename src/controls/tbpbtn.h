@@ -1,0 +1,90 @@
+// TBPBtn: a push button drawn entirely from bitmaps, with a caption and a
+// latched Down state that every click toggles. What Down means, and when it
+// is set back, is the owner's business.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace tp {
+
+class TBPBtn : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TBPBtn(QWidget* parent = nullptr);
+
+  QColor CharColor() const { return charColor_; }
+  void SetCharColor(QColor color);
+  // The caption of a pressed button is drawn in this colour, otherwise in CharColor.
+  QColor PressCharColor() const { return pressCharColor_; }
+  void SetPressCharColor(QColor color);
+
+  // State bitmaps (copied as Format_ARGB32, each the button's size) and the
+  // background under the button.
+  const QImage& BtnBmp() const { return btnBmp_; }
+  const QImage& PointBtnBmp() const { return pointBtnBmp_; }
+  const QImage& DownBtnBmp() const { return downBtnBmp_; }
+  const QImage& DPointBtnBmp() const { return dPointBtnBmp_; }
+  const QImage& PressBtnBmp() const { return pressBtnBmp_; }
+  const QImage& BackBmp() const { return backBmp_; }
+  void SetBtnBmp(const QImage& bitmap) { SetBitmap(btnBmp_, bitmap); }
+  void SetPointBtnBmp(const QImage& bitmap) { SetBitmap(pointBtnBmp_, bitmap); }
+  void SetDownBtnBmp(const QImage& bitmap) { SetBitmap(downBtnBmp_, bitmap); }
+  void SetDPointBtnBmp(const QImage& bitmap) { SetBitmap(dPointBtnBmp_, bitmap); }
+  void SetPressBtnBmp(const QImage& bitmap) { SetBitmap(pressBtnBmp_, bitmap); }
+  void SetBackBmp(const QImage& bitmap) { SetBitmap(backBmp_, bitmap); }
+
+  QString Caption() const { return caption_; }
+  void SetCaption(const QString& caption);
+  // Owners set the button back with this, e.g. when an export has finished.
+  bool Down() const { return down_; }
+  void SetDown(bool value);
+
+  // When set, paints the background into `background` (the button's size)
+  // instead of BackBmp.
+  std::function<void(TBPBtn* sender, QImage& background)> OnGetParentBG;
+
+ signals:
+  void OnEnter(TBPBtn* sender);
+  void OnLeave(TBPBtn* sender);
+  // Fired after Down was toggled.
+  void OnClick(TBPBtn* sender);
+
+ protected:
+  void Paint();
+  void MouseDown(Qt::MouseButton button);
+  void MouseMove(int x, int y, QPoint globalPointer);
+  void MouseUp(int x, int y, QPoint globalPointer);
+  void UpdateTracking(QPoint globalPointer);
+  void CMMouseEnter();
+  void CMMouseLeave();
+  void CMEnabledChanged();
+
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void SetBitmap(QImage& owned, const QImage& given);
+  const QImage& StateBitmap() const;
+
+  QColor charColor_{Qt::black};
+  QColor pressCharColor_{Qt::white};
+  QImage btnBmp_, pointBtnBmp_, downBtnBmp_, dPointBtnBmp_, pressBtnBmp_, backBmp_;
+  QString caption_;
+  bool down_ = false;
+  bool mouseInControl_ = false;  // also the pointed look
+  bool pressing_ = false;
+  bool pressed_ = false;         // pressing with the pointer inside
+};
+
+}  // namespace tp

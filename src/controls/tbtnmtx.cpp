@@ -1,0 +1,316 @@
+#include "controls/tbtnmtx.h"
+
+#include "controls/alphadraw.h"
+#include "controls/pointertracking.h"
+#include "controls/workbitmap.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tp {
+
+TBtnMtx::TBtnMtx(QWidget* parent) : QWidget(parent), cells_(size_t(rows_ * cols_)) {
+  // Every pixel comes from the composed picture, so Qt need not erase first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Hover needs moves without a button held.
+  setMouseTracking(true);
+  setGeometry(0, 0, cols_ * btnWidth_, rows_ * btnHeight_);
+}
+
+void TBtnMtx::SetCharColor(QColor color) {
+  if (color == charColor_) return;
+  charColor_ = color;
+  Repaint();
+}
+
+void TBtnMtx::SetPressCharColor(QColor color) {
+  if (color == pressCharColor_) return;
+  pressCharColor_ = color;
+  Repaint();
+}
+
+void TBtnMtx::SetAlphaBlend(bool value) {
+  alphaBlend_ = value;
+  Repaint();
+}
+
+void TBtnMtx::SetBitmap(QImage& owned, const QImage& given) {
+  if (AssignBitmap(owned, given)) Repaint();
+}
+
+void TBtnMtx::SetBtnWidth(int width) {
+  if (width == btnWidth_) return;
+  btnWidth_ = width;
+  resize(cols_ * btnWidth_, height());
+  Repaint();
+}
+
+void TBtnMtx::SetBtnHeight(int height) {
+  if (height == btnHeight_) return;
+  btnHeight_ = height;
+  resize(width(), rows_ * btnHeight_);
+  Repaint();
+}
+
+void TBtnMtx::SetRows(int rows) {
+  if (rows == rows_) return;
+  rows_ = rows;
+  resize(width(), rows_ * btnHeight_);
+  RecreateCells();
+  Repaint();
+}
+
+void TBtnMtx::SetCols(int cols) {
+  if (cols == cols_) return;
+  cols_ = cols;
+  resize(cols_ * btnWidth_, height());
+  RecreateCells();
+  Repaint();
+}
+
+void TBtnMtx::RecreateCells() {
+  cells_.assign(size_t(std::max(0, rows_) * std::max(0, cols_)), TMtxCell{});
+  // A press in progress pointed into the old array.
+  pressing_ = false;
+  pressRow_ = pressCol_ = -1;
+  pointRow_ = pointCol_ = -1;
+}
+
+void TBtnMtx::Init(const QString& caption, bool down, bool assigned) {
+  for (TMtxCell& cell : cells_) {
+    cell.caption = caption;
+    cell.Down = down;
+    cell.Assigned = assigned;
+  }
+  Repaint();
+}
+
+void TBtnMtx::Clear() { Init(QString(), false, false); }
+
+bool TBtnMtx::InGrid(int row, int col) const { return row >= 0 && row < rows_ && col >= 0 && col < cols_; }
+
+TMtxCell* TBtnMtx::CellAt(int row, int col) {
+  return InGrid(row, col) ? &cells_[size_t(row * cols_ + col)] : nullptr;
+}
+
+QString TBtnMtx::GetCaptions(int row, int col) const {
+  return InGrid(row, col) ? cells_[size_t(row * cols_ + col)].caption : QString();
+}
+
+void TBtnMtx::SetCaptions(int row, int col, const QString& caption) {
+  if (TMtxCell* cell = CellAt(row, col)) {
+    cell->caption = caption;
+    Repaint();
+  }
+}
+
+bool TBtnMtx::GetDown(int row, int col) const { return InGrid(row, col) && cells_[size_t(row * cols_ + col)].Down; }
+
+void TBtnMtx::SetDown(int row, int col, bool value) {
+  if (TMtxCell* cell = CellAt(row, col)) {
+    cell->Down = value;
+    Repaint();
+  }
+}
+
+bool TBtnMtx::GetAssigned(int row, int col) const {
+  return InGrid(row, col) && cells_[size_t(row * cols_ + col)].Assigned;
+}
+
+void TBtnMtx::SetAssigned(int row, int col, bool value) {
+  if (TMtxCell* cell = CellAt(row, col)) {
+    cell->Assigned = value;
+    Repaint();
+  }
+}
+
+void TBtnMtx::SetUpdating(bool value) {
+  updating_ = value;
+  if (!value) Repaint();
+}
+
+void TBtnMtx::Repaint() {
+  if (updating_) return;
+  update();
+}
+
+// ---- Painting -------------------------------------------------------------
+
+const QImage& TBtnMtx::StateBitmap(const TMtxCell& cell, bool pointed) const {
+  // Pressed first, then Down, then pointed.
+  if (cell.Assigned) {
+    if (cell.Pressed) return pressBtnBmp_;
+    if (cell.Down) return pointed ? dPointBtnBmp_ : downBtnBmp_;
+    return pointed ? pointBtnBmp_ : btnBmp_;
+  }
+  if (cell.Pressed) return pressNBtnBmp_;
+  if (cell.Down) return pointed ? dPointNBtnBmp_ : downNBtnBmp_;
+  return pointed ? pointNBtnBmp_ : nBtnBmp_;
+}
+
+QImage TBtnMtx::ComposeFace() const {
+  QImage work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
+  if (work.isNull()) return work;
+
+  // Cells are drawn in row-major order, so a bitmap larger than its cell is
+  // overdrawn by the cells to its right and below.
+  for (int row = 0; row < rows_; ++row) {
+    for (int col = 0; col < cols_; ++col) {
+      const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
+      const QImage& bitmap = StateBitmap(cell, row == pointRow_ && col == pointCol_);
+      const int x = col * btnWidth_;
+      const int y = row * btnHeight_;
+      if (alphaBlend_) {
+        AlphaDraw(x, y, work, bitmap);
+      } else if (!bitmap.isNull()) {
+        QPainter copier(&work);
+        copier.setCompositionMode(QPainter::CompositionMode_Source);
+        copier.drawImage(x, y, bitmap);
+      }
+    }
+  }
+
+  QPainter painter(&work);
+  painter.setFont(font());
+  const QFontMetrics metrics(font());
+  for (int row = 0; row < rows_; ++row) {
+    for (int col = 0; col < cols_; ++col) {
+      const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
+      if (!cell.Assigned) continue;
+      // One pixel right of and below the exact centre; not clipped to the cell.
+      const int tx = col * btnWidth_ + (btnWidth_ - metrics.horizontalAdvance(cell.caption)) / 2 + 1;
+      const int ty = row * btnHeight_ + (btnHeight_ - metrics.height()) / 2 + 1;
+      painter.setPen(cell.Pressed ? pressCharColor_ : charColor_);
+      painter.drawText(tx, ty + metrics.ascent(), cell.caption);
+    }
+  }
+  return work;
+}
+
+void TBtnMtx::Paint() {
+  // While Updating the screen keeps what it last showed.
+  if (!updating_ || face_.isNull()) face_ = ComposeFace();
+  QPainter(this).drawImage(0, 0, face_);
+}
+
+void TBtnMtx::paintEvent(QPaintEvent*) { Paint(); }
+
+// ---- Pointer --------------------------------------------------------------
+
+bool TBtnMtx::InPressedCell(int x, int y) const {
+  const int left = pressCol_ * btnWidth_;
+  const int top = pressRow_ * btnHeight_;
+  return x >= left && x < left + btnWidth_ && y >= top && y < top + btnHeight_;
+}
+
+void TBtnMtx::MouseDown(Qt::MouseButton button, int x, int y) {
+  if (button != Qt::LeftButton || !isEnabled()) return;
+  TMtxCell* cell = CellAt(RowAt(y), ColAt(x));
+  if (!cell) return;
+  pressing_ = true;
+  pressRow_ = RowAt(y);
+  pressCol_ = ColAt(x);
+  cell->Pressed = true;
+  Repaint();
+}
+
+void TBtnMtx::MouseMove(int x, int y, QPoint globalPointer) {
+  if (pressing_) {
+    // The pointed cell stays as it was while the button is held.
+    TMtxCell* cell = CellAt(pressRow_, pressCol_);
+    const bool inside = InPressedCell(x, y);
+    if (cell && cell->Pressed != inside) {
+      cell->Pressed = inside;
+      Repaint();
+    }
+    return;
+  }
+  if (!mouseInControl_) {
+    UpdateTracking(globalPointer);
+    return;
+  }
+  const int row = RowAt(y), col = ColAt(x);
+  if (row != pointRow_ || col != pointCol_) {
+    pointRow_ = row;
+    pointCol_ = col;
+    Repaint();
+  }
+}
+
+void TBtnMtx::MouseUp(int x, int y, QPoint globalPointer) {
+  if (!pressing_) return;
+  // Any button's release ends the press.
+  pressing_ = false;
+  mouseInControl_ = false;
+  if (TMtxCell* cell = CellAt(pressRow_, pressCol_)) {
+    cell->Pressed = false;
+    if (InPressedCell(x, y)) {
+      cell->Down = !cell->Down;
+      Repaint();
+      emit OnClick(this, pressRow_, pressCol_);
+    }
+  }
+  pressRow_ = pressCol_ = -1;
+  // Settles hover: exactly one of OnEnter and OnLeave follows every release,
+  // and its repaint also shows a cell released outside as no longer pressed.
+  UpdateTracking(globalPointer);
+}
+
+void TBtnMtx::UpdateTracking(QPoint globalPointer) {
+  if (!isEnabled()) return;
+  // Preset the flag to the opposite so that the notice below always acts.
+  const bool over = PointerIsOver(this, globalPointer);
+  mouseInControl_ = !over;
+  if (over) CMMouseEnter(); else CMMouseLeave();
+}
+
+void TBtnMtx::CMMouseEnter() {
+  if (mouseInControl_ || !isEnabled()) return;
+  mouseInControl_ = true;
+  pointRow_ = pointCol_ = -1;
+  Repaint();
+  emit OnEnter(this);
+}
+
+void TBtnMtx::CMMouseLeave() {
+  if (!mouseInControl_ || !isEnabled()) return;
+  mouseInControl_ = false;
+  pointRow_ = pointCol_ = -1;
+  Repaint();
+  emit OnLeave(this);
+}
+
+void TBtnMtx::CMEnabledChanged() {
+  UpdateTracking(QCursor::pos());
+  Repaint();
+}
+
+void TBtnMtx::mousePressEvent(QMouseEvent* event) {
+  MouseDown(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+}
+
+void TBtnMtx::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
+}
+
+void TBtnMtx::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  MouseUp(at.x(), at.y(), event->globalPosition().toPoint());
+}
+
+void TBtnMtx::enterEvent(QEnterEvent*) { CMMouseEnter(); }
+void TBtnMtx::leaveEvent(QEvent*) { CMMouseLeave(); }
+
+void TBtnMtx::changeEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::EnabledChange: CMEnabledChanged(); break;
+    case QEvent::FontChange:
+    case QEvent::PaletteChange: Repaint(); break;
+    default: break;
+  }
+  QWidget::changeEvent(event);
+}
+
+}  // namespace tp

@@ -1,0 +1,148 @@
+// TBtnMtx: a grid of Rows x Cols bitmap-skinned buttons, each with a caption,
+// a Down flag that a click toggles and an Assigned flag that says the cell
+// holds content. The matrix imposes no rule between cells; owners do that in
+// their OnClick handler.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+namespace tp {
+
+struct TMtxCell {
+  QString caption;
+  bool Down = false;
+  bool Assigned = false;
+  bool Pressed = false;  // the left button went down here and the pointer is inside
+};
+
+class TBtnMtx : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TBtnMtx(QWidget* parent = nullptr);
+
+  QColor CharColor() const { return charColor_; }
+  void SetCharColor(QColor color);
+  // Captions of Pressed cells are drawn in this colour, all others in CharColor.
+  QColor PressCharColor() const { return pressCharColor_; }
+  void SetPressCharColor(QColor color);
+  bool AlphaBlend() const { return alphaBlend_; }
+  void SetAlphaBlend(bool value);
+
+  // State bitmaps of Assigned cells, then of cells without content, then the
+  // background. Setting one copies the image (as Format_ARGB32) and repaints.
+  const QImage& BtnBmp() const { return btnBmp_; }
+  const QImage& PointBtnBmp() const { return pointBtnBmp_; }
+  const QImage& DownBtnBmp() const { return downBtnBmp_; }
+  const QImage& DPointBtnBmp() const { return dPointBtnBmp_; }
+  const QImage& PressBtnBmp() const { return pressBtnBmp_; }
+  const QImage& NBtnBmp() const { return nBtnBmp_; }
+  const QImage& PointNBtnBmp() const { return pointNBtnBmp_; }
+  const QImage& DownNBtnBmp() const { return downNBtnBmp_; }
+  const QImage& DPointNBtnBmp() const { return dPointNBtnBmp_; }
+  const QImage& PressNBtnBmp() const { return pressNBtnBmp_; }
+  const QImage& BackBmp() const { return backBmp_; }
+  void SetBtnBmp(const QImage& bitmap) { SetBitmap(btnBmp_, bitmap); }
+  void SetPointBtnBmp(const QImage& bitmap) { SetBitmap(pointBtnBmp_, bitmap); }
+  void SetDownBtnBmp(const QImage& bitmap) { SetBitmap(downBtnBmp_, bitmap); }
+  void SetDPointBtnBmp(const QImage& bitmap) { SetBitmap(dPointBtnBmp_, bitmap); }
+  void SetPressBtnBmp(const QImage& bitmap) { SetBitmap(pressBtnBmp_, bitmap); }
+  void SetNBtnBmp(const QImage& bitmap) { SetBitmap(nBtnBmp_, bitmap); }
+  void SetPointNBtnBmp(const QImage& bitmap) { SetBitmap(pointNBtnBmp_, bitmap); }
+  void SetDownNBtnBmp(const QImage& bitmap) { SetBitmap(downNBtnBmp_, bitmap); }
+  void SetDPointNBtnBmp(const QImage& bitmap) { SetBitmap(dPointNBtnBmp_, bitmap); }
+  void SetPressNBtnBmp(const QImage& bitmap) { SetBitmap(pressNBtnBmp_, bitmap); }
+  void SetBackBmp(const QImage& bitmap) { SetBitmap(backBmp_, bitmap); }
+
+  // The control is always Cols * BtnWidth by Rows * BtnHeight pixels.
+  int BtnWidth() const { return btnWidth_; }
+  int BtnHeight() const { return btnHeight_; }
+  int Rows() const { return rows_; }
+  int Cols() const { return cols_; }
+  void SetBtnWidth(int width);
+  void SetBtnHeight(int height);
+  // A new value recreates every cell empty; the same value changes nothing.
+  void SetRows(int rows);
+  void SetCols(int cols);
+
+  // Cell access, row first. Arguments outside the grid read as an empty cell
+  // and are ignored by the setters.
+  void Init(const QString& caption, bool down, bool assigned);
+  void Clear();
+  QString GetCaptions(int row, int col) const;
+  void SetCaptions(int row, int col, const QString& caption);
+  bool GetDown(int row, int col) const;
+  void SetDown(int row, int col, bool value);
+  bool GetAssigned(int row, int col) const;
+  void SetAssigned(int row, int col, bool value);
+
+  // Bracket bulk changes with SetUpdating(true) ... SetUpdating(false): the
+  // screen keeps its last picture until the bracket closes, then shows the
+  // result in one repaint.
+  bool Updating() const { return updating_; }
+  void SetUpdating(bool value);
+
+  // Owners hit-test with the control's own rule (the popup menus do).
+  int RowAt(int y) const { return y / btnHeight_; }
+  int ColAt(int x) const { return x / btnWidth_; }
+
+ signals:
+  void OnEnter(TBtnMtx* sender);
+  void OnLeave(TBtnMtx* sender);
+  // Fired after the cell's Down flag was toggled.
+  void OnClick(TBtnMtx* sender, int row, int col);
+
+ protected:
+  void Paint();
+  void MouseDown(Qt::MouseButton button, int x, int y);
+  void MouseMove(int x, int y, QPoint globalPointer);
+  void MouseUp(int x, int y, QPoint globalPointer);
+  void UpdateTracking(QPoint globalPointer);
+  void CMMouseEnter();
+  void CMMouseLeave();
+  void CMEnabledChanged();
+
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void SetBitmap(QImage& owned, const QImage& given);
+  void Repaint();
+  void RecreateCells();
+  bool InGrid(int row, int col) const;
+  TMtxCell* CellAt(int row, int col);
+  const QImage& StateBitmap(const TMtxCell& cell, bool pointed) const;
+  bool InPressedCell(int x, int y) const;
+  QImage ComposeFace() const;
+
+  QColor charColor_{Qt::black};
+  QColor pressCharColor_{Qt::white};
+  bool alphaBlend_ = false;
+  QImage btnBmp_, pointBtnBmp_, downBtnBmp_, dPointBtnBmp_, pressBtnBmp_;
+  QImage nBtnBmp_, pointNBtnBmp_, downNBtnBmp_, dPointNBtnBmp_, pressNBtnBmp_;
+  QImage backBmp_;
+  int btnWidth_ = 16;
+  int btnHeight_ = 16;
+  int rows_ = 2;
+  int cols_ = 2;
+  std::vector<TMtxCell> cells_;
+
+  bool updating_ = false;
+  bool mouseInControl_ = false;
+  bool pressing_ = false;
+  int pointRow_ = -1, pointCol_ = -1;
+  int pressRow_ = -1, pressCol_ = -1;
+  QImage face_;  // the last composed picture, kept on screen while Updating
+};
+
+}  // namespace tp

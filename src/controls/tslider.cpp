@@ -1,0 +1,213 @@
+#include "controls/tslider.h"
+
+#include "controls/alphadraw.h"
+#include "controls/pointertracking.h"
+#include "controls/workbitmap.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace tp {
+
+namespace {
+
+// A drag that strays further than this from the control snaps back.
+constexpr int kDragMargin = 20;
+
+}  // namespace
+
+TSlider::TSlider(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  resize(100, 20);
+}
+
+void TSlider::SetPosition(int value) { SetPositionFrom(value); }
+
+// Position plus a step can pass the 32-bit range on a long take, so the sum
+// is made in 64 bits and limited before it is stored.
+void TSlider::SetPositionFrom(int64_t value) {
+  position_ = int(std::clamp<int64_t>(value, 0, max_));
+  emit OnChanging(this, position_);
+  update();
+}
+
+void TSlider::SetMax(int value) {
+  max_ = std::max(1, value);
+  if (max_ < position_) {
+    position_ = max_;
+    update();
+  }
+}
+
+void TSlider::SetThumbWidth(int value) {
+  thumbWidth_ = value;
+  update();
+}
+
+void TSlider::SetThumbHeight(int value) {
+  thumbHeight_ = value;
+  update();
+}
+
+int TSlider::ThumbOffset() const {
+  return int(int64_t(position_) * (width() - thumbWidth_) / max_);
+}
+
+void TSlider::SetBitmap(QImage& owned, const QImage& given) {
+  if (AssignBitmap(owned, given)) update();
+}
+
+// ---- Painting -------------------------------------------------------------
+
+const QImage& TSlider::ThumbPicture() const {
+  // Dragging does not change the picture; hovering and focus do.
+  if (!isEnabled()) return thumbDis_;
+  if (hasFocus()) return hover_ ? thumbFocusPoint_ : thumbFocus_;
+  return hover_ ? thumbPoint_ : thumbNorm_;
+}
+
+void TSlider::Paint() {
+  QImage work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
+  if (work.isNull()) return;
+  AlphaDraw(0, 0, work, baseBmp_);
+  AlphaDraw(ThumbOffset(), 0, work, ThumbPicture());
+  QPainter(this).drawImage(0, 0, work);
+}
+
+void TSlider::paintEvent(QPaintEvent*) { Paint(); }
+
+// ---- Pointer --------------------------------------------------------------
+
+void TSlider::MouseDown(Qt::MouseButton button, int x, int y) {
+  if (button != Qt::LeftButton || !isEnabled()) return;
+  if (!hasFocus()) setFocus(Qt::MouseFocusReason);
+  if (!hasFocus()) return;
+
+  const int thumb = ThumbOffset();
+  if (x >= thumb && x < thumb + thumbWidth_ && y >= 0 && y < thumbHeight_) {
+    dragging_ = true;
+    dragStartX_ = x;
+    dragStartPosition_ = position_;
+    update();
+    return;
+  }
+  // Beside the thumb: one page toward the press, reported as complete even
+  // when the value is already at its limit.
+  SetPositionFrom(int64_t(position_) + (thumb < x ? pageSize_ : -int64_t(pageSize_)));
+  emit OnChanged(this, position_);
+}
+
+void TSlider::FollowDrag(int x, int y) {
+  const bool near = x >= -kDragMargin && x < width() + kDragMargin && y >= -kDragMargin &&
+                    y < height() + kDragMargin;
+  const int travel = width() - thumbWidth_;
+  if (!near || travel <= 0) {
+    SetPositionFrom(dragStartPosition_);
+    return;
+  }
+  SetPositionFrom(dragStartPosition_ + int64_t(x - dragStartX_) * max_ / travel);
+}
+
+void TSlider::MouseMove(int x, int y, QPoint globalPointer) {
+  if (!dragging_) {
+    if (!hover_) UpdateTracking(globalPointer);
+    return;
+  }
+  FollowDrag(x, y);
+  emit OnChanging(this, position_);
+}
+
+void TSlider::MouseUp(int x, int y, QPoint globalPointer) {
+  if (!dragging_) return;
+  dragging_ = false;
+  hover_ = false;
+  // Releasing far from the control cancels the drag.
+  FollowDrag(x, y);
+  emit OnChanged(this, position_);
+  UpdateTracking(globalPointer);
+}
+
+void TSlider::UpdateTracking(QPoint globalPointer) {
+  if (!isEnabled()) return;
+  // Preset the flag to the opposite so that the notice below always acts.
+  const bool over = PointerIsOver(this, globalPointer);
+  hover_ = !over;
+  if (over) CMMouseEnter(); else CMMouseLeave();
+}
+
+void TSlider::CMMouseEnter() {
+  if (hover_ || !isEnabled()) return;
+  hover_ = true;
+  update();
+}
+
+void TSlider::CMMouseLeave() {
+  if (!hover_ || !isEnabled()) return;
+  hover_ = false;
+  update();
+}
+
+void TSlider::CMEnabledChanged() {
+  UpdateTracking(QCursor::pos());
+  update();
+}
+
+void TSlider::CMFocusChanged() { update(); }
+
+void TSlider::mousePressEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  MouseDown(event->button(), at.x(), at.y());
+}
+
+void TSlider::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
+}
+
+void TSlider::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  MouseUp(at.x(), at.y(), event->globalPosition().toPoint());
+}
+
+void TSlider::enterEvent(QEnterEvent*) { CMMouseEnter(); }
+void TSlider::leaveEvent(QEvent*) { CMMouseLeave(); }
+void TSlider::focusInEvent(QFocusEvent*) { CMFocusChanged(); }
+void TSlider::focusOutEvent(QFocusEvent*) { CMFocusChanged(); }
+
+void TSlider::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::EnabledChange) CMEnabledChanged();
+  QWidget::changeEvent(event);
+}
+
+// ---- Keys -----------------------------------------------------------------
+
+// The slider's keys replace the base key handling: no owner hooks them.
+bool TSlider::KeyDown(int& key) {
+  int64_t value;
+  switch (key) {
+    case Qt::Key_Left: value = int64_t(position_) - tickSize_; break;
+    case Qt::Key_Right: value = int64_t(position_) + tickSize_; break;
+    case Qt::Key_Up: value = int64_t(position_) - midSize_; break;
+    case Qt::Key_Down: value = int64_t(position_) + midSize_; break;
+    case Qt::Key_PageUp: value = int64_t(position_) - pageSize_; break;
+    case Qt::Key_PageDown: value = int64_t(position_) + pageSize_; break;
+    case Qt::Key_Home: value = 0; break;
+    default: return false;  // End included: the slider has no key for the far end
+  }
+  SetPositionFrom(value);
+  key = 0;
+  emit OnChanged(this, position_);
+  return true;
+}
+
+void TSlider::keyPressEvent(QKeyEvent* event) {
+  int key = event->key();
+  if (KeyDown(key)) event->accept(); else event->ignore();
+}
+
+}  // namespace tp

@@ -1,0 +1,108 @@
+// TSlider: a bitmap-skinned horizontal slider, a track picture with a thumb
+// that travels from the left end (Position 0) to the right end (Max). The
+// main window's one slider holds the audition position in frames, so
+// Positions reach hundreds of millions and the pixel arithmetic is 64-bit.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace tp {
+
+class TSlider : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TSlider(QWidget* parent = nullptr);
+
+  // Limited to 0..Max; fires OnChanging (also when unchanged) and repaints.
+  int Position() const { return position_; }
+  void SetPosition(int value);
+  // At least 1; pulls Position down when it would lie above Max, silently.
+  int Max() const { return max_; }
+  void SetMax(int value);
+  int PageSize() const { return pageSize_; }  // Page Up / Page Down, a press beside the thumb
+  void SetPageSize(int value) { pageSize_ = value; }
+  int MidSize() const { return midSize_; }  // Up / Down arrows
+  void SetMidSize(int value) { midSize_ = value; }
+  int TickSize() const { return tickSize_; }  // Left / Right arrows
+  void SetTickSize(int value) { tickSize_ = value; }
+  // The thumb travels over the width minus ThumbWidth; ThumbHeight is the
+  // height of its hit area from the top edge.
+  int ThumbWidth() const { return thumbWidth_; }
+  void SetThumbWidth(int value);
+  int ThumbHeight() const { return thumbHeight_; }
+  void SetThumbHeight(int value);
+
+  // Pixels from the left edge to the thumb: Position * travel / Max.
+  int ThumbOffset() const;
+
+  const QImage& ThumbNorm() const { return thumbNorm_; }
+  const QImage& ThumbPoint() const { return thumbPoint_; }
+  const QImage& ThumbFocus() const { return thumbFocus_; }
+  const QImage& ThumbFocusPoint() const { return thumbFocusPoint_; }
+  const QImage& ThumbDis() const { return thumbDis_; }
+  const QImage& BaseBmp() const { return baseBmp_; }
+  const QImage& BackBmp() const { return backBmp_; }
+  void SetThumbNorm(const QImage& bitmap) { SetBitmap(thumbNorm_, bitmap); }
+  void SetThumbPoint(const QImage& bitmap) { SetBitmap(thumbPoint_, bitmap); }
+  void SetThumbFocus(const QImage& bitmap) { SetBitmap(thumbFocus_, bitmap); }
+  void SetThumbFocusPoint(const QImage& bitmap) { SetBitmap(thumbFocusPoint_, bitmap); }
+  void SetThumbDis(const QImage& bitmap) { SetBitmap(thumbDis_, bitmap); }
+  void SetBaseBmp(const QImage& bitmap) { SetBitmap(baseBmp_, bitmap); }
+  void SetBackBmp(const QImage& bitmap) { SetBitmap(backBmp_, bitmap); }
+
+ signals:
+  // Every change of Position, from code or from the user (twice per drag move).
+  void OnChanging(TSlider* vol, int pos);
+  // A user action is complete: a release after a drag, a press beside the
+  // thumb, a key.
+  void OnChanged(TSlider* vol, int pos);
+
+ protected:
+  void Paint();
+  void MouseDown(Qt::MouseButton button, int x, int y);
+  void MouseMove(int x, int y, QPoint globalPointer);
+  void MouseUp(int x, int y, QPoint globalPointer);
+  // Returns whether the key was handled; `key` is 0 afterwards if so.
+  bool KeyDown(int& key);
+  void UpdateTracking(QPoint globalPointer);
+  void CMMouseEnter();
+  void CMMouseLeave();
+  void CMEnabledChanged();
+  void CMFocusChanged();
+
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void SetBitmap(QImage& owned, const QImage& given);
+  void SetPositionFrom(int64_t value);
+  void FollowDrag(int x, int y);
+  const QImage& ThumbPicture() const;
+
+  int position_ = 0;
+  int max_ = 100;
+  int pageSize_ = 10;
+  int midSize_ = 5;
+  int tickSize_ = 1;
+  int thumbWidth_ = 30;
+  int thumbHeight_ = 20;
+  QImage thumbNorm_, thumbPoint_, thumbFocus_, thumbFocusPoint_, thumbDis_, baseBmp_, backBmp_;
+  bool hover_ = false;
+  bool dragging_ = false;
+  int dragStartX_ = 0;
+  int dragStartPosition_ = 0;
+};
+
+}  // namespace tp

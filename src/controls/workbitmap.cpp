@@ -1,0 +1,32 @@
+#include "controls/workbitmap.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tp {
+
+bool AssignBitmap(QImage& owned, const QImage& given) {
+  if (&owned == &given) return false;
+  owned = given.convertToFormat(QImage::Format_ARGB32);
+  return true;
+}
+
+QImage MakeWorkBitmap(const QImage& back, QSize size, QColor uncovered) {
+  QImage work(size, QImage::Format_ARGB32);
+  if (work.isNull()) return work;
+  work.fill(uncovered);
+  if (back.isNull()) return work;
+
+  const QImage source = back.convertToFormat(QImage::Format_ARGB32);
+  const int rows = std::min(source.height(), work.height());
+  const int bytes = 4 * std::min(source.width(), work.width());
+  for (int y = 0; y < rows; ++y) std::memcpy(work.scanLine(y), source.constScanLine(y), size_t(bytes));
+  return work;
+}
+
+QImage CutBackground(const QImage& panelBitmap, QRect geometry) {
+  // QImage::copy fills what lies outside the source with zeros.
+  return panelBitmap.copy(geometry).convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace tp

@@ -1,0 +1,29 @@
+// The bitmaps a skinned control owns, and the work bitmap it composes in
+// before one copy reaches the screen.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+namespace tp {
+
+// Copies `given` into the control's own bitmap `owned` as Format_ARGB32 (a
+// 24-bit background arrives with alpha 255). Returns false, and changes
+// nothing, when `given` is `owned` itself: an owner that hands a control its
+// own bitmap back must not cost a repaint.
+bool AssignBitmap(QImage& owned, const QImage& given);
+
+// A Format_ARGB32 picture of `size`: `back` cut at the right and bottom, and
+// `uncovered` where `back` does not reach (the owner normally supplies a
+// background exactly the control's size, so this is only the fallback).
+QImage MakeWorkBitmap(const QImage& back, QSize size, QColor uncovered);
+
+// The piece of a panel's bitmap that lies under a child at `geometry`, as the
+// child's BackBmp: a bitmap panel drawn once or tiled puts its bitmap's pixel
+// (x, y) at its own point (x, y), so the child continues the panel's picture.
+// Parts outside the bitmap are black.
+QImage CutBackground(const QImage& panelBitmap, QRect geometry);
+
+}  // namespace tp
