@@ -12,6 +12,8 @@ inline constexpr const char* OutputNotCreated = "Fail to create a Wav/AIFF";
 inline constexpr const char* OutputNotWritten = "The Wav/AIFF could not be written.";
 inline constexpr const char* NotWavOrAiff = "The file is not a WAV/AIFF.";
 inline constexpr const char* TargetNotOpened = "File to write could not be opened.";
+inline constexpr const char* NoTakeSelected = "No take is selected.";
+inline constexpr const char* NoImportTarget = "No take is chosen to import into.";
 inline constexpr const char* Converted = "Converted";
 inline constexpr const char* Aborted = "Aborted";
 

@@ -74,4 +74,14 @@ std::optional<std::string> Utf8ToNameBytes(std::string_view text) {
   return out;
 }
 
+std::string Utf8ToNameBytesLossy(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    const auto code = nextCode(text, i);
+    const auto byte = code ? byteForCode(*code) : std::nullopt;
+    out += byte ? char(*byte) : '_';
+  }
+  return out;
+}
+
 }  // namespace tp

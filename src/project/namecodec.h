@@ -19,4 +19,8 @@ std::string NameBytesToUtf8(std::string_view bytes);
 // this set (the caller tells the user; nothing is written).
 std::optional<std::string> Utf8ToNameBytes(std::string_view text);
 
+// The same, with every character that has no byte replaced by "_": for
+// names taken from file names, which may hold anything.
+std::string Utf8ToNameBytesLossy(std::string_view text);
+
 }  // namespace tp

@@ -1,0 +1,58 @@
+#include "cli/arguments.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace tp::cli {
+
+namespace {
+
+int parseNumber(std::string_view text, int low, int high, std::string_view what) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    throw UsageError(std::string(what) + " must be a number from " + std::to_string(low) + " to " +
+                     std::to_string(high) + ", not \"" + std::string(text) + "\"");
+  return value;
+}
+
+}  // namespace
+
+TrackTake ParseTrackTake(std::string_view text) {
+  const auto dash = text.find('-');
+  if (dash == std::string_view::npos)
+    throw UsageError("a take is written TRACK-TAKE, for example 3-2, not \"" + std::string(text) + "\"");
+  return {parseNumber(text.substr(0, dash), 1, 16, "the track") - 1,
+          parseNumber(text.substr(dash + 1), 1, 10, "the take") - 1};
+}
+
+int ParseMasterTake(std::string_view text) { return parseNumber(text, 1, 10, "the master take") - 1; }
+
+std::pair<int, int> ParseTrackValue(std::string_view text, int low, int high) {
+  const auto equals = text.find('=');
+  if (equals == std::string_view::npos)
+    throw UsageError("a mixer setting is written TRACK=VALUE, for example 3=90, not \"" + std::string(text) + "\"");
+  return {parseNumber(text.substr(0, equals), 1, 16, "the track") - 1,
+          parseNumber(text.substr(equals + 1), low, high, "the value")};
+}
+
+double ParseSeconds(std::string_view text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value < 0)
+    throw UsageError("a time is a number of seconds, 0 or more, not \"" + std::string(text) + "\"");
+  return value;
+}
+
+ArgumentReader::ArgumentReader(int argc, char** argv, int first) {
+  for (int i = first; i < argc; ++i) args_.emplace_back(argv[i]);
+}
+
+std::string ArgumentReader::valueOf(std::string_view option) {
+  if (done()) throw UsageError(std::string(option) + " needs a value");
+  return take();
+}
+
+bool IsHelpOption(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+
+}  // namespace tp::cli

@@ -1,0 +1,85 @@
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/commands.h"
+#include "cli/jsontext.h"
+#include "project/namecodec.h"
+
+namespace tp::cli {
+
+namespace {
+
+// The file name as it is on disk (the scan matched it in any letter case).
+std::string fileNameOnDisk(const std::filesystem::path& path) { return path.filename().string(); }
+
+void printJson(const ProjectModel& model) {
+  std::printf("{\"project\": %s, \"takes\": [", JsonString(NameBytesToUtf8(model.ProjectName)).c_str());
+  const char* separator = "";
+  for (int t = 0; t < TrackCount; ++t)
+    for (int k = 0; k < TakesPerTrack; ++k) {
+      const MatrixCell& cell = model.TakeSel[t][k];
+      if (!cell.assigned) continue;
+      const uint32_t samples = uint32_t(model.TakeLength(t, k));
+      std::printf("%s{\"track\": %d, \"take\": %d, \"name\": %s, \"samples\": %u, \"time\": %s, \"file\": %s}",
+                  separator, t + 1, k + 1, JsonString(NameBytesToUtf8(cell.caption)).c_str(), samples,
+                  JsonString(FormatTakeTime(samples)).c_str(), JsonString(fileNameOnDisk(model.TakePath(t, k))).c_str());
+      separator = ", ";
+    }
+  std::printf("], \"masters\": [");
+  separator = "";
+  for (int n = 0; n < MasterTakeCount; ++n) {
+    if (!model.MasTakeSel[n].assigned) continue;
+    std::printf("%s{\"take\": %d, \"name\": %s, \"samples_left\": %d, \"samples_right\": %d}", separator, n + 1,
+                JsonString(NameBytesToUtf8(model.MasTakeSel[n].caption)).c_str(),
+                model.TakeLengths[ProjectModel::MasterLeftIndex + n],
+                model.TakeLengths[ProjectModel::MasterRightIndex + n]);
+    separator = ", ";
+  }
+  std::printf("]}\n");
+}
+
+void printText(const ProjectModel& model) {
+  std::printf("Project: %s\n", NameBytesToUtf8(model.ProjectName).c_str());
+  int found = 0;
+  for (int t = 0; t < TrackCount; ++t)
+    for (int k = 0; k < TakesPerTrack; ++k) {
+      const MatrixCell& cell = model.TakeSel[t][k];
+      if (!cell.assigned) continue;
+      const uint32_t samples = uint32_t(model.TakeLength(t, k));
+      std::printf("  %-11s %s  %s  %10u samples  %s\n", TrackTakeLabel({t, k}).c_str(),
+                  NameBytesToUtf8(cell.caption).c_str(), FormatTakeTime(samples).c_str(), samples,
+                  fileNameOnDisk(model.TakePath(t, k)).c_str());
+      ++found;
+    }
+  for (int n = 0; n < MasterTakeCount; ++n) {
+    if (!model.MasTakeSel[n].assigned) continue;
+    std::printf("  %-11s %s  left %u, right %u samples\n", MasterLabel(n).c_str(),
+                NameBytesToUtf8(model.MasTakeSel[n].caption).c_str(),
+                uint32_t(model.TakeLengths[ProjectModel::MasterLeftIndex + n]),
+                uint32_t(model.TakeLengths[ProjectModel::MasterRightIndex + n]));
+    ++found;
+  }
+  if (found == 0) std::printf("  (no takes)\n");
+}
+
+}  // namespace
+
+int RunInfo(ArgumentReader& args) {
+  std::string folder;
+  bool json = false;
+  while (!args.done()) {
+    const std::string arg = args.take();
+    if (arg == "--json") json = true;
+    else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
+    else if (folder.empty()) folder = arg;
+    else throw UsageError("one project folder only");
+  }
+  if (folder.empty()) throw UsageError("name the project folder");
+  ProjectModel model;
+  OpenProject(model, folder);
+  if (json) printJson(model);
+  else printText(model);
+  return 0;
+}
+
+}  // namespace tp::cli

@@ -1,0 +1,24 @@
+// A one-line progress bar on standard error, drawn only when it is a
+// terminal so that scripts and logs stay clean.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tp::cli {
+
+class ProgressBar {
+ public:
+  explicit ProgressBar(std::string label);
+  ~ProgressBar();  // ends the line
+  void Update(uint64_t done, uint64_t total);
+  void Finish();
+
+ private:
+  std::string label_;
+  bool enabled_;
+  bool drawn_ = false;
+  int lastPercent_ = -1;
+};
+
+}  // namespace tp::cli

@@ -1,0 +1,30 @@
+// The export: the selected takes into one WAV or AIFF file, block by block.
+// One take gives a mono file of its samples; several track takes a stereo
+// mix through the mixer; a master take its left and right files as a stereo
+// pair. The length is the longest take rounded up to whole blocks.
+#pragma once
+
+#include <filesystem>
+
+#include "audiofile/audiofile.h"
+#include "convert/conversion.h"
+#include "playback/mixer.h"
+#include "project/projectmodel.h"
+
+namespace tp {
+
+struct ExportRequest {
+  TakeSelection selection;       // the take files, by slot
+  uint32_t length = 0;           // frames: the longest selected take
+  std::filesystem::path output;
+  AudioFormat format = FormatWav;
+  const MixerSettings* mixer = nullptr;  // volume and pan of a mixdown
+};
+
+// Writes the file beside its target and renames it into place once it is
+// complete (also after an abort, which keeps the blocks written so far), so
+// that a failure never leaves a broken file or destroys the one it would have
+// replaced.
+ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks& hooks);
+
+}  // namespace tp

@@ -1,0 +1,27 @@
+// The import: one WAV or AIFF file into the chosen takes of the project, in
+// the recorder's take format, block by block. Channel 0 goes to the first
+// target, channel 1 to the second; a mono source in master mode fills both
+// files of the master take. Samples are copied at whatever rate the file has.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "convert/conversion.h"
+#include "project/projectmodel.h"
+
+namespace tp {
+
+// The take name for a source file: its name without folder and without the
+// part from the last "." on, as name bytes.
+std::string TakeNameFromSourceFile(const std::filesystem::path& source);
+
+// Imports `source` into the targets the model's selection names, then
+// updates the model's cells and lengths and calls UpdateSelection. Each
+// target is written beside the take it replaces and renamed over it only once
+// its blocks are written (after "Converted", and after "Aborted" with the
+// blocks written so far); a failure changes no take.
+ConversionResult ImportAudioFile(ProjectModel& model, const std::filesystem::path& source,
+                                 const ConversionHooks& hooks);
+
+}  // namespace tp
