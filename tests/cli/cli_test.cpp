@@ -1,0 +1,112 @@
+// The command-line companion, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include "project/projectinfo.h"
+#include "support/projectfixture.h"
+#include "support/runcommand.h"
+#include "support/sndfileio.h"
+
+namespace tp {
+namespace {
+
+using namespace tp::test;
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteProjectInfo(project.path(), "Demo");
+    WriteTake(project / "TRACK0_0.DAT", "Kick", Ramp(100000, -20000, 0));  // constant -20000
+    WriteTake(project / "TRACK4_1.DAT", "Bass", Ramp(50000, 1000, 0));     // constant 1000
+    WriteTake(project / "TRACKL_2.DAT", "Final", Ramp(10, 1));
+    WriteTake(project / "TRACKR_2.DAT", "Final", Ramp(12, -1, -1));
+  }
+  CommandOutput cli(const std::string& arguments) {
+    return RunCommand(std::string(TP_CLI_PATH) + " " + arguments);
+  }
+  std::string dir() const { return Quoted(project.path().string()); }
+  std::string out(const std::string& name) const { return Quoted((outputs / name).string()); }
+
+  TempFolder project, outputs;
+};
+
+TEST_F(Cli, InfoListsEveryTakeAsJson) {
+  const auto result = cli("info " + dir() + " --json");
+  ASSERT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(result.out,
+            "{\"project\": \"Demo    \", \"takes\": ["
+            "{\"track\": 1, \"take\": 1, \"name\": \"Kick    \", \"samples\": 100000, \"time\": \"0:00:02:267\", "
+            "\"file\": \"TRACK0_0.DAT\"}, "
+            "{\"track\": 5, \"take\": 2, \"name\": \"Bass    \", \"samples\": 50000, \"time\": \"0:00:01:133\", "
+            "\"file\": \"TRACK4_1.DAT\"}], "
+            "\"masters\": [{\"take\": 3, \"name\": \"Final   \", \"samples_left\": 10, \"samples_right\": 12}]}\n");
+}
+
+TEST_F(Cli, ExportMixesWithTheGivenVolumeAndPan) {
+  // Track 5 at volume 127 (32613/8192) hard left: 1000 x 32613 >> 13 = 3981.
+  const auto result = cli("export " + dir() + " " + out("mix") + " --take 1-1 --take 5-2 --pan 5=0 --volume 5=127 --aiff");
+  ASSERT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(result.out, "Converted\n");
+  const SoundData data = ReadWithSndfile(outputs / "mix.aif");
+  ASSERT_EQ(data.channels, 2);
+  EXPECT_EQ(data.frames, 131072);
+  EXPECT_EQ(data.samples[0], -20000 + 3981);
+  EXPECT_EQ(data.samples[1], -20000);
+  EXPECT_EQ(data.samples[2 * 50000], -20000);
+}
+
+TEST_F(Cli, ExportOfAMasterTakeWritesItsPair) {
+  ASSERT_EQ(cli("export " + dir() + " " + out("m.wav") + " --master 3").status, 0);
+  const SoundData data = ReadWithSndfile(outputs / "m.wav");
+  ASSERT_EQ(data.channels, 2);
+  EXPECT_EQ(data.samples[2 * 9], 10);
+  EXPECT_EQ(data.samples[2 * 11 + 1], -12);
+}
+
+TEST_F(Cli, ImportThenRenameThenDelete) {
+  std::vector<int16_t> stereo;
+  for (int n = 0; n < 100; ++n) { stereo.push_back(int16_t(n)); stereo.push_back(int16_t(-n)); }
+  WriteWithSndfile(outputs / "Piano.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, stereo);
+  auto result = cli("import " + dir() + " " + out("Piano.wav") + " --to 7-1 --to 8-1");
+  ASSERT_EQ(result.status, 0) << result.out;
+  result = cli("info " + dir());
+  EXPECT_NE(result.out.find("Track7-1    Piano  L"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Track8-1    Piano  R"), std::string::npos) << result.out;
+
+  ASSERT_EQ(cli("rename " + dir() + " --take 7-1 Keys").status, 0);
+  ASSERT_EQ(cli("rename " + dir() + " --project 'New song title'").status, 0);
+  EXPECT_EQ(ReadProjectName(project.path()), "New song");
+  ASSERT_EQ(cli("delete " + dir() + " --take 8-1").status, 0);
+  EXPECT_FALSE(std::filesystem::exists(project / "TRACK7_0.DAT"));
+  result = cli("info " + dir());
+  EXPECT_NE(result.out.find("Track7-1    Keys"), std::string::npos) << result.out;
+}
+
+TEST_F(Cli, FailuresExitWithOneAndSayWhy) {
+  struct Case { std::string arguments; std::string message; } cases[] = {
+      {"info " + Quoted(outputs.path().string()), "is not a project folder"},
+      {"export " + dir() + " " + out("x.wav") + " --take 1-3", "Track1-3 holds no take."},
+      {"import " + dir() + " " + dir() + " --to 1-1", "The file is not a WAV/AIFF."},
+      {"rename " + dir() + " --take 1-1 \x27\xE3\x81\x82\x27", "A name can hold only"},
+  };
+  for (const auto& c : cases) {
+    const auto result = cli(c.arguments);
+    EXPECT_EQ(result.status, 1) << c.arguments << "\n" << result.out;
+    EXPECT_NE(result.out.find(c.message), std::string::npos) << result.out;
+  }
+}
+
+TEST_F(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
+  for (const std::string& arguments : std::vector<std::string>{"", "frobnicate", "export " + dir(), "export " + dir() + " o.wav",
+                                      "export " + dir() + " o.wav --take 17-1", "import " + dir() + " x.wav",
+                                      "rename " + dir(), "delete " + dir() + " --take 1-1 --master 1"}) {
+    const auto result = cli(arguments);
+    EXPECT_EQ(result.status, 2) << arguments << "\n" << result.out;
+    EXPECT_NE(result.out.find("usage: trackporter-cli"), std::string::npos) << result.out;
+  }
+  for (const char* command : {"--help", "info --help", "export --help", "import --help", "rename --help",
+                              "delete --help"})
+    EXPECT_EQ(cli(command).status, 0) << command;
+}
+
+}  // namespace
+}  // namespace tp
