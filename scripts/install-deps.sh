@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   portaudio19-dev
   libgtest-dev libgmock-dev
-  libsndfile1-dev sox              # test oracles and the benchmark's peer
+  libsndfile1-dev sox time         # test oracles; the benchmark's peer and its timer
   clang libclang-rt-14-dev         # the fuzzing build
   fonts-ipafont-gothic             # shows the half-width katakana of take names
 )
