@@ -1,0 +1,96 @@
+#include "playback/transport.h"
+
+#include <cstring>
+
+namespace tp {
+
+Transport::Transport(TransportEvents& events, std::unique_ptr<SoundDevice> device,
+                     StreamOptions options)
+    : events_(events),
+      stream_([this](uint8_t* region, uint32_t bytes) { return MixerFill(region, bytes); },
+              std::move(device), std::move(options)) {
+  // A machine without sound output plays nothing and says nothing.
+  stream_.Open();
+}
+
+Transport::~Transport() {
+  stream_.Close();
+  std::lock_guard lock(MixLock);
+  takeFiles_.CloseAll();
+}
+
+int Transport::Start(const PlaySelection& selection, uint32_t startFrame) {
+  // The slots are only reopened while no service thread can read them.
+  StopPlayback();
+  int opened = 0;
+  {
+    std::lock_guard lock(MixLock);
+    takeFiles_.CloseAll();
+    masterMode_ = selection.masterMode;
+    const int slots = selection.masterMode ? 2 : TakeFiles::SlotCount;
+    for (int slot = 0; slot < slots; ++slot) {
+      const auto& path = selection.takes[slot];
+      if (path && takeFiles_.Open(slot, *path, startFrame)) ++opened;
+    }
+  }
+  sliderPosition_.store(startFrame);
+  StartPlayback();
+  return opened;
+}
+
+void Transport::RequestStop() { events_.PostPlayEnd(0); }
+
+bool Transport::OnPlayEnd(int rewind) {
+  // StopPlayback returns only once the service thread has ended (or, after
+  // its time-out, while it is still stuck in a fill, which holds MixLock):
+  // the takes are closed under MixLock, so never while being read.
+  StopPlayback();
+  {
+    std::lock_guard lock(MixLock);
+    takeFiles_.CloseAll();
+  }
+  if (rewind == 0) return false;
+  sliderPosition_.store(0);
+  return true;
+}
+
+void Transport::Seek(uint32_t frame) {
+  sliderPosition_.store(frame);
+  if (!Playing.load()) return;
+  std::lock_guard lock(MixLock);
+  Playing.store(false);
+  for (int slot = 0; slot < TakeFiles::SlotCount; ++slot)
+    if (takeFiles_.IsOpen(slot)) takeFiles_.Seek(slot, frame);
+  Playing.store(true);
+}
+
+void Transport::StartPlayback() {
+  if (Playing.load()) return;
+  stream_.Prepare(FramesPerSecond, FramesPerHalf);
+  // Set before Start so that the very first fill already mixes.
+  Playing.store(true);
+  stream_.Start();
+}
+
+void Transport::StopPlayback() {
+  stream_.Stop();
+  stream_.ReleaseBuffer();
+  Playing.store(false);
+}
+
+// The stream's service thread.
+int Transport::MixerFill(uint8_t* region, uint32_t bytes) {
+  std::lock_guard lock(MixLock);
+  std::memset(region, 0, bytes);
+  if (Playing.load()) {
+    const uint32_t frames = bytes / StreamBytesPerFrame;
+    const bool more =
+        MixBlock(reinterpret_cast<int16_t*>(region), frames, takeFiles_, masterMode_, settings_);
+    Playing.store(more);
+    events_.PostPlayPos(frames + sliderPosition_.load());
+    if (!more) events_.PostPlayEnd(1);
+  }
+  return 0;
+}
+
+}  // namespace tp
