@@ -27,6 +27,7 @@ int RunExport(ArgumentReader& args);
 int RunImport(ArgumentReader& args);
 int RunRename(ArgumentReader& args);
 int RunDelete(ArgumentReader& args);
+int RunStems(ArgumentReader& args);
 
 // Reads DIR as the window does when it is selected; a folder that is no
 // project is a failure.

@@ -1,5 +1,6 @@
 // trackporter-cli: the program's project operations for scripts and batch
 // work, on the same core as the window.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -20,6 +21,10 @@ const Command commands[] = {
     {"rename", "rename DIR (--project NAME | --take T-K NAME | --master N NAME)",
      "rename the project, a take or a master take (8 characters are kept)", RunRename},
     {"delete", "delete DIR (--take T-K | --master N)", "delete a take or a master take", RunDelete},
+    {"stems", "stems SRC OUTDIR [--take T-K]... [--master N]... [--recursive] [--aiff] [--force]",
+     "archive every take as its own named file (mono; master takes as stereo) with a manifest; "
+     "--recursive finds every project under SRC",
+     RunStems},
 };
 
 constexpr const char* Counting =
@@ -73,4 +78,9 @@ int run(int argc, char** argv) {
 }  // namespace
 }  // namespace tp::cli
 
-int main(int argc, char** argv) { return tp::cli::run(argc, argv); }
+int main(int argc, char** argv) {
+  // A file size limit makes writes fail with an error the commands report,
+  // instead of killing the process halfway through a file.
+  std::signal(SIGXFSZ, SIG_IGN);
+  return tp::cli::run(argc, argv);
+}

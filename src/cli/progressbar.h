@@ -12,6 +12,7 @@ class ProgressBar {
   explicit ProgressBar(std::string label);
   ~ProgressBar();  // ends the line
   void Update(uint64_t done, uint64_t total);
+  void SetLabel(std::string label) { label_ = std::move(label); lastPercent_ = -1; }
   void Finish();
 
  private:

@@ -1,0 +1,281 @@
+// stems: every take of a project (or of every project on a disk) as its own
+// named file, with a manifest that documents the archive.
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <system_error>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/jsontext.h"
+#include "cli/progressbar.h"
+#include "convert/sidefile.h"
+#include "convert/stemexport.h"
+#include "project/namecodec.h"
+#include "project/projectsearch.h"
+
+namespace tp::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* ManifestName = "trackporter.json";
+
+struct StemOptions {
+  fs::path source, outputRoot;
+  std::vector<TrackTake> takes;
+  std::vector<int> masters;
+  bool recursive = false, aiff = false, force = false;
+};
+
+// One file to write.
+struct StemItem {
+  std::string label;      // "Track3-2" / "Master 1", for messages
+  int track = -1;         // 0-based, or -1 for a master take
+  int take = 0;           // 0-based take or master take
+  std::string nameBytes;  // the take's name as stored
+  StemSource source;
+  fs::path output;
+};
+
+struct ProjectPlan {
+  fs::path folder;
+  std::string nameBytes;
+  fs::path outputFolder;
+  std::vector<StemItem> items;
+  std::vector<std::string> missing;  // takes asked for that the project lacks
+};
+
+StemOptions parseOptions(ArgumentReader& args) {
+  StemOptions options;
+  std::vector<std::string> positional;
+  while (!args.done()) {
+    const std::string arg = args.take();
+    if (arg == "--take") options.takes.push_back(ParseTrackTake(args.valueOf(arg)));
+    else if (arg == "--master") options.masters.push_back(ParseMasterTake(args.valueOf(arg)));
+    else if (arg == "--recursive") options.recursive = true;
+    else if (arg == "--aiff") options.aiff = true;
+    else if (arg == "--force") options.force = true;
+    else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
+    else positional.push_back(arg);
+  }
+  if (positional.size() != 2) throw UsageError("name the project folder (or disk) and the output folder");
+  options.source = positional[0];
+  options.outputRoot = positional[1];
+  return options;
+}
+
+bool wanted(const StemOptions& options, int track, int take) {
+  if (options.takes.empty() && options.masters.empty()) return true;
+  for (const auto& t : options.takes)
+    if (t.track == track && t.take == take) return true;
+  return false;
+}
+
+bool wantedMaster(const StemOptions& options, int master) {
+  if (options.takes.empty() && options.masters.empty()) return true;
+  for (int m : options.masters)
+    if (m == master) return true;
+  return false;
+}
+
+ProjectPlan planProject(const StemOptions& options, const fs::path& folder, const fs::path& outputFolder) {
+  ProjectModel model;
+  OpenProject(model, folder.string());
+  ProjectPlan plan{folder, model.ProjectName, outputFolder, {}, {}};
+  const char* extension = options.aiff ? ".aif" : ".wav";
+  for (int t = 0; t < TrackCount; ++t)
+    for (int k = 0; k < TakesPerTrack; ++k) {
+      if (!wanted(options, t, k) || !model.TakeSel[t][k].assigned) continue;
+      StemItem item{TrackTakeLabel({t, k}), t, k, model.TakeSel[t][k].caption, {}, {}};
+      item.source = {model.TakePath(t, k), std::nullopt, uint32_t(model.TakeLength(t, k))};
+      item.output = outputFolder / (StemFileStem(TrackStemLabel(t, k), item.nameBytes) + extension);
+      plan.items.push_back(std::move(item));
+    }
+  for (int n = 0; n < MasterTakeCount; ++n) {
+    if (!wantedMaster(options, n) || !model.MasTakeSel[n].assigned) continue;
+    StemItem item{MasterLabel(n), -1, n, model.MasTakeSel[n].caption, {}, {}};
+    const int32_t left = model.TakeLengths[ProjectModel::MasterLeftIndex + n];
+    const int32_t right = model.TakeLengths[ProjectModel::MasterRightIndex + n];
+    item.source = {model.MasterPath(MasterSide::Left, n), model.MasterPath(MasterSide::Right, n),
+                   uint32_t(std::max(left, right))};
+    item.output = outputFolder / (StemFileStem(MasterStemLabel(n), item.nameBytes) + extension);
+    plan.items.push_back(std::move(item));
+  }
+  // Searching a disk, a take named on the command line is simply absent
+  // from the projects that lack it; for one project it is a mistake.
+  if (options.recursive) return plan;
+  for (const auto& t : options.takes)
+    if (!model.TakeSel[t.track][t.take].assigned) plan.missing.push_back(TrackTakeLabel(t) + " holds no take.");
+  for (int m : options.masters)
+    if (!model.MasTakeSel[m].assigned) plan.missing.push_back(MasterLabel(m) + " holds no take.");
+  return plan;
+}
+
+// Where each project's files go: the output folder itself for one project;
+// OUTDIR/<project name>/ when searching a disk, with the folder's own name
+// added where two projects share a name.
+std::vector<ProjectPlan> planAll(const StemOptions& options) {
+  if (!options.recursive) return {planProject(options, options.source, options.outputRoot)};
+  const auto folders = FindProjectFolders(options.source);
+  if (folders.empty()) throw CommandFailure("No project folder was found in \"" + options.source.string() + "\".");
+  std::vector<std::string> names;
+  std::map<std::string, int> uses;
+  for (const auto& folder : folders) {
+    ProjectModel model;
+    OpenProject(model, folder.string());
+    std::string name = SafeFileNameComponent(NameBytesToUtf8(model.ProjectName));
+    if (name.empty()) name = SafeFileNameComponent(folder.filename().string());
+    names.push_back(name);
+    ++uses[name];
+  }
+  std::map<std::string, int> taken;
+  std::vector<ProjectPlan> plans;
+  for (size_t i = 0; i < folders.size(); ++i) {
+    std::string name = names[i];
+    if (uses[name] > 1) name += " (" + SafeFileNameComponent(folders[i].filename().string()) + ")";
+    if (int n = ++taken[name]; n > 1) name += " " + std::to_string(n);
+    plans.push_back(planProject(options, folders[i], options.outputRoot / name));
+  }
+  return plans;
+}
+
+std::vector<fs::path> existingOutputs(const std::vector<ProjectPlan>& plans) {
+  std::vector<fs::path> existing;
+  std::error_code error;
+  for (const auto& plan : plans) {
+    for (const auto& item : plan.items)
+      if (fs::exists(item.output, error)) existing.push_back(item.output);
+    if (fs::exists(plan.outputFolder / ManifestName, error)) existing.push_back(plan.outputFolder / ManifestName);
+  }
+  return existing;
+}
+
+bool writeManifest(const ProjectPlan& plan, const std::vector<const StemItem*>& written) {
+  SideFile side(plan.outputFolder / ManifestName);
+  {
+    std::ofstream out(side.path(), std::ios::binary);
+    std::string project = NameBytesToUtf8(plan.nameBytes);
+    while (!project.empty() && project.back() == ' ') project.pop_back();
+    out << "{\n  \"project\": " << JsonString(project) << ",\n  \"source\": "
+        << JsonString(fs::absolute(plan.folder).lexically_normal().string()) << ",\n  \"files\": [";
+    const char* separator = "\n";
+    for (const StemItem* item : written) {
+      out << separator << "    {";
+      if (item->track >= 0)
+        out << "\"track\": " << item->track + 1 << ", \"take\": " << item->take + 1;
+      else
+        out << "\"master\": " << item->take + 1;
+      std::string name = NameBytesToUtf8(item->nameBytes);
+      while (!name.empty() && name.back() == ' ') name.pop_back();
+      out << ", \"name\": " << JsonString(name) << ", \"samples\": " << item->source.length << ", \"source\": ";
+      if (item->source.right)
+        out << "[" << JsonString(item->source.left.filename().string()) << ", "
+            << JsonString(item->source.right->filename().string()) << "]";
+      else
+        out << JsonString(item->source.left.filename().string());
+      out << ", \"output\": " << JsonString(item->output.filename().string()) << "}";
+      separator = ",\n";
+    }
+    out << "\n  ]\n}\n";
+    out.flush();
+    if (!out) return false;
+  }
+  return side.commit();
+}
+
+std::string totalTime(uint64_t samples) {
+  const uint64_t seconds = samples / 44100;
+  char text[48];
+  std::snprintf(text, sizeof text, "%llu:%02llu:%02llu", (unsigned long long)(seconds / 3600),
+                (unsigned long long)(seconds / 60 % 60), (unsigned long long)(seconds % 60));
+  return text;
+}
+
+}  // namespace
+
+int RunStems(ArgumentReader& args) {
+  const StemOptions options = parseOptions(args);
+  const std::vector<ProjectPlan> plans = planAll(options);
+
+  if (const auto existing = existingOutputs(plans); !existing.empty() && !options.force) {
+    std::fprintf(stderr, "These files exist already; nothing was written (add --force to replace them):\n");
+    for (const auto& path : existing) std::fprintf(stderr, "  %s\n", path.c_str());
+    return 1;
+  }
+
+  uint64_t totalBytes = 0, doneBytes = 0, totalSamples = 0;
+  size_t totalFiles = 0;
+  for (const auto& plan : plans)
+    for (const auto& item : plan.items) {
+      totalBytes += uint64_t(item.source.length) * (item.source.right ? 4 : 2);
+      ++totalFiles;
+    }
+
+  WatchForInterrupt();
+  bool anyFailed = false, interrupted = false;
+  size_t filesWritten = 0, songsWritten = 0;
+  ProgressBar bar("");
+  for (size_t p = 0; p < plans.size() && !interrupted; ++p) {
+    const ProjectPlan& plan = plans[p];
+    for (const auto& message : plan.missing) {
+      bar.Finish();
+      std::fprintf(stderr, "%s: %s\n", plan.folder.c_str(), message.c_str());
+      anyFailed = true;
+    }
+    std::error_code error;
+    fs::create_directories(plan.outputFolder, error);
+    if (error) {
+      bar.Finish();
+      std::fprintf(stderr, "%s: the folder could not be created: %s\n", plan.outputFolder.c_str(),
+                   error.message().c_str());
+      anyFailed = true;
+      continue;
+    }
+    std::vector<const StemItem*> written;
+    for (size_t i = 0; i < plan.items.size(); ++i) {
+      const StemItem& item = plan.items[i];
+      bar.SetLabel("song " + std::to_string(p + 1) + "/" + std::to_string(plans.size()) + ", take " +
+                   std::to_string(filesWritten + 1) + "/" + std::to_string(totalFiles));
+      const uint64_t bytesBefore = doneBytes;
+      const uint64_t itemBytesPerFrame = item.source.right ? 4 : 2;
+      ConversionHooks hooks;
+      hooks.betweenBlocks = [] { return InterruptRequested(); };
+      hooks.progress = [&](uint32_t position, uint32_t) {
+        doneBytes = bytesBefore + position * itemBytesPerFrame;
+        bar.Update(doneBytes, totalBytes);
+      };
+      const ConversionResult result =
+          ExportStem(item.source, item.output, options.aiff ? FormatAiff : FormatWav, hooks);
+      doneBytes = bytesBefore + uint64_t(item.source.length) * itemBytesPerFrame;
+      if (result.outcome == ConversionResult::Aborted) {
+        interrupted = true;
+        break;
+      }
+      if (result.outcome == ConversionResult::Failed) {
+        bar.Finish();
+        std::fprintf(stderr, "%s, %s: %s\n", plan.folder.c_str(), item.label.c_str(), result.message);
+        anyFailed = true;
+        continue;
+      }
+      written.push_back(&item);
+      ++filesWritten;
+      totalSamples += item.source.length;
+    }
+    if (!writeManifest(plan, written)) {
+      bar.Finish();
+      std::fprintf(stderr, "%s: the manifest could not be written.\n", plan.outputFolder.c_str());
+      anyFailed = true;
+    }
+    if (!written.empty()) ++songsWritten;
+  }
+  bar.Finish();
+  std::printf("%zu song%s, %zu file%s, %s in all%s\n", songsWritten, songsWritten == 1 ? "" : "s", filesWritten,
+              filesWritten == 1 ? "" : "s", totalTime(totalSamples).c_str(), interrupted ? " (interrupted)" : "");
+  if (interrupted) return InterruptedExitCode;
+  return anyFailed ? 1 : 0;
+}
+
+}  // namespace tp::cli

@@ -1,0 +1,38 @@
+// Archiving takes one by one: each take as its own mono file, each master
+// take as a stereo file of its two files, of exactly the take's length (no
+// padding to whole blocks), named after what the user sees.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "audiofile/audiofile.h"
+#include "convert/conversion.h"
+
+namespace tp {
+
+struct StemSource {
+  std::filesystem::path left;                  // the take, or a master take's left file
+  std::optional<std::filesystem::path> right;  // a master take's right file
+  uint32_t length = 0;                         // frames: the longer file's samples
+};
+
+// Writes `source` to `output` beside its place and renames it there when it
+// is complete; on abort or failure nothing is left behind.
+ConversionResult ExportStem(const StemSource& source, const std::filesystem::path& output, AudioFormat format,
+                            const ConversionHooks& hooks);
+
+// "Track01-1 Kick", "Track16-10 Vox 2", "Master1 Final": the take's name
+// (raw name bytes) shown as text, trailing blanks dropped, and characters a
+// common file system refuses replaced by "_". An empty name leaves the label.
+std::string StemFileStem(std::string_view label, std::string_view nameBytes);
+std::string TrackStemLabel(int track, int take);  // "Track01-1"
+std::string MasterStemLabel(int masterTake);      // "Master1"
+
+// A name made safe as one path component.
+std::string SafeFileNameComponent(std::string_view text);
+
+}  // namespace tp
