@@ -67,8 +67,20 @@ export cli project work
 read -r ours_import ours_import_mem < <(best_of bash -c import_ours)
 read -r sox_import sox_import_mem < <(best_of bash -c import_sox)
 
+stems_ours() { rm -rf "$work/stems-ours"; "$cli" stems "$project" "$work/stems-ours"; }
+stems_sox() {
+  rm -rf "$work/stems-sox" && mkdir -p "$work/stems-sox"
+  for t in $(seq 0 15); do
+    sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 "$work/raw/track$t.raw" "$work/stems-sox/track$t.wav" || return 1
+  done
+}
+export -f stems_ours stems_sox
+read -r ours_stems ours_stems_mem < <(best_of bash -c stems_ours)
+read -r sox_stems sox_stems_mem < <(best_of bash -c stems_sox)
+
 printf '\n%-34s %10s %10s %12s\n' "task" "ours (s)" "sox (s)" "sox / ours"
 printf '%-34s %10s %10s %11sx\n' "export: mix 16 takes to stereo" "$ours_export" "$sox_export" "$(ratio "$sox_export" "$ours_export")"
 printf '%-34s %10s %10s %11sx\n' "import: stereo file into 2 takes" "$ours_import" "$sox_import" "$(ratio "$sox_import" "$ours_import")"
+printf '%-34s %10s %10s %11sx\n' "stems: 16 takes to 16 WAV files" "$ours_stems" "$sox_stems" "$(ratio "$sox_stems" "$ours_stems")"
 printf '\npeak memory: our export %d KiB, our import %d KiB (sox: %d KiB, %d KiB)\n' \
   "$ours_export_mem" "$ours_import_mem" "$sox_export_mem" "$sox_import_mem"
