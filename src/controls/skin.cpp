@@ -165,14 +165,15 @@ QImage MainPanel() {
   painter.fillRect(0, 392, 667, 1, QColor(0x42, 0x47, 0x4e));
   painter.fillRect(0, 393, 667, 28, QColor(0x27, 0x2b, 0x30));
   painter.fillRect(0, 421, 667, 1, QColor(0x14, 0x16, 0x19));
+  // The window shows 434 of the 446 rows; below that the face just goes on.
   DrawWell(painter, QRect(282, 396, 304, 16));
 
   painter.setRenderHint(QPainter::Antialiasing);
-  for (QPointF screw : {QPointF(8, 12), QPointF(656, 12), QPointF(8, 432), QPointF(656, 432)}) DrawScrew(painter, screw);
+  for (QPointF screw : {QPointF(8, 12), QPointF(656, 12), QPointF(8, 427), QPointF(656, 427)}) DrawScrew(painter, screw);
 
   painter.setFont(KeyFont(9));
   painter.setPen(QColor(0x5c, 0x63, 0x6c));
-  painter.drawText(QRect(380, 424, 266, 14), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("TRACKPORTER"));
+  painter.drawText(QRect(380, 422, 266, 12), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("TRACKPORTER"));
   painter.end();
   return image;
 }

@@ -73,7 +73,7 @@ void TBPBtn::Paint() {
   painter.drawText(x, y + metrics.ascent(), caption_);
   painter.end();
 
-  QPainter(this).drawImage(0, 0, work);
+  QPainter(this).drawImage(0, 0, AsShown(work));
 }
 
 void TBPBtn::paintEvent(QPaintEvent*) { Paint(); }

@@ -163,10 +163,8 @@ QImage TBtnMtx::ComposeFace() const {
       const int y = row * btnHeight_;
       if (alphaBlend_) {
         AlphaDraw(x, y, work, bitmap);
-      } else if (!bitmap.isNull()) {
-        QPainter copier(&work);
-        copier.setCompositionMode(QPainter::CompositionMode_Source);
-        copier.drawImage(x, y, bitmap);
+      } else {
+        CopyBitmap(x, y, work, bitmap);
       }
     }
   }
@@ -191,7 +189,7 @@ QImage TBtnMtx::ComposeFace() const {
 void TBtnMtx::Paint() {
   // While Updating the screen keeps what it last showed.
   if (!updating_ || face_.isNull()) face_ = ComposeFace();
-  QPainter(this).drawImage(0, 0, face_);
+  QPainter(this).drawImage(0, 0, AsShown(face_));
 }
 
 void TBtnMtx::paintEvent(QPaintEvent*) { Paint(); }

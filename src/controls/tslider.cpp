@@ -76,7 +76,7 @@ void TSlider::Paint() {
   if (work.isNull()) return;
   AlphaDraw(0, 0, work, baseBmp_);
   AlphaDraw(ThumbOffset(), 0, work, ThumbPicture());
-  QPainter(this).drawImage(0, 0, work);
+  QPainter(this).drawImage(0, 0, AsShown(work));
 }
 
 void TSlider::paintEvent(QPaintEvent*) { Paint(); }

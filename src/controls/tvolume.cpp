@@ -57,7 +57,7 @@ void TVolume::Paint() {
   pointer.drawLine(cx, cy, cx + end.dx, cy - end.dy);
   pointer.end();
 
-  QPainter(this).drawImage(0, 0, work);
+  QPainter(this).drawImage(0, 0, AsShown(work));
 }
 
 void TVolume::paintEvent(QPaintEvent*) { Paint(); }

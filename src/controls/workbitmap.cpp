@@ -24,6 +24,21 @@ QImage MakeWorkBitmap(const QImage& back, QSize size, QColor uncovered) {
   return work;
 }
 
+void CopyBitmap(int x, int y, QImage& canvas, const QImage& source) {
+  if (canvas.isNull() || source.isNull()) return;
+  const int firstRow = std::max(0, -y), firstColumn = std::max(0, -x);
+  const int rows = std::min(source.height(), canvas.height() - y);
+  const int columns = std::min(source.width(), canvas.width() - x);
+  if (columns <= firstColumn) return;
+  for (int i = firstRow; i < rows; ++i)
+    std::memcpy(canvas.scanLine(y + i) + 4 * (x + firstColumn), source.constScanLine(i) + 4 * firstColumn,
+                size_t(4 * (columns - firstColumn)));
+}
+
+QImage AsShown(const QImage& work) {
+  return QImage(work.constBits(), work.width(), work.height(), work.bytesPerLine(), QImage::Format_RGB32);
+}
+
 QImage CutBackground(const QImage& panelBitmap, QRect geometry) {
   // QImage::copy fills what lies outside the source with zeros.
   return panelBitmap.copy(geometry).convertToFormat(QImage::Format_RGB32);

@@ -20,6 +20,14 @@ bool AssignBitmap(QImage& owned, const QImage& given);
 // background exactly the control's size, so this is only the fallback).
 QImage MakeWorkBitmap(const QImage& back, QSize size, QColor uncovered);
 
+// Copies `source` onto `canvas` at (x, y) byte for byte, alpha included, cut
+// at the canvas's edges: the opaque drawing of a matrix without AlphaBlend.
+void CopyBitmap(int x, int y, QImage& canvas, const QImage& source);
+
+// `work` as the screen takes it: the alpha byte is ignored, colours are shown
+// as they are. A view on the same pixels, valid while `work` lives.
+QImage AsShown(const QImage& work);
+
 // The piece of a panel's bitmap that lies under a child at `geometry`, as the
 // child's BackBmp: a bitmap panel drawn once or tiled puts its bitmap's pixel
 // (x, y) at its own point (x, y), so the child continues the panel's picture.
