@@ -44,6 +44,9 @@ struct EncodingCase {
   std::vector<int16_t> expected;
 };
 
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const EncodingCase& c, std::ostream* out) { *out << c.name; }
+
 class AiffEncoding : public testing::TestWithParam<EncodingCase> {};
 
 TEST_P(AiffEncoding, ConvertsEverySampleToSixteenBits) {
@@ -146,6 +149,8 @@ struct RefusedCase {
   const char* name;
   Bytes file;
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
 
 class AiffRefused : public testing::TestWithParam<RefusedCase> {};
 

@@ -272,6 +272,9 @@ struct FailureCase {
   AudioFormat format;
 };
 
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+
 class AudioWriteFailure : public testing::TestWithParam<FailureCase> {
  protected:
   void SetUp() override {

@@ -46,6 +46,9 @@ struct WrittenCase {
   int libsndfileSubtype;
 };
 
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const WrittenCase& c, std::ostream* out) { *out << c.name; }
+
 class WrittenFileOracle : public testing::TestWithParam<WrittenCase> {
  protected:
   static constexpr uint32_t Frames = 20001;  // odd, so 8-bit mono data has odd length
@@ -150,6 +153,8 @@ struct LibsndfileCase {
   const char* title;  // non-null: a LIST chunk (WAV) or NAME chunk (AIFF) before the sound
 };
 
+void PrintTo(const LibsndfileCase& c, std::ostream* out) { *out << c.name; }
+
 class LibsndfileWrittenFile : public testing::TestWithParam<LibsndfileCase> {};
 
 TEST_P(LibsndfileWrittenFile, IsReadWithTheTopSixteenBitsOfEverySample) {
@@ -247,6 +252,8 @@ struct SoxCase {
   int channels;
   bool lossless;  // the 16-bit source survives exactly (false: 8-bit)
 };
+
+void PrintTo(const SoxCase& c, std::ostream* out) { *out << c.name; }
 
 class SoxWrittenFile : public testing::TestWithParam<SoxCase> {};
 

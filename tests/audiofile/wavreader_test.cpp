@@ -67,6 +67,9 @@ struct EncodingCase {
   int bytesPerSample;
 };
 
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const EncodingCase& c, std::ostream* out) { *out << c.name; }
+
 class WavEncoding : public testing::TestWithParam<EncodingCase> {};
 
 TEST_P(WavEncoding, ConvertsEverySampleToSixteenBits) {
@@ -121,6 +124,8 @@ struct RefusedCase {
   const char* name;
   Bytes file;
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
 
 class WavRefused : public testing::TestWithParam<RefusedCase> {};
 
