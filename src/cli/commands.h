@@ -28,6 +28,7 @@ int RunImport(ArgumentReader& args);
 int RunRename(ArgumentReader& args);
 int RunDelete(ArgumentReader& args);
 int RunStems(ArgumentReader& args);
+int RunPlay(ArgumentReader& args);
 
 // Reads DIR as the window does when it is selected; a folder that is no
 // project is a failure.

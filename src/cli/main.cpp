@@ -21,6 +21,9 @@ const Command commands[] = {
     {"rename", "rename DIR (--project NAME | --take T-K NAME | --master N NAME)",
      "rename the project, a take or a master take (8 characters are kept)", RunRename},
     {"delete", "delete DIR (--take T-K | --master N)", "delete a take or a master take", RunDelete},
+    {"play", "play DIR [--take T-K]... [--master N] [--volume T=V]... [--pan T=P]... [--from SECONDS]",
+     "audition takes on the default sound output through the mixer, until the longest take ends or Ctrl-C",
+     RunPlay},
     {"stems", "stems SRC OUTDIR [--take T-K]... [--master N]... [--recursive] [--aiff] [--force]",
      "archive every take as its own named file (mono; master takes as stereo) with a manifest; "
      "--recursive finds every project under SRC",

@@ -75,6 +75,8 @@ class AudioOutStream {
   uint32_t StopRequest() const { return stopRequest_.load(); }
   // True while a service thread exists (running, or not yet reaped).
   bool HasThread() const { return thread_.joinable(); }
+  // Whether Open found a sound device; without one every audition is silent.
+  bool DeviceOpen() const { return deviceOpen_; }
 
  private:
   void StreamThread();  // the service thread

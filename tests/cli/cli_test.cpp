@@ -81,9 +81,22 @@ TEST_F(Cli, ImportThenRenameThenDelete) {
   EXPECT_NE(result.out.find("Track7-1    Keys"), std::string::npos) << result.out;
 }
 
+TEST_F(Cli, PlayWithoutASoundDeviceSaysSoAndLastsAsLongAsTheAudition) {
+  // A home whose ALSA configuration points the default output at a card
+  // that does not exist stands in for a machine without sound.
+  const std::string config = "pcm.!default { type hw; card 99 }\nctl.!default { type hw; card 99 }\n";
+  WriteBytes(outputs / ".asoundrc", std::vector<uint8_t>(config.begin(), config.end()));
+  const std::string noSound = "HOME=" + Quoted(outputs.path().string()) + " ";
+  const auto result = RunCommand(noSound + TP_CLI_PATH + " play " + dir() + " --take 5-2 --from 1");
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_NE(result.out.find("nothing can be heard"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("0:00:01 / 0:00:01"), std::string::npos) << result.out;
+}
+
 TEST_F(Cli, FailuresExitWithOneAndSayWhy) {
   struct Case { std::string arguments; std::string message; } cases[] = {
       {"info " + Quoted(outputs.path().string()), "is not a project folder"},
+      {"play " + dir() + " --take 1-1 --take 1-2", "Track1-2 holds no take."},
       {"export " + dir() + " " + out("x.wav") + " --take 1-3", "Track1-3 holds no take."},
       {"import " + dir() + " " + dir() + " --to 1-1", "The file is not a WAV/AIFF."},
       {"rename " + dir() + " --take 1-1 \x27\xE3\x81\x82\x27", "A name can hold only"},
