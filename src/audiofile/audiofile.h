@@ -94,7 +94,8 @@ constexpr int AudioWriteFailed = -6;
 
 // Patches the sizes of a written file and closes it. Returns 0 when
 // everything reached the disk (every write, the final flush and the close),
-// AudioWriteFailed otherwise. Closing a file opened for reading returns 0.
+// AudioWriteFailed otherwise. Closing a file opened for reading, or one
+// that never got a stream, returns 0; a null pointer gives AudioBadState.
 int CloseAudioFile(std::unique_ptr<AudioFile> file);
 
 }  // namespace tp
