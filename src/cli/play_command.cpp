@@ -90,10 +90,7 @@ int RunPlay(ArgumentReader& args) {
   if (length == 0) throw CommandFailure("The selected takes hold no samples.");
   const uint32_t start = uint32_t(std::min<double>(fromSeconds * Transport::FramesPerSecond, length));
 
-  const TakeSelection chosen = model.PlaybackSelection();
-  PlaySelection selection;
-  selection.takes = chosen.slots;
-  selection.masterMode = chosen.masterMode;
+  const PlaySelection selection = model.PlaybackSelection();
 
   WatchForInterrupt();
   NoticeQueue notices;

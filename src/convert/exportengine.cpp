@@ -25,7 +25,7 @@ ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks
   TakeFiles takes;
   int lastSlot = -1;
   for (int slot = 0; slot < TakeFiles::SlotCount; ++slot) {
-    const auto& path = request.selection.slots[slot];
+    const auto& path = request.selection.takes[slot];
     if (!path) continue;
     if (!takes.Open(slot, *path, 0)) return failure(messages::TakeNotOpened);
     lastSlot = slot;

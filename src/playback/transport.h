@@ -21,15 +21,14 @@
 #include "playback/mixer.h"
 #include "playback/sounddevice.h"
 #include "playback/takefiles.h"
+#include "project/projectmodel.h"
 
 namespace tp {
 
 // What to play: the take file of each track (slot i = track i), or in
-// master mode the left (slot 0) and right (slot 1) file of a master take.
-struct PlaySelection {
-  std::array<std::optional<std::filesystem::path>, TakeFiles::SlotCount> takes;
-  bool masterMode = false;
-};
+// master mode the left (slot 0) and right (slot 1) file of a master take;
+// the project model says which.
+using PlaySelection = TakeSelection;
 
 // How the mixing thread reports back. Both are called on the stream's
 // service thread with the mix lock held: they must only queue the notice

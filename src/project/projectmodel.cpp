@@ -43,7 +43,7 @@ char lastChar(const std::string& s) { return s.empty() ? '\0' : s.back(); }
 
 int TakeSelection::count() const {
   int n = 0;
-  for (const auto& slot : slots) n += slot.has_value();
+  for (const auto& take : takes) n += take.has_value();
   return n;
 }
 
@@ -249,8 +249,8 @@ TakeSelection ProjectModel::PlaybackSelection() const {
   if (MasterMode) {
     for (int n = 0; n < MasterTakeCount; ++n) {
       if (MasTakeSel[n].assigned && MasTakeSel[n].down) {
-        selection.slots[0] = MasterPath(MasterSide::Left, n);
-        selection.slots[1] = MasterPath(MasterSide::Right, n);
+        selection.takes[0] = MasterPath(MasterSide::Left, n);
+        selection.takes[1] = MasterPath(MasterSide::Right, n);
         break;
       }
     }
@@ -259,7 +259,7 @@ TakeSelection ProjectModel::PlaybackSelection() const {
   for (int t = 0; t < TrackCount; ++t)
     for (int k = 0; k < TakesPerTrack; ++k)
       if (TakeSel[t][k].assigned && TakeSel[t][k].down) {
-        selection.slots[t] = TakePath(t, k);
+        selection.takes[t] = TakePath(t, k);
         break;
       }
   return selection;

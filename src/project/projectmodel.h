@@ -46,7 +46,7 @@ struct ImportTargets {
 // The take files an audition or export opens: slot i is track i, or in
 // master mode slot 0 the left and slot 1 the right file.
 struct TakeSelection {
-  std::array<std::optional<std::filesystem::path>, 16> slots;
+  std::array<std::optional<std::filesystem::path>, 16> takes;
   bool masterMode = false;
   int count() const;
 };

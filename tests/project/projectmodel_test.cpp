@@ -174,8 +174,8 @@ TEST_F(Selection, MasterModeUsesTheLongerMasterFile) {
   EXPECT_TRUE(model.ImportTargetSet);
   const auto selection = model.PlaybackSelection();
   EXPECT_EQ(selection.count(), 2);
-  EXPECT_EQ(selection.slots[0]->filename(), "TRACKL_1.DAT");
-  EXPECT_EQ(selection.slots[1]->filename(), "TRACKR_1.DAT");
+  EXPECT_EQ(selection.takes[0]->filename(), "TRACKL_1.DAT");
+  EXPECT_EQ(selection.takes[1]->filename(), "TRACKR_1.DAT");
 }
 
 TEST_F(Selection, PlaybackOpensOnlyAssignedAndSelectedTakes) {
@@ -183,7 +183,7 @@ TEST_F(Selection, PlaybackOpensOnlyAssignedAndSelectedTakes) {
   model.TakeSelClick(5, 5);  // selected but empty
   const auto selection = model.PlaybackSelection();
   EXPECT_EQ(selection.count(), 1);
-  EXPECT_EQ(selection.slots[0]->filename(), "TRACK0_2.DAT");
+  EXPECT_EQ(selection.takes[0]->filename(), "TRACK0_2.DAT");
 }
 
 TEST_F(Selection, ImportTargetsFollowTheChannelCountAndNeverUseTakeMinusOne) {
