@@ -1,0 +1,52 @@
+#include "playback/waveinfo.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "audiofile/audiofile.h"
+
+namespace tp {
+
+WaveInfoTexts BareWaveInfo() { return {"Sampling Rate : ", "Sampling Frames : ", "Bits / Word : "}; }
+
+std::string WaveLengthText(uint32_t frames, long double rate) {
+  // The reader accepts rates of 1 Hz and more only; a smaller one would
+  // leave no whole rate to divide by.
+  const uint64_t wholeRate = rate >= 1.0L ? uint64_t(std::floor(rate)) : 1;
+  const auto hours = uint64_t(std::floor(static_cast<long double>(frames) / (rate * 3600.0L)));
+  uint64_t rest = frames % (wholeRate * 3600);
+  const uint64_t minutes = rest / (wholeRate * 60);
+  rest %= wholeRate * 60;
+  const uint64_t seconds = rest / wholeRate;
+  const uint64_t milliseconds = (rest % wholeRate) * 1000 / wholeRate;
+  char text[96];
+  std::snprintf(text, sizeof text, "%1llu:%02llu:%02llu:%03llu", static_cast<unsigned long long>(hours),
+                static_cast<unsigned long long>(minutes), static_cast<unsigned long long>(seconds),
+                static_cast<unsigned long long>(milliseconds));
+  return text;
+}
+
+WaveInfoTexts DescribeWave(const AudioFile& file) {
+  if (file.dataStart == 0 || file.format == FormatNone) return BareWaveInfo();
+  WaveInfoTexts texts;
+  char text[128];
+  std::snprintf(text, sizeof text, "Sampling Rate : %.2fHz", static_cast<double>(file.sampleRate));
+  texts.samplingRate = text;
+  // Anything but two channels says "(mono)", files of more channels too.
+  std::snprintf(text, sizeof text, "Sampling Frames : %u %s  ", file.frames,
+                file.channels == 2 ? "(stereo)" : "(mono)");
+  texts.samplingFrames = text + WaveLengthText(file.frames, file.sampleRate);
+  std::snprintf(text, sizeof text, "Bits / Word : %u", static_cast<unsigned>(file.bits));
+  texts.bitsPerWord = text;
+  return texts;
+}
+
+WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path) {
+  auto file = OpenAudioFile(path, false);
+  if (!file) return BareWaveInfo();
+  WaveInfoTexts texts = DescribeWave(*file);
+  CloseAudioFile(std::move(file));
+  return texts;
+}
+
+}  // namespace tp

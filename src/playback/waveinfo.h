@@ -1,0 +1,36 @@
+// The three lines the wave preview shows about the file under selection in
+// the open dialog: sampling rate, length (frames, channels, time) and word
+// size.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace tp {
+
+struct AudioFile;
+
+struct WaveInfoTexts {
+  std::string samplingRate;    // "Sampling Rate : 44100.00Hz"
+  std::string samplingFrames;  // "Sampling Frames : 123456 (stereo)  0:00:02:799"
+  std::string bitsPerWord;     // "Bits / Word : 16"
+  bool operator==(const WaveInfoTexts&) const = default;
+};
+
+// The bare captions, shown for a file that is not a readable WAV or AIFF.
+WaveInfoTexts BareWaveInfo();
+
+// The texts for an opened file; the bare captions when it was not
+// recognised (no data start or no format).
+WaveInfoTexts DescribeWave(const AudioFile& file);
+
+// Opens `path` for reading, describes it and closes it again.
+WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path);
+
+// "h:mm:ss:mmm" for `frames` at `rate`. The hours divide by the exact rate,
+// everything below them by its whole part, so that 22050.5 Hz counts its
+// seconds in 22050 frames.
+std::string WaveLengthText(uint32_t frames, long double rate);
+
+}  // namespace tp
