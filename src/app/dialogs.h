@@ -1,0 +1,45 @@
+// The modal dialogs the main window runs, behind one small interface so
+// that tests can answer them. StandardDialogs shows the real ones.
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+#include <optional>
+
+class QAction;
+class QDialog;
+class QMenu;
+class QWidget;
+
+namespace tp {
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // An input box with OK and Cancel and an edit holding `value`: the text
+  // entered, or nothing when the box was cancelled or closed.
+  virtual std::optional<QString> InputBox(QWidget* owner, const QString& caption, const QString& prompt,
+                                          const QString& value) = 0;
+  // A Yes/No question with the question icon; true only for Yes.
+  virtual bool Confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
+  // A plain message box with one OK button, captioned with the program's title.
+  virtual void Message(QWidget* owner, const QString& text) = 0;
+  // Runs a form modally and returns the result it closed with.
+  virtual int ShowModal(QDialog& form) = 0;
+  // Opens a popup menu at a screen position; returns the item chosen, whose
+  // action has then been triggered, or nullptr.
+  virtual QAction* Popup(QMenu& menu, QPoint globalPosition) = 0;
+};
+
+class StandardDialogs : public Dialogs {
+ public:
+  std::optional<QString> InputBox(QWidget* owner, const QString& caption, const QString& prompt,
+                                  const QString& value) override;
+  bool Confirm(QWidget* owner, const QString& caption, const QString& text) override;
+  void Message(QWidget* owner, const QString& text) override;
+  int ShowModal(QDialog& form) override;
+  QAction* Popup(QMenu& menu, QPoint globalPosition) override;
+};
+
+}  // namespace tp

@@ -1,0 +1,196 @@
+// TMainWin: the program's one window. It holds the skinned face with the take
+// matrices and the transport keys, the "Folders", "Time" and "Mixer" tabs and
+// the status bar; it runs the dialogs and hands every decision about the
+// project to ProjectModel (src/project), whose cells it mirrors into the
+// matrices after each change.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/dialogs.h"
+#include "folders/tdirtreeview.h"
+#include "playback/transport.h"
+#include "project/projectmodel.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+
+namespace tp {
+
+class TBPBtn;
+class TBitPanel;
+class TBtnMtx;
+class TNfWin;
+class TSlider;
+class TVersion;
+class TVolume;
+struct EditResult;
+
+class TMainWin : public QWidget, private TransportEvents {
+  Q_OBJECT
+
+ public:
+  // What the window talks to outside itself; every member left empty gets
+  // the real thing (message boxes, the PortAudio output, this machine's
+  // places). Tests hand in their own.
+  struct Services {
+    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<SoundDevice> sound;
+    TDirTreeView::PlaceSource places;
+  };
+
+  // The layout was drawn for an 840 x 480 window whose frame takes 8 pixels
+  // across and 27 down; the client area is what is left.
+  static constexpr int FrameWidth = 8, FrameHeight = 27;
+  static constexpr int ClientWidth = 840 - FrameWidth, ClientHeight = 480 - FrameHeight;
+  static constexpr int MinClientWidth = 700 - FrameWidth, MinClientHeight = 480 - FrameHeight;
+  static constexpr int PanelWidth = 666;
+  static constexpr int StatusBarHeight = 19;
+
+  explicit TMainWin(Services services = {});
+  ~TMainWin() override;
+
+  // The new-folder form, created after the window at start-up.
+  void SetNfWin(TNfWin* form) { nfWin_ = form; }
+  // The window's 12-pixel font, one that has the half-width katakana.
+  static QFont WindowFont();
+
+  // Handlers (named after the control and the event).
+  void AppEventsIdle();
+  void AppEventsHint(const QString& hint);
+  // Returns true when the character was consumed.
+  bool FormKeyPress(QChar key);
+  void DirTreeChange(const QString& path);
+  void TakeSelClick(int row, int column);
+  void TrackSelClick(int row);
+  void MasterSelClick();
+  void MasTakeSelClick(int column);
+  void ProjNameDblClick();
+  void TakePopupPopup(QPoint takeSelPosition);
+  void ChangeNamePopupClick();
+  void DelTakePopupClick();
+  void MasPopupPopup(QPoint masTakeSelPosition);
+  void MasNameClick();
+  void MasDelClick();
+  void SortBtnClick();
+  void RefBtnClick();
+  void NewFldrBtnClick();
+  void AudBtnClick();
+
+  // Recomputes the selection summary in the model and shows it.
+  void UpdateSelection();
+
+  ProjectModel& Model() { return model_; }
+  const ProjectModel& Model() const { return model_; }
+  // Empty until the tree has reported a folder; then the model's folder.
+  QString ProjectFolder() const;
+  Transport& Audition() { return *transport_; }
+
+  // Run state besides the project model.
+  QString BaseCaption;
+  bool Playing = false;
+  int32_t Conversion = 0;  // 0 idle, 1 an import runs, 2 an export runs
+  bool AbortRequested = false;
+  int PopupRow = -1, PopupCol = -1;
+
+  // Controls of the face (BitPanel).
+  TBitPanel* BitPanel = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* ProjName = nullptr;
+  std::array<QLabel*, 10> ColumnLabels{};
+  std::array<QLabel*, 16> RowLabels{};
+  TBtnMtx* TrackSel = nullptr;
+  TBtnMtx* TakeSel = nullptr;
+  TBPBtn* MasterSel = nullptr;
+  TBtnMtx* MasTakeSel = nullptr;
+  TBPBtn* ImpBtn = nullptr;
+  QLabel* LMonoLabel = nullptr;
+  QLabel* RLabel = nullptr;
+  TBPBtn* AudBtn = nullptr;
+  TSlider* Slider = nullptr;
+  TBPBtn* ExpBtn = nullptr;
+
+  // The tabs.
+  QTabWidget* PageControl = nullptr;
+  QWidget* FolderSheet = nullptr;
+  QPushButton* SortBtn = nullptr;
+  QPushButton* NewFldrBtn = nullptr;
+  QPushButton* RefBtn = nullptr;
+  TDirTreeView* DirTree = nullptr;
+  TBitPanel* BitPanel1 = nullptr;  // the "Time" page
+  QLabel* TimeM = nullptr;
+  QLabel* PlayTime = nullptr;
+  TBitPanel* MixerPanel = nullptr;
+  QLabel* FaderLabel = nullptr;
+  QLabel* PanpotLabel = nullptr;
+  TBPBtn* InitBtn = nullptr;
+
+  // Per-track control tables, indexed by track 0-15.
+  std::array<TVolume*, 16> Volumes{};
+  std::array<QLabel*, 16> VolVals{};
+  std::array<TVolume*, 16> Pans{};
+  std::array<QLabel*, 16> PanVals{};
+  std::array<QLabel*, 16> Times{};
+
+  // The status bar's three panels (350, 100 and 50 pixels).
+  QWidget* StatusBar = nullptr;
+  std::array<QLabel*, 3> StatusPanels{};
+
+  QMenu* TakePopup = nullptr;
+  QAction* ChangeNamePopup = nullptr;
+  QAction* DelTakePopup = nullptr;
+  QMenu* MasPopup = nullptr;
+  QAction* MasName = nullptr;
+  QAction* MasDel = nullptr;
+  TVersion* Version = nullptr;
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void BuildFace();
+  void BuildFolderSheet();
+  void BuildTimeSheet();
+  void BuildMixerSheet();
+  void BuildStatusBar();
+  void BuildPopups();
+  void SetHints();
+  void CaptureBackgrounds();
+  void CentreOnScreen();
+
+  // Copies every cell of the model into the matrices, and MasterMode into MasterSel.
+  void MirrorMatrices();
+  // Shows the model's selection summary: labels, times and the slider range.
+  void ShowSelection();
+  void ShowProjectName();
+  // The "Naming" box; the entry as name bytes, or nothing when cancelled or
+  // when it holds a character that no name can carry (the user is told).
+  std::optional<std::string> AskName(const QString& prompt, const std::string& current);
+  void Report(const EditResult& result);
+
+  // TransportEvents: called on the stream's service thread; they only queue.
+  void PostPlayEnd(int rewind) override;
+  void PostPlayPos(uint32_t position) override;
+  void PlayEnd(int rewind);
+  void PlayPos(uint32_t position);
+
+  ProjectModel model_;
+  bool folderReported_ = false;
+  std::unique_ptr<Dialogs> dialogs_;
+  std::unique_ptr<Transport> transport_;
+  TNfWin* nfWin_ = nullptr;
+};
+
+}  // namespace tp

@@ -1,0 +1,35 @@
+// TNfWin: the small dialog that asks for the name of a new folder. It is
+// created once at start-up and kept, so the edit keeps the last name typed.
+// CANCEL is the default button: Enter cancels, only OK confirms.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tp {
+
+class TNfWin : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The results the dialog closes with.
+  enum Result { ResultOk = 1, ResultCancel = 2 };
+
+  explicit TNfWin(QWidget* parent = nullptr);
+
+  QString FolderName() const;
+
+  QLabel* Label1 = nullptr;
+  QLineEdit* FolderEdit = nullptr;
+  QPushButton* OkBtn = nullptr;
+  QPushButton* CanBtn = nullptr;
+
+ public slots:
+  // Escape and the frame's close button cancel too.
+  void reject() override;
+};
+
+}  // namespace tp
