@@ -660,9 +660,7 @@ void TMainWin::RefBtnClick() { DirTree->ReBuild(); }
 
 void TMainWin::NewFldrBtnClick() {
   if (!nfWin_ || dialogs_->ShowModal(*nfWin_) != TNfWin::ResultOk) return;
-  QString base = DirTree->GetDirectory();
-  if (!base.endsWith(QLatin1Char('/'))) base += QLatin1Char('/');
-  const QString path = base + nfWin_->FolderName();
+  const QString path = NewFolderPath(DirTree->GetDirectory(), nfWin_->FolderName());
   QDir().mkdir(path);  // one level; failing is not reported, the rebuild shows what is there
   DirTree->ReBuild();
   DirTree->SetDirectory(path);

@@ -6,6 +6,12 @@
 
 namespace tp {
 
+QString NewFolderPath(const QString& selectedFolder, const QString& name) {
+  QString base = selectedFolder;
+  if (!base.endsWith(QLatin1Char('/'))) base += QLatin1Char('/');
+  return base + name;
+}
+
 TNfWin::TNfWin(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("New Folder"));
   setFixedSize(257, 74);

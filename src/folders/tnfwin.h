@@ -11,6 +11,10 @@ class QPushButton;
 
 namespace tp {
 
+// The folder to create: `name` exactly as typed, inside `selectedFolder`
+// (the tree's path, empty for the Desktop, which stands for the root).
+QString NewFolderPath(const QString& selectedFolder, const QString& name);
+
 class TNfWin : public QDialog {
   Q_OBJECT
 
