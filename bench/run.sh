@@ -13,7 +13,7 @@ work=$(cd "$work" && pwd)
 project="$work/project"
 
 make_data() {
-  [[ -f "$work/.ready-$seconds" ]] && return
+  [[ -f "$work/.ready-v2-$seconds" ]] && return
   rm -rf "$work"/* "$work"/.ready-*
   mkdir -p "$project" "$work/raw"
   # Project information file: the name lies at offset 52.
@@ -27,7 +27,11 @@ make_data() {
     { head -c 65536 /dev/zero; cat "$raw"; } > "$project/$name"
   done
   sox -n -r 44100 -c 2 -b 16 -e signed-integer "$work/stereo.wav" synth "$seconds" sine 220 sine 330 vol 0.5
-  touch "$work/.ready-$seconds"
+  # The import goes into a song of its own, so that the 16 takes above stay
+  # the only ones the export and the stems see.
+  mkdir -p "$work/import-project"
+  cp "$project/PRJDATA.ini" "$work/import-project/"
+  touch "$work/.ready-v2-$seconds"
 }
 
 # best_of COMMAND...: prints "seconds peak-KiB" of the fastest of three runs.
@@ -57,7 +61,7 @@ for t in $(seq 0 15); do raws+=(-t raw -r 44100 -e signed-integer -b 16 -c 1 "$w
 read -r sox_export sox_export_mem < <(best_of sox -D -M "${raws[@]}" -b 16 "$work/sox-mix.wav" remix 1-16 1-16)
 
 import_ours() {
-  "$cli" import "$project" "$work/stereo.wav" --to 1-2 --to 2-2
+  "$cli" import "$work/import-project" "$work/stereo.wav" --to 1-1 --to 2-1
 }
 import_sox() {
   sox -D "$work/stereo.wav" -t raw "$work/left.raw" remix 1 && sox -D "$work/stereo.wav" -t raw "$work/right.raw" remix 2

@@ -10,8 +10,11 @@ namespace fs = std::filesystem;
 SideFile::SideFile(const fs::path& target) : target_(target) {
   // A leading dot keeps it out of listings and out of the take file pattern;
   // the process id keeps two programs working on one folder apart.
-  side_ = target.parent_path() /
-          ("." + target.filename().string() + ".part-" + std::to_string(::getpid()));
+  std::string name = ".";
+  name += target.filename().string();
+  name += ".part-";
+  name += std::to_string(::getpid());
+  side_ = target.parent_path() / name;
 }
 
 SideFile::~SideFile() {

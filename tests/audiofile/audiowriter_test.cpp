@@ -33,7 +33,9 @@ Bytes writeFile(const std::filesystem::path& path, AudioFormat format, uint32_t 
   file->channels = channels;
   file->bits = bits;
   EXPECT_EQ(WriteAudioHeader(*file, format), AudioOk);
-  if (frames > 0) EXPECT_EQ(WriteAudioFrames(*file, samples, frames), AudioOk);
+  if (frames > 0) {
+    EXPECT_EQ(WriteAudioFrames(*file, samples, frames), AudioOk);
+  }
   EXPECT_EQ(CloseAudioFile(std::move(file)), AudioOk);
   return test::readWholeFile(path);
 }

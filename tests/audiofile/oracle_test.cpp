@@ -172,7 +172,9 @@ TEST_P(LibsndfileWrittenFile, IsReadWithTheTopSixteenBitsOfEverySample) {
     info.format = c.format;
     SoundFile sound(path, SFM_WRITE, info);
     ASSERT_NE(sound.handle, nullptr) << sf_strerror(nullptr);
-    if (c.title != nullptr) ASSERT_EQ(sf_set_string(sound.handle, SF_STR_TITLE, c.title), 0);
+    if (c.title != nullptr) {
+      ASSERT_EQ(sf_set_string(sound.handle, SF_STR_TITLE, c.title), 0);
+    }
     if (isFloat) {
       // Values k / 32768 are exact in a float, so k is what must come back;
       // beyond full scale the reader clamps.
