@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/conversionrun.h"
+#include "cli/mixselection.h"
 #include "convert/exportengine.h"
 #include "convert/exportformat.h"
 
@@ -9,37 +10,23 @@ namespace tp::cli {
 
 int RunExport(ArgumentReader& args) {
   std::vector<std::string> positional;
-  std::vector<TrackTake> takes;
-  std::optional<int> master;
+  MixSelection chosen;
   bool aiff = false;
-  MixerSettings mixer;
   while (!args.done()) {
     const std::string arg = args.take();
-    if (arg == "--take") takes.push_back(ParseTrackTake(args.valueOf(arg)));
-    else if (arg == "--master") {
-      if (master) throw UsageError("one --master only");
-      master = ParseMasterTake(args.valueOf(arg));
-    } else if (arg == "--volume") {
-      const auto [track, value] = ParseTrackValue(args.valueOf(arg), 0, 127);
-      mixer.volume[track] = value;
-    } else if (arg == "--pan") {
-      const auto [track, value] = ParseTrackValue(args.valueOf(arg), 0, 100);
-      mixer.pan[track] = value;
-    } else if (arg == "--aiff") aiff = true;
+    if (chosen.Accept(arg, args)) continue;
+    if (arg == "--aiff") aiff = true;
     else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
     else positional.push_back(arg);
   }
   if (positional.size() != 2) throw UsageError("name the project folder and the output file");
-  if (master && !takes.empty()) throw UsageError("choose track takes or a master take, not both");
-  if (!master && takes.empty()) throw UsageError("choose at least one take with --take or --master");
-  for (size_t i = 0; i < takes.size(); ++i)
-    for (size_t j = 0; j < i; ++j)
-      if (takes[i].track == takes[j].track) throw UsageError("one take per track");
+  chosen.Check();
 
   ProjectModel model;
   OpenProject(model, positional[0]);
-  for (const auto& take : takes) SelectTake(model, take);
-  if (master) SelectMasterTake(model, *master);
+  chosen.SelectIn(model);
+  MixerSettings mixer;
+  chosen.ApplyTo(mixer);
 
   const ExportFormatChoice choice = ChooseExportFormat(positional[1], aiff);
   ExportRequest request;

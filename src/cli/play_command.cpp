@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/interrupt.h"
+#include "cli/mixselection.h"
 #include "playback/portaudiodevice.h"
 #include "playback/transport.h"
 
@@ -58,34 +59,21 @@ std::string statusText(uint32_t position, uint32_t max) {
 
 int RunPlay(ArgumentReader& args) {
   std::vector<std::string> positional;
-  std::vector<TrackTake> takes;
-  std::optional<int> master;
+  MixSelection chosen;
   double fromSeconds = 0;
-  auto settings = std::make_unique<MixerSettings>();
   while (!args.done()) {
     const std::string arg = args.take();
-    if (arg == "--take") takes.push_back(ParseTrackTake(args.valueOf(arg)));
-    else if (arg == "--master") {
-      if (master) throw UsageError("one --master only");
-      master = ParseMasterTake(args.valueOf(arg));
-    } else if (arg == "--volume") {
-      const auto [track, value] = ParseTrackValue(args.valueOf(arg), 0, 127);
-      settings->volume[track] = value;
-    } else if (arg == "--pan") {
-      const auto [track, value] = ParseTrackValue(args.valueOf(arg), 0, 100);
-      settings->pan[track] = value;
-    } else if (arg == "--from") fromSeconds = ParseSeconds(args.valueOf(arg));
+    if (chosen.Accept(arg, args)) continue;
+    if (arg == "--from") fromSeconds = ParseSeconds(args.valueOf(arg));
     else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
     else positional.push_back(arg);
   }
   if (positional.size() != 1) throw UsageError("name the project folder");
-  if (master && !takes.empty()) throw UsageError("choose track takes or a master take, not both");
-  if (!master && takes.empty()) throw UsageError("choose at least one take with --take or --master");
+  chosen.Check();
 
   ProjectModel model;
   OpenProject(model, positional[0]);
-  for (const auto& take : takes) SelectTake(model, take);
-  if (master) SelectMasterTake(model, *master);
+  chosen.SelectIn(model);
   const uint32_t length = model.View.sliderMax;
   if (length == 0) throw CommandFailure("The selected takes hold no samples.");
   const uint32_t start = uint32_t(std::min<double>(fromSeconds * Transport::FramesPerSecond, length));
@@ -95,10 +83,7 @@ int RunPlay(ArgumentReader& args) {
   WatchForInterrupt();
   NoticeQueue notices;
   Transport transport(notices, MakePortAudioDevice());
-  for (int strip = 0; strip < 16; ++strip) {
-    transport.Settings().volume[strip] = settings->volume[strip].load();
-    transport.Settings().pan[strip] = settings->pan[strip].load();
-  }
+  chosen.ApplyTo(transport.Settings());
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
 
   if (!transport.Stream().DeviceOpen()) {

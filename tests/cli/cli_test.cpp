@@ -96,7 +96,7 @@ TEST_F(Cli, PlayWithoutASoundDeviceSaysSoAndLastsAsLongAsTheAudition) {
 TEST_F(Cli, FailuresExitWithOneAndSayWhy) {
   struct Case { std::string arguments; std::string message; } cases[] = {
       {"info " + Quoted(outputs.path().string()), "is not a project folder"},
-      {"play " + dir() + " --take 1-1 --take 1-2", "Track1-2 holds no take."},
+      {"play " + dir() + " --take 1-1 --take 2-1", "Track2-1 holds no take."},
       {"export " + dir() + " " + out("x.wav") + " --take 1-3", "Track1-3 holds no take."},
       {"import " + dir() + " " + dir() + " --to 1-1", "The file is not a WAV/AIFF."},
       {"rename " + dir() + " --take 1-1 \x27\xE3\x81\x82\x27", "A name can hold only"},

@@ -1,9 +1,7 @@
 // Take files built in code for the playback tests: a 65,536-byte header of
-// zeros followed by 16-bit little-endian samples, in a temporary folder that
-// is removed afterwards.
+// zeros followed by 16-bit little-endian samples.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -11,30 +9,9 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "support/tempfolder.h"
 
 namespace tp::test {
-
-class TempFolder {
- public:
-  TempFolder() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("tp-playback-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Writes the bytes as given after the header, so that a test can spell out
 // the byte order itself.
