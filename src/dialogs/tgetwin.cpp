@@ -1,0 +1,126 @@
+#include "dialogs/tgetwin.h"
+
+#include <QFile>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+#include "playback/waveinfo.h"
+
+namespace tp {
+
+namespace {
+
+// AudBtn's glyph: a loudspeaker with two sound waves, in `colour`.
+QPixmap speakerGlyph(const QColor& colour) {
+  QPixmap glyph(16, 16);
+  glyph.fill(Qt::transparent);
+  QPainter painter(&glyph);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  QPainterPath speaker;
+  speaker.moveTo(1.5, 5.5);
+  speaker.lineTo(4.5, 5.5);
+  speaker.lineTo(8.5, 2.0);
+  speaker.lineTo(8.5, 14.0);
+  speaker.lineTo(4.5, 10.5);
+  speaker.lineTo(1.5, 10.5);
+  speaker.closeSubpath();
+  painter.drawPath(speaker);
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(colour, 1.3, Qt::SolidLine, Qt::RoundCap));
+  painter.drawArc(QRectF(6.5, 5.0, 5.0, 6.0), -60 * 16, 120 * 16);
+  painter.drawArc(QRectF(6.0, 2.5, 8.5, 11.0), -60 * 16, 120 * 16);
+  return glyph;
+}
+
+std::filesystem::path localPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+
+}  // namespace
+
+TGetWin::TGetWin(QWidget* parent, std::unique_ptr<PreviewOutput> output)
+    : QWidget(parent), output_(output ? std::move(output) : MakePortAudioPreviewOutput()) {
+  // The output's thread, or this thread inside the output's Reset: only
+  // post the block; PreviewBlockDone runs later on this thread.
+  preview_ = std::make_unique<WavePreview>(*output_, [this](PreviewBlock* block) {
+    QMetaObject::invokeMethod(this, [this, block] { preview_->PreviewBlockDone(block); }, Qt::QueuedConnection);
+  });
+
+  QFont small = font();
+  small.setPixelSize(12);
+  setFont(small);
+  resize(416, 96);
+
+  bevel1_ = new QFrame(this);
+  bevel1_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  bevel1_->setGeometry(8, 4, 393, 41);
+
+  // The labels size themselves to their text, from these corners.
+  fsLabel_ = new QLabel(this);
+  fsLabel_->move(16, 8);
+  SetCaption(fsLabel_, QStringLiteral("Sampling Rate :                     "));
+  framesLabel_ = new QLabel(this);
+  framesLabel_->move(16, 24);
+  SetCaption(framesLabel_, QStringLiteral("Sampling Frames :                 "));
+  bitLabel_ = new QLabel(this);
+  bitLabel_->move(196, 8);
+  SetCaption(bitLabel_, QStringLiteral("Bits / Word :   "));
+
+  audBtn_ = new QToolButton(this);
+  audBtn_->setGeometry(364, 12, 23, 22);
+  audBtn_->setAutoRaise(true);
+  QIcon glyph;
+  glyph.addPixmap(speakerGlyph(palette().color(QPalette::Active, QPalette::ButtonText)), QIcon::Normal);
+  glyph.addPixmap(speakerGlyph(palette().color(QPalette::Disabled, QPalette::ButtonText)), QIcon::Disabled);
+  audBtn_->setIcon(glyph);
+  audBtn_->setToolTip(QStringLiteral("Hear the Sound"));
+  audBtn_->installEventFilter(this);
+}
+
+TGetWin::~TGetWin() { StopPreview(); }
+
+void TGetWin::SetCaption(QLabel* label, const QString& text) {
+  label->setText(text);
+  label->adjustSize();
+}
+
+void TGetWin::ShowWaveInfo() {
+  if (previewFile_.isEmpty()) return;
+  const WaveInfoTexts texts = DescribeWaveFile(localPath(previewFile_));
+  SetCaption(fsLabel_, QString::fromStdString(texts.samplingRate));
+  SetCaption(framesLabel_, QString::fromStdString(texts.samplingFrames));
+  SetCaption(bitLabel_, QString::fromStdString(texts.bitsPerWord));
+}
+
+void TGetWin::AudBtnMouseDown(Qt::MouseButton /*button*/) { preview_->Start(localPath(previewFile_)); }
+
+void TGetWin::AudBtnMouseUp(Qt::MouseButton /*button*/) { StopPreview(); }
+
+void TGetWin::StopPreview() { preview_->StopPreview(); }
+
+bool TGetWin::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != audBtn_) return QWidget::eventFilter(watched, event);
+  // QToolButton answers the left button only; the preview answers any.
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      audBtn_->setDown(true);
+      AudBtnMouseDown(static_cast<QMouseEvent*>(event)->button());
+      return true;
+    case QEvent::MouseButtonRelease:
+      audBtn_->setDown(false);
+      AudBtnMouseUp(static_cast<QMouseEvent*>(event)->button());
+      return true;
+    default: return QWidget::eventFilter(watched, event);
+  }
+}
+
+void TGetWin::hideEvent(QHideEvent* event) {
+  StopPreview();
+  QWidget::hideEvent(event);
+}
+
+}  // namespace tp

@@ -1,0 +1,76 @@
+// TGetWin: the wave preview form that the import's open dialog carries along
+// its bottom edge. It shows the sampling rate, the length and the word size
+// of the file under selection, and plays the file from its start for as
+// long as its button is held down.
+//
+// User-interface thread only. The sound output reports played blocks from
+// its own thread; they are posted to this form and handled here, so the
+// output never waits for the form.
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QString>
+#include <QToolButton>
+#include <QWidget>
+
+#include <memory>
+
+#include "playback/previewoutput.h"
+#include "playback/wavepreview.h"
+
+namespace tp {
+
+class TGetWin : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Plays through `output`; by default the computer's sound output through
+  // PortAudio. Without a parent the form is a window of its own, hidden
+  // until an open dialog adopts it.
+  explicit TGetWin(QWidget* parent = nullptr, std::unique_ptr<PreviewOutput> output = nullptr);
+  ~TGetWin() override;
+
+  // The file under selection in the open dialog; empty at creation.
+  QString PreviewFile() const { return previewFile_; }
+  void SetPreviewFile(const QString& path) { previewFile_ = path; }
+
+  // Refreshes the three labels from PreviewFile: its format, or the bare
+  // captions when it is not a WAV or AIFF file. An empty PreviewFile leaves
+  // them as they are.
+  void ShowWaveInfo();
+
+  // Any mouse button on AudBtn starts a preview of PreviewFile; releasing
+  // any button stops it.
+  void AudBtnMouseDown(Qt::MouseButton button);
+  void AudBtnMouseUp(Qt::MouseButton button);
+  // Silences the preview at once and closes its file.
+  void StopPreview();
+
+  QFrame* Bevel1() const { return bevel1_; }
+  QLabel* FsLabel() const { return fsLabel_; }
+  QLabel* FramesLabel() const { return framesLabel_; }
+  QLabel* BitLabel() const { return bitLabel_; }
+  QToolButton* AudBtn() const { return audBtn_; }
+  const WavePreview& Preview() const { return *preview_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // A form taken out of sight (its dialog closed under a held button) must
+  // not go on playing.
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  static void SetCaption(QLabel* label, const QString& text);
+
+  std::unique_ptr<PreviewOutput> output_;
+  std::unique_ptr<WavePreview> preview_;  // refers to output_
+  QString previewFile_;
+  QFrame* bevel1_ = nullptr;
+  QLabel* fsLabel_ = nullptr;
+  QLabel* framesLabel_ = nullptr;
+  QLabel* bitLabel_ = nullptr;
+  QToolButton* audBtn_ = nullptr;
+};
+
+}  // namespace tp

@@ -1,0 +1,100 @@
+// Opens the import's open dialog with the wave preview on a real display,
+// selects a WAV file and takes two pictures of the screen: as the dialog
+// opens, and after it was resized larger. For a person to look at:
+//
+//   xvfb-run -s '-screen 0 1280x800x24' build/tests/dialogs/dialogs_screenshot OUT_FOLDER
+//
+// Each picture is taken with ImageMagick's `import -window root`, so it
+// shows what the X server shows, window frame (if any) included.
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QProcess>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <functional>
+
+#include "dialogfixture.h"
+#include "dialogs/tcopendialog.h"
+#include "dialogs/tgetwin.h"
+#include "playback/virtualpreviewoutput.h"
+#include "support/sndfileio.h"
+#include "support/tempfolder.h"
+
+namespace {
+
+void waitFor(const std::function<bool()>& ready) {
+  for (int waited = 0; waited < 10000 && !ready(); waited += 20) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  // Let the window system draw what the last events changed.
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool shoot(const QString& file) {
+  const int result = QProcess::execute("import", {"-window", "root", file});
+  std::printf("%s: %s\n", qPrintable(file), result == 0 ? "written" : "import failed");
+  return result == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+
+  tp::test::TempFolder folder;
+  const auto write = [&](const char* name, int format, int channels, int rate, size_t frames) {
+    std::vector<int16_t> samples(frames * size_t(channels));
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t((i * 37) % 20000 - 10000);
+    tp::test::WriteWithSndfile(folder / name, format, channels, rate, samples);
+  };
+  write("Guitar solo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, 123456);
+  write("Bass line.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 1, 48000, 200000);
+  write("DRUMS.WAV", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 2, 22050, 50000);
+  tp::test::WriteBytes(folder / "lyrics.txt", {'l', 'a'});
+
+  QWidget mainWindow;
+  mainWindow.setWindowTitle("TrackPorter");
+  mainWindow.resize(640, 420);
+  mainWindow.move(40, 40);
+  mainWindow.show();
+
+  tp::TGetWin getWin(nullptr, std::make_unique<tp::VirtualPreviewOutput>());
+  tp::TCOpenDialog wavOpen(&mainWindow);
+  wavOpen.SetDefaultExt("wav");
+  wavOpen.SetFilter("Audio(*.wav;*.aif)|*.wav;*.aif|Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif");
+  wavOpen.SetSubFormPos(tp::fpBottom);
+  wavOpen.SetDialogSizing(true);
+  wavOpen.SetInitialDir(QString::fromStdString(folder.path().string()));
+  wavOpen.OnSelectionChange = [&](tp::TCOpenDialog* sender) {
+    getWin.SetPreviewFile(sender->FileName());
+    getWin.ShowWaveInfo();
+  };
+  wavOpen.SetSubForm(&getWin);
+
+  bool ok = true;
+  QTimer::singleShot(0, [&] {
+    QFileDialog* files = wavOpen.FileDialog();
+    auto* model = files->findChild<QFileSystemModel*>();
+    const QModelIndex root = model->index(wavOpen.InitialDir());
+    waitFor([&] { return model->rowCount(root) >= 3; });
+    tp::test::clickInFileList(*files, QString::fromStdString((folder / "Guitar solo.wav").string()));
+    waitFor([] { return false; });
+    ok = shoot(out + "/opendialog-opened.png") && ok;
+
+    wavOpen.DialogWindow()->resize(wavOpen.DialogWindow()->size() + QSize(260, 160));
+    waitFor([] { return false; });
+    ok = shoot(out + "/opendialog-resized.png") && ok;
+    std::printf("dialog %dx%d at %d,%d; preview at %d,%d %dx%d\n", wavOpen.DialogWindow()->width(),
+                wavOpen.DialogWindow()->height(), wavOpen.DialogWindow()->x(), wavOpen.DialogWindow()->y(),
+                getWin.x(), getWin.y(), getWin.width(), getWin.height());
+    wavOpen.DialogWindow()->reject();
+  });
+  wavOpen.Execute();
+  return ok ? 0 : 1;
+}
