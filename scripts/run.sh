@@ -4,6 +4,9 @@
 set -euo pipefail
 build=${1:-build}
 if [[ -x "$build/src/app/trackporter" ]]; then
+  # A new user gets a demo project to try everything on; it is written once
+  # and the program says where it is.
+  "$build/src/app/trackporter" --make-demo || true
   exec "$build/src/app/trackporter"
 fi
 exec "$build/src/cli/trackporter-cli" --help

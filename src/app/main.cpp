@@ -49,10 +49,12 @@ int main(int argc, char** argv) {
   // for the task bar.
   QApplication::setApplicationName(QString::fromLatin1(tp::texts::ApplicationTitle));
   QGuiApplication::setDesktopFileName(QStringLiteral("trackporter"));
+  // Menus, message and input boxes are windows of their own: they take the
+  // application's font, not the main window's.
+  QApplication::setFont(tp::TMainWin::WindowFont());
   try {
     tp::TMainWin mainWin;
     tp::TNfWin nfWin(&mainWin);
-    nfWin.setFont(mainWin.font());
     mainWin.SetNfWin(&nfWin);
     mainWin.show();
     return application.exec();

@@ -367,6 +367,9 @@ void TMainWin::BuildPopups() {
   MasPopup = new QMenu(this);
   MasName = MasPopup->addAction(QStringLiteral("Change the &Name..."));
   MasDel = MasPopup->addAction(QStringLiteral("Delete"));
+  // A menu is a window of its own and does not inherit the window's font.
+  TakePopup->setFont(font());
+  MasPopup->setFont(font());
   connect(ChangeNamePopup, &QAction::triggered, this, [this] { ChangeNamePopupClick(); });
   connect(DelTakePopup, &QAction::triggered, this, [this] { DelTakePopupClick(); });
   connect(MasName, &QAction::triggered, this, [this] { MasNameClick(); });
