@@ -64,19 +64,19 @@ void TCustomDlgsUnit::ApplyIcon() {
   dialogWindow_->setWindowIcon(QIcon(nothing));
 }
 
-int TCustomDlgsUnit::Left() const { return dialogWindow_ ? dialogWindow_->pos().x() : rememberedPosition_.x(); }
-int TCustomDlgsUnit::Top() const { return dialogWindow_ ? dialogWindow_->pos().y() : rememberedPosition_.y(); }
+int TCustomDlgsUnit::Left() const { return dialogWindow_ ? dialogWindow_->geometry().x() : rememberedPosition_.x(); }
+int TCustomDlgsUnit::Top() const { return dialogWindow_ ? dialogWindow_->geometry().y() : rememberedPosition_.y(); }
 
 void TCustomDlgsUnit::SetLeft(int left) {
   if (dialogWindow_)
-    dialogWindow_->move(left, dialogWindow_->pos().y());
+    dialogWindow_->setGeometry(QRect(QPoint(left, Top()), dialogWindow_->size()));
   else
     rememberedPosition_.setX(left);
 }
 
 void TCustomDlgsUnit::SetTop(int top) {
   if (dialogWindow_)
-    dialogWindow_->move(dialogWindow_->pos().x(), top);
+    dialogWindow_->setGeometry(QRect(QPoint(Left(), top), dialogWindow_->size()));
   else
     rememberedPosition_.setY(top);
 }
@@ -98,7 +98,7 @@ void TCustomDlgsUnit::StartCustomize() {
 void TCustomDlgsUnit::DialogDestroyed() {
   if (!customizer_) return;
   if (dialogWindow_) {
-    rememberedPosition_ = dialogWindow_->pos();
+    rememberedPosition_ = dialogWindow_->geometry().topLeft();
     if (customizer_->SizesItself() || dialogSizing_) rememberedSize_ = dialogWindow_->frameGeometry().size();
   }
   edgeSpace_ = {};

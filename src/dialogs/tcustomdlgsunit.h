@@ -52,7 +52,10 @@ class TCustomDlgsUnit {
   void SetIcon(const QIcon& icon);
 
   // The open dialog's screen position while one is open (writing moves it);
-  // otherwise the remembered position.
+  // otherwise the remembered position. Positions are those of the client
+  // area's corner: a dialog window is new each time, and Qt puts the client
+  // area of a window whose frame it does not know yet where it is told, so
+  // the client's corner is what brings the dialog back where it was.
   int Left() const;
   int Top() const;
   void SetLeft(int left);

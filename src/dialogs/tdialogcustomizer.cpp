@@ -149,21 +149,31 @@ void TDialogCustomizer::StartCustomize(QPoint rememberedPosition, QSize remember
 }
 
 void TDialogCustomizer::PlaceDialog(QPoint rememberedPosition) {
+  const QSize client = dialogWindow_->size();
   if (rememberedPosition.x() != -1 && rememberedPosition.y() != -1) {
-    dialogWindow_->move(rememberedPosition);
+    dialogWindow_->setGeometry(QRect(rememberedPosition, client));
     return;
   }
   // The monitor that shows the main window (the dialog's owner), or the
   // primary one without a main window.
-  QScreen* screen = nullptr;
-  if (QWidget* owner = dialogWindow_->parentWidget()) screen = owner->window()->screen();
+  QWidget* mainWindow = dialogWindow_->parentWidget() ? dialogWindow_->parentWidget()->window() : nullptr;
+  QScreen* screen = mainWindow ? mainWindow->screen() : nullptr;
   if (!screen) screen = QGuiApplication::primaryScreen();
   if (!screen) return;
+  // The dialog's frame is unknown until the window manager has framed it;
+  // the main window's frame is the best guess of it.
+  QMargins frame;
+  if (mainWindow && mainWindow->isVisible()) {
+    const QRect outer = mainWindow->frameGeometry();
+    const QRect inner = mainWindow->geometry();
+    frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                     outer.bottom() - inner.bottom());
+  }
   const QRect monitor = screen->geometry();
-  const LayoutPoint position =
-      FirstDialogPosition({monitor.left(), monitor.top(), monitor.left() + monitor.width(), monitor.top() + monitor.height()},
-                          toLayout(dialogWindow_->frameGeometry().size()));
-  dialogWindow_->move(position.x, position.y);
+  const LayoutPoint corner = FirstDialogPosition(
+      {monitor.left(), monitor.top(), monitor.left() + monitor.width(), monitor.top() + monitor.height()},
+      toLayout(client.grownBy(frame)));
+  dialogWindow_->setGeometry(QRect(QPoint(corner.x + frame.left(), corner.y + frame.top()), client));
 }
 
 void TDialogCustomizer::Unregister() {

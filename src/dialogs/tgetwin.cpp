@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <algorithm>
+
 #include "playback/waveinfo.h"
 
 namespace tp {
@@ -37,6 +39,8 @@ QPixmap speakerGlyph(const QColor& colour) {
   return glyph;
 }
 
+constexpr int BitLabelLeft = 196;
+
 std::filesystem::path localPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
 
 }  // namespace
@@ -66,7 +70,7 @@ TGetWin::TGetWin(QWidget* parent, std::unique_ptr<PreviewOutput> output)
   framesLabel_->move(16, 24);
   SetCaption(framesLabel_, QStringLiteral("Sampling Frames :                 "));
   bitLabel_ = new QLabel(this);
-  bitLabel_->move(196, 8);
+  bitLabel_->move(BitLabelLeft, 8);
   SetCaption(bitLabel_, QStringLiteral("Bits / Word :   "));
 
   audBtn_ = new QToolButton(this);
@@ -93,6 +97,15 @@ void TGetWin::ShowWaveInfo() {
   SetCaption(fsLabel_, QString::fromStdString(texts.samplingRate));
   SetCaption(framesLabel_, QString::fromStdString(texts.samplingFrames));
   SetCaption(bitLabel_, QString::fromStdString(texts.bitsPerWord));
+  KeepBitLabelClear();
+}
+
+void TGetWin::KeepBitLabelClear() {
+  // The form was drawn for a narrow 12-pixel font, in which a six-digit
+  // rate still ends before BitLabel; a wider font moves BitLabel on rather
+  // than letting the two overlap.
+  const int clear = fsLabel_->geometry().right() + 1 + fsLabel_->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 2;
+  bitLabel_->move(std::max(BitLabelLeft, clear), bitLabel_->y());
 }
 
 void TGetWin::AudBtnMouseDown(Qt::MouseButton /*button*/) { preview_->Start(localPath(previewFile_)); }

@@ -62,6 +62,7 @@ class TGetWin : public QWidget {
 
  private:
   static void SetCaption(QLabel* label, const QString& text);
+  void KeepBitLabelClear();
 
   std::unique_ptr<PreviewOutput> output_;
   std::unique_ptr<WavePreview> preview_;  // refers to output_

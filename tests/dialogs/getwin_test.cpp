@@ -68,6 +68,7 @@ TEST_F(GetWinTest, ShowWaveInfoShowsTheFormatOfTheFileUnderSelection) {
   test::writeSilence(folder / "stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, 123456);
   test::writeSilence(folder / "mono.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 1, 48000, 96000);
   test::writeSilence(folder / "eight.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 8000, 4000);
+  test::writeSilence(folder / "high.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 192000, 192000);
   test::WriteBytes(folder / "readme.wav", {'n', 'o', 't', ' ', 's', 'o', 'u', 'n', 'd'});
   {
     // 22,050.5 Hz can only be stored by AIFF's 80-bit rate.
@@ -90,6 +91,7 @@ TEST_F(GetWinTest, ShowWaveInfoShowsTheFormatOfTheFileUnderSelection) {
       {"odd.aif", {"Sampling Rate : 22050.50Hz", "Sampling Frames : 68355 (mono)  0:00:03:100", "Bits / Word : 16"}},
       {"mono.aif", {"Sampling Rate : 48000.00Hz", "Sampling Frames : 96000 (mono)  0:00:02:000", "Bits / Word : 16"}},
       {"eight.wav", {"Sampling Rate : 8000.00Hz", "Sampling Frames : 4000 (mono)  0:00:00:500", "Bits / Word : 8"}},
+      {"high.wav", {"Sampling Rate : 192000.00Hz", "Sampling Frames : 192000 (stereo)  0:00:01:000", "Bits / Word : 24"}},
       // Not audio, or not there: the bare captions.
       {"readme.wav", bare},
       {"missing.wav", bare},
@@ -100,6 +102,8 @@ TEST_F(GetWinTest, ShowWaveInfoShowsTheFormatOfTheFileUnderSelection) {
     form->ShowWaveInfo();
     EXPECT_EQ(labelsOf(*form), c.labels);
     EXPECT_GE(form->FramesLabel()->width(), form->FramesLabel()->sizeHint().width()) << "the whole text shows";
+    EXPECT_GT(form->BitLabel()->x(), form->FsLabel()->geometry().right()) << "the two labels never overlap";
+    EXPECT_GE(form->BitLabel()->x(), 196);
   }
 }
 

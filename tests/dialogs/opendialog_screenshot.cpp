@@ -63,6 +63,9 @@ int main(int argc, char** argv) {
   mainWindow.resize(640, 420);
   mainWindow.move(40, 40);
   mainWindow.show();
+  // As in the program, the main window has long been framed by the window
+  // manager when the user imports.
+  waitFor([] { return false; });
 
   tp::TGetWin getWin(nullptr, std::make_unique<tp::VirtualPreviewOutput>());
   tp::TCOpenDialog wavOpen(&mainWindow);
@@ -93,6 +96,18 @@ int main(int argc, char** argv) {
     std::printf("dialog %dx%d at %d,%d; preview at %d,%d %dx%d\n", wavOpen.DialogWindow()->width(),
                 wavOpen.DialogWindow()->height(), wavOpen.DialogWindow()->x(), wavOpen.DialogWindow()->y(),
                 getWin.x(), getWin.y(), getWin.width(), getWin.height());
+    wavOpen.DialogWindow()->reject();
+  });
+  wavOpen.Execute();
+  const QPoint left = wavOpen.Unit().RememberedPosition();
+
+  // Opened again, the dialog should come back where it was left.
+  QTimer::singleShot(0, [&] {
+    waitFor([] { return false; });
+    const QRect client = wavOpen.DialogWindow()->geometry();
+    std::printf("left with its client at %d,%d; reopened with its client at %d,%d (%s)\n", left.x(), left.y(),
+                client.x(), client.y(), client.topLeft() == left ? "same place" : "moved");
+    ok = shoot(out + "/opendialog-reopened.png") && ok;
     wavOpen.DialogWindow()->reject();
   });
   wavOpen.Execute();
