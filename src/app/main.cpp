@@ -1,5 +1,5 @@
 // Start-up: the application's title, the main window, then the new-folder
-// form, and the event loop. An exception that escapes is shown in an error
+// form and the wave preview form, and the event loop. An exception that escapes is shown in an error
 // box and ends the program.
 //
 // "--make-demo" is the one option: it writes the demo project once (for
@@ -14,6 +14,7 @@
 #include "app/demoproject.h"
 #include "app/texts.h"
 #include "app/tmainwin.h"
+#include "dialogs/tgetwin.h"
 #include "folders/tnfwin.h"
 
 namespace {
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
     tp::TMainWin mainWin;
     tp::TNfWin nfWin(&mainWin);
     mainWin.SetNfWin(&nfWin);
+    // The wave preview form: hidden until an import's open dialog carries it.
+    tp::TGetWin getWin;
     mainWin.show();
     return application.exec();
   } catch (const std::exception& error) {
