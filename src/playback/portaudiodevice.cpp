@@ -13,31 +13,12 @@
 #include <portaudio.h>
 
 #include "playback/autoresetevent.h"
+#include "playback/standarderrorsilencer.h"
 #include "playback/threadpriority.h"
 
 namespace tp {
 
 namespace {
-
-// PortAudio's host APIs, ALSA above all, print their probing of every
-// configured device to standard error when PortAudio starts or opens a
-// stream ("Unknown PCM cards.pcm.rear", JACK server not running, ...). None
-// of it concerns the user, so standard error points at /dev/null meanwhile.
-template <typename Call>
-auto withStandardErrorSilenced(Call call) {
-  std::fflush(stderr);
-  const int saved = ::dup(STDERR_FILENO);
-  const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-  if (saved >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
-  if (null >= 0) ::close(null);
-  auto result = call();
-  if (saved >= 0) {
-    std::fflush(stderr);
-    ::dup2(saved, STDERR_FILENO);
-    ::close(saved);
-  }
-  return result;
-}
 
 // Plays the ring with PortAudio's blocking write from a thread of its own:
 // it writes half h only after the stream has handed h back with HalfWritten,
@@ -53,7 +34,7 @@ class PortAudioDevice : public SoundDevice {
 
   int Open() override {
     if (initialised_) return StreamOk;
-    const PaError error = withStandardErrorSilenced([] { return Pa_Initialize(); });
+    const PaError error = WithStandardErrorSilenced([] { return Pa_Initialize(); });
     if (error != paNoError) return error < 0 ? int(error) : StreamFailed;
     initialised_ = true;
     if (Pa_GetDefaultOutputDevice() == paNoDevice) {
@@ -65,7 +46,7 @@ class PortAudioDevice : public SoundDevice {
 
   void Close() override {
     ReleaseRing();
-    if (initialised_) withStandardErrorSilenced([] { return Pa_Terminate(); });
+    if (initialised_) WithStandardErrorSilenced([] { return Pa_Terminate(); });
     initialised_ = false;
   }
 
@@ -81,7 +62,7 @@ class PortAudioDevice : public SoundDevice {
     output.sampleFormat = paInt16;
     output.suggestedLatency = info->defaultHighOutputLatency;
     PaStream* stream = nullptr;
-    const PaError error = withStandardErrorSilenced([&] {
+    const PaError error = WithStandardErrorSilenced([&] {
       return Pa_OpenStream(&stream, nullptr, &output, double(framesPerSecond),
                            paFramesPerBufferUnspecified, paClipOff, nullptr, nullptr);
     });
@@ -97,7 +78,7 @@ class PortAudioDevice : public SoundDevice {
 
   void ReleaseRing() override {
     StopPlaying();
-    if (stream_) withStandardErrorSilenced([this] { return Pa_CloseStream(stream_); });
+    if (stream_) WithStandardErrorSilenced([this] { return Pa_CloseStream(stream_); });
     stream_ = nullptr;
     ring_ = nullptr;
     halfPlayed_ = nullptr;
