@@ -15,7 +15,7 @@ namespace {
 
 // Samples are read through a block of this many bytes; a multiple of every
 // sample width (1, 2, 3, 4, 8).
-constexpr size_t ReadBlockBytes = 24 * 1024;
+constexpr size_t ReadBlockBytes = 96 * 1024;
 
 bool isReadable(const AudioFile& file) {
   return file.stream != nullptr && file.format != FormatNone && file.mode == 0;

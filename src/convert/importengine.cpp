@@ -33,8 +33,19 @@ struct TargetFile {
   std::unique_ptr<std::FILE, FileCloser> stream;
   bool failed = false;
 
-  bool writeBlock(const std::vector<int16_t>& samples, std::vector<uint8_t>& bytes) {
-    for (size_t j = 0; j < samples.size(); ++j) writeU16LE(&bytes[2 * j], uint16_t(samples[j]));
+  // Writes one channel of an interleaved block as the take's little-endian
+  // samples. Mono and stereo sources get loops of their own, with the stride
+  // known, so that they vectorise.
+  bool writeChannel(const int16_t* interleaved, size_t channels, size_t channel, std::vector<uint8_t>& bytes) {
+    const size_t count = bytes.size() / 2;
+    const int16_t* from = interleaved + channel;
+    if (channels == 1) {
+      for (size_t j = 0; j < count; ++j) writeU16LE(&bytes[2 * j], uint16_t(from[j]));
+    } else if (channels == 2) {
+      for (size_t j = 0; j < count; ++j) writeU16LE(&bytes[2 * j], uint16_t(from[2 * j]));
+    } else {
+      for (size_t j = 0; j < count; ++j) writeU16LE(&bytes[2 * j], uint16_t(from[j * channels]));
+    }
     if (std::fwrite(bytes.data(), 1, bytes.size(), stream.get()) != bytes.size()) failed = true;
     return !failed;
   }
@@ -101,7 +112,6 @@ ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& source, co
   const uint32_t frames = input->frames;
   const uint32_t wholeFrames = frames - frames % ConversionBlockFrames;
   std::vector<int16_t> in(size_t(std::max(channels, 1u)) * ConversionBlockFrames);
-  std::vector<int16_t> out(ConversionBlockFrames);
   std::vector<uint8_t> bytes(2 * size_t(ConversionBlockFrames));
 
   // Channel 0 to the first file; channel 1 to the second, or channel 0 again
@@ -109,8 +119,7 @@ ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& source, co
   auto writeBlock = [&]() {
     for (size_t index = 0; index < files.size(); ++index) {
       const size_t channel = (index == 1 && channels >= 2) ? 1 : 0;
-      for (size_t j = 0; j < ConversionBlockFrames; ++j) out[j] = in[j * channels + channel];
-      if (!files[index].writeBlock(out, bytes)) return false;
+      if (!files[index].writeChannel(in.data(), channels, channel, bytes)) return false;
     }
     return true;
   };
