@@ -2,12 +2,30 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 
+#include <algorithm>
+
+#include "dialogs/filterlist.h"
+#include "dialogs/tcopendialog.h"
+
 namespace tp {
+namespace {
+
+// "aif" for a type whose first pattern is "*.aif"; empty for "*" or "*.w?v".
+QString SimpleExtension(const FileTypeFilter& type) {
+  const QString pattern = type.patterns.value(0);
+  if (!pattern.startsWith(QLatin1String("*."))) return QString();
+  const QString extension = pattern.mid(2);
+  const bool wild = extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?'));
+  return wild ? QString() : extension;
+}
+
+}  // namespace
 
 std::optional<QString> StandardDialogs::InputBox(QWidget* owner, const QString& caption, const QString& prompt,
                                                  const QString& value) {
@@ -30,5 +48,42 @@ void StandardDialogs::Message(QWidget* owner, const QString& text) {
 int StandardDialogs::ShowModal(QDialog& form) { return form.exec(); }
 
 QAction* StandardDialogs::Popup(QMenu& menu, QPoint globalPosition) { return menu.exec(globalPosition); }
+
+bool StandardDialogs::SaveFile(QWidget* owner, SaveDialog& dialog) {
+  const QList<FileTypeFilter> types = ParseFilterList(dialog.filter);
+  const QStringList names = QtNameFilters(types);
+  QFileDialog files(owner);
+  // Qt's own dialog, like the import's open dialog, so that both look alike
+  // and the extension can follow the chosen type (below).
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  files.setOption(QFileDialog::HideNameFilterDetails);
+  files.setAcceptMode(QFileDialog::AcceptSave);
+  files.setFileMode(QFileDialog::AnyFile);
+  files.setNameFilters(names);
+  // A name typed without an extension gets the chosen type's, as the
+  // desktop's own save dialogs do, so that "song" under "AIFF(*.aif)"
+  // becomes song.aif and the overwrite question asks about that file.
+  const auto followType = [&](const QString& name) {
+    const qsizetype index = names.indexOf(name);
+    const QString extension = index >= 0 ? SimpleExtension(types[index]) : QString();
+    files.setDefaultSuffix(extension.isEmpty() ? dialog.defaultExt : extension);
+  };
+  QObject::connect(&files, &QFileDialog::filterSelected, &files, followType);
+  if (!names.isEmpty()) {
+    const QString first = names.value(std::clamp(dialog.filterIndex, 1, int(names.size())) - 1);
+    files.selectNameFilter(first);
+    followType(first);
+  } else {
+    files.setDefaultSuffix(dialog.defaultExt);
+  }
+  if (!dialog.fileName.isEmpty()) files.selectFile(dialog.fileName);
+
+  if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) return false;
+  dialog.fileName = files.selectedFiles().constFirst();
+  dialog.filterIndex = std::max(1, int(names.indexOf(files.selectedNameFilter())) + 1);
+  return true;
+}
+
+bool StandardDialogs::OpenFile(TCOpenDialog& dialog) { return dialog.Execute(); }
 
 }  // namespace tp

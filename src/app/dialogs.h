@@ -14,6 +14,17 @@ class QWidget;
 
 namespace tp {
 
+class TCOpenDialog;
+
+// The export's save dialog (the window's WavSave): what it offers, and after
+// a run what the user chose.
+struct SaveDialog {
+  QString filter;        // pairs of a shown text and its patterns, all "|"-separated
+  QString defaultExt;    // given to a name typed without an extension, e.g. "wav"
+  QString fileName;      // the full path chosen; also the name offered next time
+  int filterIndex = 1;   // the pair chosen, 1 for the first
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -30,6 +41,13 @@ class Dialogs {
   // Opens a popup menu at a screen position; returns the item chosen, whose
   // action has then been triggered, or nullptr.
   virtual QAction* Popup(QMenu& menu, QPoint globalPosition) = 0;
+  // Runs the save dialog; true when the user chose a name, which `dialog`
+  // then holds with the filter chosen. The dialog asks before an existing
+  // file is overwritten.
+  virtual bool SaveFile(QWidget* owner, SaveDialog& dialog) = 0;
+  // Runs the open dialog (Execute); true when the user chose a file, whose
+  // path is then its FileName.
+  virtual bool OpenFile(TCOpenDialog& dialog) = 0;
 };
 
 class StandardDialogs : public Dialogs {
@@ -40,6 +58,8 @@ class StandardDialogs : public Dialogs {
   void Message(QWidget* owner, const QString& text) override;
   int ShowModal(QDialog& form) override;
   QAction* Popup(QMenu& menu, QPoint globalPosition) override;
+  bool SaveFile(QWidget* owner, SaveDialog& dialog) override;
+  bool OpenFile(TCOpenDialog& dialog) override;
 };
 
 }  // namespace tp

@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     mainWin.SetNfWin(&nfWin);
     // The wave preview form: hidden until an import's open dialog carries it.
     tp::TGetWin getWin;
+    mainWin.SetGetWin(&getWin);
     mainWin.show();
     return application.exec();
   } catch (const std::exception& error) {

@@ -146,6 +146,9 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
 
   // 7. The audition's stream; a machine without sound output stays silent.
   transport_ = std::make_unique<Transport>(static_cast<TransportEvents&>(*this), std::move(services.sound));
+  WireAudition();
+  WireExport();
+  WireImport();
 
   connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
           &TMainWin::AppEventsIdle);
@@ -255,7 +258,6 @@ void TMainWin::BuildFace() {
   connect(TrackSel, &TBtnMtx::OnClick, this, [this](TBtnMtx*, int row, int) { TrackSelClick(row); });
   connect(MasTakeSel, &TBtnMtx::OnClick, this, [this](TBtnMtx*, int, int column) { MasTakeSelClick(column); });
   connect(MasterSel, &TBPBtn::OnClick, this, [this] { MasterSelClick(); });
-  connect(AudBtn, &TBPBtn::OnClick, this, [this] { AudBtnClick(); });
   connect(TakeSel, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
     TakePopupPopup(at);
     dialogs_->Popup(*TakePopup, TakeSel->mapToGlobal(at));
@@ -263,12 +265,6 @@ void TMainWin::BuildFace() {
   connect(MasTakeSel, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
     MasPopupPopup(at);
     dialogs_->Popup(*MasPopup, MasTakeSel->mapToGlobal(at));
-  });
-  connect(Slider, &TSlider::OnChanging, this, [this](TSlider*, int position) {
-    if (transport_) transport_->SetSliderPosition(uint32_t(position));
-  });
-  connect(Slider, &TSlider::OnChanged, this, [this](TSlider*, int position) {
-    if (transport_) transport_->Seek(uint32_t(position));
   });
 }
 
@@ -667,38 +663,6 @@ void TMainWin::NewFldrBtnClick() {
   QDir().mkdir(path);  // one level; failing is not reported, the rebuild shows what is there
   DirTree->ReBuild();
   DirTree->SetDirectory(path);
-}
-
-// ---------------------------------------------------------------------------
-// Audition
-
-void TMainWin::AudBtnClick() {
-  if (AudBtn->Down()) {
-    Playing = true;
-    transport_->Start(model_.PlaybackSelection(), uint32_t(Slider->Position()));
-  } else {
-    transport_->RequestStop();
-  }
-}
-
-void TMainWin::PostPlayEnd(int rewind) {
-  QMetaObject::invokeMethod(this, [this, rewind] { PlayEnd(rewind); }, Qt::QueuedConnection);
-}
-
-void TMainWin::PostPlayPos(uint32_t position) {
-  QMetaObject::invokeMethod(this, [this, position] { PlayPos(position); }, Qt::QueuedConnection);
-}
-
-void TMainWin::PlayEnd(int rewind) {
-  if (transport_->OnPlayEnd(rewind)) Slider->SetPosition(0);
-  Playing = false;
-  AudBtn->SetDown(false);
-}
-
-void TMainWin::PlayPos(uint32_t position) {
-  if (!Playing) return;
-  Slider->SetPosition(int(position));
-  StatusPanels[1]->setText(QString::fromStdString(FormatPlayTime(position)));
 }
 
 }  // namespace tp

@@ -8,13 +8,18 @@
 #include <QString>
 #include <QWidget>
 
+#include <QPointer>
+
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/dialogs.h"
+#include "convert/conversion.h"
 #include "folders/tdirtreeview.h"
 #include "playback/transport.h"
 #include "project/projectmodel.h"
@@ -30,6 +35,8 @@ namespace tp {
 class TBPBtn;
 class TBitPanel;
 class TBtnMtx;
+class TCOpenDialog;
+class TGetWin;
 class TNfWin;
 class TSlider;
 class TVersion;
@@ -62,6 +69,9 @@ class TMainWin : public QWidget, private TransportEvents {
 
   // The new-folder form, created after the window at start-up.
   void SetNfWin(TNfWin* form) { nfWin_ = form; }
+  // The wave preview form, created after the new-folder form; the import's
+  // open dialog carries it.
+  void SetGetWin(TGetWin* form);
   // The window's 12-pixel font, one that has the half-width katakana.
   static QFont WindowFont();
 
@@ -85,7 +95,20 @@ class TMainWin : public QWidget, private TransportEvents {
   void SortBtnClick();
   void RefBtnClick();
   void NewFldrBtnClick();
+  // Audition and mixer (mainwin_audition.cpp).
   void AudBtnClick();
+  void SliderChanging(TSlider* slider, int position);
+  void SliderChanged(TSlider* slider, int position);
+  void Volume1Change(TVolume* control, int position);
+  void Pan1Change(TVolume* control, int position);
+  // Home puts the knob back to its default and consumes the key (key := 0).
+  void Volume1KeyDown(TVolume* sender, int& key, Qt::KeyboardModifiers shift);
+  void Pan1KeyDown(TVolume* sender, int& key, Qt::KeyboardModifiers shift);
+  void InitBtnClick();
+  // Export (mainwin_export.cpp) and import (mainwin_import.cpp).
+  void ExpBtnClick();
+  void ImpBtnClick();
+  void WavOpenSelectionChange(TCOpenDialog* sender);
 
   // Recomputes the selection summary in the model and shows it.
   void UpdateSelection();
@@ -153,6 +176,9 @@ class TMainWin : public QWidget, private TransportEvents {
   QAction* MasName = nullptr;
   QAction* MasDel = nullptr;
   TVersion* Version = nullptr;
+  // The export's save dialog and the import's open dialog.
+  SaveDialog WavSave;
+  TCOpenDialog* WavOpen = nullptr;
 
  protected:
   bool event(QEvent* event) override;
@@ -167,6 +193,9 @@ class TMainWin : public QWidget, private TransportEvents {
   void BuildStatusBar();
   void BuildPopups();
   void SetHints();
+  void WireAudition();
+  void WireExport();
+  void WireImport();
   void CaptureBackgrounds();
   void CentreOnScreen();
 
@@ -180,17 +209,29 @@ class TMainWin : public QWidget, private TransportEvents {
   std::optional<std::string> AskName(const QString& prompt, const std::string& current);
   void Report(const EditResult& result);
 
+  // Runs one export or import (`kind` is its Conversion value) from its
+  // button's click: the busy cursor, the window's events once per block, a
+  // second click on `button` as abort, the slider as progress, the result
+  // box; then the button back up and Conversion 0.
+  using ConversionRun = std::function<ConversionResult(const ConversionHooks& hooks)>;
+  ConversionResult RunConversion(int32_t kind, TBPBtn& button, const ConversionRun& convert);
+
   // TransportEvents: called on the stream's service thread; they only queue.
   void PostPlayEnd(int rewind) override;
   void PostPlayPos(uint32_t position) override;
   void PlayEnd(int rewind);
-  void PlayPos(uint32_t position);
+  void PlayPos(uint32_t position, uint32_t seekCount);
 
   ProjectModel model_;
   bool folderReported_ = false;
   std::unique_ptr<Dialogs> dialogs_;
   std::unique_ptr<Transport> transport_;
   TNfWin* nfWin_ = nullptr;
+  QPointer<TGetWin> getWin_;
+  // Counts the seeks of the running audition. A position notice carries
+  // the count of its fill; one mixed before the latest seek is stale and
+  // would put the slider back where the user moved it away from.
+  std::atomic<uint32_t> seekCount_{0};
 };
 
 }  // namespace tp

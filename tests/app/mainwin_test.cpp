@@ -1,6 +1,7 @@
 // The main window, offscreen, on project folders built in each test. The
-// dialogs are answered by ScriptedDialogs; the sound device is absent, so an
-// audition is silent and ends only when it is stopped.
+// dialogs are answered by ScriptedDialogs; the sound device is absent here,
+// so an audition is silent and ends only when it is stopped (the audition
+// itself is tested with a sounding device in audition_test.cpp).
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -34,83 +35,21 @@
 #include "project/takenames.h"
 #include "support/projectfixture.h"
 #include "support/tempfolder.h"
+#include "windowfixture.h"
 
 namespace tp {
 namespace {
 
 namespace fs = std::filesystem;
 
-QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
 const QString kNoTime = QString::fromLatin1(NoTime.data(), qsizetype(NoTime.size()));
 
-// Answers the window's dialogs from queues and writes down what was asked.
-class ScriptedDialogs : public Dialogs {
- public:
-  struct Asked {
-    QString caption, prompt, value;
-  };
+using test::Click;
+using test::Q;
+using test::RunUntilIdle;
+using test::ScriptedDialogs;
 
-  std::deque<std::optional<QString>> entries;  // InputBox answers
-  std::deque<bool> answers;                    // Confirm answers
-  QString menuChoice;                          // the popup item to choose
-  std::function<int(QDialog&)> modal;          // ShowModal's answer
-
-  std::vector<Asked> asked;
-  std::vector<std::pair<QString, QString>> questions;  // caption, text
-  std::vector<QString> messages;
-  std::vector<std::pair<QString, bool>> lastMenu;  // text, enabled
-
-  std::optional<QString> InputBox(QWidget*, const QString& caption, const QString& prompt,
-                                  const QString& value) override {
-    asked.push_back({caption, prompt, value});
-    if (entries.empty()) {
-      ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
-      return std::nullopt;
-    }
-    auto entry = entries.front();
-    entries.pop_front();
-    return entry;
-  }
-  bool Confirm(QWidget*, const QString& caption, const QString& text) override {
-    questions.emplace_back(caption, text);
-    if (answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text.toStdString();
-      return false;
-    }
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  void Message(QWidget*, const QString& text) override { messages.push_back(text); }
-  int ShowModal(QDialog& form) override {
-    if (!modal) {
-      ADD_FAILURE() << "unexpected modal form";
-      return 0;
-    }
-    return modal(form);
-  }
-  QAction* Popup(QMenu& menu, QPoint) override {
-    lastMenu.clear();
-    QAction* chosen = nullptr;
-    for (QAction* action : menu.actions()) {
-      lastMenu.emplace_back(action->text(), action->isEnabled());
-      if (action->text() == menuChoice) chosen = action;
-    }
-    if (!chosen || !chosen->isEnabled()) return nullptr;
-    chosen->trigger();
-    return chosen;
-  }
-};
-
-// Lets the event loop handle what is pending and run until it would wait:
-// AppEventsIdle runs there. The zero timer wakes it up again.
-void RunUntilIdle() {
-  QCoreApplication::processEvents();
-  QTimer::singleShot(0, [] {});
-  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-class MainWindow : public ::testing::Test {
+class MainWindow : public test::WindowTest {
  protected:
   MainWindow() {
     using test::Ramp;
@@ -137,35 +76,9 @@ class MainWindow : public ::testing::Test {
     WriteTake(backup / "TRACK0_0.DAT", "Old", Ramp(10));
     test::WriteBytes(backup / "backup.inf", {0});
 
-    window = MakeWindow();
+    window = MakeWindow(false);
   }
 
-  std::unique_ptr<TMainWin> MakeWindow() {
-    auto scripted = std::make_unique<ScriptedDialogs>();
-    dialogs = scripted.get();
-    TMainWin::Services services;
-    services.dialogs = std::move(scripted);
-    services.sound = std::make_unique<VirtualSoundDevice>(false);
-    const QString root = Q(scratch.path());
-    services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
-    return std::make_unique<TMainWin>(std::move(services));
-  }
-
-  void Open(const fs::path& folder) {
-    window->DirTreeChange(Q(folder));
-    RunUntilIdle();
-  }
-
-  static void Click(TBtnMtx* matrix, int row, int column, Qt::MouseButton button = Qt::LeftButton) {
-    const QPoint centre(column * matrix->BtnWidth() + matrix->BtnWidth() / 2,
-                        row * matrix->BtnHeight() + matrix->BtnHeight() / 2);
-    QTest::mouseClick(matrix, button, {}, centre);
-    RunUntilIdle();
-  }
-  static void Click(TBPBtn* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
-    RunUntilIdle();
-  }
   // The right button's menu request, as the platform sends it after a right-click.
   static void RightClick(TBtnMtx* matrix, int row, int column) {
     const QPoint at(column * matrix->BtnWidth() + 5, row * matrix->BtnHeight() + 5);
@@ -180,22 +93,9 @@ class MainWindow : public ::testing::Test {
     return std::string(bytes.begin() + 1024, bytes.begin() + 1032);
   }
 
-  // The twelve controls of the idle rules, in the order of the rules.
-  std::string EnabledStates() {
-    const QWidget* controls[] = {window->TakeSel,   window->MasTakeSel, window->TrackSel, window->MasterSel,
-                                 window->ImpBtn,    window->ExpBtn,     window->AudBtn,   window->Slider,
-                                 window->ProjName,  window->FolderSheet, window->MixerPanel, window->NewFldrBtn};
-    std::string states;
-    for (const QWidget* control : controls) states += control->isEnabled() ? '1' : '0';
-    return states;
-  }
-
-  test::TempFolder scratch;
   const fs::path project = scratch / "song";
   const fs::path plain = scratch / "plain";
   const fs::path backup = scratch / "backup";
-  ScriptedDialogs* dialogs = nullptr;
-  std::unique_ptr<TMainWin> window;
 };
 
 // ---------------------------------------------------------------------------
@@ -336,7 +236,7 @@ TEST_F(MainWindow, EnablesTheTwelveControlsFromTheStateFieldsAlone) {
        "101110111111"},
   };
   for (const Case& c : cases) {
-    window = MakeWindow();
+    window = MakeWindow(false);
     Open(project);
     c.set(*window);
     RunUntilIdle();

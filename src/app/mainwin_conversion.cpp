@@ -1,0 +1,72 @@
+// What the export and the import share in the window: both run on this
+// thread inside their button's click handler and let the window's events run
+// once per block, which is how the second click on the button, the abort,
+// gets through.
+#include <QApplication>
+#include <QCursor>
+
+#include <algorithm>
+#include <limits>
+
+#include "app/tmainwin.h"
+#include "controls/tbpbtn.h"
+#include "controls/tslider.h"
+
+namespace tp {
+namespace {
+
+// The hourglass for as long as it lives; the cursor before it comes back.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+int SliderValue(uint32_t frames) { return int(std::min<uint32_t>(frames, std::numeric_limits<int>::max())); }
+
+}  // namespace
+
+ConversionResult TMainWin::RunConversion(int32_t kind, TBPBtn& button, const ConversionRun& convert) {
+  const int maxBefore = Slider->Max(), positionBefore = Slider->Position();
+  Conversion = kind;
+  AbortRequested = false;
+  // Letting events run does not idle the event loop, so the idle rules
+  // would not see the conversion until it is over: apply them now.
+  AppEventsIdle();
+
+  ConversionResult result;
+  {
+    BusyCursor busy;
+    QCoreApplication::processEvents();
+    Slider->SetPosition(0);
+    ConversionHooks hooks;
+    hooks.betweenBlocks = [this] {
+      QCoreApplication::processEvents();
+      return AbortRequested;
+    };
+    // The slider's range is the length converted; it moves to the start of
+    // each block once that block is written.
+    hooks.progress = [this](uint32_t position, uint32_t total) {
+      Slider->SetMax(SliderValue(total));
+      Slider->SetPosition(SliderValue(position));
+    };
+    result = convert(hooks);
+  }
+
+  dialogs_->Message(this, QString::fromLatin1(result.message));
+  if (result.outcome == ConversionResult::Failed) {
+    // Nothing was converted: the slider shows what it showed before.
+    Slider->SetMax(maxBefore);
+    Slider->SetPosition(positionBefore);
+  } else {
+    Slider->SetPosition(0);
+  }
+  button.SetDown(false);
+  Conversion = 0;
+  AppEventsIdle();
+  return result;
+}
+
+}  // namespace tp

@@ -1,0 +1,185 @@
+// What the main window's tests share: dialogs answered by the test, the event
+// loop run until it would wait, clicks, and a window over a scratch folder
+// with a virtual sound device that the test plays half by half.
+#pragma once
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/dialogs.h"
+#include "app/tmainwin.h"
+#include "controls/tbitpanel.h"
+#include "controls/tbpbtn.h"
+#include "controls/tslider.h"
+#include "controls/tbtnmtx.h"
+#include "dialogs/tcopendialog.h"
+#include "playback/virtualsounddevice.h"
+#include "support/tempfolder.h"
+
+namespace tp::test {
+
+inline QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+// Answers the window's dialogs from queues and functions, and writes down
+// what was asked.
+class ScriptedDialogs : public Dialogs {
+ public:
+  struct Asked {
+    QString caption, prompt, value;
+  };
+
+  std::deque<std::optional<QString>> entries;  // InputBox answers
+  std::deque<bool> answers;                    // Confirm answers
+  QString menuChoice;                          // the popup item to choose
+  std::function<int(QDialog&)> modal;          // ShowModal's answer
+  // The save and open dialogs' answers: fill in the dialog, return whether
+  // the user chose a file. Unset, the dialog is an unexpected one.
+  std::function<bool(SaveDialog&)> save;
+  std::function<bool(TCOpenDialog&)> open;
+
+  std::vector<Asked> asked;
+  std::vector<std::pair<QString, QString>> questions;  // caption, text
+  std::vector<QString> messages;
+  std::vector<std::pair<QString, bool>> lastMenu;  // text, enabled
+  std::vector<SaveDialog> saveDialogsShown;        // as they were offered
+
+  std::optional<QString> InputBox(QWidget*, const QString& caption, const QString& prompt,
+                                  const QString& value) override {
+    asked.push_back({caption, prompt, value});
+    if (entries.empty()) {
+      ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
+      return std::nullopt;
+    }
+    auto entry = entries.front();
+    entries.pop_front();
+    return entry;
+  }
+  bool Confirm(QWidget*, const QString& caption, const QString& text) override {
+    questions.emplace_back(caption, text);
+    if (answers.empty()) {
+      ADD_FAILURE() << "unexpected question: " << text.toStdString();
+      return false;
+    }
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void Message(QWidget*, const QString& text) override { messages.push_back(text); }
+  int ShowModal(QDialog& form) override {
+    if (!modal) {
+      ADD_FAILURE() << "unexpected modal form";
+      return 0;
+    }
+    return modal(form);
+  }
+  QAction* Popup(QMenu& menu, QPoint) override {
+    lastMenu.clear();
+    QAction* chosen = nullptr;
+    for (QAction* action : menu.actions()) {
+      lastMenu.emplace_back(action->text(), action->isEnabled());
+      if (action->text() == menuChoice) chosen = action;
+    }
+    if (!chosen || !chosen->isEnabled()) return nullptr;
+    chosen->trigger();
+    return chosen;
+  }
+  bool SaveFile(QWidget*, SaveDialog& dialog) override {
+    saveDialogsShown.push_back(dialog);
+    if (!save) {
+      ADD_FAILURE() << "unexpected save dialog";
+      return false;
+    }
+    return save(dialog);
+  }
+  bool OpenFile(TCOpenDialog& dialog) override {
+    if (!open) {
+      ADD_FAILURE() << "unexpected open dialog";
+      return false;
+    }
+    return open(dialog);
+  }
+};
+
+// Lets the event loop handle what is pending and run until it would wait:
+// AppEventsIdle runs there. The zero timer wakes it up again.
+inline void RunUntilIdle() {
+  QCoreApplication::processEvents();
+  QTimer::singleShot(0, [] {});
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+inline void Click(TBtnMtx* matrix, int row, int column, Qt::MouseButton button = Qt::LeftButton) {
+  const QPoint centre(column * matrix->BtnWidth() + matrix->BtnWidth() / 2,
+                      row * matrix->BtnHeight() + matrix->BtnHeight() / 2);
+  QTest::mouseClick(matrix, button, {}, centre);
+  RunUntilIdle();
+}
+
+inline void Click(TBPBtn* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+  RunUntilIdle();
+}
+
+// A click that arrives with the next events the window lets run, e.g.
+// between two blocks of a conversion.
+inline void PostClick(TBPBtn* button) {
+  QMetaObject::invokeMethod(
+      button, [button] { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5)); }, Qt::QueuedConnection);
+}
+
+// The twelve controls of the idle rules, in the order of the rules:
+// TakeSel MasTakeSel TrackSel MasterSel ImpBtn ExpBtn AudBtn Slider ProjName
+// Folders Mixer New, each '1' when enabled.
+inline std::string EnabledStates(const TMainWin& window) {
+  const QWidget* controls[] = {window.TakeSel,  window.MasTakeSel,  window.TrackSel,   window.MasterSel,
+                               window.ImpBtn,   window.ExpBtn,      window.AudBtn,     window.Slider,
+                               window.ProjName, window.FolderSheet, window.MixerPanel, window.NewFldrBtn};
+  std::string states;
+  for (const QWidget* control : controls) states += control->isEnabled() ? '1' : '0';
+  return states;
+}
+
+// A window over a scratch folder, its dialogs scripted and its sound on a
+// virtual device (present or not).
+class WindowTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<TMainWin> MakeWindow(bool soundPresent) {
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    dialogs = scripted.get();
+    auto device = std::make_unique<VirtualSoundDevice>(soundPresent);
+    sound = device.get();
+    TMainWin::Services services;
+    services.dialogs = std::move(scripted);
+    services.sound = std::move(device);
+    const QString root = Q(scratch.path());
+    services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
+    return std::make_unique<TMainWin>(std::move(services));
+  }
+
+  void Open(const std::filesystem::path& folder) {
+    window->DirTreeChange(Q(folder));
+    RunUntilIdle();
+  }
+
+  std::string EnabledStates() const { return test::EnabledStates(*window); }
+
+  TempFolder scratch;
+  ScriptedDialogs* dialogs = nullptr;
+  VirtualSoundDevice* sound = nullptr;
+  std::unique_ptr<TMainWin> window;
+};
+
+}  // namespace tp::test
