@@ -13,6 +13,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@
 #include "dialogs/tcopendialog.h"
 #include "playback/virtualsounddevice.h"
 #include "support/tempfolder.h"
+
+// gtest shows a QString as its text rather than as an array of QChar.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
 
 namespace tp::test {
 

@@ -1,0 +1,269 @@
+// The export from the main window, offscreen: the save dialog answered by the
+// test, the file read back with libsndfile and compared with the take files'
+// samples (a centred strip at volume 100 passes a sample unchanged to both
+// sides, a strip panned hard to one side to that side only).
+#include <QApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QTest>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/tmainwin.h"
+#include "controls/tbpbtn.h"
+#include "controls/tbtnmtx.h"
+#include "controls/tslider.h"
+#include "controls/tvolume.h"
+#include "project/messages.h"
+#include "support/projectfixture.h"
+#include "support/sndfileio.h"
+#include "windowfixture.h"
+
+namespace tp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Click;
+using test::Q;
+using test::RunUntilIdle;
+
+int16_t Clamp(int value) { return int16_t(std::clamp(value, -32768, 32767)); }
+int16_t At(const std::vector<int16_t>& take, size_t frame) { return frame < take.size() ? take[frame] : 0; }
+
+class Export : public test::WindowTest {
+ protected:
+  // Track 3 take 2 alone is the one-take case; tracks 1 and 5 the mixdown;
+  // master take 3 the stereo pair.
+  const std::vector<int16_t> single = test::Ramp(100000, -20000, 1);
+  const std::vector<int16_t> track1 = test::Ramp(50000, 30000, -1);
+  const std::vector<int16_t> track5 = test::Ramp(40000, 5000, 1);
+  const std::vector<int16_t> masterL = test::Ramp(30000, -7, 2);
+  const std::vector<int16_t> masterR = test::Ramp(30000, 7, -2);
+
+  Export() {
+    fs::create_directories(project);
+    test::WriteProjectInfo(project, "EXPORT");
+    test::WriteTake(project / "TRACK2_1.DAT", "One", single);
+    test::WriteTake(project / "TRACK0_0.DAT", "T1", track1);
+    test::WriteTake(project / "TRACK4_0.DAT", "T5", track5);
+    test::WriteTake(project / "TRACKL_2.DAT", "Mas", masterL);
+    test::WriteTake(project / "TRACKR_2.DAT", "Mas", masterR);
+    window = MakeWindow(false);
+    window->show();
+    Open(project);
+  }
+
+  void AnswerSave(const fs::path& file, int filterIndex = 1) {
+    dialogs->save = [file, filterIndex](SaveDialog& dialog) {
+      dialog.fileName = Q(file);
+      dialog.filterIndex = filterIndex;
+      return true;
+    };
+  }
+  void SelectTracks1And5() {
+    Click(window->TakeSel, 0, 0);
+    Click(window->TakeSel, 4, 0);
+  }
+  void SelectMasterTake3() {
+    Click(window->MasterSel);
+    Click(window->MasTakeSel, 0, 2);
+  }
+  // Runs an export to completion; the result box ends it.
+  void ExportTo(const fs::path& file, int filterIndex = 1) {
+    AnswerSave(file, filterIndex);
+    Click(window->ExpBtn);
+  }
+  void ExpectIdleAgain() {
+    EXPECT_FALSE(window->ExpBtn->Down());
+    EXPECT_EQ(window->Conversion, 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the cursor is back";
+  }
+
+  const fs::path project = scratch / "export";
+  const fs::path out = scratch / "out";
+};
+
+TEST_F(Export, WritesOneTakeAMixdownOrAMasterPairInWholeBlocks) {
+  struct Case {
+    const char* selection;
+    std::function<void()> select;
+    int channels;
+    int64_t frames;
+    std::function<std::pair<int16_t, int16_t>(size_t)> expected;  // left (or mono), right
+  };
+  const Case cases[] = {
+      {"one take of 100,000 samples", [&] { Click(window->TakeSel, 2, 1); }, 1, 131072,
+       [&](size_t n) { return std::pair<int16_t, int16_t>{At(single, n), 0}; }},
+      {"tracks 1 and 5 centred", [&] { SelectTracks1And5(); }, 2, 65536,
+       [&](size_t n) {
+         const int16_t both = Clamp(At(track1, n) + At(track5, n));
+         return std::pair<int16_t, int16_t>{both, both};
+       }},
+      {"tracks 1 and 5 panned apart",
+       [&] {
+         SelectTracks1And5();
+         for (int i = 0; i < 5; ++i) QTest::keyClick(window->Pans[0], Qt::Key_PageDown);
+         for (int i = 0; i < 5; ++i) QTest::keyClick(window->Pans[4], Qt::Key_PageUp);
+       },
+       2, 65536, [&](size_t n) { return std::pair<int16_t, int16_t>{At(track1, n), At(track5, n)}; }},
+      {"master take 3 whatever the mixer",
+       [&] {
+         QTest::keyClick(window->Volumes[0], Qt::Key_PageDown);
+         QTest::keyClick(window->Pans[1], Qt::Key_Left);
+         SelectMasterTake3();
+       },
+       2, 32768, [&](size_t n) { return std::pair<int16_t, int16_t>{At(masterL, n), At(masterR, n)}; }},
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.selection);
+    window = MakeWindow(false);
+    Open(project);
+    c.select();
+    const fs::path file = scratch / ("case" + std::to_string(++number) + ".wav");
+    ExportTo(file);
+
+    ASSERT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Converted")});
+    ExpectIdleAgain();
+    EXPECT_EQ(window->Slider->Position(), 0);
+    const test::SoundData sound = test::ReadWithSndfile(file);
+    EXPECT_EQ(sound.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    EXPECT_EQ(sound.sampleRate, 44100);
+    ASSERT_EQ(sound.channels, c.channels);
+    ASSERT_EQ(sound.frames, c.frames);
+    for (size_t n = 0; n < size_t(c.frames); ++n) {
+      const auto [left, right] = c.expected(n);
+      ASSERT_EQ(sound.samples[n * c.channels], left) << "frame " << n;
+      if (c.channels == 2) ASSERT_EQ(sound.samples[n * 2 + 1], right) << "frame " << n;
+    }
+  }
+}
+
+TEST_F(Export, OffersWaveAndAiffAndTakesTheFormatFromTheNameAndTheFilter) {
+  struct Case {
+    const char* typed;
+    int filterIndex;
+    const char* written;
+    int format;
+  };
+  const Case cases[] = {
+      {"song", 2, "song.aif", SF_FORMAT_AIFF},
+      {"loud.AIF", 1, "loud.AIF", SF_FORMAT_AIFF},
+      {"plain.wav", 2, "plain.wav", SF_FORMAT_WAV},
+      {"notes.txt", 1, "notes.txt", SF_FORMAT_WAV},
+  };
+  Click(window->TakeSel, 2, 1);
+  for (const Case& c : cases) {
+    ExportTo(scratch / c.typed, c.filterIndex);
+    EXPECT_EQ(window->WavSave.fileName, Q(scratch / c.written)) << c.typed;
+    ASSERT_TRUE(fs::exists(scratch / c.written)) << c.typed;
+    EXPECT_EQ(test::ReadWithSndfile(scratch / c.written).format, c.format | SF_FORMAT_PCM_16) << c.typed;
+  }
+  ASSERT_FALSE(dialogs->saveDialogsShown.empty());
+  const SaveDialog& offered = dialogs->saveDialogsShown.front();
+  EXPECT_EQ(offered.filter, QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif"));
+  EXPECT_EQ(offered.defaultExt, QStringLiteral("wav"));
+  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "plain.wav")) << "the last name is offered again";
+}
+
+TEST_F(Export, CancellingTheSaveDialogPutsTheButtonBackAndWritesNothing) {
+  Click(window->TakeSel, 2, 1);
+  dialogs->save = [](SaveDialog&) { return false; };
+  Click(window->ExpBtn);
+  ExpectIdleAgain();
+  EXPECT_TRUE(dialogs->messages.empty());
+  EXPECT_EQ(dialogs->saveDialogsShown.size(), 1u);
+}
+
+TEST_F(Export, ASecondClickOnTheButtonAbortsBeforeTheNextBlockAndKeepsACompleteFile) {
+  Click(window->TakeSel, 2, 1);  // 100,000 samples: four blocks
+  std::string states;
+  Qt::CursorShape cursor = Qt::ArrowCursor;
+  bool blankStartedAnAudition = true;
+  // Once the slider shows the second block written, the user clicks
+  // ExpBtn and types a blank; the click arrives between two blocks.
+  QObject::connect(window->Slider, &TSlider::OnChanging, window.get(), [&](TSlider*, int position) {
+    if (window->Conversion != 2 || position != 32768) return;
+    states = EnabledStates();
+    if (const QCursor* shown = QApplication::overrideCursor()) cursor = shown->shape();
+    QTest::keyClick(window->ExpBtn, Qt::Key_Space);
+    blankStartedAnAudition = window->AudBtn->Down() || window->Playing;
+    test::PostClick(window->ExpBtn);
+  });
+  const fs::path file = scratch / "aborted.wav";
+  ExportTo(file);
+
+  EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Aborted")});
+  ExpectIdleAgain();
+  // TakeSel MasTakeSel TrackSel MasterSel ImpBtn ExpBtn AudBtn Slider ProjName Folders Mixer New
+  EXPECT_EQ(states, "000001000000") << "only ExpBtn is usable while exporting";
+  EXPECT_EQ(cursor, Qt::WaitCursor);
+  EXPECT_FALSE(blankStartedAnAudition) << "a blank during an export does nothing";
+  EXPECT_EQ(EnabledStates(), "101101111111");
+
+  const test::SoundData sound = test::ReadWithSndfile(file);
+  ASSERT_EQ(sound.frames, 65536) << "the two blocks written before the click";
+  EXPECT_TRUE(std::equal(sound.samples.begin(), sound.samples.end(), single.begin()));
+}
+
+TEST_F(Export, TheSliderShowsTheStartOfEachBlockWrittenThenGoesBackToZero) {
+  SelectTracks1And5();
+  window->Slider->SetPosition(1234);
+  std::vector<int> shown;
+  QObject::connect(window->Slider, &TSlider::OnChanging, window.get(), [&](TSlider*, int position) {
+    if (window->Conversion == 2) shown.push_back(position);
+  });
+  ExportTo(scratch / "progress.wav");
+  // Zero at the start, each block's start once it is written, the end,
+  // and zero again once the result was shown.
+  EXPECT_EQ(shown, (std::vector<int>{0, 0, 32768, 50000, 0}));
+  EXPECT_EQ(window->Slider->Position(), 0);
+  EXPECT_EQ(window->Slider->Max(), 50000);
+}
+
+TEST_F(Export, AFailureIsReportedWithTheEnginesMessageAndChangesNothing) {
+  struct Case {
+    const char* situation;
+    std::function<fs::path()> prepare;  // returns the file to save to
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a selected take file is gone",
+       [&] {
+         fs::remove(project / "TRACK2_1.DAT");
+         return scratch / "gone.wav";
+       },
+       messages::TakeNotOpened},
+      {"the folder to write into does not exist", [&] { return scratch / "no such folder" / "x.wav"; },
+       messages::OutputNotCreated},
+      {"a folder stands where the file would go",
+       [&] {
+         fs::create_directories(scratch / "taken.wav" / "inside");
+         return scratch / "taken.wav";
+       },
+       messages::OutputNotWritten},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.situation);
+    test::WriteTake(project / "TRACK2_1.DAT", "One", single);
+    window = MakeWindow(false);
+    Open(project);
+    Click(window->TakeSel, 2, 1);
+    window->Slider->SetPosition(4321);
+    const fs::path file = c.prepare();
+    ExportTo(file);
+    EXPECT_EQ(dialogs->messages, std::vector<QString>{QString::fromLatin1(c.message)});
+    ExpectIdleAgain();
+    EXPECT_EQ(window->Slider->Position(), 4321) << "the slider is where it was";
+    EXPECT_EQ(window->Slider->Max(), 100000);
+    EXPECT_FALSE(fs::is_regular_file(file));
+  }
+}
+
+}  // namespace
+}  // namespace tp
