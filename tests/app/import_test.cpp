@@ -1,0 +1,294 @@
+// The import from the main window, offscreen: sources written with
+// libsndfile, the open dialog answered by the test (which also moves its
+// selection, so that the preview form reports the file), and the take files
+// read back byte by byte: the recorder's header of 65,536 bytes with the name
+// at 1024, then 16-bit little-endian samples.
+#include <QApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QTest>
+
+#include <sndfile.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/tmainwin.h"
+#include "controls/tbpbtn.h"
+#include "controls/tbtnmtx.h"
+#include "controls/tslider.h"
+#include "dialogs/tcopendialog.h"
+#include "dialogs/tgetwin.h"
+#include "playback/virtualpreviewoutput.h"
+#include "project/messages.h"
+#include "project/takenames.h"
+#include "support/filesizelimit.h"
+#include "support/projectfixture.h"
+#include "support/sndfileio.h"
+#include "windowfixture.h"
+
+namespace tp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Click;
+using test::Q;
+using test::RunUntilIdle;
+
+constexpr size_t TakeHeaderBytes = 65536;
+
+struct TakeOnDisk {
+  std::string name;              // the 8 name bytes
+  std::vector<int16_t> samples;  // after the header
+};
+
+TakeOnDisk ReadTake(const fs::path& file) {
+  const std::vector<uint8_t> bytes = test::ReadBytes(file);
+  TakeOnDisk take;
+  if (bytes.size() < TakeHeaderBytes) return take;
+  take.name.assign(bytes.begin() + 1024, bytes.begin() + 1032);
+  for (size_t at = TakeHeaderBytes; at + 1 < bytes.size(); at += 2)
+    take.samples.push_back(int16_t(uint16_t(bytes[at] | (bytes[at + 1] << 8))));
+  return take;
+}
+
+// `source`'s samples of one channel, padded with zeros to `length`.
+std::vector<int16_t> Channel(const std::vector<int16_t>& interleaved, int channels, int channel, size_t length) {
+  std::vector<int16_t> samples(length, 0);
+  for (size_t frame = 0; frame * channels + channel < interleaved.size() && frame < length; ++frame)
+    samples[frame] = interleaved[frame * channels + channel];
+  return samples;
+}
+
+class Import : public test::WindowTest {
+ protected:
+  Import() {
+    fs::create_directories(project);
+    fs::create_directories(sources);
+    test::WriteProjectInfo(project, "IMPORT");
+    test::WriteTake(project / "TRACK0_0.DAT", "Old", test::Ramp(500));
+    getWin = std::make_unique<TGetWin>(nullptr, std::make_unique<VirtualPreviewOutput>());
+    window = MakeWindow(false);
+    window->SetGetWin(getWin.get());
+    window->show();
+    Open(project);
+  }
+  ~Import() override { window.reset(); }
+
+  // A 16-bit source of `frames` frames whose channels can be told apart.
+  std::vector<int16_t> WriteSource(const std::string& file, int format, int channels, size_t frames) {
+    std::vector<int16_t> samples(frames * channels);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t((i % channels ? -3 : 5) * int(i / channels % 6000));
+    test::WriteWithSndfile(sources / file, format | SF_FORMAT_PCM_16, channels, 44100, samples);
+    return samples;
+  }
+
+  // The user picks `file` in the open dialog: the selection moves to it
+  // first, as it does when it is clicked in the list.
+  void AnswerOpen(const fs::path& file) {
+    dialogs->open = [this, file](TCOpenDialog& dialog) {
+      offered = &dialog;
+      subFormWhenOffered = dialog.SubForm();
+      dialog.SetFileName(Q(file));
+      if (dialog.OnSelectionChange) dialog.OnSelectionChange(&dialog);
+      return true;
+    };
+  }
+  void ImportFrom(const fs::path& file) {
+    AnswerOpen(file);
+    Click(window->ImpBtn);
+  }
+  void ExpectIdleAgain() {
+    EXPECT_FALSE(window->ImpBtn->Down());
+    EXPECT_EQ(window->Conversion, 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the cursor is back";
+  }
+
+  const fs::path project = scratch / "import";
+  const fs::path sources = scratch / "sources";
+  std::unique_ptr<TGetWin> getWin;
+  TCOpenDialog* offered = nullptr;
+  QWidget* subFormWhenOffered = nullptr;
+};
+
+TEST_F(Import, WritesAMonoAStereoOrAMasterSourceIntoTheChosenTakesAndShowsThem) {
+  struct Target {
+    const char* file;
+    const char* name;
+    int channel;
+  };
+  struct Case {
+    const char* situation;
+    std::function<void()> choose;
+    const char* source;
+    int format, channels;
+    size_t frames;
+    std::vector<Target> targets;
+    size_t takeLength;
+    std::function<QString()> shownName;  // the caption of the new take's cell
+    std::function<QString()> shownTime;  // its time on the "Time" page
+  };
+  const Case cases[] = {
+      {"a mono file into track 2, take 4",
+       [&] {
+         Click(window->TrackSel, 1, 0);
+         Click(window->TakeSel, 1, 3);
+       },
+       "kick.wav", SF_FORMAT_WAV, 1, 100000, {{"TRACK1_3.DAT", "kick    ", 0}}, 131072,
+       [&] { return window->TakeSel->GetCaptions(1, 3); }, [&] { return window->Times[1]->text(); }},
+      {"a stereo file over tracks 1 and 2",
+       [&] {
+         Click(window->TrackSel, 0, 0);
+         Click(window->TrackSel, 1, 0);
+         Click(window->TakeSel, 0, 0);
+         Click(window->TakeSel, 1, 2);
+       },
+       "two.part.aif", SF_FORMAT_AIFF, 2, 40000,
+       {{"TRACK0_0.DAT", "two.parL", 0}, {"TRACK1_2.DAT", "two.parR", 1}}, 65536,
+       [&] { return window->TakeSel->GetCaptions(1, 2); }, [&] { return window->Times[0]->text(); }},
+      {"a mono file into master take 5",
+       [&] {
+         Click(window->MasterSel);
+         Click(window->MasTakeSel, 0, 4);
+       },
+       "mix.wav", SF_FORMAT_WAV, 1, 70000, {{"TRACKL_4.DAT", "mix     ", 0}, {"TRACKR_4.DAT", "mix     ", 0}}, 98304,
+       [&] { return window->MasTakeSel->GetCaptions(0, 4); }, [&] { return window->TimeM->text(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.situation);
+    window = MakeWindow(false);
+    window->SetGetWin(getWin.get());
+    Open(project);
+    c.choose();
+    ASSERT_TRUE(window->ImpBtn->isEnabled());
+    const std::vector<int16_t> source = WriteSource(c.source, c.format, c.channels, c.frames);
+    ImportFrom(sources / c.source);
+
+    EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Converted")});
+    ExpectIdleAgain();
+    for (const Target& target : c.targets) {
+      const TakeOnDisk take = ReadTake(project / target.file);
+      EXPECT_EQ(take.name, target.name) << target.file;
+      EXPECT_EQ(take.samples, Channel(source, c.channels, target.channel, c.takeLength)) << target.file;
+    }
+    // The matrices, times and slider show the new takes.
+    EXPECT_EQ(c.shownName(), QString::fromLatin1(c.targets.back().name));
+    EXPECT_EQ(c.shownTime(), QString::fromStdString(FormatTakeTime(uint32_t(c.takeLength))));
+    EXPECT_EQ(window->Slider->Max(), int(c.takeLength));
+    EXPECT_EQ(window->Slider->Position(), 0);
+    // The preview form followed the selection.
+    EXPECT_EQ(getWin->PreviewFile(), Q(sources / c.source));
+    EXPECT_EQ(getWin->FsLabel()->text().trimmed(), QStringLiteral("Sampling Rate : 44100.00Hz"));
+  }
+}
+
+TEST_F(Import, TheOpenDialogCarriesThePreviewFormAlongItsBottomEdge) {
+  Click(window->TrackSel, 1, 0);
+  Click(window->TakeSel, 1, 3);
+  dialogs->open = [this](TCOpenDialog& dialog) {
+    offered = &dialog;
+    subFormWhenOffered = dialog.SubForm();
+    return false;
+  };
+  Click(window->ImpBtn);
+  ASSERT_NE(offered, nullptr);
+  EXPECT_EQ(subFormWhenOffered, getWin.get());
+  EXPECT_EQ(offered->Filter(), QStringLiteral("Audio(*.wav;*.aif)|*.wav;*.aif|Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif"));
+  EXPECT_EQ(offered->DefaultExt(), QStringLiteral("wav"));
+  EXPECT_EQ(offered->SubFormPos(), fpBottom);
+  EXPECT_EQ(offered->SubFormAnchors(), AllSubFormAnchors);
+  EXPECT_TRUE(offered->DialogSizing());
+  // Cancelled: nothing happened.
+  ExpectIdleAgain();
+  EXPECT_TRUE(dialogs->messages.empty());
+  EXPECT_FALSE(fs::exists(project / "TRACK1_3.DAT"));
+}
+
+TEST_F(Import, ASecondClickOnTheButtonAbortsAndKeepsTheBlocksWritten) {
+  Click(window->TrackSel, 1, 0);
+  Click(window->TakeSel, 1, 3);
+  const std::vector<int16_t> source = WriteSource("long.wav", SF_FORMAT_WAV, 1, 100000);
+  std::string states;
+  Qt::CursorShape cursor = Qt::ArrowCursor;
+  QObject::connect(window->Slider, &TSlider::OnChanging, window.get(), [&](TSlider* slider, int position) {
+    if (window->Conversion != 1 || position != 32768) return;
+    EXPECT_EQ(slider->Max(), 100000) << "the slider's range is the source's length";
+    states = EnabledStates();
+    if (const QCursor* shown = QApplication::overrideCursor()) cursor = shown->shape();
+    test::PostClick(window->ImpBtn);
+  });
+  ImportFrom(sources / "long.wav");
+
+  EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Aborted")});
+  ExpectIdleAgain();
+  // TakeSel MasTakeSel TrackSel MasterSel ImpBtn ExpBtn AudBtn Slider ProjName Folders Mixer New
+  EXPECT_EQ(states, "000010000000") << "only ImpBtn is usable while importing";
+  EXPECT_EQ(cursor, Qt::WaitCursor);
+  const TakeOnDisk take = ReadTake(project / "TRACK1_3.DAT");
+  EXPECT_EQ(take.samples, Channel(source, 1, 0, 65536)) << "the two blocks written before the click";
+  EXPECT_TRUE(window->TakeSel->GetAssigned(1, 3));
+  EXPECT_EQ(window->Times[1]->text(), QString::fromStdString(FormatTakeTime(65536)));
+}
+
+TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
+  struct Case {
+    const char* situation;
+    std::function<fs::path()> prepare;  // returns the source to choose
+    const char* message;
+    int fileSizeLimit;  // 0: none
+  };
+  const Case cases[] = {
+      {"the source is neither WAV nor AIFF",
+       [&] {
+         test::WriteBytes(sources / "notes.wav", {'j', 'u', 's', 't', ' ', 't', 'e', 'x', 't'});
+         return sources / "notes.wav";
+       },
+       messages::NotWavOrAiff, 0},
+      {"the project folder has gone",
+       [&] {
+         WriteSource("gone.wav", SF_FORMAT_WAV, 1, 1000);
+         fs::remove_all(project);
+         return sources / "gone.wav";
+       },
+       messages::TargetNotOpened, 0},
+      {"the disk fills up",
+       [&] {
+         WriteSource("big.wav", SF_FORMAT_WAV, 1, 100000);
+         return sources / "big.wav";
+       },
+       messages::TakeNotWritten, 200000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.situation);
+    fs::create_directories(project);
+    test::WriteProjectInfo(project, "IMPORT");
+    test::WriteTake(project / "TRACK0_0.DAT", "Old", test::Ramp(500));
+    window = MakeWindow(false);
+    Open(project);
+    Click(window->TrackSel, 0, 0);
+    Click(window->TakeSel, 0, 0);  // the existing take is the target
+    window->Slider->SetPosition(123);
+    const fs::path source = c.prepare();
+    {
+      std::unique_ptr<test::FileSizeLimit> limit;
+      if (c.fileSizeLimit) limit = std::make_unique<test::FileSizeLimit>(c.fileSizeLimit);
+      ImportFrom(source);
+    }
+    EXPECT_EQ(dialogs->messages, std::vector<QString>{QString::fromLatin1(c.message)});
+    ExpectIdleAgain();
+    EXPECT_EQ(window->Slider->Position(), 123) << "the slider is where it was";
+    EXPECT_EQ(window->Slider->Max(), 500);
+    EXPECT_EQ(window->TakeSel->GetCaptions(0, 0), QStringLiteral("Old     "));
+    if (fs::exists(project)) {
+      const TakeOnDisk take = ReadTake(project / "TRACK0_0.DAT");
+      EXPECT_EQ(take.samples, test::Ramp(500)) << "the old take is untouched";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tp
