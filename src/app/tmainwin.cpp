@@ -345,6 +345,13 @@ void TMainWin::BuildMixerSheet() {
 
 void TMainWin::BuildStatusBar() {
   StatusBar = new QWidget(this);
+  // "0:00:00 / 0:00:00" takes 102 pixels in the window's fixed-pitch face,
+  // more than the 100-pixel time panel holds; a narrower face of the same
+  // size keeps the seconds in view.
+  QFont narrow = WindowFont();
+  narrow.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("IPAPGothic")});
+  StatusBar->setFont(narrow);
   const std::array<int, 3> widths{350, 100, 50};
   int x = 0;
   for (size_t i = 0; i < StatusPanels.size(); ++i) {

@@ -233,6 +233,13 @@ TEST_F(Audition, TheStatusBarShowsThePositionAndTheLengthInHoursMinutesAndSecond
   }
 }
 
+TEST_F(Audition, TheStatusPanelShowsATimeUnderTenHoursWhole) {
+  const QLabel* panel = window->StatusPanels[1];
+  const int room = panel->contentsRect().width() - 2 * panel->indent();
+  EXPECT_LE(panel->fontMetrics().horizontalAdvance(QStringLiteral("0:00:00 / 0:00:00")), room);
+  EXPECT_EQ(panel->font().pixelSize(), 12);
+}
+
 TEST_F(Audition, TheBlankStartsAndStopsTheAuditionThatSounds) {
   SelectBothTracks();
   QTest::keyClick(window->DirTree, Qt::Key_Space);
