@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "audiofile/cfile.h"
 #include "audiofile/byteorder.h"
 #include "audiofile/takefile.h"
 #include "project/namecodec.h"
@@ -142,12 +143,8 @@ std::vector<int16_t> toSamples(const Signal& signal) {
   return samples;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 bool writeTake(const fs::path& file, uint32_t trackNumber, const std::string& nameBytes, const Signal& signal) {
-  std::unique_ptr<std::FILE, FileCloser> out(std::fopen(file.c_str(), "wb"));
+  CFile out = OpenCFile(file, "wb");
   if (!out || !WriteTakeHeader(out.get(), 0, trackNumber, EncodeNameField(nameBytes))) return false;
   const std::vector<int16_t> samples = toSamples(signal);
   std::vector<uint8_t> bytes(samples.size() * 2);
@@ -160,7 +157,7 @@ bool writeProjectInfo(const fs::path& folder, const std::string& name) {
   std::vector<uint8_t> info(128, 0);
   const NameField field = EncodeNameField(name);
   std::copy(field.begin(), field.end(), info.begin() + PrjDataNameOffset);
-  std::unique_ptr<std::FILE, FileCloser> out(std::fopen((folder / PrjDataFileName).c_str(), "wb"));
+  CFile out = OpenCFile((folder / PrjDataFileName), "wb");
   if (!out || std::fwrite(info.data(), 1, info.size(), out.get()) != info.size()) return false;
   return std::fclose(out.release()) == 0;
 }

@@ -3,7 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <memory>
+
+#include "audiofile/audiofile.h"
 
 namespace tp {
 
@@ -23,5 +27,12 @@ struct ConversionResult {
   const char* message = nullptr;  // what the user is told
   uint64_t framesWritten = 0;     // per output (file or take)
 };
+
+// Creates a 16-bit, 44,100 Hz WAV or AIFF file of `channels` channels at
+// `path` and writes its header: the form every export and stem takes. Null
+// when the file cannot be created; `headerWritten` tells whether the header
+// reached it.
+std::unique_ptr<AudioFile> CreateTakeRateWriter(const std::filesystem::path& path, uint32_t channels,
+                                                AudioFormat format, bool& headerWritten);
 
 }  // namespace tp

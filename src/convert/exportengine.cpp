@@ -32,17 +32,11 @@ ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks
   }
 
   SideFile side(request.output);
-  auto writer = OpenAudioFile(side.path(), true);
-  if (AudioFileFailed(*writer) != 0) {
-    CloseAudioFile(std::move(writer));
-    return failure(messages::OutputNotCreated);
-  }
   const uint32_t channels = selectedCount == 1 ? 1 : 2;
-  writer->channels = channels;
-  writer->frames = 0;
-  writer->bits = 16;
-  writer->sampleRate = 44100.0L;
-  bool writeFailed = WriteAudioHeader(*writer, request.format) != AudioOk;
+  bool headerWritten = false;
+  auto writer = CreateTakeRateWriter(side.path(), channels, request.format, headerWritten);
+  if (!writer) return failure(messages::OutputNotCreated);
+  bool writeFailed = !headerWritten;
 
   static const MixerSettings centred;
   const MixerSettings& mixer = request.mixer ? *request.mixer : centred;

@@ -8,6 +8,7 @@
 
 #include "audiofile/audiofile.h"
 #include "audiofile/byteorder.h"
+#include "audiofile/cfile.h"
 #include "audiofile/takefile.h"
 #include "convert/sidefile.h"
 #include "project/folderfiles.h"
@@ -21,16 +22,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // One take being written: its side file, the open stream and its header.
 struct TargetFile {
   ImportTarget target;
   NameField name;
   std::unique_ptr<SideFile> side;
-  std::unique_ptr<std::FILE, FileCloser> stream;
+  CFile stream;
   bool failed = false;
 
   // Writes one channel of an interleaved block as the take's little-endian
@@ -96,7 +93,7 @@ ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& source, co
     file.target = target;
     file.name = split ? EncodeNameFieldWithSuffix(takeName, index == 0 ? 'L' : 'R') : EncodeNameField(takeName);
     file.side = std::make_unique<SideFile>(PathForFile(model.ProjectFolder, targetFileName(target)));
-    file.stream.reset(std::fopen(file.side->path().c_str(), "wb"));
+    file.stream = OpenCFile(file.side->path(), "wb");
     if (!file.stream) {
       CloseAudioFile(std::move(input));
       return failure(messages::TargetNotOpened);

@@ -19,15 +19,10 @@ ConversionResult ExportStem(const StemSource& source, const std::filesystem::pat
     return {ConversionResult::Failed, messages::TakeNotOpened, 0};
 
   SideFile side(output);
-  auto writer = OpenAudioFile(side.path(), true);
-  if (AudioFileFailed(*writer) != 0) {
-    CloseAudioFile(std::move(writer));
-    return {ConversionResult::Failed, messages::OutputNotCreated, 0};
-  }
-  writer->channels = channels;
-  writer->bits = 16;
-  writer->sampleRate = 44100.0L;
-  bool failed = WriteAudioHeader(*writer, format) != AudioOk;
+  bool headerWritten = false;
+  auto writer = CreateTakeRateWriter(side.path(), channels, format, headerWritten);
+  if (!writer) return {ConversionResult::Failed, messages::OutputNotCreated, 0};
+  bool failed = !headerWritten;
 
   std::vector<int16_t> samples(ConversionBlockFrames), block(size_t(channels) * ConversionBlockFrames);
   bool aborted = false;

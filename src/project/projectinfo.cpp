@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "audiofile/cfile.h"
 #include "project/folderfiles.h"
 #include "project/namefield.h"
 
@@ -13,12 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = CFile;
 
-File openFile(const fs::path& path, const char* mode) { return File(std::fopen(path.c_str(), mode)); }
+File openFile(const fs::path& path, const char* mode) { return OpenCFile(path, mode); }
 
 bool canOpenForReading(const std::optional<fs::path>& path) {
   return path && File(std::fopen(path->c_str(), "rb")) != nullptr;

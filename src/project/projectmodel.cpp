@@ -5,6 +5,7 @@
 #include <memory>
 #include <system_error>
 
+#include "audiofile/cfile.h"
 #include "project/folderfiles.h"
 #include "project/namefield.h"
 #include "project/projectinfo.h"
@@ -15,10 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // The name and length of one take file, or nothing when the file cannot be
 // opened or is shorter than the 1,536 bytes the name lies in.
 struct TakeFileFacts {
@@ -27,7 +24,7 @@ struct TakeFileFacts {
 };
 
 std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  CFile file = OpenCFile(path, "rb");
   if (!file) return std::nullopt;
   uint8_t head[TakeMinimumFileSize];
   if (std::fread(head, 1, sizeof head, file.get()) != sizeof head) return std::nullopt;

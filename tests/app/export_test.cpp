@@ -139,7 +139,9 @@ TEST_F(Export, WritesOneTakeAMixdownOrAMasterPairInWholeBlocks) {
     for (size_t n = 0; n < size_t(c.frames); ++n) {
       const auto [left, right] = c.expected(n);
       ASSERT_EQ(sound.samples[n * c.channels], left) << "frame " << n;
-      if (c.channels == 2) ASSERT_EQ(sound.samples[n * 2 + 1], right) << "frame " << n;
+      if (c.channels == 2) {
+        ASSERT_EQ(sound.samples[n * 2 + 1], right) << "frame " << n;
+      }
     }
   }
 }
