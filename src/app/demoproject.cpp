@@ -16,7 +16,7 @@
 #include "project/namecodec.h"
 #include "project/namefield.h"
 #include "project/projectinfo.h"
-#include "project/takenames.h"
+#include "project/taketime.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
 #include "controls/tvolume.h"
-#include "project/takenames.h"
+#include "project/taketime.h"
 
 namespace tp {
 namespace {

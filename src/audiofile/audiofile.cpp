@@ -40,6 +40,13 @@ std::unique_ptr<AudioFile> OpenAudioFile(const std::filesystem::path& path, bool
   return file;
 }
 
+std::unique_ptr<AudioFile> OpenAudioFileForWriting(FileHandle& handle) {
+  auto file = std::make_unique<AudioFile>();
+  file->stream = FileByteStream::borrow(handle);
+  file->mode = 1;
+  return file;
+}
+
 int AudioFileFailed(const AudioFile& file) {
   if (file.stream == nullptr) return AudioNoStream;
   return file.stream->failed() || file.sizeLimitReached ? 1 : 0;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace tp {
 
@@ -31,6 +32,7 @@ constexpr int AudioBadState = -4;     // no stream, format 0, or called out of o
 constexpr int AudioSeekFailed = -5;
 
 class ByteStream;  // the file or memory the object reads or writes (bytestream.h)
+class FileHandle;  // storage/filehandle.h
 
 struct AudioFile {
   AudioFile();
@@ -43,7 +45,6 @@ struct AudioFile {
   // Writing only.
   int64_t sizeFieldPosition = 0;   // size field of the last chunk opened ("data"/"SSND")
   uint32_t bytesWritten = 0;       // sample bytes appended since the header
-  int64_t endPosition = 0;         // scratch while finishing
   int64_t frameCountPosition = 0;  // AIFF "COMM" frame count
 
   int32_t mode = 0;                // 1 = opened for writing, 0 = reading or not open
@@ -68,6 +69,10 @@ struct AudioFile {
 
 std::unique_ptr<AudioFile> OpenAudioFile(const std::filesystem::path& path, bool forWriting);
 
+// An AudioFile for writing into a file opened by someone else (a SafeFile),
+// who syncs and closes it after CloseAudioFile.
+std::unique_ptr<AudioFile> OpenAudioFileForWriting(FileHandle& handle);
+
 // Recognises the bytes of `stream` as OpenAudioFile(path, false) does a file
 // (tests and the fuzzer hand it memory). `stream` may be null.
 std::unique_ptr<AudioFile> OpenAudioFileFromStream(std::unique_ptr<ByteStream> stream);
@@ -79,6 +84,17 @@ int SeekAudioFrame(AudioFile& file, uint32_t frame);
 // returns the number of samples (not frames) read, or AudioBadState. The rest
 // of the buffer is set to 0.
 int64_t ReadAudioFrames(AudioFile& file, uint32_t frames, int16_t* buffer);
+
+// Reads `frames` frames but keeps only the first `keptChannels` channels of
+// each (fewer when the file has fewer), into `buffer` (room for frames x
+// keptChannels values; the rest is set to 0). The stored bytes go through
+// `scratch` in pieces of at most MaximumReadBytes, so memory stays bounded
+// whatever the header says. Returns the frames read, or AudioBadState.
+constexpr size_t MaximumReadBytes = 1 << 20;
+int64_t ReadAudioFrameChannels(AudioFile& file, uint32_t frames, int16_t* buffer, uint32_t keptChannels,
+                               std::vector<uint8_t>& scratch);
+// The bytes of one frame as stored.
+inline uint64_t StoredFrameBytes(const AudioFile& file) { return uint64_t(file.channels) * uint64_t(file.bytesPerSample); }
 
 // AudioNoStream when there is no stream; otherwise non-zero once any write or
 // seek has failed.

@@ -103,4 +103,46 @@ int64_t ReadAudioFrames(AudioFile& file, uint32_t frames, int16_t* buffer) {
   return done;
 }
 
+int64_t ReadAudioFrameChannels(AudioFile& file, uint32_t frames, int16_t* buffer, uint32_t keptChannels,
+                               std::vector<uint8_t>& scratch) {
+  if (!isReadable(file)) return AudioBadState;
+  const size_t width = size_t(file.bytesPerSample);
+  const uint64_t frameBytes = StoredFrameBytes(file);
+  const uint32_t kept = std::min(keptChannels, file.channels);
+  std::fill(buffer, buffer + size_t(frames) * keptChannels, int16_t(0));
+  if (width == 0 || frameBytes == 0 || frameBytes > MaximumReadBytes) return 0;
+  const size_t pieceFrames = size_t(std::max<uint64_t>(1, MaximumReadBytes / frameBytes));
+  if (scratch.size() < std::min<uint64_t>(pieceFrames, frames) * frameBytes)
+    scratch.resize(size_t(std::min<uint64_t>(pieceFrames, frames) * frameBytes));
+
+  uint32_t done = 0;
+  while (done < frames) {
+    const size_t want = std::min<size_t>(pieceFrames, frames - done);
+    const size_t got = file.stream->read(scratch.data(), want * size_t(frameBytes));
+    const size_t whole = got / size_t(frameBytes);
+    int16_t* out = buffer + size_t(done) * keptChannels;
+    if (kept == file.channels && kept == keptChannels) {
+      decodeSamples(file, scratch.data(), whole * kept, out);
+    } else {
+      for (size_t f = 0; f < whole; ++f) {
+        const uint8_t* frame = scratch.data() + f * size_t(frameBytes);
+        for (uint32_t c = 0; c < kept; ++c) out[f * keptChannels + c] = decodeSample(file, frame + c * width);
+      }
+    }
+    done += uint32_t(whole);
+    if (got == want * size_t(frameBytes)) continue;
+    // The end of the file (or a read error, which stream->failed() tells).
+    // A file that ends inside a sample: the missing bytes count as FF and
+    // the sample counts as read, as ReadAudioFrames has it.
+    const size_t left = got - whole * size_t(frameBytes);
+    uint8_t* frame = scratch.data() + whole * size_t(frameBytes);
+    const size_t samples = (left + width - 1) / width;
+    if (left % width != 0) std::memset(frame + left, 0xFF, width - left % width);
+    for (size_t c = 0; c < samples && c < kept; ++c)
+      buffer[size_t(done) * keptChannels + c] = decodeSample(file, frame + c * width);
+    break;
+  }
+  return done;
+}
+
 }  // namespace tp

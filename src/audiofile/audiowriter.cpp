@@ -241,7 +241,6 @@ bool finishWrittenFile(AudioFile& file) {
       writeU32At(stream, file.frameCountPosition, file.frames, true);
       writeU32At(stream, AiffFormSizeOffset, uint32_t(end - 8), bigEndian);
     }
-    file.endPosition = end;
     stream.seek(end);
   }
   return stream.close();

@@ -4,72 +4,98 @@
 #include <cstring>
 #include <limits>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+
+#include "storage/filehandle.h"
 
 namespace tp {
 
 std::unique_ptr<FileByteStream> FileByteStream::open(const std::filesystem::path& path,
                                                      bool forWriting) {
-  std::FILE* file = std::fopen(path.c_str(), forWriting ? "wb" : "rb");
-  if (file == nullptr) return nullptr;
-  return std::unique_ptr<FileByteStream>(new FileByteStream(file));
+  // Opening a FIFO for reading waits for a writer: open without waiting,
+  // then look at what it is.
+  auto handle = std::make_unique<FileHandle>(
+      FileHandle::Open(path, forWriting ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY | O_NONBLOCK));
+  if (!handle->valid()) return nullptr;
+  if (!forWriting) {
+    // A FIFO or a device would block the reader forever or never end: only
+    // regular files are sound files.
+    struct stat info {};
+    if (::fstat(handle->fd(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    ::fcntl(handle->fd(), F_SETFL, ::fcntl(handle->fd(), F_GETFL) & ~O_NONBLOCK);
+  }
+  FileHandle* raw = handle.get();
+  return std::unique_ptr<FileByteStream>(new FileByteStream(std::move(handle), raw));
 }
 
-FileByteStream::~FileByteStream() {
-  if (file_ != nullptr) std::fclose(file_);
+std::unique_ptr<FileByteStream> FileByteStream::borrow(FileHandle& handle) {
+  auto stream = std::unique_ptr<FileByteStream>(new FileByteStream(nullptr, &handle));
+  const int64_t here = handle.Seek(0, SEEK_CUR);
+  stream->position_ = here < 0 ? 0 : here;
+  return stream;
+}
+
+FileByteStream::FileByteStream(std::unique_ptr<FileHandle> owned, FileHandle* handle)
+    : owned_(std::move(owned)), handle_(handle) {}
+
+FileByteStream::~FileByteStream() = default;
+
+void FileByteStream::fail() {
+  if (!failed_) systemError_ = errno == 0 ? EIO : errno;
+  failed_ = true;
 }
 
 size_t FileByteStream::read(uint8_t* destination, size_t count) {
-  if (file_ == nullptr || count == 0) return 0;
-  return std::fread(destination, 1, count, file_);
+  if (handle_ == nullptr || count == 0) return 0;
+  const ssize_t got = handle_->Read(destination, count);
+  if (got < 0) {
+    fail();
+    return 0;
+  }
+  position_ += got;
+  return size_t(got);
 }
 
 bool FileByteStream::write(const uint8_t* source, size_t count) {
-  if (file_ == nullptr) {
+  if (handle_ == nullptr) {
     failed_ = true;
     return false;
   }
   if (count == 0) return true;
-  if (std::fwrite(source, 1, count, file_) != count) failed_ = true;
-  return !failed_;
-}
-
-bool FileByteStream::seek(int64_t position) {
-  // fseeko also flushes pending output, so a full disk can show up here first.
-  if (file_ == nullptr || position < 0 || position > std::numeric_limits<off_t>::max() ||
-      fseeko(file_, off_t(position), SEEK_SET) != 0) {
-    failed_ = true;
+  if (!handle_->Write(source, count)) {
+    fail();
     return false;
   }
+  position_ += int64_t(count);
   return true;
 }
 
-int64_t FileByteStream::position() const {
-  if (file_ == nullptr) return 0;
-  off_t here = ftello(file_);
-  return here < 0 ? 0 : int64_t(here);
+bool FileByteStream::seek(int64_t position) {
+  if (handle_ == nullptr || position < 0 || handle_->Seek(position, SEEK_SET) < 0) {
+    fail();
+    return false;
+  }
+  position_ = position;
+  return true;
 }
 
 int64_t FileByteStream::size() {
-  if (file_ == nullptr) return 0;
-  off_t here = ftello(file_);
-  if (here < 0 || fseeko(file_, 0, SEEK_END) != 0) return 0;
-  off_t end = ftello(file_);
-  if (fseeko(file_, here, SEEK_SET) != 0) failed_ = true;
-  return end < 0 ? 0 : int64_t(end);
-}
-
-bool FileByteStream::failed() const {
-  return failed_ || file_ == nullptr || std::ferror(file_) != 0;
+  if (handle_ == nullptr) return 0;
+  const int64_t size = handle_->Size();
+  return size < 0 ? 0 : size;
 }
 
 bool FileByteStream::close() {
-  if (file_ == nullptr) return !failed_;
-  bool ok = !failed();
-  // fclose flushes the last buffer; a full disk often shows up only here.
-  if (std::fflush(file_) != 0) ok = false;
-  if (std::fclose(file_) != 0) ok = false;
-  file_ = nullptr;
+  if (handle_ == nullptr) return !failed_;
+  bool ok = !failed_;
+  // Only a file this stream opened is closed here; a borrowed one is
+  // synced and closed by its owner.
+  if (owned_ && !owned_->Close()) ok = false;
+  handle_ = nullptr;
   if (!ok) failed_ = true;
   return ok;
 }

@@ -12,6 +12,8 @@
 
 namespace tp {
 
+class FileHandle;
+
 class ByteStream {
  public:
   virtual ~ByteStream() = default;
@@ -34,8 +36,11 @@ class ByteStream {
   // Total length in bytes, as it is now.
   virtual int64_t size() = 0;
 
-  // True once any write or seek has failed.
+  // True once any read, write or seek has failed (a short read at the end
+  // of the bytes is no failure).
   virtual bool failed() const = 0;
+  // The system's reason for that failure, 0 when there is none.
+  virtual int systemError() const { return 0; }
 
   // Pushes every written byte to its destination and lets go of it. Returns
   // false when anything written since opening did not arrive; a stream that
@@ -43,26 +48,35 @@ class ByteStream {
   virtual bool close() = 0;
 };
 
-// A file on disk, through the C library's buffered streams.
+// A file on disk, read and written through the file layer (one system call
+// per read or write the parsers and writers ask for; they ask in blocks).
 class FileByteStream final : public ByteStream {
  public:
   // Opens `path` for binary reading, or creates / truncates it for binary
   // writing. Returns null when the file cannot be opened.
   static std::unique_ptr<FileByteStream> open(const std::filesystem::path& path, bool forWriting);
+  // Writes into a file someone else owns and closes (a SafeFile's handle).
+  static std::unique_ptr<FileByteStream> borrow(FileHandle& handle);
   ~FileByteStream() override;
 
   size_t read(uint8_t* destination, size_t count) override;
   bool write(const uint8_t* source, size_t count) override;
   bool seek(int64_t position) override;
-  int64_t position() const override;
+  int64_t position() const override { return position_; }
   int64_t size() override;
-  bool failed() const override;
+  bool failed() const override { return failed_; }
   bool close() override;
+  // The system's reason for the first failed read, write or seek (errno).
+  int systemError() const override { return systemError_; }
 
  private:
-  explicit FileByteStream(std::FILE* file) : file_(file) {}
-  std::FILE* file_;
+  FileByteStream(std::unique_ptr<FileHandle> owned, FileHandle* handle);
+  void fail();
+  std::unique_ptr<FileHandle> owned_;
+  FileHandle* handle_;
+  int64_t position_ = 0;
   bool failed_ = false;
+  int systemError_ = 0;
 };
 
 // Bytes held in memory: a parser's input in tests and in the fuzzer, or a

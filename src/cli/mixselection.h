@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
-#include "playback/mixer.h"
+#include "mix/mixer.h"
 #include "project/projectmodel.h"
 
 namespace tp::cli {

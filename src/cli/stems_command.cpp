@@ -1,7 +1,6 @@
 // stems: every take of a project (or of every project on a disk) as its own
 // named file, with a manifest that documents the archive.
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <system_error>
 #include <vector>
@@ -10,7 +9,8 @@
 #include "cli/interrupt.h"
 #include "cli/jsontext.h"
 #include "cli/progressbar.h"
-#include "convert/sidefile.h"
+#include "project/messages.h"
+#include "storage/safefile.h"
 #include "convert/stemexport.h"
 #include "project/namecodec.h"
 #include "project/projectsearch.h"
@@ -90,17 +90,17 @@ ProjectPlan planProject(const StemOptions& options, const fs::path& folder, cons
     for (int k = 0; k < TakesPerTrack; ++k) {
       if (!wanted(options, t, k) || !model.TakeSel[t][k].assigned) continue;
       StemItem item{TrackTakeLabel({t, k}), t, k, model.TakeSel[t][k].caption, {}, {}};
-      item.source = {model.TakePath(t, k), std::nullopt, uint32_t(model.TakeLength(t, k))};
+      item.source = {model.TakePath(t, k), std::nullopt, uint32_t(model.TakeLength(t, k)), TrackStemLabel(t, k)};
       item.output = outputFolder / (StemFileStem(TrackStemLabel(t, k), item.nameBytes) + extension);
       plan.items.push_back(std::move(item));
     }
   for (int n = 0; n < MasterTakeCount; ++n) {
     if (!wantedMaster(options, n) || !model.MasTakeSel[n].assigned) continue;
     StemItem item{MasterLabel(n), -1, n, model.MasTakeSel[n].caption, {}, {}};
-    const int32_t left = model.TakeLengths[ProjectModel::MasterLeftIndex + n];
-    const int32_t right = model.TakeLengths[ProjectModel::MasterRightIndex + n];
+    const int32_t left = model.MasterLength(MasterSide::Left, n);
+    const int32_t right = model.MasterLength(MasterSide::Right, n);
     item.source = {model.MasterPath(MasterSide::Left, n), model.MasterPath(MasterSide::Right, n),
-                   uint32_t(std::max(left, right))};
+                   uint32_t(std::max(left, right)), MasterStemLabel(n)};
     item.output = outputFolder / (StemFileStem(MasterStemLabel(n), item.nameBytes) + extension);
     plan.items.push_back(std::move(item));
   }
@@ -153,37 +153,60 @@ std::vector<fs::path> existingOutputs(const std::vector<ProjectPlan>& plans) {
   return existing;
 }
 
-bool writeManifest(const ProjectPlan& plan, const std::vector<const StemItem*>& written) {
-  SideFile side(plan.outputFolder / ManifestName);
-  {
-    std::ofstream out(side.path(), std::ios::binary);
-    std::string project = NameBytesToUtf8(plan.nameBytes);
-    while (!project.empty() && project.back() == ' ') project.pop_back();
-    out << "{\n  \"project\": " << JsonString(project) << ",\n  \"source\": "
-        << JsonString(fs::absolute(plan.folder).lexically_normal().string()) << ",\n  \"files\": [";
-    const char* separator = "\n";
-    for (const StemItem* item : written) {
-      out << separator << "    {";
-      if (item->track >= 0)
-        out << "\"track\": " << item->track + 1 << ", \"take\": " << item->take + 1;
-      else
-        out << "\"master\": " << item->take + 1;
-      std::string name = NameBytesToUtf8(item->nameBytes);
-      while (!name.empty() && name.back() == ' ') name.pop_back();
-      out << ", \"name\": " << JsonString(name) << ", \"samples\": " << item->source.length << ", \"source\": ";
-      if (item->source.right)
-        out << "[" << JsonString(item->source.left.filename().string()) << ", "
-            << JsonString(item->source.right->filename().string()) << "]";
-      else
-        out << JsonString(item->source.left.filename().string());
-      out << ", \"output\": " << JsonString(item->output.filename().string()) << "}";
+struct FailedItem {
+  const StemItem* item;
+  std::string reason;
+};
+
+std::string itemIdentity(const StemItem& item) {
+  if (item.track >= 0) return "\"track\": " + std::to_string(item.track + 1) + ", \"take\": " + std::to_string(item.take + 1);
+  return "\"master\": " + std::to_string(item.take + 1);
+}
+
+std::string trimmedName(const std::string& nameBytes) {
+  std::string name = NameBytesToUtf8(nameBytes);
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
+}
+
+std::string manifestText(const ProjectPlan& plan, const std::vector<const StemItem*>& written,
+                         const std::vector<FailedItem>& failed) {
+  std::string out = "{\n  \"project\": " + JsonString(trimmedName(plan.nameBytes)) + ",\n  \"source\": " +
+                    JsonString(fs::absolute(plan.folder).lexically_normal().string()) + ",\n  \"files\": [";
+  const char* separator = "\n";
+  for (const StemItem* item : written) {
+    out += separator;
+    out += "    {" + itemIdentity(*item) + ", \"name\": " + JsonString(trimmedName(item->nameBytes)) +
+           ", \"samples\": " + std::to_string(item->source.length) + ", \"source\": ";
+    if (item->source.right)
+      out += "[" + JsonString(item->source.left.filename().string()) + ", " +
+             JsonString(item->source.right->filename().string()) + "]";
+    else
+      out += JsonString(item->source.left.filename().string());
+    out += ", \"output\": " + JsonString(item->output.filename().string()) + "}";
+    separator = ",\n";
+  }
+  out += "\n  ]";
+  if (!failed.empty()) {
+    out += ",\n  \"failed\": [";
+    separator = "\n";
+    for (const FailedItem& f : failed) {
+      out += separator;
+      out += "    {" + itemIdentity(*f.item) + ", \"reason\": " + JsonString(f.reason) + "}";
       separator = ",\n";
     }
-    out << "\n  ]\n}\n";
-    out.flush();
-    if (!out) return false;
+    out += "\n  ]";
   }
-  return side.commit();
+  return out + "\n}\n";
+}
+
+bool writeManifest(const ProjectPlan& plan, const std::vector<const StemItem*>& written,
+                   const std::vector<FailedItem>& failed) {
+  const std::string text = manifestText(plan, written, failed);
+  std::unique_ptr<SafeFile> file;
+  if (!SafeFile::Create(plan.outputFolder / ManifestName, messages::OutputNotCreated, file).ok()) return false;
+  if (!file->handle().Write(text.data(), text.size())) return false;
+  return file->Commit(messages::OutputNotWritten).ok();
 }
 
 std::string totalTime(uint64_t samples) {
@@ -235,6 +258,7 @@ int RunStems(ArgumentReader& args) {
       continue;
     }
     std::vector<const StemItem*> written;
+    std::vector<FailedItem> failed;
     for (size_t i = 0; i < plan.items.size(); ++i) {
       const StemItem& item = plan.items[i];
       bar.SetLabel("song " + std::to_string(p + 1) + "/" + std::to_string(plans.size()) + ", take " +
@@ -256,7 +280,10 @@ int RunStems(ArgumentReader& args) {
       }
       if (result.outcome == ConversionResult::Failed) {
         bar.Finish();
-        std::fprintf(stderr, "%s, %s: %s\n", plan.folder.c_str(), item.label.c_str(), result.message);
+        const std::string reason =
+            result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail;
+        std::fprintf(stderr, "%s, %s: %s\n", plan.folder.c_str(), item.label.c_str(), reason.c_str());
+        failed.push_back({&item, reason});
         anyFailed = true;
         continue;
       }
@@ -264,7 +291,7 @@ int RunStems(ArgumentReader& args) {
       ++filesWritten;
       totalSamples += item.source.length;
     }
-    if (!writeManifest(plan, written)) {
+    if (!writeManifest(plan, written, failed)) {
       bar.Finish();
       std::fprintf(stderr, "%s: the manifest could not be written.\n", plan.outputFolder.c_str());
       anyFailed = true;

@@ -1,70 +1,42 @@
 #include "convert/exportengine.h"
 
-#include <algorithm>
-#include <system_error>
-#include <vector>
-
-#include "convert/sidefile.h"
-#include "playback/takefiles.h"
+#include "convert/sinks.h"
+#include "convert/takesource.h"
 #include "project/messages.h"
 
 namespace tp {
 
-namespace {
-
-ConversionResult failure(const char* message) { return {ConversionResult::Failed, message, 0}; }
-
-}  // namespace
-
 ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks& hooks) {
   const int selectedCount = request.selection.count();
-  if (selectedCount == 0) return failure(messages::NoTakeSelected);
+  if (selectedCount == 0) return {ConversionResult::Failed, messages::NoTakeSelected, {}, 0};
 
-  // Every selected take must open: a mix that silently lacks a track would
-  // pass for the real thing.
   TakeFiles takes;
-  int lastSlot = -1;
-  for (int slot = 0; slot < TakeFiles::SlotCount; ++slot) {
-    const auto& path = request.selection.takes[slot];
-    if (!path) continue;
-    if (!takes.Open(slot, *path, 0)) return failure(messages::TakeNotOpened);
-    lastSlot = slot;
-  }
-
-  SideFile side(request.output);
-  const uint32_t channels = selectedCount == 1 ? 1 : 2;
-  bool headerWritten = false;
-  auto writer = CreateTakeRateWriter(side.path(), channels, request.format, headerWritten);
-  if (!writer) return failure(messages::OutputNotCreated);
-  bool writeFailed = !headerWritten;
+  const Status opened = OpenSelectedTakes(request.selection, takes);
+  if (!opened.ok()) return ConversionResult::Failure(opened);
+  int lastSlot = 0;
+  for (int slot = 0; slot < TakeFiles::SlotCount; ++slot)
+    if (request.selection.takes[slot]) lastSlot = slot;
 
   static const MixerSettings centred;
-  const MixerSettings& mixer = request.mixer ? *request.mixer : centred;
-  std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
-  bool aborted = false;
-  uint64_t position = 0;
-  while (!writeFailed && position < request.length) {
-    if (hooks.betweenBlocks && hooks.betweenBlocks()) {
-      aborted = true;
-      break;
-    }
-    std::fill(block.begin(), block.end(), int16_t(0));
-    if (selectedCount == 1)
-      takes.Read(lastSlot, block.data(), ConversionBlockFrames);
-    else
-      MixBlock(block.data(), ConversionBlockFrames, takes, request.selection.masterMode, mixer);
-    if (WriteAudioFrames(*writer, block.data(), ConversionBlockFrames) != AudioOk || AudioFileFailed(*writer) != 0)
-      writeFailed = true;
-    if (hooks.progress) hooks.progress(uint32_t(position), request.length);
-    position += ConversionBlockFrames;
-  }
-  takes.CloseAll();
+  MixSource mix(takes, request.selection, request.mixer ? *request.mixer : centred);
+  OneTakeSource one(takes, lastSlot, request.selection.labels[lastSlot]);
+  BlockSource& source = selectedCount == 1 ? static_cast<BlockSource&>(one) : mix;
 
-  const bool closedCleanly = CloseAudioFile(std::move(writer)) == AudioOk;
-  if (writeFailed || !closedCleanly || !side.commit()) return failure(messages::OutputNotWritten);
-  if (hooks.progress) hooks.progress(request.length, request.length);
-  return {aborted ? ConversionResult::Aborted : ConversionResult::Converted,
-          aborted ? messages::Aborted : messages::Converted, position};
+  std::unique_ptr<SafeFile> output;
+  Status status = SafeFile::Create(request.output, messages::OutputNotCreated, output);
+  std::unique_ptr<AudioFileSink> sink;
+  if (status.ok()) status = AudioFileSink::Create(std::move(output), source.Channels(), request.format, sink);
+  if (!status.ok()) return ConversionResult::Failure(status);
+
+  // The file is the longest take rounded up to whole blocks.
+  const uint64_t blocks = (uint64_t(request.length) + ConversionBlockFrames - 1) / ConversionBlockFrames;
+  PipelineJob job;
+  job.source = &source;
+  job.sinks = {sink.get()};
+  job.frames = blocks * ConversionBlockFrames;
+  job.progressTotal = request.length;
+  job.writeFailure = messages::OutputNotWritten;
+  return RunPipeline(job, hooks);
 }
 
 }  // namespace tp

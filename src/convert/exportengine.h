@@ -8,8 +8,8 @@
 
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
-#include "playback/mixer.h"
-#include "project/projectmodel.h"
+#include "mix/mixer.h"
+#include "mix/takeselection.h"
 
 namespace tp {
 
@@ -22,9 +22,9 @@ struct ExportRequest {
 };
 
 // Writes the file beside its target and renames it into place once it is
-// complete (also after an abort, which keeps the blocks written so far), so
-// that a failure never leaves a broken file or destroys the one it would have
-// replaced.
+// complete, so that a failure never leaves a broken file or destroys the one
+// it would have replaced. An abort keeps the blocks written so far in a
+// complete file where no file was, and leaves an existing file as it was.
 ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks& hooks);
 
 }  // namespace tp

@@ -17,10 +17,10 @@ namespace tp {
 std::string TakeNameFromSourceFile(const std::filesystem::path& source);
 
 // Imports `source` into the targets the model's selection names, then
-// updates the model's cells and lengths and calls UpdateSelection. Each
-// target is written beside the take it replaces and renamed over it only once
-// its blocks are written (after "Converted", and after "Aborted" with the
-// blocks written so far); a failure changes no take.
+// records the new takes in the model. Each target is written beside the take
+// it replaces, and both targets of a pair are renamed into place together
+// only once their blocks are written: a failure changes no take, and an
+// abort keeps the blocks written so far only where no take existed.
 ConversionResult ImportAudioFile(ProjectModel& model, const std::filesystem::path& source,
                                  const ConversionHooks& hooks);
 

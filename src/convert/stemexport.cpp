@@ -4,57 +4,47 @@
 #include <cstdio>
 #include <vector>
 
-#include "convert/sidefile.h"
-#include "playback/takefiles.h"
+#include "convert/sinks.h"
+#include "convert/takesource.h"
 #include "project/messages.h"
 #include "project/namecodec.h"
 
 namespace tp {
 
-ConversionResult ExportStem(const StemSource& source, const std::filesystem::path& output, AudioFormat format,
+ConversionResult ExportStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
                             const ConversionHooks& hooks) {
-  const uint32_t channels = source.right ? 2 : 1;
-  TakeFiles takes;
-  if (!takes.Open(0, source.left, 0) || (source.right && !takes.Open(1, *source.right, 0)))
-    return {ConversionResult::Failed, messages::TakeNotOpened, 0};
-
-  SideFile side(output);
-  bool headerWritten = false;
-  auto writer = CreateTakeRateWriter(side.path(), channels, format, headerWritten);
-  if (!writer) return {ConversionResult::Failed, messages::OutputNotCreated, 0};
-  bool failed = !headerWritten;
-
-  std::vector<int16_t> samples(ConversionBlockFrames), block(size_t(channels) * ConversionBlockFrames);
-  bool aborted = false;
-  uint32_t position = 0;
-  while (!failed && position < source.length) {
-    if (hooks.betweenBlocks && hooks.betweenBlocks()) {
-      aborted = true;
-      break;
-    }
-    const uint32_t frames = std::min(ConversionBlockFrames, source.length - position);
-    const int16_t* data = samples.data();
-    if (channels == 1) {
-      // A short read (a file that shrank meanwhile) leaves silence, as in
-      // the export.
-      std::fill(samples.begin(), samples.begin() + frames, int16_t(0));
-      takes.Read(0, samples.data(), frames);
-    } else {
-      std::fill(block.begin(), block.begin() + 2 * frames, int16_t(0));
-      for (int slot = 0; slot < 2; ++slot) {
-        const size_t got = takes.Read(slot, samples.data(), frames);
-        for (size_t n = 0; n < got; ++n) block[2 * n + size_t(slot)] = samples[n];
-      }
-      data = block.data();
-    }
-    if (WriteAudioFrames(*writer, data, frames) != AudioOk) failed = true;
-    position += frames;
-    if (hooks.progress) hooks.progress(position, source.length);
+  TakeSelection selection;
+  selection.takes[0] = stem.left;
+  selection.labels[0] = stem.label;
+  if (stem.right) {
+    selection.takes[1] = *stem.right;
+    selection.labels[1] = stem.label;
+    selection.masterMode = true;  // left file to the left channel, right to the right
   }
-  const bool closed = CloseAudioFile(std::move(writer)) == AudioOk;
-  if (aborted) return {ConversionResult::Aborted, messages::Aborted, 0};  // the side file goes
-  if (failed || !closed || !side.commit()) return {ConversionResult::Failed, messages::OutputNotWritten, 0};
-  return {ConversionResult::Converted, messages::Converted, position};
+  TakeFiles takes;
+  const Status opened = OpenSelectedTakes(selection, takes);
+  if (!opened.ok()) return ConversionResult::Failure(opened);
+  static const MixerSettings unused;
+  MixSource pair(takes, selection, unused);
+  OneTakeSource one(takes, 0, stem.label);
+  BlockSource& source = stem.right ? static_cast<BlockSource&>(pair) : one;
+
+  std::unique_ptr<SafeFile> file;
+  Status status = SafeFile::Create(output, messages::OutputNotCreated, file);
+  std::unique_ptr<AudioFileSink> sink;
+  if (status.ok()) status = AudioFileSink::Create(std::move(file), source.Channels(), format, sink);
+  if (!status.ok()) return ConversionResult::Failure(status);
+
+  // A stem has exactly the take's length, and an interrupted archive keeps
+  // no half of one.
+  PipelineJob job;
+  job.source = &source;
+  job.sinks = {sink.get()};
+  job.frames = stem.length;
+  job.progressTotal = stem.length;
+  job.onAbort = PipelineJob::OnAbort::KeepNothing;
+  job.writeFailure = messages::OutputNotWritten;
+  return RunPipeline(job, hooks);
 }
 
 std::string SafeFileNameComponent(std::string_view text) {

@@ -18,10 +18,12 @@ struct StemSource {
   std::filesystem::path left;                  // the take, or a master take's left file
   std::optional<std::filesystem::path> right;  // a master take's right file
   uint32_t length = 0;                         // frames: the longer file's samples
+  std::string label;                           // "Track05-1", "Master1": for messages
 };
 
 // Writes `source` to `output` beside its place and renames it there when it
-// is complete; on abort or failure nothing is left behind.
+// is complete; on abort or failure nothing is left behind, and a take that
+// cannot be read is a failure naming it.
 ConversionResult ExportStem(const StemSource& source, const std::filesystem::path& output, AudioFormat format,
                             const ConversionHooks& hooks);
 

@@ -18,10 +18,10 @@
 #include <optional>
 
 #include "playback/audiooutstream.h"
-#include "playback/mixer.h"
+#include "mix/mixer.h"
 #include "playback/sounddevice.h"
-#include "playback/takefiles.h"
-#include "project/projectmodel.h"
+#include "mix/takefiles.h"
+#include "mix/takeselection.h"
 
 namespace tp {
 

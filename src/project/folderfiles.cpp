@@ -21,10 +21,15 @@ std::optional<fs::path> FindFileIgnoringCase(const fs::path& folder, std::string
   std::error_code error;
   const fs::path exact = folder / fs::path(std::string(name));
   if (fs::exists(fs::symlink_status(exact, error))) return exact;
+  // Listing order differs between file systems and runs: of several
+  // spellings, the smallest name wins, so that every part of the program
+  // picks the same file every time.
+  std::optional<fs::path> found;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (SameNameIgnoringCase(it->path().filename().native(), name)) return it->path();
+    if (!SameNameIgnoringCase(it->path().filename().native(), name)) continue;
+    if (!found || it->path().filename() < found->filename()) found = it->path();
   }
-  return std::nullopt;
+  return found;
 }
 
 fs::path PathForFile(const fs::path& folder, std::string_view name) {

@@ -17,7 +17,7 @@ namespace tp {
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 
 // The existing entry of `folder` named `name` in any letter case: the exact
-// spelling when it exists, otherwise the first match in listing order.
+// spelling when it exists, otherwise the smallest of the matching names.
 std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
                                                           std::string_view name);
 

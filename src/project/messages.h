@@ -16,5 +16,11 @@ inline constexpr const char* NoTakeSelected = "No take is selected.";
 inline constexpr const char* NoImportTarget = "No take is chosen to import into.";
 inline constexpr const char* Converted = "Converted";
 inline constexpr const char* Aborted = "Aborted";
+inline constexpr const char* TakeNotRead = "The take could not be read";
+inline constexpr const char* SourceNotRead = "The file could not be read";
+inline constexpr const char* SongInUse = "The song is in use by another TrackPorter.";
+inline constexpr const char* SourceTooLong = "The file is longer than a take can hold.";
+inline constexpr const char* NameCharactersRefused =
+    "A name can hold only printable ASCII, half-width katakana and the accented small letters \u00e0 to \u00ff.";
 
 }  // namespace tp::messages

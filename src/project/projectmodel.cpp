@@ -36,13 +36,14 @@ std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
 
 char lastChar(const std::string& s) { return s.empty() ? '\0' : s.back(); }
 
-}  // namespace
-
-int TakeSelection::count() const {
-  int n = 0;
-  for (const auto& take : takes) n += take.has_value();
-  return n;
+// "Track05-1", as the take is named in messages and archive file names.
+std::string takeLabel(int track, int take) {
+  char label[32];
+  std::snprintf(label, sizeof label, "Track%02d-%d", track + 1, take + 1);
+  return label;
 }
+
+}  // namespace
 
 ProjectModel::ProjectModel() { ResetProjectView(""); View.trackTimes.fill(" -:--:--:-- "); }
 
@@ -56,6 +57,7 @@ void ProjectModel::ResetProjectView(const std::string& path) {
   MasTakeSel.fill(MatrixCell{});
   TrackSelDown.fill(false);
   TakeLengths.fill(0);
+  IgnoredTakeFiles.clear();
   MasterTakeMask = 0;
   ImportTargetSet = false;
   FirstImportTrack = -1;
@@ -92,6 +94,15 @@ void ProjectModel::ScanTakeFiles() {
     if (!id) continue;
     anyMatch = true;
     if (it->is_directory(error)) continue;
+    // Of two spellings of one take file, every operation uses the one
+    // FindFileIgnoringCase picks; the scan shows that one too.
+    const fs::path chosen = id->kind == TakeFileId::Track ? TakePath(id->track, id->take)
+                            : MasterPath(id->kind == TakeFileId::MasterLeft ? MasterSide::Left : MasterSide::Right,
+                                         id->take);
+    if (chosen.filename() != it->path().filename()) {
+      IgnoredTakeFiles.push_back(it->path());
+      continue;
+    }
     const auto facts = readTakeFileFacts(it->path());
     if (!facts) continue;
     switch (id->kind) {
@@ -99,7 +110,7 @@ void ProjectModel::ScanTakeFiles() {
         MatrixCell& cell = TakeSel[id->track][id->take];
         cell.assigned = true;
         cell.caption = PadName(facts->name);
-        TakeLength(id->track, id->take) = facts->length;
+        TakeLengths[LengthIndex(id->track, id->take)] = facts->length;
         break;
       }
       case TakeFileId::MasterLeft:
@@ -248,6 +259,7 @@ TakeSelection ProjectModel::PlaybackSelection() const {
       if (MasTakeSel[n].assigned && MasTakeSel[n].down) {
         selection.takes[0] = MasterPath(MasterSide::Left, n);
         selection.takes[1] = MasterPath(MasterSide::Right, n);
+        selection.labels[0] = selection.labels[1] = "Master" + std::to_string(n + 1);
         break;
       }
     }
@@ -257,6 +269,7 @@ TakeSelection ProjectModel::PlaybackSelection() const {
     for (int k = 0; k < TakesPerTrack; ++k)
       if (TakeSel[t][k].assigned && TakeSel[t][k].down) {
         selection.takes[t] = TakePath(t, k);
+        selection.labels[t] = takeLabel(t, k);
         break;
       }
   return selection;
@@ -268,8 +281,8 @@ ImportTargets ProjectModel::ImportTargetsFor(uint32_t channels) const {
     const int n = SelectedMasterTake();
     if (n >= 0) {
       targets.masterMode = true;
-      targets.first = {16, n};
-      targets.second = {17, n};
+      targets.first = {MasterLeftTrackNumber, n};
+      targets.second = {MasterRightTrackNumber, n};
     }
     return targets;
   }
@@ -286,6 +299,49 @@ ImportTargets ProjectModel::ImportTargetsFor(uint32_t channels) const {
   }
   return targets;
 }
+
+void ProjectModel::RecordTake(int track, int take, const std::string& caption, int32_t length) {
+  MatrixCell& cell = TakeSel[track][take];
+  cell.assigned = true;
+  cell.caption = caption;
+  TakeLengths[LengthIndex(track, take)] = length;
+  UpdateSelection();
+}
+
+void ProjectModel::RecordMasterTake(int masterTake, const std::string& caption, int32_t leftLength,
+                                    int32_t rightLength) {
+  MatrixCell& cell = MasTakeSel[masterTake];
+  cell.assigned = true;
+  cell.caption = caption;
+  MasterTakeMask |= 1u << masterTake;
+  TakeLengths[MasterLeftIndex + masterTake] = leftLength;
+  TakeLengths[MasterRightIndex + masterTake] = rightLength;
+  UpdateSelection();
+}
+
+void ProjectModel::ForgetTake(int track, int take) {
+  TakeSel[track][take] = MatrixCell{};
+  TakeLengths[LengthIndex(track, take)] = 0;
+  UpdateSelection();
+}
+
+void ProjectModel::ForgetMasterTake(int masterTake) {
+  MasTakeSel[masterTake] = MatrixCell{};
+  MasterTakeMask &= ~(1u << masterTake);
+  TakeLengths[MasterLeftIndex + masterTake] = 0;
+  TakeLengths[MasterRightIndex + masterTake] = 0;
+  UpdateSelection();
+}
+
+void ProjectModel::RenameTake(int track, int take, const std::string& caption) {
+  TakeSel[track][take].caption = caption;
+}
+
+void ProjectModel::RenameMasterTake(int masterTake, const std::string& caption) {
+  MasTakeSel[masterTake].caption = caption;
+}
+
+void ProjectModel::RenameProject(const std::string& nameBytes) { ProjectName = nameBytes; }
 
 fs::path ProjectModel::TakePath(int track, int take) const {
   return PathForFile(ProjectFolder, TakeFileName(track, take));

@@ -11,8 +11,11 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "project/takenames.h"
+#include "audiofile/takefile.h"
+#include "mix/takeselection.h"
+#include "project/taketime.h"
 
 namespace tp {
 
@@ -43,18 +46,14 @@ struct ImportTargets {
   bool masterMode = false;
 };
 
-// The take files an audition or export opens: slot i is track i, or in
-// master mode slot 0 the left and slot 1 the right file.
-struct TakeSelection {
-  std::array<std::optional<std::filesystem::path>, 16> takes;
-  bool masterMode = false;
-  int count() const;
-};
-
 class ProjectModel {
  public:
-  static constexpr int MasterLeftIndex = 160;
-  static constexpr int MasterRightIndex = 170;
+  // TakeLengths holds track x 10 + take, then the master takes' left files
+  // from 160 and their right files from 170.
+  static constexpr int MasterLeftIndex = TrackCount * TakesPerTrack;
+  static constexpr int MasterRightIndex = MasterLeftIndex + MasterTakeCount;
+  static constexpr int LengthCount = MasterRightIndex + MasterTakeCount;
+  static constexpr int LengthIndex(int track, int take) { return track * TakesPerTrack + take; }
 
   ProjectModel();
 
@@ -91,11 +90,29 @@ class ProjectModel {
   std::filesystem::path TakePath(int track, int take) const;
   std::filesystem::path MasterPath(MasterSide side, int masterTake) const;
 
-  int32_t& TakeLength(int track, int take) { return TakeLengths[track * 10 + take]; }
-  int32_t TakeLength(int track, int take) const { return TakeLengths[track * 10 + take]; }
+  int32_t TakeLength(int track, int take) const { return TakeLengths[LengthIndex(track, take)]; }
+  int32_t MasterLength(MasterSide side, int masterTake) const {
+    return TakeLengths[(side == MasterSide::Left ? MasterLeftIndex : MasterRightIndex) + masterTake];
+  }
 
-  // Project model fields.
-  std::array<int32_t, 180> TakeLengths{};
+  // What the operations that change the folder tell the model, so that the
+  // window shows the folder as it now is. Each calls UpdateSelection.
+  // `caption` is the take's name bytes as stored (8, blank-padded).
+  void RecordTake(int track, int take, const std::string& caption, int32_t length);
+  void RecordMasterTake(int masterTake, const std::string& caption, int32_t leftLength, int32_t rightLength);
+  void ForgetTake(int track, int take);
+  void ForgetMasterTake(int masterTake);
+  void RenameTake(int track, int take, const std::string& caption);
+  void RenameMasterTake(int masterTake, const std::string& caption);
+  void RenameProject(const std::string& nameBytes);
+
+  // Take files the scan passed over because another file of the same name
+  // in another letter case is the one used (see FindFileIgnoringCase).
+  std::vector<std::filesystem::path> IgnoredTakeFiles;
+
+  // Project model fields. Read them freely; they change only through the
+  // methods above and the click rules.
+  std::array<int32_t, LengthCount> TakeLengths{};
   bool ProjectOpen = false;
   bool TakesScanned = false;
   std::string ProjectFolder;  // ends in a separator

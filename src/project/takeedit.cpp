@@ -1,12 +1,15 @@
 #include "project/takeedit.h"
 
 #include <cstdio>
+
+#include <fcntl.h>
 #include <system_error>
 
 #include "project/folderfiles.h"
 #include "project/messages.h"
 #include "project/namefield.h"
 #include "project/projectinfo.h"
+#include "storage/filehandle.h"
 
 namespace tp {
 
@@ -18,13 +21,14 @@ enum class NameWrite { Written, NotOpened, NotWritten };
 
 // Rewrites the 8 name bytes at offset 1024 of a take file in place.
 NameWrite writeTakeName(const fs::path& path, const NameField& field) {
+  // Eight bytes inside one sector are rewritten in place: copying a take of
+  // many megabytes to change its name would be slower and no safer.
   ClearReadOnly(path);
-  std::FILE* file = std::fopen(path.c_str(), "r+b");
-  if (!file) return NameWrite::NotOpened;
-  bool written = std::fseek(file, long(TakeNameOffset), SEEK_SET) == 0 &&
-                 std::fwrite(field.data(), 1, field.size(), file) == field.size();
-  written = std::fflush(file) == 0 && written;
-  written = std::fclose(file) == 0 && written;
+  FileHandle file = FileHandle::Open(path, O_WRONLY);
+  if (!file.valid()) return NameWrite::NotOpened;
+  bool written = file.WriteAt(field.data(), field.size(), TakeNameOffset);
+  written = file.Sync() && written;
+  written = file.Close() && written;
   return written ? NameWrite::Written : NameWrite::NotWritten;
 }
 
@@ -49,7 +53,7 @@ std::string fieldText(const NameField& field) { return std::string(field.begin()
 }  // namespace
 
 EditResult RenameProject(ProjectModel& model, std::string_view name) {
-  model.ProjectName = std::string(name.substr(0, NameFieldWidth));
+  model.RenameProject(std::string(name.substr(0, NameFieldWidth)));
   switch (WriteProjectName(model.ProjectFolder, model.ProjectName)) {
     case WriteNameResult::Written:
     case WriteNameResult::NoInfoFile: return {};
@@ -64,8 +68,8 @@ EditResult RenameTake(ProjectModel& model, int track, int take, std::string_view
   const auto path = FindFileIgnoringCase(model.ProjectFolder, TakeFileName(track, take));
   if (!path) return {messages::TakeNotOpened};
   const NameWrite result = writeTakeName(*path, field);
-  if (result == NameWrite::NotOpened) return {messages::TakeNotOpened};
-  model.TakeSel[track][take].caption = fieldText(field);
+  // The cell shows the new name only once the file holds it.
+  if (result == NameWrite::Written) model.RenameTake(track, take, fieldText(field));
   return {messageFor(result)};
 }
 
@@ -77,16 +81,14 @@ EditResult RenameMasterTake(ProjectModel& model, int masterTake, std::string_vie
     const NameWrite result = writeTakeName(*path, field);
     if (result != NameWrite::Written) return {messageFor(result)};
   }
-  model.MasTakeSel[masterTake].caption = fieldText(field);
+  model.RenameMasterTake(masterTake, fieldText(field));
   return {};
 }
 
 EditResult DeleteTake(ProjectModel& model, int track, int take) {
   const auto path = FindFileIgnoringCase(model.ProjectFolder, TakeFileName(track, take));
   if (!path || !deleteFile(*path)) return {messages::TakeNotDeleted};
-  model.TakeSel[track][take] = MatrixCell{};
-  model.TakeLength(track, take) = 0;
-  model.UpdateSelection();
+  model.ForgetTake(track, take);
   return {};
 }
 
@@ -95,11 +97,7 @@ EditResult DeleteMasterTake(ProjectModel& model, int masterTake) {
     const auto path = FindFileIgnoringCase(model.ProjectFolder, MasterTakeFileName(side, masterTake));
     if (!path || !deleteFile(*path)) return {messages::TakeNotDeleted};
   }
-  model.MasTakeSel[masterTake] = MatrixCell{};
-  model.MasterTakeMask &= ~(1u << masterTake);
-  model.TakeLengths[ProjectModel::MasterLeftIndex + masterTake] = 0;
-  model.TakeLengths[ProjectModel::MasterRightIndex + masterTake] = 0;
-  model.UpdateSelection();
+  model.ForgetMasterTake(masterTake);
   return {};
 }
 

@@ -25,7 +25,7 @@
 #include "dialogs/tgetwin.h"
 #include "playback/virtualpreviewoutput.h"
 #include "project/messages.h"
-#include "project/takenames.h"
+#include "project/taketime.h"
 #include "support/filesizelimit.h"
 #include "support/projectfixture.h"
 #include "support/sndfileio.h"

@@ -32,7 +32,7 @@
 #include "folders/tnfwin.h"
 #include "playback/virtualsounddevice.h"
 #include "project/messages.h"
-#include "project/takenames.h"
+#include "project/taketime.h"
 #include "support/projectfixture.h"
 #include "support/tempfolder.h"
 #include "windowfixture.h"
@@ -262,8 +262,7 @@ TEST_F(MainWindow, AProjectReadWithoutTakeFilesKeepsExportOffAfterAnImportUntilI
 
   // What an import leaves behind: the take file, its cell, its length.
   test::WriteTake(empty / "TRACK0_0.DAT", "Imported", test::Ramp(4410));
-  window->Model().TakeSel[0][0] = MatrixCell{true, false, "Imported"};
-  window->Model().TakeLength(0, 0) = 4410;
+  window->Model().RecordTake(0, 0, "Imported", 4410);
   Click(window->TakeSel, 0, 0);
   EXPECT_TRUE(window->AudBtn->isEnabled());
   EXPECT_FALSE(window->ExpBtn->isEnabled());

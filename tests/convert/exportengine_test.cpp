@@ -1,4 +1,5 @@
 #include "convert/exportengine.h"
+#include "project/projectmodel.h"
 #include "convert/exportformat.h"
 
 #include <gtest/gtest.h>

@@ -230,11 +230,14 @@ class ImportOverExistingTake : public Import {
 
 TEST_F(ImportOverExistingTake, ATargetThatCannotBeCreatedLeavesEveryTakeAsItWas) {
   const auto input = source("st.wav", Wav16, 2, Ramp(2000));
-  // Something that is no file stands where the second take would be written.
-  std::filesystem::create_directory(folder / (".TRACK1_0.DAT.part-" + std::to_string(::getpid())));
+  // The second take is read-only: it may not be replaced, so neither is
+  // the first.
+  WriteTake(folder / "TRACK1_0.DAT", "Locked", Ramp(10));
+  std::filesystem::permissions(folder / "TRACK1_0.DAT", std::filesystem::perms::owner_read);
+  const auto locked = ReadBytes(folder / "TRACK1_0.DAT");
   EXPECT_STREQ(run(input).message, messages::TargetNotOpened);
   EXPECT_EQ(ReadBytes(folder / "TRACK0_0.DAT"), original);
-  EXPECT_FALSE(std::filesystem::exists(folder / "TRACK1_0.DAT"));
+  EXPECT_EQ(ReadBytes(folder / "TRACK1_0.DAT"), locked);
   EXPECT_EQ(model.TakeSel[0][0].caption, "Keep    ");
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "playback/virtualsounddevice.h"
-#include "takefixture.h"
+#include "support/takefixture.h"
 
 namespace tp {
 namespace {

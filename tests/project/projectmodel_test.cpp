@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "project/takenames.h"
+#include "project/taketime.h"
 #include "support/projectfixture.h"
 
 namespace tp {

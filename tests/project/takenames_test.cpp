@@ -1,4 +1,4 @@
-#include "project/takenames.h"
+#include "project/taketime.h"
 
 #include <gtest/gtest.h>
 

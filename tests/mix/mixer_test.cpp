@@ -1,4 +1,4 @@
-#include "playback/mixer.h"
+#include "mix/mixer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "takefixture.h"
+#include "support/takefixture.h"
 
 namespace tp {
 namespace {

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "playback/takefiles.h"
+#include "mix/takefiles.h"
 
 namespace tp {
 

@@ -1,8 +1,8 @@
-#include "playback/takefiles.h"
+#include "mix/takefiles.h"
 
 #include <gtest/gtest.h>
 
-#include "takefixture.h"
+#include "support/takefixture.h"
 
 namespace tp {
 namespace {

@@ -1,4 +1,4 @@
-#include "playback/mixer.h"
+#include "mix/mixer.h"
 
 #include <algorithm>
 

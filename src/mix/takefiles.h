@@ -1,13 +1,17 @@
 // TakeFiles: the 16 open take file slots of an audition or an export. Slot i
 // is track i, or in master mode slot 0 the left and slot 1 the right file of
-// the master take. Each slot reads its samples with one buffered read per
-// block.
+// the master take. Each slot reads a block with one read of the file.
+//
+// A read error is never silence: the slot stops delivering, and Failure()
+// tells which slot failed and why, so that the export, the stems and the
+// audition can stop and say so.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace tp {
 
@@ -15,24 +19,32 @@ class TakeFiles {
  public:
   static constexpr int SlotCount = 16;
 
+  struct ReadFailure {
+    int slot;
+    int systemError;
+  };
+
   TakeFiles();
   ~TakeFiles();  // closes every slot
   TakeFiles(const TakeFiles&) = delete;
   TakeFiles& operator=(const TakeFiles&) = delete;
 
-  // Opens a take data file for reading into `slot`, positioned at `frame`
-  // (byte 65,536 + 2 x frame). Returns false, leaving the slot empty, when the
-  // file cannot be opened.
+  // Opens a take data file for reading into `slot`, positioned at `frame`.
+  // Returns false, leaving the slot empty, when the file cannot be opened.
   bool Open(int slot, const std::filesystem::path& path, uint32_t frame);
   bool IsOpen(int slot) const;
   // Positions an open slot at `frame`; false when the seek failed.
   bool Seek(int slot, uint32_t frame);
   // Reads up to `count` samples from the slot's position, converted from
-  // little-endian; returns how many were read (0 at the end or on a read error).
+  // little-endian; returns how many were read: fewer at the end of the take,
+  // 0 after a read error (see Failure).
   size_t Read(int slot, int16_t* samples, size_t count);
   void Close(int slot);
   void CloseAll();
   bool AnyOpen() const;
+
+  // The first read error since the slots were opened, if any.
+  std::optional<ReadFailure> Failure() const;
 
  private:
   struct Slot;

@@ -1,0 +1,40 @@
+#include "convert/audiofilesource.h"
+
+#include <algorithm>
+
+#include "audiofile/bytestream.h"
+#include "project/messages.h"
+
+namespace tp {
+
+Status AudioFileSource::Open(const std::filesystem::path& path, std::unique_ptr<AudioFileSource>& opened) {
+  std::unique_ptr<AudioFileSource> source(new AudioFileSource);
+  source->path_ = path;
+  source->file_ = OpenAudioFile(path, false);
+  AudioFile& file = *source->file_;
+  if (file.format == FormatNone || file.channels == 0 || StoredFrameBytes(file) > MaximumReadBytes)
+    return Status::Fail(messages::NotWavOrAiff, path);
+  if (SeekAudioFrame(file, 0) != AudioOk) return Status::Fail(messages::SourceNotRead, path, file.stream->systemError());
+  source->channels_ = std::min(file.channels, 2u);
+  source->remaining_ = file.frames;
+  opened = std::move(source);
+  return Status::Ok();
+}
+
+AudioFileSource::~AudioFileSource() {
+  if (file_) CloseAudioFile(std::move(file_));
+}
+
+Status AudioFileSource::Read(int16_t* block, uint32_t frames) {
+  // Past the frames the header promises, the block is silence, as the take
+  // is padded to whole blocks.
+  const uint32_t wanted = uint32_t(std::min<uint64_t>(frames, remaining_));
+  std::fill(block, block + size_t(frames) * channels_, int16_t(0));
+  if (wanted == 0) return Status::Ok();
+  ReadAudioFrameChannels(*file_, wanted, block, channels_, scratch_);
+  remaining_ -= wanted;
+  if (file_->stream->failed()) return Status::Fail(messages::SourceNotRead, path_, file_->stream->systemError());
+  return Status::Ok();
+}
+
+}  // namespace tp

@@ -1,0 +1,35 @@
+// A WAV or AIFF file as a source of blocks: its first one or two channels
+// (all an import uses), read in bounded pieces whatever the header claims.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "audiofile/audiofile.h"
+#include "convert/pipeline.h"
+
+namespace tp {
+
+class AudioFileSource final : public BlockSource {
+ public:
+  // Opens and recognises `path`. Fails with "The file is not a WAV/AIFF."
+  // for anything else, including a file whose single frame is larger than
+  // a read piece, and for what is not a regular file (a FIFO would wait).
+  static Status Open(const std::filesystem::path& path, std::unique_ptr<AudioFileSource>& opened);
+  ~AudioFileSource() override;
+
+  const AudioFile& File() const { return *file_; }
+  uint32_t Channels() const override { return channels_; }
+  Status Read(int16_t* block, uint32_t frames) override;
+
+ private:
+  AudioFileSource() = default;
+  std::filesystem::path path_;
+  std::unique_ptr<AudioFile> file_;
+  uint32_t channels_ = 1;
+  uint64_t remaining_ = 0;  // frames the header promises that are not read yet
+  std::vector<uint8_t> scratch_;
+};
+
+}  // namespace tp

@@ -1,0 +1,71 @@
+#include "convert/pipeline.h"
+
+#include <algorithm>
+
+#include "project/messages.h"
+
+namespace tp {
+
+namespace {
+
+void discardAll(const PipelineJob& job) {
+  for (BlockSink* sink : job.sinks) sink->Output().Discard();
+}
+
+bool keepsAfterAbort(const PipelineJob& job) {
+  if (job.onAbort == PipelineJob::OnAbort::KeepNothing) return false;
+  return std::none_of(job.sinks.begin(), job.sinks.end(),
+                      [](BlockSink* sink) { return sink->ReplacesExistingFile(); });
+}
+
+ConversionResult finish(const PipelineJob& job, bool aborted, uint64_t written) {
+  if (aborted && !keepsAfterAbort(job)) {
+    discardAll(job);
+    return {ConversionResult::Aborted, messages::Aborted, {}, 0, false};
+  }
+  for (BlockSink* sink : job.sinks) {
+    const Status finished = sink->Finish();
+    if (!finished.ok()) {
+      discardAll(job);
+      return ConversionResult::Failure(finished);
+    }
+  }
+  std::vector<SafeFile*> outputs;
+  for (BlockSink* sink : job.sinks) outputs.push_back(&sink->Output());
+  const Status committed = SafeFile::CommitTogether(outputs, job.writeFailure);
+  if (!committed.ok()) return ConversionResult::Failure(committed);
+  return {aborted ? ConversionResult::Aborted : ConversionResult::Converted,
+          aborted ? messages::Aborted : messages::Converted, {}, written, true};
+}
+
+}  // namespace
+
+ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hooks) {
+  const uint32_t channels = job.source->Channels();
+  std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
+  bool aborted = false;
+  uint64_t position = 0;
+  while (position < job.frames) {
+    if (hooks.betweenBlocks && hooks.betweenBlocks()) {
+      aborted = true;
+      break;
+    }
+    const uint32_t frames = uint32_t(std::min<uint64_t>(ConversionBlockFrames, job.frames - position));
+    Status status = job.source->Read(block.data(), frames);
+    for (size_t i = 0; status.ok() && i < job.sinks.size(); ++i)
+      status = job.sinks[i]->Write(block.data(), frames, channels);
+    if (!status.ok()) {
+      discardAll(job);
+      return ConversionResult::Failure(status);
+    }
+    if (hooks.progress) hooks.progress(uint32_t(std::min<uint64_t>(position, job.progressTotal)), job.progressTotal);
+    position += frames;
+  }
+  const bool keeps = !aborted || keepsAfterAbort(job);
+  ConversionResult result = finish(job, aborted, position);
+  if (result.outcome != ConversionResult::Failed && keeps && hooks.progress)
+    hooks.progress(job.progressTotal, job.progressTotal);
+  return result;
+}
+
+}  // namespace tp

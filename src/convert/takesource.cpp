@@ -1,0 +1,41 @@
+#include "convert/takesource.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "project/messages.h"
+
+namespace tp {
+
+Status OpenSelectedTakes(const TakeSelection& selection, TakeFiles& takes) {
+  for (int slot = 0; slot < TakeFiles::SlotCount; ++slot) {
+    const auto& path = selection.takes[slot];
+    if (path && !takes.Open(slot, *path, 0)) return Status::Fail(messages::TakeNotOpened, *path, errno);
+  }
+  return Status::Ok();
+}
+
+namespace {
+Status readFailure(const TakeFiles& takes, const TakeSelection* selection, const std::string& label) {
+  const auto failure = takes.Failure();
+  if (!failure) return Status::Ok();
+  const std::string& name = selection ? selection->labels[size_t(failure->slot)] : label;
+  return Status::Fail(messages::TakeNotRead, name, failure->systemError);
+}
+}  // namespace
+
+Status MixSource::Read(int16_t* block, uint32_t frames) {
+  std::fill(block, block + 2 * size_t(frames), int16_t(0));
+  MixBlock(block, frames, takes_, selection_.masterMode, mixer_);
+  return readFailure(takes_, &selection_, {});
+}
+
+Status OneTakeSource::Read(int16_t* block, uint32_t frames) {
+  // A take shorter than asked for (or one that shrank meanwhile) ends in
+  // silence.
+  std::fill(block, block + frames, int16_t(0));
+  takes_.Read(slot_, block, frames);
+  return readFailure(takes_, nullptr, label_);
+}
+
+}  // namespace tp

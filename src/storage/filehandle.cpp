@@ -1,0 +1,208 @@
+#include "storage/filehandle.h"
+
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tp {
+
+namespace {
+
+struct Faults {
+  std::atomic<bool> armed{false};
+  std::atomic<long> readsLeft{0}, writesLeft{0};
+  std::atomic<int> readError{0}, writeError{0};
+  std::mutex mutex;  // guards the path table
+  std::string pathSuffix;
+  int pathError = 0;
+  std::unordered_map<int, bool> failingDescriptors;
+};
+
+Faults& faults() {
+  static Faults instance;
+  return instance;
+}
+
+// True (errno set) when this read is the one the test asked to fail.
+bool readShouldFail(int fd) {
+  Faults& f = faults();
+  if (!f.armed.load(std::memory_order_relaxed)) return false;
+  {
+    std::lock_guard lock(f.mutex);
+    if (f.failingDescriptors.count(fd) != 0) {
+      errno = f.pathError;
+      return true;
+    }
+  }
+  if (f.readsLeft.load() > 0 && f.readsLeft.fetch_sub(1) == 1) {
+    errno = f.readError.load();
+    return true;
+  }
+  return false;
+}
+
+bool writeShouldFail() {
+  Faults& f = faults();
+  if (!f.armed.load(std::memory_order_relaxed)) return false;
+  if (f.writesLeft.load() > 0 && f.writesLeft.fetch_sub(1) == 1) {
+    errno = f.writeError.load();
+    return true;
+  }
+  return false;
+}
+
+void noteOpened(int fd, const std::filesystem::path& path) {
+  Faults& f = faults();
+  if (!f.armed.load(std::memory_order_relaxed)) return;
+  std::lock_guard lock(f.mutex);
+  const std::string name = path.string();
+  const bool match = !f.pathSuffix.empty() && name.size() >= f.pathSuffix.size() &&
+                     name.compare(name.size() - f.pathSuffix.size(), f.pathSuffix.size(), f.pathSuffix) == 0;
+  if (match) f.failingDescriptors[fd] = true;
+  else f.failingDescriptors.erase(fd);
+}
+
+}  // namespace
+
+namespace FaultInjection {
+void FailNthRead(long n, int error) {
+  faults().readError = error;
+  faults().readsLeft = n;
+  faults().armed = true;
+}
+void FailNthWrite(long n, int error) {
+  faults().writeError = error;
+  faults().writesLeft = n;
+  faults().armed = true;
+}
+void FailReadsOf(const std::string& suffix, int error) {
+  std::lock_guard lock(faults().mutex);
+  faults().pathSuffix = suffix;
+  faults().pathError = error;
+  faults().armed = true;
+}
+void Reset() {
+  Faults& f = faults();
+  f.armed = false;
+  f.readsLeft = 0;
+  f.writesLeft = 0;
+  std::lock_guard lock(f.mutex);
+  f.pathSuffix.clear();
+  f.failingDescriptors.clear();
+}
+}  // namespace FaultInjection
+
+FileHandle::~FileHandle() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.release();
+  }
+  return *this;
+}
+
+FileHandle FileHandle::Open(const std::filesystem::path& path, int flags, mode_t mode) {
+  int fd;
+  do fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+  while (fd < 0 && errno == EINTR);
+  if (fd >= 0) noteOpened(fd, path);
+  return FileHandle(fd);
+}
+
+bool FileHandle::Close() {
+  if (fd_ < 0) return true;
+  const int result = ::close(release());
+  return result == 0 || errno == EINTR;
+}
+
+ssize_t FileHandle::Read(void* destination, size_t count) {
+  if (readShouldFail(fd_)) return -1;
+  auto* bytes = static_cast<uint8_t*>(destination);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::read(fd_, bytes + done, count - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += size_t(got);
+  }
+  return ssize_t(done);
+}
+
+ssize_t FileHandle::ReadAt(void* destination, size_t count, int64_t offset) {
+  if (readShouldFail(fd_)) return -1;
+  auto* bytes = static_cast<uint8_t*>(destination);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(fd_, bytes + done, count - done, off_t(offset + int64_t(done)));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += size_t(got);
+  }
+  return ssize_t(done);
+}
+
+bool FileHandle::Write(const void* source, size_t count) {
+  if (writeShouldFail()) return false;
+  const auto* bytes = static_cast<const uint8_t*>(source);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t put = ::write(fd_, bytes + done, count - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return false;
+    if (put == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    done += size_t(put);
+  }
+  return true;
+}
+
+bool FileHandle::WriteAt(const void* source, size_t count, int64_t offset) {
+  if (writeShouldFail()) return false;
+  const auto* bytes = static_cast<const uint8_t*>(source);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t put = ::pwrite(fd_, bytes + done, count - done, off_t(offset + int64_t(done)));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return false;
+    if (put == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    done += size_t(put);
+  }
+  return true;
+}
+
+int64_t FileHandle::Seek(int64_t offset, int whence) { return int64_t(::lseek(fd_, off_t(offset), whence)); }
+
+int64_t FileHandle::Size() const {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return -1;
+  return int64_t(info.st_size);
+}
+
+bool FileHandle::Sync() {
+  if (::fsync(fd_) == 0) return true;
+  return errno == EINVAL || errno == EROFS || errno == ENOTSUP;
+}
+
+bool SyncFolder(const std::filesystem::path& folder) {
+  FileHandle handle = FileHandle::Open(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
+  if (!handle.valid()) return false;
+  return handle.Sync();
+}
+
+}  // namespace tp

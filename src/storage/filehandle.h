@@ -1,0 +1,73 @@
+// FileHandle: an open file descriptor and the only way the core reads and
+// writes the user's files. Every read and write passes through here, which
+// makes this the one place where a test can make the Nth read or write fail
+// (FaultInjection) the way a failing disk or a full one would.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+
+#include <sys/types.h>
+
+namespace tp {
+
+class FileHandle {
+ public:
+  FileHandle() = default;
+  explicit FileHandle(int descriptor) : fd_(descriptor) {}
+  ~FileHandle();
+  FileHandle(FileHandle&& other) noexcept : fd_(other.release()) {}
+  FileHandle& operator=(FileHandle&& other) noexcept;
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  // open(2) with close-on-exec; an invalid handle (errno set) on failure.
+  static FileHandle Open(const std::filesystem::path& path, int flags, mode_t mode = 0666);
+
+  bool valid() const { return fd_ >= 0; }
+  int fd() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  // Closes now; false (errno set) when the close reported an error, which on
+  // some file systems is where a failed write shows.
+  bool Close();
+
+  // Reads up to `count` bytes, retrying after signals and short reads until
+  // the end of the file. Returns the bytes read, or -1 with errno set.
+  ssize_t Read(void* destination, size_t count);
+  // The same at an absolute offset, leaving the file position alone.
+  ssize_t ReadAt(void* destination, size_t count, int64_t offset);
+  // Writes every byte or fails: false with errno set (ENOSPC for a full
+  // disk that took part of the bytes).
+  bool Write(const void* source, size_t count);
+  bool WriteAt(const void* source, size_t count, int64_t offset);
+  // lseek(2); -1 with errno set on failure.
+  int64_t Seek(int64_t offset, int whence);
+  int64_t Size() const;
+  // fsync(2), treating "this kind of file cannot be synced" (a pipe, a
+  // character device) as done.
+  bool Sync();
+
+ private:
+  int fd_ = -1;
+};
+
+// fsync of a folder, so that a rename into it survives a power cut.
+bool SyncFolder(const std::filesystem::path& folder);
+
+// The test seam: make a chosen read or write fail as a disk would. Counting
+// starts at the next call after Arm*; 0 disarms. Thread-safe; in the program
+// nothing arms it and it costs one relaxed atomic load per call.
+namespace FaultInjection {
+void FailNthRead(long n, int error);   // e.g. (3, EIO): the third read fails
+void FailNthWrite(long n, int error);  // e.g. (1, ENOSPC)
+// Reads of one file only: a read of a file whose path ends in `suffix`.
+void FailReadsOf(const std::string& suffix, int error);
+void Reset();
+}  // namespace FaultInjection
+
+}  // namespace tp

@@ -1,0 +1,28 @@
+// SongLock: one writer at a time per song folder. Two imports into one song,
+// or a rename during an import, would otherwise interleave into a mixed pair
+// of takes or a lost name. The lock is an flock on an open handle of the
+// folder itself: a lock file would be one more file the recorder sees.
+#pragma once
+
+#include <filesystem>
+
+#include "storage/filehandle.h"
+#include "storage/status.h"
+
+namespace tp {
+
+class SongLock {
+ public:
+  enum class Wait { Yes, No };
+  SongLock() = default;
+  // Locks `folder`. With Wait::No a folder held by another program fails at
+  // once with messages::SongInUse.
+  Status Acquire(const std::filesystem::path& folder, Wait wait);
+  bool held() const { return handle_.valid(); }
+  void Release() { handle_.Close(); }
+
+ private:
+  FileHandle handle_;
+};
+
+}  // namespace tp

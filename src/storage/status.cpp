@@ -1,0 +1,22 @@
+#include "storage/status.h"
+
+#include <cstring>
+
+namespace tp {
+
+std::string Status::Detail() const {
+  std::string detail = file_.string();
+  if (systemError_ != 0) {
+    const std::string reason = std::strerror(systemError_);
+    detail = detail.empty() ? reason : detail + " (" + reason + ")";
+  }
+  return detail;
+}
+
+std::string Status::Text() const {
+  if (ok()) return {};
+  const std::string detail = Detail();
+  return detail.empty() ? std::string(message_) : std::string(message_) + ": " + detail;
+}
+
+}  // namespace tp

@@ -1,0 +1,44 @@
+// Status: how an operation on the user's files ended. A failure carries the
+// program's own text for it, the file it concerned and the system's reason,
+// so that every layer can pass it up unchanged and the window and the
+// command line can both say exactly what went wrong.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tp {
+
+class Status {
+ public:
+  Status() = default;  // success
+  static Status Ok() { return {}; }
+  // `message` is one of the program's texts (messages.h); `systemError` an
+  // errno value, 0 when the system gave none.
+  static Status Fail(const char* message, std::filesystem::path file = {}, int systemError = 0) {
+    Status status;
+    status.message_ = message;
+    status.file_ = std::move(file);
+    status.systemError_ = systemError;
+    return status;
+  }
+
+  bool ok() const { return message_ == nullptr; }
+  const char* message() const { return message_; }
+  const std::filesystem::path& file() const { return file_; }
+  int systemError() const { return systemError_; }
+
+  // "/path/x.wav (No space left on device)", or only the file, or "" when
+  // there is nothing to add to the message.
+  std::string Detail() const;
+  // The message followed by the detail: "Fail to create a Wav/AIFF: /x.wav
+  // (No such file or directory)".
+  std::string Text() const;
+
+ private:
+  const char* message_ = nullptr;
+  std::filesystem::path file_;
+  int systemError_ = 0;
+};
+
+}  // namespace tp
