@@ -2,8 +2,10 @@
 // form and the wave preview form, and the event loop. An exception that escapes is shown in an error
 // box and ends the program.
 //
-// "--make-demo" is the one option: it writes the demo project once (for
-// `make run`), says where it is, and ends without opening a window.
+// The options all end without opening a window: "--make-demo" writes the
+// demo project once (for `make run`) and says where it is; "--help" and
+// "--version" say what they say on any Unix program. Anything else is left
+// to Qt (-platform, -style, ...).
 #include <QApplication>
 #include <QMessageBox>
 
@@ -35,6 +37,26 @@ int makeDemo() {
   return 1;
 }
 
+constexpr const char* Usage =
+    "usage: trackporter [--make-demo | --help | --version] [Qt options]\n"
+    "\n"
+    "Opens the TrackPorter window: select a song folder of the recorder in the\n"
+    "folder tree to see its takes, audition them through the mixer, export them\n"
+    "to WAV or AIFF, import files into takes, rename and delete them.\n"
+    "\n"
+    "Options:\n"
+    "  --make-demo   write the demo song to \"TrackPorter Demo\" in the home folder\n"
+    "                (unless it is there already), say where it is, and exit\n"
+    "  -h, --help    show this help and exit\n"
+    "  --version     print the version and exit\n"
+    "\n"
+    "Environment:\n"
+    "  TRACKPORTER_AUDIO_DEVICE  play on the first sound output whose name holds\n"
+    "                this text (trackporter-cli devices lists them); unset, the\n"
+    "                system's default output\n"
+    "\n"
+    "The same operations for scripts: trackporter-cli --help.\n";
+
 void showError(const QString& text) {
   QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok);
   box.exec();
@@ -43,7 +65,17 @@ void showError(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--make-demo") == 0) return makeDemo();
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--make-demo") == 0) return makeDemo();
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(Usage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("trackporter %s\n", TP_VERSION);
+      return 0;
+    }
+  }
 
   QApplication application(argc, argv);
   // The title of plain message boxes; the desktop entry names the program

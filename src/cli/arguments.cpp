@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include <CLI/CLI.hpp>
+
 namespace tp::cli {
 
 namespace {
@@ -44,15 +46,18 @@ double ParseSeconds(std::string_view text) {
   return value;
 }
 
-ArgumentReader::ArgumentReader(int argc, char** argv, int first) {
-  for (int i = first; i < argc; ++i) args_.emplace_back(argv[i]);
+CLI::Validator Checked(std::function<void(std::string_view)> parse) {
+  return CLI::Validator(
+      [parse = std::move(parse)](std::string& value) -> std::string {
+        try {
+          parse(value);
+        } catch (const UsageError& error) {
+          return error.what();
+        }
+        return {};
+      },
+      // No description: the help names the value (T-K, N) itself.
+      std::string());
 }
-
-std::string ArgumentReader::valueOf(std::string_view option) {
-  if (done()) throw UsageError(std::string(option) + " needs a value");
-  return take();
-}
-
-bool IsHelpOption(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 
 }  // namespace tp::cli

@@ -3,16 +3,21 @@
 // program's 0-based numbers and reject anything out of range.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+namespace CLI {
+class Validator;
+}
+
 namespace tp::cli {
 
 // A mistake in how the command was called: the command prints its usage
-// and exits with 2.
+// and exits with 2, whatever found it (CLI11 or the command's own checks).
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
@@ -31,21 +36,9 @@ std::pair<int, int> ParseTrackValue(std::string_view text, int low, int high);
 // A decimal number of seconds, 0 or more.
 double ParseSeconds(std::string_view text);
 
-// Walks argv: options with values and positional arguments.
-class ArgumentReader {
- public:
-  ArgumentReader(int argc, char** argv, int first);
-  bool done() const { return next_ >= args_.size(); }
-  std::string_view peek() const { return args_[next_]; }
-  std::string take() { return args_[next_++]; }
-  // The value after an option; a usage error when there is none.
-  std::string valueOf(std::string_view option);
-
- private:
-  std::vector<std::string> args_;
-  size_t next_ = 0;
-};
-
-bool IsHelpOption(std::string_view arg);
+// A check for CLI11 that runs one of the parsers above on each value, so
+// that a wrong value is refused while the line is read, with the parser's
+// own message.
+CLI::Validator Checked(std::function<void(std::string_view)> parse);
 
 }  // namespace tp::cli

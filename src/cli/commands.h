@@ -1,13 +1,21 @@
-// The commands of trackporter-cli. Each returns the exit status: 0 done,
-// 1 failed (its message printed), 130 interrupted; usage mistakes are thrown
-// as UsageError and failures as CommandFailure.
+// The commands of trackporter-cli. Each command declares its options on its
+// own CLI11 subcommand and returns what runs it once the line is read; the
+// run returns the exit status: 0 done, 1 failed (its message printed), 130
+// interrupted. Usage mistakes are thrown as UsageError and failures as
+// CommandFailure.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "cli/arguments.h"
 #include "project/projectmodel.h"
+
+namespace CLI {
+class App;
+}
 
 namespace tp::cli {
 
@@ -15,20 +23,28 @@ struct CommandFailure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+using CommandRun = std::function<int()>;
+
 struct Command {
   const char* name;
-  const char* usage;    // the synopsis after "trackporter-cli "
-  const char* summary;  // one line
-  int (*run)(ArgumentReader& args);
+  const char* summary;  // one sentence, without its full stop
+  // Whole command lines, as a user types them on the demo song; a test runs
+  // them in this order, command after command, on one copy of the demo.
+  std::vector<std::string> examples;
+  bool namesTakes;  // the help explains how tracks and takes are counted
+  CommandRun (*define)(CLI::App& command);
 };
 
-int RunInfo(ArgumentReader& args);
-int RunExport(ArgumentReader& args);
-int RunImport(ArgumentReader& args);
-int RunRename(ArgumentReader& args);
-int RunDelete(ArgumentReader& args);
-int RunStems(ArgumentReader& args);
-int RunPlay(ArgumentReader& args);
+// Every command, in the order the help lists them.
+const std::vector<Command>& Commands();
+
+CommandRun DefineInfo(CLI::App& command);
+CommandRun DefineExport(CLI::App& command);
+CommandRun DefineImport(CLI::App& command);
+CommandRun DefineRename(CLI::App& command);
+CommandRun DefineDelete(CLI::App& command);
+CommandRun DefinePlay(CLI::App& command);
+CommandRun DefineStems(CLI::App& command);
 
 // Reads DIR as the window does when it is selected; a folder that is no
 // project is a failure.

@@ -3,13 +3,15 @@
 #include <cstdio>
 
 #include "cli/interrupt.h"
+#include "cli/messages.h"
 #include "cli/progressbar.h"
 
 namespace tp::cli {
 
-int RunConversion(const std::string& label, const std::function<ConversionResult(const ConversionHooks&)>& convert) {
+int RunConversion(const std::string& label, Verbosity verbosity, const std::vector<std::filesystem::path>& written,
+                  const std::function<ConversionResult(const ConversionHooks&)>& convert) {
   WatchForInterrupt();
-  ProgressBar bar(label);
+  ProgressBar bar(label, verbosity != Verbosity::Quiet);
   ConversionHooks hooks;
   hooks.betweenBlocks = [] { return InterruptRequested(); };
   hooks.progress = [&bar](uint32_t position, uint32_t total) { bar.Update(position, total); };
@@ -17,13 +19,15 @@ int RunConversion(const std::string& label, const std::function<ConversionResult
   bar.Finish();
   switch (result.outcome) {
     case ConversionResult::Converted:
-      std::printf("%s\n", result.message);
+      if (verbosity == Verbosity::Verbose)
+        for (const auto& file : written) std::printf("%s\n", file.c_str());
+      if (verbosity != Verbosity::Quiet) std::printf("%s\n", result.message);
       return 0;
     case ConversionResult::Aborted:
-      std::fprintf(stderr, "%s\n", result.message);
+      ReportError(result.message);
       return InterruptedExitCode;
     case ConversionResult::Failed:
-      std::fprintf(stderr, "%s\n", result.message);
+      ReportError(result.message);
       return 1;
   }
   return 1;

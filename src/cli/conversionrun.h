@@ -2,13 +2,18 @@
 // a progress bar shows on a terminal, and the outcome becomes the exit status.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "cli/verbosity.h"
 #include "convert/conversion.h"
 
 namespace tp::cli {
 
-int RunConversion(const std::string& label, const std::function<ConversionResult(const ConversionHooks&)>& convert);
+// `written` names the files a successful conversion has written, for -v.
+int RunConversion(const std::string& label, Verbosity verbosity, const std::vector<std::filesystem::path>& written,
+                  const std::function<ConversionResult(const ConversionHooks&)>& convert);
 
 }  // namespace tp::cli

@@ -1,7 +1,12 @@
 #include <cstdio>
+#include <memory>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/commands.h"
+#include "cli/messages.h"
+#include "cli/options.h"
 #include "project/namecodec.h"
 #include "project/takeedit.h"
 
@@ -19,7 +24,7 @@ std::string nameBytes(const std::string& utf8) {
 
 int report(const EditResult& result, const std::string& done) {
   if (!result.ok()) {
-    std::fprintf(stderr, "%s\n", result.message);
+    ReportError(result.message);
     return 1;
   }
   std::printf("%s\n", done.c_str());
@@ -34,26 +39,31 @@ struct Subject {
   int count() const { return int(project) + int(take.has_value()) + int(master.has_value()); }
 };
 
-}  // namespace
+struct RenameOptions {
+  std::string folder;
+  std::string projectName;
+  bool projectNamed = false;  // an empty new name is still a rename
+  std::vector<std::string> take, master;  // "T-K NAME" and "N NAME"
+};
 
-int RunRename(ArgumentReader& args) {
-  std::string folder, name;
-  bool named = false;
+int runRename(const RenameOptions& options) {
+  if (options.folder.empty()) throw UsageError("name the project folder");
   Subject subject;
-  while (!args.done()) {
-    const std::string arg = args.take();
-    if (arg == "--project") { subject.project = true; name = args.valueOf(arg); named = true; }
-    else if (arg == "--take") { subject.take = ParseTrackTake(args.valueOf(arg)); name = args.valueOf("--take T-K"); named = true; }
-    else if (arg == "--master") { subject.master = ParseMasterTake(args.valueOf(arg)); name = args.valueOf("--master N"); named = true; }
-    else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
-    else if (folder.empty()) folder = arg;
-    else throw UsageError("unexpected argument \"" + arg + "\"");
+  std::string name;
+  subject.project = options.projectNamed;
+  if (subject.project) name = options.projectName;
+  if (options.take.size() == 2) {
+    subject.take = ParseTrackTake(options.take[0]);
+    name = options.take[1];
   }
-  if (folder.empty()) throw UsageError("name the project folder");
-  if (subject.count() != 1 || !named) throw UsageError("rename one thing: --project, --take or --master");
+  if (options.master.size() == 2) {
+    subject.master = ParseMasterTake(options.master[0]);
+    name = options.master[1];
+  }
+  if (subject.count() != 1) throw UsageError("rename one thing: --project, --take or --master");
 
   ProjectModel model;
-  OpenProject(model, folder);
+  OpenProject(model, options.folder);
   const std::string bytes = nameBytes(name);
   const std::string stored = NameBytesToUtf8(bytes.substr(0, 8));
   if (subject.project) return report(RenameProject(model, bytes), "Project renamed to \"" + stored + "\"");
@@ -68,22 +78,20 @@ int RunRename(ArgumentReader& args) {
                 MasterLabel(*subject.master) + " renamed to \"" + stored + "\"");
 }
 
-int RunDelete(ArgumentReader& args) {
+struct DeleteOptions {
   std::string folder;
+  std::vector<std::string> takes, masters;
+};
+
+int runDelete(const DeleteOptions& options) {
+  if (options.folder.empty()) throw UsageError("name the project folder");
   Subject subject;
-  while (!args.done()) {
-    const std::string arg = args.take();
-    if (arg == "--take") subject.take = ParseTrackTake(args.valueOf(arg));
-    else if (arg == "--master") subject.master = ParseMasterTake(args.valueOf(arg));
-    else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
-    else if (folder.empty()) folder = arg;
-    else throw UsageError("unexpected argument \"" + arg + "\"");
-  }
-  if (folder.empty()) throw UsageError("name the project folder");
-  if (subject.count() != 1) throw UsageError("delete one thing: --take or --master");
+  if (options.takes.size() + options.masters.size() != 1) throw UsageError("delete one thing: --take or --master");
+  if (!options.takes.empty()) subject.take = ParseTrackTake(options.takes.front());
+  if (!options.masters.empty()) subject.master = ParseMasterTake(options.masters.front());
 
   ProjectModel model;
-  OpenProject(model, folder);
+  OpenProject(model, options.folder);
   if (subject.take) {
     if (!model.TakeSel[subject.take->track][subject.take->take].assigned)
       throw CommandFailure(TrackTakeLabel(*subject.take) + " holds no take.");
@@ -92,6 +100,32 @@ int RunDelete(ArgumentReader& args) {
   }
   if (!model.MasTakeSel[*subject.master].assigned) throw CommandFailure(MasterLabel(*subject.master) + " holds no take.");
   return report(DeleteMasterTake(model, *subject.master), MasterLabel(*subject.master) + " deleted");
+}
+
+}  // namespace
+
+CommandRun DefineRename(CLI::App& command) {
+  auto options = std::make_shared<RenameOptions>();
+  AddPositional(command, "DIR", options->folder, "the song folder");
+  CLI::Option* project =
+      AddValue(command, "--project", options->projectName, "NAME", "rename the project (the song)");
+  // A take and its new name: two values, checked together after the parse.
+  command.add_option("-t,--take", options->take, "rename take T-K of the track")
+      ->type_name("T-K NAME")
+      ->expected(2);
+  command.add_option("-m,--master", options->master, "rename master take N")->type_name("N NAME")->expected(2);
+  return [options, project] {
+    options->projectNamed = project->count() > 0;
+    return runRename(*options);
+  };
+}
+
+CommandRun DefineDelete(CLI::App& command) {
+  auto options = std::make_shared<DeleteOptions>();
+  AddPositional(command, "DIR", options->folder, "the song folder");
+  AddTakeOption(command, "-t,--take", options->takes, "delete take T-K (its file)");
+  AddMasterOption(command, "-m,--master", options->masters, "delete master take N (both of its files)");
+  return [options] { return runDelete(*options); };
 }
 
 }  // namespace tp::cli

@@ -1,34 +1,39 @@
+#include <memory>
 #include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 #include "cli/conversionrun.h"
 #include "cli/mixselection.h"
+#include "cli/options.h"
+#include "cli/verbosity.h"
 #include "convert/exportengine.h"
 #include "convert/exportformat.h"
 
 namespace tp::cli {
 
-int RunExport(ArgumentReader& args) {
-  std::vector<std::string> positional;
+namespace {
+
+struct ExportOptions {
+  std::string folder, output;
   MixSelection chosen;
   bool aiff = false;
-  while (!args.done()) {
-    const std::string arg = args.take();
-    if (chosen.Accept(arg, args)) continue;
-    if (arg == "--aiff") aiff = true;
-    else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
-    else positional.push_back(arg);
-  }
-  if (positional.size() != 2) throw UsageError("name the project folder and the output file");
-  chosen.Check();
+  VerbosityOptions verbosity;
+};
+
+int runExport(ExportOptions& options) {
+  if (options.folder.empty() || options.output.empty())
+    throw UsageError("name the project folder and the output file");
+  options.chosen.Resolve();
 
   ProjectModel model;
-  OpenProject(model, positional[0]);
-  chosen.SelectIn(model);
+  OpenProject(model, options.folder);
+  options.chosen.SelectIn(model);
   MixerSettings mixer;
-  chosen.ApplyTo(mixer);
+  options.chosen.ApplyTo(mixer);
 
-  const ExportFormatChoice choice = ChooseExportFormat(positional[1], aiff);
+  const ExportFormatChoice choice = ChooseExportFormat(options.output, options.aiff);
   ExportRequest request;
   request.selection = model.PlaybackSelection();
   request.length = model.View.sliderMax;
@@ -36,7 +41,22 @@ int RunExport(ArgumentReader& args) {
   request.format = choice.format;
   request.mixer = &mixer;
   if (request.length == 0) throw CommandFailure("The selected takes hold no samples.");
-  return RunConversion("Exporting", [&](const ConversionHooks& hooks) { return ExportTakes(request, hooks); });
+  return RunConversion("Exporting", options.verbosity.level(), {request.output},
+                       [&](const ConversionHooks& hooks) { return ExportTakes(request, hooks); });
+}
+
+}  // namespace
+
+CommandRun DefineExport(CLI::App& command) {
+  auto options = std::make_shared<ExportOptions>();
+  AddPositional(command, "DIR", options->folder, "the song folder");
+  AddPositional(command, "OUT", options->output,
+                "the file to write: a name ending in .aif (any case) gives AIFF, anything else WAV, 16-bit at "
+                "44.1 kHz");
+  options->chosen.Define(command);
+  command.add_flag("--aiff", options->aiff, "write AIFF when OUT has no extension (it gets .aif)");
+  AddVerbosityOptions(command, options->verbosity);
+  return [options] { return runExport(*options); };
 }
 
 }  // namespace tp::cli

@@ -1,25 +1,32 @@
+#include <memory>
 #include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 #include "cli/conversionrun.h"
+#include "cli/options.h"
+#include "cli/verbosity.h"
 #include "convert/importengine.h"
 
 namespace tp::cli {
 
-int RunImport(ArgumentReader& args) {
-  std::vector<std::string> positional;
+namespace {
+
+struct ImportOptions {
+  std::string folder, input;
+  std::vector<std::string> targets, masters;
+  VerbosityOptions verbosity;
+};
+
+int runImport(const ImportOptions& options) {
+  if (options.folder.empty() || options.input.empty())
+    throw UsageError("name the project folder and the WAV/AIFF file");
   std::vector<TrackTake> targets;
+  for (const auto& text : options.targets) targets.push_back(ParseTrackTake(text));
+  if (options.masters.size() > 1) throw UsageError("one --master only");
   std::optional<int> master;
-  while (!args.done()) {
-    const std::string arg = args.take();
-    if (arg == "--to") targets.push_back(ParseTrackTake(args.valueOf(arg)));
-    else if (arg == "--master") {
-      if (master) throw UsageError("one --master only");
-      master = ParseMasterTake(args.valueOf(arg));
-    } else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
-    else positional.push_back(arg);
-  }
-  if (positional.size() != 2) throw UsageError("name the project folder and the WAV/AIFF file");
+  if (!options.masters.empty()) master = ParseMasterTake(options.masters.front());
   if (master && !targets.empty()) throw UsageError("choose --to tracks or a --master take, not both");
   if (!master && targets.empty()) throw UsageError("choose where to import with --to or --master");
   if (targets.size() > 2) throw UsageError("at most two --to targets (left and right)");
@@ -27,18 +34,35 @@ int RunImport(ArgumentReader& args) {
     throw UsageError("the two --to targets must be on different tracks");
 
   ProjectModel model;
-  OpenProject(model, positional[0]);
+  OpenProject(model, options.folder);
   // The order of the clicks makes the first --to the left (or only) target.
+  std::vector<std::filesystem::path> written;
   for (const auto& target : targets) {
     model.TrackSelClick(target.track);
     model.TakeSelClick(target.track, target.take);
+    written.push_back(model.TakePath(target.track, target.take));
   }
   if (master) {
     model.MasTakeSelClick(*master);
     model.MasterSelClick(true);
+    written.push_back(model.MasterPath(MasterSide::Left, *master));
+    written.push_back(model.MasterPath(MasterSide::Right, *master));
   }
-  return RunConversion("Importing",
-                       [&](const ConversionHooks& hooks) { return ImportAudioFile(model, positional[1], hooks); });
+  return RunConversion("Importing", options.verbosity.level(), written,
+                       [&](const ConversionHooks& hooks) { return ImportAudioFile(model, options.input, hooks); });
+}
+
+}  // namespace
+
+CommandRun DefineImport(CLI::App& command) {
+  auto options = std::make_shared<ImportOptions>();
+  AddPositional(command, "DIR", options->folder, "the song folder");
+  AddPositional(command, "IN", options->input, "the WAV or AIFF file to import, mono or stereo; its samples are copied at whatever rate it has");
+  AddTakeOption(command, "--to", options->targets,
+                "the take to fill: the first --to gets the left (or only) channel, a second one the right");
+  AddMasterOption(command, "-m,--master", options->masters, "the master take to fill with both channels");
+  AddVerbosityOptions(command, options->verbosity);
+  return [options] { return runImport(*options); };
 }
 
 }  // namespace tp::cli

@@ -1,8 +1,12 @@
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 #include "cli/jsontext.h"
+#include "cli/options.h"
 #include "project/namecodec.h"
 
 namespace tp::cli {
@@ -64,22 +68,24 @@ void printText(const ProjectModel& model) {
 
 }  // namespace
 
-int RunInfo(ArgumentReader& args) {
-  std::string folder;
-  bool json = false;
-  while (!args.done()) {
-    const std::string arg = args.take();
-    if (arg == "--json") json = true;
-    else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
-    else if (folder.empty()) folder = arg;
-    else throw UsageError("one project folder only");
-  }
-  if (folder.empty()) throw UsageError("name the project folder");
-  ProjectModel model;
-  OpenProject(model, folder);
-  if (json) printJson(model);
-  else printText(model);
-  return 0;
+CommandRun DefineInfo(CLI::App& command) {
+  struct Options {
+    std::string folder;
+    bool json = false;
+  };
+  auto options = std::make_shared<Options>();
+  AddPositional(command, "DIR", options->folder, "the song folder");
+  command.add_flag("--json", options->json,
+                   "print one JSON object: the project's name, the takes (track, take, name, samples, time, file) "
+                   "and the master takes (take, name, samples of each side)");
+  return [options] {
+    if (options->folder.empty()) throw UsageError("name the project folder");
+    ProjectModel model;
+    OpenProject(model, options->folder);
+    if (options->json) printJson(model);
+    else printText(model);
+    return 0;
+  };
 }
 
 }  // namespace tp::cli

@@ -1,6 +1,9 @@
 #include "cli/mixselection.h"
 
+#include <CLI/CLI.hpp>
+
 #include "cli/commands.h"
+#include "cli/options.h"
 
 namespace tp::cli {
 
@@ -9,25 +12,28 @@ MixSelection::MixSelection() {
   pan.fill(DefaultPan);
 }
 
-bool MixSelection::Accept(const std::string& arg, ArgumentReader& args) {
-  if (arg == "--take") {
-    takes.push_back(ParseTrackTake(args.valueOf(arg)));
-  } else if (arg == "--master") {
-    if (master) throw UsageError("one --master only");
-    master = ParseMasterTake(args.valueOf(arg));
-  } else if (arg == "--volume") {
-    const auto [track, value] = ParseTrackValue(args.valueOf(arg), 0, 127);
-    volume[track] = value;
-  } else if (arg == "--pan") {
-    const auto [track, value] = ParseTrackValue(args.valueOf(arg), 0, 100);
-    pan[track] = value;
-  } else {
-    return false;
-  }
-  return true;
+void MixSelection::Define(CLI::App& command) {
+  AddTakeOption(command, "-t,--take", takeTexts_, "a take; give several for a stereo mix");
+  AddMasterOption(command, "-m,--master", masterTexts_, "a master take, as its stereo pair");
+  AddRepeatable(command, "--volume", volumeTexts_, "T=V",
+                "the volume of track T: 0-127 (default 100)")
+      ->check(Checked([](std::string_view text) { ParseTrackValue(text, 0, 127); }));
+  AddRepeatable(command, "--pan", panTexts_, "T=P", "the pan of track T: 0 left, 50 centre (default), 100 right")
+      ->check(Checked([](std::string_view text) { ParseTrackValue(text, 0, 100); }));
 }
 
-void MixSelection::Check() const {
+void MixSelection::Resolve() {
+  for (const auto& text : takeTexts_) takes.push_back(ParseTrackTake(text));
+  if (masterTexts_.size() > 1) throw UsageError("one --master only");
+  if (!masterTexts_.empty()) master = ParseMasterTake(masterTexts_.front());
+  for (const auto& text : volumeTexts_) {
+    const auto [track, value] = ParseTrackValue(text, 0, 127);
+    volume[track] = value;
+  }
+  for (const auto& text : panTexts_) {
+    const auto [track, value] = ParseTrackValue(text, 0, 100);
+    pan[track] = value;
+  }
   if (master && !takes.empty()) throw UsageError("choose track takes or a master take, not both");
   if (!master && takes.empty()) throw UsageError("choose at least one take with --take or --master");
   for (size_t i = 0; i < takes.size(); ++i)

@@ -2,6 +2,7 @@
 // take, and the mixer's volume and pan per track.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,10 @@
 #include "cli/arguments.h"
 #include "mix/mixer.h"
 #include "project/projectmodel.h"
+
+namespace CLI {
+class App;
+}
 
 namespace tp::cli {
 
@@ -18,13 +23,19 @@ struct MixSelection {
   std::array<int, 16> volume, pan;
 
   MixSelection();
-  // Takes --take, --master, --volume and --pan; false for any other argument.
-  bool Accept(const std::string& arg, ArgumentReader& args);
-  // Usage errors: both kinds chosen, none chosen, two takes on one track.
-  void Check() const;
+  // Declares -t/--take, -m/--master, --volume and --pan on the command; the
+  // values land in this object, which must outlive the parse.
+  void Define(CLI::App& command);
+  // After the parse: turns the values into takes and mixer settings, and
+  // throws the usage errors (both kinds chosen, none chosen, two takes on
+  // one track).
+  void Resolve();
   // Selects the takes in the model as clicks would (each must exist).
   void SelectIn(ProjectModel& model) const;
   void ApplyTo(MixerSettings& settings) const;
+
+ private:
+  std::vector<std::string> takeTexts_, masterTexts_, volumeTexts_, panTexts_;
 };
 
 }  // namespace tp::cli

@@ -4,13 +4,19 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/commands.h"
 #include "cli/interrupt.h"
+#include "cli/messages.h"
 #include "cli/mixselection.h"
+#include "cli/options.h"
+#include "cli/verbosity.h"
 #include "playback/portaudiodevice.h"
 #include "playback/transport.h"
 
@@ -55,24 +61,22 @@ std::string statusText(uint32_t position, uint32_t max) {
   return FormatPlayTime(position) + " / " + FormatPlayTime(max);
 }
 
-}  // namespace
-
-int RunPlay(ArgumentReader& args) {
-  std::vector<std::string> positional;
+struct PlayOptions {
+  std::string folder;
   MixSelection chosen;
-  double fromSeconds = 0;
-  while (!args.done()) {
-    const std::string arg = args.take();
-    if (chosen.Accept(arg, args)) continue;
-    if (arg == "--from") fromSeconds = ParseSeconds(args.valueOf(arg));
-    else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
-    else positional.push_back(arg);
-  }
-  if (positional.size() != 1) throw UsageError("name the project folder");
-  chosen.Check();
+  std::string from;
+  VerbosityOptions verbosity;
+};
+
+int runPlay(PlayOptions& options) {
+  if (options.folder.empty()) throw UsageError("name the project folder");
+  options.chosen.Resolve();
+  const double fromSeconds = options.from.empty() ? 0 : ParseSeconds(options.from);
+  const bool quiet = options.verbosity.level() == Verbosity::Quiet;
+  const MixSelection& chosen = options.chosen;
 
   ProjectModel model;
-  OpenProject(model, positional[0]);
+  OpenProject(model, options.folder);
   chosen.SelectIn(model);
   const uint32_t length = model.View.sliderMax;
   if (length == 0) throw CommandFailure("The selected takes hold no samples.");
@@ -84,19 +88,19 @@ int RunPlay(ArgumentReader& args) {
   NoticeQueue notices;
   Transport transport(notices, MakePortAudioDevice());
   chosen.ApplyTo(transport.Settings());
-  const bool terminal = ::isatty(STDERR_FILENO) == 1;
+  const bool terminal = !quiet && ::isatty(STDERR_FILENO) == 1;
 
   if (!transport.Stream().DeviceOpen()) {
     // Nothing can be heard, but a script waiting for the audition still
     // waits as long as it would have lasted.
-    std::fprintf(stderr, "No sound output device was found: nothing can be heard.\n");
+    ReportError("No sound output device was found: nothing can be heard.");
     const auto end = std::chrono::steady_clock::now() +
                      std::chrono::microseconds(uint64_t(length - start) * 1000000 / Transport::FramesPerSecond);
     while (std::chrono::steady_clock::now() < end) {
       if (InterruptRequested()) return InterruptedExitCode;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    std::printf("%s\n", statusText(length, length).c_str());
+    if (!quiet) std::printf("%s\n", statusText(length, length).c_str());
     return 0;
   }
 
@@ -121,8 +125,20 @@ int RunPlay(ArgumentReader& args) {
     if (terminal) std::fprintf(stderr, "\r%s", statusText(position, length).c_str());
   }
   if (terminal) std::fputc('\n', stderr);
-  std::printf("%s\n", statusText(position, length).c_str());
+  if (!quiet) std::printf("%s\n", statusText(position, length).c_str());
   return stopRequested ? InterruptedExitCode : 0;
+}
+
+}  // namespace
+
+CommandRun DefinePlay(CLI::App& command) {
+  auto options = std::make_shared<PlayOptions>();
+  AddPositional(command, "DIR", options->folder, "the song folder");
+  options->chosen.Define(command);
+  AddValue(command, "--from", options->from, "SECONDS", "start this many seconds into the takes (default 0)")
+      ->check(Checked([](std::string_view text) { ParseSeconds(text); }));
+  AddVerbosityOptions(command, options->verbosity, false);
+  return [options] { return runPlay(*options); };
 }
 
 }  // namespace tp::cli

@@ -5,7 +5,8 @@
 
 namespace tp::cli {
 
-ProgressBar::ProgressBar(std::string label) : label_(std::move(label)), enabled_(::isatty(STDERR_FILENO) == 1) {}
+ProgressBar::ProgressBar(std::string label, bool wanted)
+    : label_(std::move(label)), enabled_(wanted && ::isatty(STDERR_FILENO) == 1) {}
 
 ProgressBar::~ProgressBar() { Finish(); }
 

@@ -9,7 +9,8 @@ namespace tp::cli {
 
 class ProgressBar {
  public:
-  explicit ProgressBar(std::string label);
+  // `wanted` false (-q) keeps it off even on a terminal.
+  explicit ProgressBar(std::string label, bool wanted = true);
   ~ProgressBar();  // ends the line
   void Update(uint64_t done, uint64_t total);
   void SetLabel(std::string label) { label_ = std::move(label); lastPercent_ = -1; }

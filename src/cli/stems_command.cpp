@@ -2,13 +2,19 @@
 // named file, with a manifest that documents the archive.
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <system_error>
 #include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/jsontext.h"
+#include "cli/messages.h"
+#include "cli/options.h"
 #include "cli/progressbar.h"
+#include "cli/verbosity.h"
 #include "project/messages.h"
 #include "storage/safefile.h"
 #include "convert/stemexport.h"
@@ -28,6 +34,7 @@ struct StemOptions {
   std::vector<TrackTake> takes;
   std::vector<int> masters;
   bool recursive = false, aiff = false, force = false;
+  Verbosity verbosity = Verbosity::Normal;
 };
 
 // One file to write.
@@ -48,22 +55,26 @@ struct ProjectPlan {
   std::vector<std::string> missing;  // takes asked for that the project lacks
 };
 
-StemOptions parseOptions(ArgumentReader& args) {
+// The values as CLI11 leaves them; resolved into StemOptions after the parse.
+struct StemArguments {
+  std::string source, outputRoot;
+  std::vector<std::string> takes, masters;
+  bool recursive = false, aiff = false, force = false;
+  VerbosityOptions verbosity;
+};
+
+StemOptions resolve(const StemArguments& arguments) {
+  if (arguments.source.empty() || arguments.outputRoot.empty())
+    throw UsageError("name the project folder (or disk) and the output folder");
   StemOptions options;
-  std::vector<std::string> positional;
-  while (!args.done()) {
-    const std::string arg = args.take();
-    if (arg == "--take") options.takes.push_back(ParseTrackTake(args.valueOf(arg)));
-    else if (arg == "--master") options.masters.push_back(ParseMasterTake(args.valueOf(arg)));
-    else if (arg == "--recursive") options.recursive = true;
-    else if (arg == "--aiff") options.aiff = true;
-    else if (arg == "--force") options.force = true;
-    else if (arg.starts_with("--")) throw UsageError("unknown option " + arg);
-    else positional.push_back(arg);
-  }
-  if (positional.size() != 2) throw UsageError("name the project folder (or disk) and the output folder");
-  options.source = positional[0];
-  options.outputRoot = positional[1];
+  options.source = arguments.source;
+  options.outputRoot = arguments.outputRoot;
+  for (const auto& text : arguments.takes) options.takes.push_back(ParseTrackTake(text));
+  for (const auto& text : arguments.masters) options.masters.push_back(ParseMasterTake(text));
+  options.recursive = arguments.recursive;
+  options.aiff = arguments.aiff;
+  options.force = arguments.force;
+  options.verbosity = arguments.verbosity.level();
   return options;
 }
 
@@ -217,14 +228,12 @@ std::string totalTime(uint64_t samples) {
   return text;
 }
 
-}  // namespace
-
-int RunStems(ArgumentReader& args) {
-  const StemOptions options = parseOptions(args);
+int runStems(const StemArguments& arguments) {
+  const StemOptions options = resolve(arguments);
   const std::vector<ProjectPlan> plans = planAll(options);
 
   if (const auto existing = existingOutputs(plans); !existing.empty() && !options.force) {
-    std::fprintf(stderr, "These files exist already; nothing was written (add --force to replace them):\n");
+    ReportError("These files exist already; nothing was written (add --force to replace them):");
     for (const auto& path : existing) std::fprintf(stderr, "  %s\n", path.c_str());
     return 1;
   }
@@ -240,20 +249,19 @@ int RunStems(ArgumentReader& args) {
   WatchForInterrupt();
   bool anyFailed = false, interrupted = false;
   size_t filesWritten = 0, songsWritten = 0;
-  ProgressBar bar("");
+  ProgressBar bar("", options.verbosity != Verbosity::Quiet);
   for (size_t p = 0; p < plans.size() && !interrupted; ++p) {
     const ProjectPlan& plan = plans[p];
     for (const auto& message : plan.missing) {
       bar.Finish();
-      std::fprintf(stderr, "%s: %s\n", plan.folder.c_str(), message.c_str());
+      ReportError(plan.folder.string() + ": " + message);
       anyFailed = true;
     }
     std::error_code error;
     fs::create_directories(plan.outputFolder, error);
     if (error) {
       bar.Finish();
-      std::fprintf(stderr, "%s: the folder could not be created: %s\n", plan.outputFolder.c_str(),
-                   error.message().c_str());
+      ReportError(plan.outputFolder.string() + ": the folder could not be created: " + error.message());
       anyFailed = true;
       continue;
     }
@@ -282,27 +290,48 @@ int RunStems(ArgumentReader& args) {
         bar.Finish();
         const std::string reason =
             result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail;
-        std::fprintf(stderr, "%s, %s: %s\n", plan.folder.c_str(), item.label.c_str(), reason.c_str());
+        ReportError(plan.folder.string() + ", " + item.label + ": " + reason);
         failed.push_back({&item, reason});
         anyFailed = true;
         continue;
       }
       written.push_back(&item);
+      if (options.verbosity == Verbosity::Verbose) {
+        bar.Finish();
+        std::printf("%s\n", item.output.c_str());
+      }
       ++filesWritten;
       totalSamples += item.source.length;
     }
     if (!writeManifest(plan, written, failed)) {
       bar.Finish();
-      std::fprintf(stderr, "%s: the manifest could not be written.\n", plan.outputFolder.c_str());
+      ReportError(plan.outputFolder.string() + ": the manifest could not be written.");
       anyFailed = true;
     }
     if (!written.empty()) ++songsWritten;
   }
   bar.Finish();
-  std::printf("%zu song%s, %zu file%s, %s in all%s\n", songsWritten, songsWritten == 1 ? "" : "s", filesWritten,
+  if (options.verbosity != Verbosity::Quiet)
+    std::printf("%zu song%s, %zu file%s, %s in all%s\n", songsWritten, songsWritten == 1 ? "" : "s", filesWritten,
               filesWritten == 1 ? "" : "s", totalTime(totalSamples).c_str(), interrupted ? " (interrupted)" : "");
   if (interrupted) return InterruptedExitCode;
   return anyFailed ? 1 : 0;
+}
+
+}  // namespace
+
+CommandRun DefineStems(CLI::App& command) {
+  auto arguments = std::make_shared<StemArguments>();
+  AddPositional(command, "SRC", arguments->source, "the song folder, or with --recursive a folder (a disk) to search");
+  AddPositional(command, "OUTDIR", arguments->outputRoot, "the folder to write into; it is created if need be");
+  AddTakeOption(command, "-t,--take", arguments->takes, "archive only this take; repeat it for several, and add --master for master takes");
+  AddMasterOption(command, "-m,--master", arguments->masters, "archive only this master take; repeat it for several");
+  command.add_flag("-r,--recursive", arguments->recursive,
+                   "search SRC at any depth and archive every song into OUTDIR/<song name>/");
+  command.add_flag("--aiff", arguments->aiff, "write AIFF files (.aif) instead of WAV");
+  command.add_flag("-f,--force", arguments->force, "replace files that exist already");
+  AddVerbosityOptions(command, arguments->verbosity);
+  return [arguments] { return runStems(*arguments); };
 }
 
 }  // namespace tp::cli

@@ -1,0 +1,35 @@
+#include "cli/commands.h"
+
+namespace tp::cli {
+
+// The examples work on the demo song that `make run` writes to the home
+// folder, so that a new user can paste them as they are.
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"info", "list the project's name and every take with its length",
+       {R"(trackporter-cli info ~/"TrackPorter Demo")", R"(trackporter-cli info ~/"TrackPorter Demo" --json)"},
+       false, DefineInfo},
+      {"export",
+       "export takes to a WAV or AIFF file: one take as mono, several as a stereo mix, a master take as its pair",
+       {R"(trackporter-cli export ~/"TrackPorter Demo" mix.wav -t 1-1 -t 4-1 --pan 4=30)",
+        R"(trackporter-cli export ~/"TrackPorter Demo" final.aif -m 1)"},
+       true, DefineExport},
+      {"import", "import a WAV or AIFF file into a take (a stereo file over two tracks) or a master take",
+       {R"(trackporter-cli import ~/"TrackPorter Demo" mix.wav --to 7-1 --to 8-1)"}, true, DefineImport},
+      {"rename", "rename the project, a take or a master take (8 characters are kept)",
+       {R"(trackporter-cli rename ~/"TrackPorter Demo" -t 7-1 "Mix L")",
+        R"(trackporter-cli rename ~/"TrackPorter Demo" --project "My song")"},
+       true, DefineRename},
+      {"delete", "delete a take or a master take", {R"(trackporter-cli delete ~/"TrackPorter Demo" -t 8-1)"}, true,
+       DefineDelete},
+      {"play", "audition takes on the sound output through the mixer, until the longest take ends or Ctrl-C",
+       {R"(trackporter-cli play ~/"TrackPorter Demo" -t 1-1 -t 2-1 --from 7.5)"}, true, DefinePlay},
+      {"stems",
+       "archive every take as its own named file (mono; master takes as stereo) with a manifest; --recursive "
+       "finds every project under SRC",
+       {R"(trackporter-cli stems ~/"TrackPorter Demo" demo-stems -v)"}, true, DefineStems},
+  };
+  return commands;
+}
+
+}  // namespace tp::cli
