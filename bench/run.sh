@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Times trackporter-cli against sox on the same work, in one run, and prints
-# the ratios. The data is generated here: 16 takes of five minutes and a
-# five-minute stereo WAV. Each command runs three times; the best time counts.
+# Times trackporter-cli against sox on the same work, in one run, with
+# hyperfine, and prints the ratio of the median times with its spread. The
+# data is generated here: 16 takes of five minutes and a five-minute stereo
+# WAV. Our writers sync what they write before they return, so each sox
+# command is followed by a sync of its outputs: like is compared with like.
+# BENCH_RUNS sets the runs per command (default 10, after 2 warm-up runs).
 set -euo pipefail
 
 build=${1:-build}
@@ -11,6 +14,8 @@ seconds=${BENCH_SECONDS:-300}
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 project="$work/project"
+
+load=$(cut -d" " -f1-3 /proc/loadavg)
 
 make_data() {
   [[ -f "$work/.ready-v2-$seconds" ]] && return
@@ -34,57 +39,54 @@ make_data() {
   touch "$work/.ready-v2-$seconds"
 }
 
-# best_of COMMAND...: prints "seconds peak-KiB" of the fastest of three runs.
-best_of() {
-  local best="" peak=0
-  for _ in 1 2 3; do
-    local out
-    /usr/bin/time -o "$work/.time" -f '%e %M' "$@" >/dev/null 2>&1
-    out=$(tail -n 1 "$work/.time")
-    local t=${out% *} m=${out#* }
-    if [[ -z "$best" ]] || awk "BEGIN{exit !($t < $best)}"; then best=$t; fi
-    (( m > peak )) && peak=$m
-  done
-  echo "$best $peak"
+runs=${BENCH_RUNS:-10}
+
+# compare NAME OURS_COMMAND SOX_COMMAND: times both, keeps the JSON.
+compare() {
+  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/$1.json" \
+    -n ours "$2" -n sox "$3" >/dev/null
 }
 
-ratio() { awk "BEGIN{ if ($2 == 0) print \"inf\"; else printf \"%.1f\", $1 / $2 }"; }
+# peak_kib COMMAND: the peak resident memory of one run.
+peak_kib() {
+  /usr/bin/time -o "$work/.time" -f '%M' bash -c "$1" >/dev/null 2>&1
+  tail -n 1 "$work/.time"
+}
 
 make_data
-echo "Benchmark data: 16 takes and a stereo file of $seconds s each, in $work"
-
-takes=()
-for t in $(seq 1 16); do takes+=(--take "$t-1"); done
-read -r ours_export ours_export_mem < <(best_of "$cli" export "$project" "$work/ours-mix.wav" "${takes[@]}")
-raws=()
-for t in $(seq 0 15); do raws+=(-t raw -r 44100 -e signed-integer -b 16 -c 1 "$work/raw/track$t.raw"); done
-read -r sox_export sox_export_mem < <(best_of sox -D -M "${raws[@]}" -b 16 "$work/sox-mix.wav" remix 1-16 1-16)
-
-import_ours() {
-  "$cli" import "$work/import-project" "$work/stereo.wav" --to 1-1 --to 2-1
-}
-import_sox() {
-  sox -D "$work/stereo.wav" -t raw "$work/left.raw" remix 1 && sox -D "$work/stereo.wav" -t raw "$work/right.raw" remix 2
-}
-export -f import_ours import_sox
+echo "Benchmark data: 16 takes and a stereo file of $seconds s each, in $work; $runs runs each"
 export cli project work
-read -r ours_import ours_import_mem < <(best_of bash -c import_ours)
-read -r sox_import sox_import_mem < <(best_of bash -c import_sox)
 
-stems_ours() { rm -rf "$work/stems-ours"; "$cli" stems "$project" "$work/stems-ours"; }
-stems_sox() {
-  rm -rf "$work/stems-sox" && mkdir -p "$work/stems-sox"
-  for t in $(seq 0 15); do
-    sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 "$work/raw/track$t.raw" "$work/stems-sox/track$t.wav" || return 1
-  done
-}
-export -f stems_ours stems_sox
-read -r ours_stems ours_stems_mem < <(best_of bash -c stems_ours)
-read -r sox_stems sox_stems_mem < <(best_of bash -c stems_sox)
+takes=""
+for t in $(seq 1 16); do takes+=" --take $t-1"; done
+raws=""
+for t in $(seq 0 15); do raws+=" -t raw -r 44100 -e signed-integer -b 16 -c 1 $work/raw/track$t.raw"; done
+export_ours="\"$cli\" export \"$project\" \"$work/ours-mix.wav\" --force -q $takes"
+export_sox="sox -D -M $raws -b 16 \"$work/sox-mix.wav\" remix 1-16 1-16 && sync \"$work/sox-mix.wav\""
+import_ours="\"$cli\" import \"$work/import-project\" \"$work/stereo.wav\" --to 1-1 --to 2-1 --force -q"
+import_sox="sox -D \"$work/stereo.wav\" -t raw \"$work/left.raw\" remix 1 && sox -D \"$work/stereo.wav\" -t raw \"$work/right.raw\" remix 2 && sync \"$work/left.raw\" \"$work/right.raw\""
+stems_ours="rm -rf \"$work/stems-ours\" && \"$cli\" stems \"$project\" \"$work/stems-ours\" -q"
+stems_sox="rm -rf \"$work/stems-sox\" && mkdir -p \"$work/stems-sox\" && for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" \"$work/stems-sox/track\$t.wav\" || exit 1; done && sync \"$work/stems-sox\"/*"
 
-printf '\n%-34s %10s %10s %12s\n' "task" "ours (s)" "sox (s)" "sox / ours"
-printf '%-34s %10s %10s %11sx\n' "export: mix 16 takes to stereo" "$ours_export" "$sox_export" "$(ratio "$sox_export" "$ours_export")"
-printf '%-34s %10s %10s %11sx\n' "import: stereo file into 2 takes" "$ours_import" "$sox_import" "$(ratio "$sox_import" "$ours_import")"
-printf '%-34s %10s %10s %11sx\n' "stems: 16 takes to 16 WAV files" "$ours_stems" "$sox_stems" "$(ratio "$sox_stems" "$ours_stems")"
-printf '\npeak memory: our export %d KiB, our import %d KiB (sox: %d KiB, %d KiB)\n' \
-  "$ours_export_mem" "$ours_import_mem" "$sox_export_mem" "$sox_import_mem"
+compare export "$export_ours" "$export_sox"
+compare import "$import_ours" "$import_sox"
+compare stems "$stems_ours" "$stems_sox"
+
+printf '\nload before the run: %s\n' "$load"
+python3 - "$work" <<'PY'
+import json, statistics, sys
+work = sys.argv[1]
+rows = [("export", "export: mix 16 takes to stereo"), ("import", "import: stereo file into 2 takes"),
+        ("stems", "stems: 16 takes to 16 WAV files")]
+print(f"\n{'task':34} {'ours (s)':>9} {'sox (s)':>9} {'sox / ours':>11} {'spread (IQR)':>16}")
+for key, label in rows:
+    results = {r["command"]: r["times"] for r in json.load(open(f"{work}/{key}.json"))["results"]}
+    ours, sox = results["ours"], results["sox"]
+    q = lambda t: statistics.quantiles(t, n=4) if len(t) > 1 else [t[0]] * 3
+    o1, om, o3 = q(ours)
+    s1, sm, s3 = q(sox)
+    om, sm = statistics.median(ours), statistics.median(sox)
+    print(f"{label:34} {om:9.3f} {sm:9.3f} {sm / om:10.2f}x {s1 / o3:7.2f}-{s3 / o1:.2f}x")
+PY
+printf '\npeak memory (KiB): export %s, import %s, stems %s\n' \
+  "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_ours")"

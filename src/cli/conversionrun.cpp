@@ -27,7 +27,8 @@ int RunConversion(const std::string& label, Verbosity verbosity, const std::vect
       ReportError(result.message);
       return InterruptedExitCode;
     case ConversionResult::Failed:
-      ReportError(result.message);
+      ReportError(result.detail.empty() ? std::string(result.message)
+                                        : std::string(result.message) + ": " + result.detail);
       return 1;
   }
   return 1;

@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "project/messages.h"
 #include "project/namecodec.h"
 #include "project/takeedit.h"
 
@@ -17,10 +18,11 @@ namespace {
 std::string nameBytes(const std::string& utf8) {
   const auto bytes = Utf8ToNameBytes(utf8);
   if (!bytes)
-    throw CommandFailure("A name can hold only ASCII, Latin-1 and half-width katakana characters: \"" + utf8 +
-                         "\"");
+    throw CommandFailure(messages::NameCharactersRefused);
   return *bytes;
 }
+
+SongLock::Wait waitFor(bool noWait) { return noWait ? SongLock::Wait::No : SongLock::Wait::Yes; }
 
 int report(const EditResult& result, const std::string& done) {
   if (!result.ok()) {
@@ -44,6 +46,7 @@ struct RenameOptions {
   std::string projectName;
   bool projectNamed = false;  // an empty new name is still a rename
   std::vector<std::string> take, master;  // "T-K NAME" and "N NAME"
+  bool noWait = false;
 };
 
 int runRename(const RenameOptions& options) {
@@ -66,21 +69,22 @@ int runRename(const RenameOptions& options) {
   OpenProject(model, options.folder);
   const std::string bytes = nameBytes(name);
   const std::string stored = NameBytesToUtf8(bytes.substr(0, 8));
-  if (subject.project) return report(RenameProject(model, bytes), "Project renamed to \"" + stored + "\"");
+  if (subject.project) return report(RenameProject(model, bytes, waitFor(options.noWait)), "Project renamed to \"" + stored + "\"");
   if (subject.take) {
     if (!model.TakeSel[subject.take->track][subject.take->take].assigned)
       throw CommandFailure(TrackTakeLabel(*subject.take) + " holds no take.");
-    return report(RenameTake(model, subject.take->track, subject.take->take, bytes),
+    return report(RenameTake(model, subject.take->track, subject.take->take, bytes, waitFor(options.noWait)),
                   TrackTakeLabel(*subject.take) + " renamed to \"" + stored + "\"");
   }
   if (!model.MasTakeSel[*subject.master].assigned) throw CommandFailure(MasterLabel(*subject.master) + " holds no take.");
-  return report(RenameMasterTake(model, *subject.master, bytes),
+  return report(RenameMasterTake(model, *subject.master, bytes, waitFor(options.noWait)),
                 MasterLabel(*subject.master) + " renamed to \"" + stored + "\"");
 }
 
 struct DeleteOptions {
   std::string folder;
   std::vector<std::string> takes, masters;
+  bool noWait = false;
 };
 
 int runDelete(const DeleteOptions& options) {
@@ -95,11 +99,11 @@ int runDelete(const DeleteOptions& options) {
   if (subject.take) {
     if (!model.TakeSel[subject.take->track][subject.take->take].assigned)
       throw CommandFailure(TrackTakeLabel(*subject.take) + " holds no take.");
-    return report(DeleteTake(model, subject.take->track, subject.take->take),
+    return report(DeleteTake(model, subject.take->track, subject.take->take, waitFor(options.noWait)),
                   TrackTakeLabel(*subject.take) + " deleted");
   }
   if (!model.MasTakeSel[*subject.master].assigned) throw CommandFailure(MasterLabel(*subject.master) + " holds no take.");
-  return report(DeleteMasterTake(model, *subject.master), MasterLabel(*subject.master) + " deleted");
+  return report(DeleteMasterTake(model, *subject.master, waitFor(options.noWait)), MasterLabel(*subject.master) + " deleted");
 }
 
 }  // namespace
@@ -114,6 +118,7 @@ CommandRun DefineRename(CLI::App& command) {
       ->type_name("T-K NAME")
       ->expected(2);
   command.add_option("-m,--master", options->master, "rename master take N")->type_name("N NAME")->expected(2);
+  AddNoWaitOption(command, options->noWait);
   return [options, project] {
     options->projectNamed = project->count() > 0;
     return runRename(*options);
@@ -125,6 +130,7 @@ CommandRun DefineDelete(CLI::App& command) {
   AddPositional(command, "DIR", options->folder, "the song folder");
   AddTakeOption(command, "-t,--take", options->takes, "delete take T-K (its file)");
   AddMasterOption(command, "-m,--master", options->masters, "delete master take N (both of its files)");
+  AddNoWaitOption(command, options->noWait);
   return [options] { return runDelete(*options); };
 }
 

@@ -1,4 +1,5 @@
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -18,7 +19,7 @@ namespace {
 struct ExportOptions {
   std::string folder, output;
   MixSelection chosen;
-  bool aiff = false;
+  bool aiff = false, force = false;
   VerbosityOptions verbosity;
 };
 
@@ -41,6 +42,9 @@ int runExport(ExportOptions& options) {
   request.format = choice.format;
   request.mixer = &mixer;
   if (request.length == 0) throw CommandFailure("The selected takes hold no samples.");
+  std::error_code error;
+  if (!options.force && std::filesystem::is_regular_file(request.output, error))
+    throw CommandFailure(request.output.string() + " exists; nothing was written (add --force to replace it).");
   return RunConversion("Exporting", options.verbosity.level(), {request.output},
                        [&](const ConversionHooks& hooks) { return ExportTakes(request, hooks); });
 }
@@ -55,6 +59,8 @@ CommandRun DefineExport(CLI::App& command) {
                 "44.1 kHz");
   options->chosen.Define(command);
   command.add_flag("--aiff", options->aiff, "write AIFF when OUT has no extension (it gets .aif)");
+  command.add_flag("-f,--force", options->force,
+                   "replace OUT when it exists (a song folder's own files are never replaced)");
   AddVerbosityOptions(command, options->verbosity);
   return [options] { return runExport(*options); };
 }

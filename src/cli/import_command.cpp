@@ -16,8 +16,19 @@ namespace {
 struct ImportOptions {
   std::string folder, input;
   std::vector<std::string> targets, masters;
+  bool force = false, noWait = false;
   VerbosityOptions verbosity;
 };
+
+// The takes the import would replace, as the user names them.
+std::vector<std::string> existingTargets(const ProjectModel& model, const std::vector<TrackTake>& targets,
+                                         std::optional<int> master) {
+  std::vector<std::string> existing;
+  for (const auto& target : targets)
+    if (model.TakeSel[target.track][target.take].assigned) existing.push_back(TrackTakeLabel(target));
+  if (master && model.MasTakeSel[*master].assigned) existing.push_back(MasterLabel(*master));
+  return existing;
+}
 
 int runImport(const ImportOptions& options) {
   if (options.folder.empty() || options.input.empty())
@@ -35,6 +46,12 @@ int runImport(const ImportOptions& options) {
 
   ProjectModel model;
   OpenProject(model, options.folder);
+  if (const auto existing = existingTargets(model, targets, master); !existing.empty() && !options.force) {
+    std::string list;
+    for (const auto& label : existing) list += (list.empty() ? "" : ", ") + label;
+    throw CommandFailure(list + (existing.size() == 1 ? " holds a take" : " hold takes") +
+                         "; nothing was written (add --force to replace)");
+  }
   // The order of the clicks makes the first --to the left (or only) target.
   std::vector<std::filesystem::path> written;
   for (const auto& target : targets) {
@@ -49,7 +66,8 @@ int runImport(const ImportOptions& options) {
     written.push_back(model.MasterPath(MasterSide::Right, *master));
   }
   return RunConversion("Importing", options.verbosity.level(), written,
-                       [&](const ConversionHooks& hooks) { return ImportAudioFile(model, options.input, hooks); });
+                       [&](const ConversionHooks& hooks) { return ImportAudioFile(model, options.input, hooks, options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes);
+  });
 }
 
 }  // namespace
@@ -61,6 +79,8 @@ CommandRun DefineImport(CLI::App& command) {
   AddTakeOption(command, "--to", options->targets,
                 "the take to fill: the first --to gets the left (or only) channel, a second one the right");
   AddMasterOption(command, "-m,--master", options->masters, "the master take to fill with both channels");
+  command.add_flag("-f,--force", options->force, "replace takes that exist");
+  AddNoWaitOption(command, options->noWait);
   AddVerbosityOptions(command, options->verbosity);
   return [options] { return runImport(*options); };
 }

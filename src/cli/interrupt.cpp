@@ -1,6 +1,7 @@
 #include "cli/interrupt.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace tp::cli {
 
@@ -13,7 +14,9 @@ void WatchForInterrupt() {
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  // A `timeout`, a kill or a closed terminal stops a conversion as Ctrl-C
+  // does: between blocks, with nothing half-written left behind.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 bool InterruptRequested() { return interrupted != 0; }

@@ -35,4 +35,9 @@ CLI::Option* AddMasterOption(CLI::App& command, const std::string& names, std::v
       ->check(Checked([](std::string_view text) { ParseMasterTake(text); }));
 }
 
+CLI::Option* AddNoWaitOption(CLI::App& command, bool& noWait) {
+  return command.add_flag("--no-wait", noWait,
+                          "fail at once when another TrackPorter is writing the song, instead of waiting");
+}
+
 }  // namespace tp::cli

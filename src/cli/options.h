@@ -31,4 +31,8 @@ CLI::Option* AddTakeOption(CLI::App& command, const std::string& names, std::vec
 CLI::Option* AddMasterOption(CLI::App& command, const std::string& names, std::vector<std::string>& values,
                              const std::string& description);
 
+// --no-wait: fail at once when another program is writing the song, instead
+// of waiting for it.
+CLI::Option* AddNoWaitOption(CLI::App& command, bool& noWait);
+
 }  // namespace tp::cli

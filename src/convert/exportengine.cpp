@@ -2,6 +2,7 @@
 
 #include "convert/sinks.h"
 #include "convert/takesource.h"
+#include "project/folderfiles.h"
 #include "project/messages.h"
 
 namespace tp {
@@ -9,6 +10,11 @@ namespace tp {
 ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks& hooks) {
   const int selectedCount = request.selection.count();
   if (selectedCount == 0) return {ConversionResult::Failed, messages::NoTakeSelected, {}, 0};
+
+  // A take, the information file or the backup marker of a song would be
+  // lost for good: no answer to any question makes that right.
+  if (IsSongFolderFile(request.output))
+    return ConversionResult::Failure(Status::Fail(messages::SongFileRefused, request.output));
 
   TakeFiles takes;
   const Status opened = OpenSelectedTakes(request.selection, takes);

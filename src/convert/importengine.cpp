@@ -74,7 +74,8 @@ std::string TakeNameFromSourceFile(const fs::path& source) {
   return Utf8ToNameBytesLossy(name);
 }
 
-ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath, const ConversionHooks& hooks) {
+ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath, const ConversionHooks& hooks,
+                                 SongLock::Wait wait) {
   std::unique_ptr<AudioFileSource> source;
   const Status opened = AudioFileSource::Open(sourcePath, source);
   if (!opened.ok()) return ConversionResult::Failure(opened);
@@ -88,6 +89,8 @@ ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath
   if (blocks * ConversionBlockFrames > uint64_t(TakeMaximumSamples))
     return ConversionResult::Failure(Status::Fail(messages::SourceTooLong, sourcePath));
 
+  SongLock lock;
+  if (!lock.Acquire(model.ProjectFolder, wait)) return {ConversionResult::Failed, messages::SongInUse, {}, 0};
   std::vector<TargetTake> takes;
   const Status created = createTargets(model, targets, TakeNameFromSourceFile(sourcePath), channels, takes);
   if (!created.ok()) return ConversionResult::Failure(created);

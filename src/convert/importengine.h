@@ -9,6 +9,7 @@
 
 #include "convert/conversion.h"
 #include "project/projectmodel.h"
+#include "storage/songlock.h"
 
 namespace tp {
 
@@ -21,7 +22,10 @@ std::string TakeNameFromSourceFile(const std::filesystem::path& source);
 // it replaces, and both targets of a pair are renamed into place together
 // only once their blocks are written: a failure changes no take, and an
 // abort keeps the blocks written so far only where no take existed.
+// The song is locked while its takes are written; with SongLock::Wait::No
+// (the window's way) a song another program is writing fails at once with
+// "The song is in use by another TrackPorter.".
 ConversionResult ImportAudioFile(ProjectModel& model, const std::filesystem::path& source,
-                                 const ConversionHooks& hooks);
+                                 const ConversionHooks& hooks, SongLock::Wait wait = SongLock::Wait::No);
 
 }  // namespace tp

@@ -2,6 +2,9 @@
 
 #include <system_error>
 
+#include "audiofile/takefile.h"
+#include "project/projectinfo.h"
+
 namespace tp {
 
 namespace fs = std::filesystem;
@@ -43,6 +46,20 @@ void ClearReadOnly(const fs::path& file) {
   if (error) return;
   if ((current & fs::perms::owner_write) == fs::perms::none)
     fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, error);
+}
+
+bool IsSongFolderFile(const fs::path& path) {
+  const std::string name = path.filename().string();
+  const bool songFileName = ParseTakeFileName(name).has_value() || SameNameIgnoringCase(name, PrjDataFileName) ||
+                            SameNameIgnoringCase(name, SongDataFileName) ||
+                            SameNameIgnoringCase(name, BackupMarkerFileName);
+  if (!songFileName) return false;
+  // The folder is the one the path lies in, however it is spelled: its own
+  // listing decides.
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  for (std::string_view marker : {PrjDataFileName, SongDataFileName, BackupMarkerFileName})
+    if (FindFileIgnoringCase(folder, marker)) return true;
+  return false;
 }
 
 }  // namespace tp

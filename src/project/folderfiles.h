@@ -31,3 +31,13 @@ std::filesystem::path PathForFile(const std::filesystem::path& folder, std::stri
 void ClearReadOnly(const std::filesystem::path& file);
 
 }  // namespace tp
+
+namespace tp {
+
+// True when `path` names one of a song folder's own files: in a folder that
+// holds a project information file or a backup marker, a take file name, an
+// information file or the marker, in any letter case. An export never writes
+// there, whatever it is told.
+bool IsSongFolderFile(const std::filesystem::path& path);
+
+}  // namespace tp

@@ -16,10 +16,14 @@ char32_t codeForByte(uint8_t byte) {
   return byte;  // ASCII and Latin-1
 }
 
+// The characters a new name may hold: printable ASCII, half-width katakana
+// and the accented small letters U+00E0-U+00FF (whose bytes lie above the
+// katakana). Control characters would break every line that shows the name.
 std::optional<uint8_t> byteForCode(char32_t code) {
   if (code >= KatakanaFirstCode && code <= KatakanaFirstCode + (KatakanaLastByte - KatakanaFirstByte))
     return uint8_t(KatakanaFirstByte + (code - KatakanaFirstCode));
-  if (code <= 0xFF && !(code >= KatakanaFirstByte && code <= KatakanaLastByte)) return uint8_t(code);
+  if (code >= 0x20 && code <= 0x7E) return uint8_t(code);
+  if (code > KatakanaLastByte && code <= 0xFF) return uint8_t(code);
   return std::nullopt;
 }
 

@@ -15,8 +15,10 @@ namespace tp {
 // Raw name bytes -> UTF-8 text.
 std::string NameBytesToUtf8(std::string_view bytes);
 
-// UTF-8 text -> raw name bytes, or nothing when a character has no byte in
-// this set (the caller tells the user; nothing is written).
+// UTF-8 text -> raw name bytes, or nothing when a character may not be
+// typed into a name: anything but printable ASCII, half-width katakana and
+// the accented small letters U+00E0-U+00FF (the caller tells the user
+// messages::NameCharactersRefused; nothing is written).
 std::optional<std::string> Utf8ToNameBytes(std::string_view text);
 
 // The same, with every character that has no byte replaced by "_": for

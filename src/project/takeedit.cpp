@@ -52,7 +52,9 @@ std::string fieldText(const NameField& field) { return std::string(field.begin()
 
 }  // namespace
 
-EditResult RenameProject(ProjectModel& model, std::string_view name) {
+EditResult RenameProject(ProjectModel& model, std::string_view name, SongLock::Wait wait) {
+  SongLock lock;
+  if (!lock.Acquire(model.ProjectFolder, wait)) return {messages::SongInUse};
   model.RenameProject(std::string(name.substr(0, NameFieldWidth)));
   switch (WriteProjectName(model.ProjectFolder, model.ProjectName)) {
     case WriteNameResult::Written:
@@ -63,7 +65,9 @@ EditResult RenameProject(ProjectModel& model, std::string_view name) {
   return {};
 }
 
-EditResult RenameTake(ProjectModel& model, int track, int take, std::string_view name) {
+EditResult RenameTake(ProjectModel& model, int track, int take, std::string_view name, SongLock::Wait wait) {
+  SongLock lock;
+  if (!lock.Acquire(model.ProjectFolder, wait)) return {messages::SongInUse};
   const NameField field = EncodeNameField(name);
   const auto path = FindFileIgnoringCase(model.ProjectFolder, TakeFileName(track, take));
   if (!path) return {messages::TakeNotOpened};
@@ -73,7 +77,9 @@ EditResult RenameTake(ProjectModel& model, int track, int take, std::string_view
   return {messageFor(result)};
 }
 
-EditResult RenameMasterTake(ProjectModel& model, int masterTake, std::string_view name) {
+EditResult RenameMasterTake(ProjectModel& model, int masterTake, std::string_view name, SongLock::Wait wait) {
+  SongLock lock;
+  if (!lock.Acquire(model.ProjectFolder, wait)) return {messages::SongInUse};
   const NameField field = EncodeNameField(name);
   for (MasterSide side : {MasterSide::Left, MasterSide::Right}) {
     const auto path = FindFileIgnoringCase(model.ProjectFolder, MasterTakeFileName(side, masterTake));
@@ -85,14 +91,18 @@ EditResult RenameMasterTake(ProjectModel& model, int masterTake, std::string_vie
   return {};
 }
 
-EditResult DeleteTake(ProjectModel& model, int track, int take) {
+EditResult DeleteTake(ProjectModel& model, int track, int take, SongLock::Wait wait) {
+  SongLock lock;
+  if (!lock.Acquire(model.ProjectFolder, wait)) return {messages::SongInUse};
   const auto path = FindFileIgnoringCase(model.ProjectFolder, TakeFileName(track, take));
   if (!path || !deleteFile(*path)) return {messages::TakeNotDeleted};
   model.ForgetTake(track, take);
   return {};
 }
 
-EditResult DeleteMasterTake(ProjectModel& model, int masterTake) {
+EditResult DeleteMasterTake(ProjectModel& model, int masterTake, SongLock::Wait wait) {
+  SongLock lock;
+  if (!lock.Acquire(model.ProjectFolder, wait)) return {messages::SongInUse};
   for (MasterSide side : {MasterSide::Left, MasterSide::Right}) {
     const auto path = FindFileIgnoringCase(model.ProjectFolder, MasterTakeFileName(side, masterTake));
     if (!path || !deleteFile(*path)) return {messages::TakeNotDeleted};

@@ -1,5 +1,6 @@
 // Renaming the project and its takes, and deleting takes, in the project
-// folder. Each operation updates the model's cells and returns what the user
+// folder, each under the song's lock (see SongLock; the window does not wait
+// for it, the command line does unless told not to). Each operation updates the model's cells and returns what the user
 // is to be told: nothing on success, else one of the program's messages.
 #pragma once
 
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "project/projectmodel.h"
+#include "storage/songlock.h"
 
 namespace tp {
 
@@ -17,16 +19,21 @@ struct EditResult {
 
 // `name` is raw name bytes; only its first 8 reach the files. The project
 // name is shown at once and stays shown even when the file cannot be updated.
-EditResult RenameProject(ProjectModel& model, std::string_view name);
-EditResult RenameTake(ProjectModel& model, int track, int take, std::string_view name);
+EditResult RenameProject(ProjectModel& model, std::string_view name,
+                         SongLock::Wait wait = SongLock::Wait::No);
+EditResult RenameTake(ProjectModel& model, int track, int take, std::string_view name,
+                      SongLock::Wait wait = SongLock::Wait::No);
 // Both files of the master take get the same name; when the right file
 // cannot be updated the left one keeps its new name and the caption stays.
-EditResult RenameMasterTake(ProjectModel& model, int masterTake, std::string_view name);
+EditResult RenameMasterTake(ProjectModel& model, int masterTake, std::string_view name,
+                            SongLock::Wait wait = SongLock::Wait::No);
 
-EditResult DeleteTake(ProjectModel& model, int track, int take);
+EditResult DeleteTake(ProjectModel& model, int track, int take,
+                      SongLock::Wait wait = SongLock::Wait::No);
 // The left file goes first; when the right file cannot be deleted the cell
 // still shows the take until the folder is read again.
-EditResult DeleteMasterTake(ProjectModel& model, int masterTake);
+EditResult DeleteMasterTake(ProjectModel& model, int masterTake,
+                            SongLock::Wait wait = SongLock::Wait::No);
 
 // The question asked before a deletion, e.g.
 // "Are you sure to delete the Take?  \n  Track3-2[Kick    ]".

@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "storage/filehandle.h"
-#include "storage/status.h"
 
 namespace tp {
 
@@ -15,9 +14,11 @@ class SongLock {
  public:
   enum class Wait { Yes, No };
   SongLock() = default;
-  // Locks `folder`. With Wait::No a folder held by another program fails at
-  // once with messages::SongInUse.
-  Status Acquire(const std::filesystem::path& folder, Wait wait);
+  // Locks `folder`. With Wait::No a folder held by another program gives
+  // false at once (the caller says "The song is in use by another
+  // TrackPorter."). A folder that cannot be opened is not locked and gives
+  // true: the operation itself reports it with its own message.
+  bool Acquire(const std::filesystem::path& folder, Wait wait);
   bool held() const { return handle_.valid(); }
   void Release() { handle_.Close(); }
 

@@ -13,10 +13,20 @@ TEST(NameCodec, ShowsAsciiKatakanaAndLatin1) {
   EXPECT_EQ(NameBytesToUtf8("\xE9\xA0\x80"), "\u00E9\u00A0\u0080");
 }
 
-TEST(NameCodec, EveryByteSurvivesARoundTrip) {
-  std::string all;
-  for (int b = 1; b < 256; ++b) all += char(b);
-  EXPECT_EQ(Utf8ToNameBytes(NameBytesToUtf8(all)), all);
+TEST(NameCodec, EveryByteThatMayBeTypedSurvivesARoundTripAndNoOtherIsAccepted) {
+  // Printable ASCII, half-width katakana (A1-DF) and the accented small
+  // letters (E0-FF) may be typed; control characters and 80-A0 may not.
+  for (int b = 1; b < 256; ++b) {
+    const std::string one(1, char(b));
+    const bool typeable = (b >= 0x20 && b <= 0x7E) || b >= 0xA1;
+    SCOPED_TRACE(b);
+    if (typeable) EXPECT_EQ(Utf8ToNameBytes(NameBytesToUtf8(one)), one);
+    else EXPECT_EQ(Utf8ToNameBytes(NameBytesToUtf8(one)), std::nullopt);
+  }
+}
+
+TEST(NameCodec, AFileNameWithAControlCharacterGivesAnUnderscore) {
+  EXPECT_EQ(Utf8ToNameBytesLossy("Take\n1\t\x7F"), "Take_1__");
 }
 
 TEST(NameCodec, RefusesCharactersThatHaveNoByte) {
