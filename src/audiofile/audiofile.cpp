@@ -26,6 +26,7 @@ std::unique_ptr<AudioFile> OpenAudioFileFromStream(std::unique_ptr<ByteStream> s
   } else if (recogniseWav(*file, *stream)) {
     file->format = FormatWav;
   } else {
+    file->readError = stream->systemError();
     return file;  // the stream is closed here; format stays 0
   }
   file->stream = std::move(stream);

@@ -65,6 +65,9 @@ struct AudioFile {
   // Writing only: set when more samples were offered than the 32-bit size
   // fields can describe; those samples were refused.
   bool sizeLimitReached = false;
+  // Reading only: the system's reason when reading the file failed while it
+  // was being recognised (a failing disk, not a foreign file).
+  int readError = 0;
 };
 
 std::unique_ptr<AudioFile> OpenAudioFile(const std::filesystem::path& path, bool forWriting);

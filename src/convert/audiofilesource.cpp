@@ -12,6 +12,7 @@ Status AudioFileSource::Open(const std::filesystem::path& path, std::unique_ptr<
   source->path_ = path;
   source->file_ = OpenAudioFile(path, false);
   AudioFile& file = *source->file_;
+  if (file.readError != 0) return Status::Fail(messages::SourceNotRead, path, file.readError);
   if (file.format == FormatNone || file.channels == 0 || StoredFrameBytes(file) > MaximumReadBytes)
     return Status::Fail(messages::NotWavOrAiff, path);
   if (SeekAudioFrame(file, 0) != AudioOk) return Status::Fail(messages::SourceNotRead, path, file.stream->systemError());

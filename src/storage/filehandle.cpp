@@ -21,7 +21,8 @@ struct Faults {
   std::mutex mutex;  // guards the path table
   std::string pathSuffix;
   int pathError = 0;
-  std::unordered_map<int, bool> failingDescriptors;
+  long pathReadsAllowed = 0;
+  std::unordered_map<int, long> failingDescriptors;  // descriptor -> reads left before failing
 };
 
 Faults& faults() {
@@ -35,9 +36,13 @@ bool readShouldFail(int fd) {
   if (!f.armed.load(std::memory_order_relaxed)) return false;
   {
     std::lock_guard lock(f.mutex);
-    if (f.failingDescriptors.count(fd) != 0) {
-      errno = f.pathError;
-      return true;
+    if (auto it = f.failingDescriptors.find(fd); it != f.failingDescriptors.end()) {
+      if (it->second > 0) {
+        --it->second;
+      } else {
+        errno = f.pathError;
+        return true;
+      }
     }
   }
   if (f.readsLeft.load() > 0 && f.readsLeft.fetch_sub(1) == 1) {
@@ -64,7 +69,7 @@ void noteOpened(int fd, const std::filesystem::path& path) {
   const std::string name = path.string();
   const bool match = !f.pathSuffix.empty() && name.size() >= f.pathSuffix.size() &&
                      name.compare(name.size() - f.pathSuffix.size(), f.pathSuffix.size(), f.pathSuffix) == 0;
-  if (match) f.failingDescriptors[fd] = true;
+  if (match) f.failingDescriptors[fd] = f.pathReadsAllowed;
   else f.failingDescriptors.erase(fd);
 }
 
@@ -81,10 +86,11 @@ void FailNthWrite(long n, int error) {
   faults().writesLeft = n;
   faults().armed = true;
 }
-void FailReadsOf(const std::string& suffix, int error) {
+void FailReadsOf(const std::string& suffix, int error, long afterReads) {
   std::lock_guard lock(faults().mutex);
   faults().pathSuffix = suffix;
   faults().pathError = error;
+  faults().pathReadsAllowed = afterReads;
   faults().armed = true;
 }
 void Reset() {

@@ -65,8 +65,9 @@ bool SyncFolder(const std::filesystem::path& folder);
 namespace FaultInjection {
 void FailNthRead(long n, int error);   // e.g. (3, EIO): the third read fails
 void FailNthWrite(long n, int error);  // e.g. (1, ENOSPC)
-// Reads of one file only: a read of a file whose path ends in `suffix`.
-void FailReadsOf(const std::string& suffix, int error);
+// Reads of one file only: every read of a file whose path ends in
+// `suffix`, after the first `afterReads` reads of it succeeded.
+void FailReadsOf(const std::string& suffix, int error, long afterReads = 0);
 void Reset();
 }  // namespace FaultInjection
 
