@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev libgl-dev
   portaudio19-dev
+  libcli11-dev                     # the command line of trackporter-cli
   libgtest-dev libgmock-dev
   libsndfile1-dev sox time         # test oracles; the benchmark's peer and its timer
   clang libclang-rt-14-dev         # the fuzzing build
