@@ -11,6 +11,8 @@ packages=(
   libcli11-dev                     # the command line of trackporter-cli
   libgtest-dev libgmock-dev
   libsndfile1-dev sox time         # test oracles; the benchmark's peer and its timer
+  appstream desktop-file-utils     # validators of the metainfo and the desktop entry
+  scdoc man-db librsvg2-bin        # the manual pages and the icon renderings
   clang libclang-rt-14-dev         # the fuzzing build
   fonts-ipafont-gothic             # shows the half-width katakana of take names
 )
