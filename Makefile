@@ -1,5 +1,6 @@
 # Entry points: `make run` and `make test` install what is missing, build,
-# and start the program or the test suite.
+# and start the program or the test suite. Each installs what its own job
+# needs: `make run` only what building and running takes.
 BUILD      ?= build
 SAN_BUILD  ?= build-asan
 TSAN_BUILD ?= build-tsan
@@ -9,41 +10,49 @@ JOBS       ?= $(shell nproc)
 
 CMAKE_CONFIGURE = cmake -G Ninja -Wno-dev
 
-.PHONY: all deps build run test test-sanitize test-tsan fuzz bench clean
+.PHONY: all deps deps-test build run test test-sanitize test-tsan fuzz bench clean
 
 all: build
 
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh run
 
+deps-test:
+	@scripts/install-deps.sh test
+
+# A first `make run` configures without the tests (they need test packages);
+# `make test` turns them on in the same build folder.
 $(BUILD)/build.ninja: | deps
-	$(CMAKE_CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CMAKE_CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTP_WITH_TESTS=OFF
 
-build: deps $(BUILD)/build.ninja
+build: deps-test
+	$(CMAKE_CONFIGURE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTP_WITH_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target trackporter trackporter-cli
 	@scripts/run.sh $(BUILD)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The core's tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-test-sanitize: deps
+test-sanitize: deps-test
 	$(CMAKE_CONFIGURE) -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTP_WITH_GUI=OFF \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The stream and transport tests under ThreadSanitizer.
-test-tsan: deps
+test-tsan: deps-test
 	$(CMAKE_CONFIGURE) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTP_WITH_GUI=OFF \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer"
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L threads
 
 # Runs the WAV/AIFF reader fuzzer for FUZZ_SECONDS (default 60).
-fuzz: deps
+fuzz:
+	@scripts/install-deps.sh fuzz
 	CXX=clang++ $(CMAKE_CONFIGURE) -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTP_WITH_GUI=OFF -DTP_WITH_TESTS=OFF -DTP_WITH_FUZZERS=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
@@ -51,7 +60,9 @@ fuzz: deps
 	$(FUZZ_BUILD)/fuzz/audiofile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  $(FUZZ_BUILD)/corpus fuzz/seeds
 
-bench: build
+bench: deps $(BUILD)/build.ninja
+	@scripts/install-deps.sh bench
+	cmake --build $(BUILD) -j $(JOBS) --target trackporter-cli
 	@bench/run.sh $(BUILD)
 
 clean:

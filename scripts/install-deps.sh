@@ -1,23 +1,55 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, and
-# only those that are missing. Runs apt-get as root, or through sudo when that
-# works without a password prompt; otherwise says what to install and fails.
+# Installs the Debian packages that a job needs, and only those that are
+# missing. Runs apt-get as root, or through sudo when that works without a
+# password prompt; otherwise says what to install and fails.
+#
+# usage: install-deps.sh [run|test|fuzz|bench]...   (default: run)
+#   run    building and running trackporter and trackporter-cli (make run)
+#   test   run, plus what the test suite needs (make test, CI)
+#   fuzz   the fuzzing build: clang and its sanitizer runtime (make fuzz)
+#   bench  run, plus the benchmark's peer and its timer (make bench)
 set -euo pipefail
 
-packages=(
+run_packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev libgl-dev
   portaudio19-dev
-  libgtest-dev libgmock-dev
-  libsndfile1-dev sox time         # test oracles; the benchmark's peer and its timer
-  clang libclang-rt-14-dev         # the fuzzing build
+  libcli11-dev                     # the command line of trackporter-cli
+  libsndfile1-dev libsoxr-dev      # the core's sound file and rate conversion libraries
   fonts-ipafont-gothic             # shows the half-width katakana of take names
 )
+test_packages=(
+  "${run_packages[@]}"
+  libgtest-dev libgmock-dev
+  sox                              # a test oracle beside libsndfile
+  appstream desktop-file-utils     # validators of the metainfo and the desktop entry
+  scdoc man-db                     # the manual pages, and man to render them
+  librsvg2-bin                     # scripts/render-icons.sh
+  ccache                           # cheap rebuilds; the build works without it
+)
+# The version-neutral name: it depends on the runtime of the default clang.
+fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
+  clang libclang-rt-dev)
+bench_packages=("${run_packages[@]}" sox time hyperfine)
+
+packages=()
+for job in "${@:-run}"; do
+  case $job in
+    run) packages+=("${run_packages[@]}") ;;
+    test) packages+=("${test_packages[@]}") ;;
+    fuzz) packages+=("${fuzz_packages[@]}") ;;
+    bench) packages+=("${bench_packages[@]}") ;;
+    *)
+      echo "usage: $0 [run|test|fuzz|bench]..." >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+  [[ "$status" == "install ok installed" ]] || [[ " ${missing[*]} " == *" $p "* ]] || missing+=("$p")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
@@ -25,6 +57,7 @@ echo "Installing missing packages: ${missing[*]}"
 if [[ $(id -u) -eq 0 ]]; then
   run=()
 elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+  # sudo drops the environment; env passes DEBIAN_FRONTEND through it.
   run=(sudo)
 else
   echo "error: these Debian packages are missing and I cannot install them" >&2
@@ -32,6 +65,5 @@ else
   echo "       sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${run[@]}" apt-get update -qq
-"${run[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${run[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${run[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <exception>
 
+#include "app/appicon.h"
 #include "app/demoproject.h"
 #include "app/texts.h"
 #include "app/tmainwin.h"
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
   // The title of plain message boxes; the desktop entry names the program
   // for the task bar.
   QApplication::setApplicationName(QString::fromLatin1(tp::texts::ApplicationTitle));
-  QGuiApplication::setDesktopFileName(QStringLiteral("trackporter"));
+  QGuiApplication::setDesktopFileName(QLatin1String(tp::ApplicationId));
+  QApplication::setWindowIcon(tp::ApplicationIcon());
   // Menus, message and input boxes are windows of their own: they take the
   // application's font, not the main window's.
   QApplication::setFont(tp::TMainWin::WindowFont());

@@ -22,12 +22,17 @@ const std::vector<Command>& Commands() {
        true, DefineRename},
       {"delete", "delete a take or a master take", {R"(trackporter-cli delete ~/"TrackPorter Demo" -t 8-1)"}, true,
        DefineDelete},
-      {"play", "audition takes on the sound output through the mixer, until the longest take ends or Ctrl-C",
+      {"play",
+       "audition takes through the mixer on the default or the chosen sound output, until the longest take ends "
+       "or Ctrl-C",
        {R"(trackporter-cli play ~/"TrackPorter Demo" -t 1-1 -t 2-1 --from 7.5)"}, true, DefinePlay},
       {"stems",
        "archive every take as its own named file (mono; master takes as stereo) with a manifest; --recursive "
        "finds every project under SRC",
        {R"(trackporter-cli stems ~/"TrackPorter Demo" demo-stems -v)"}, true, DefineStems},
+      {"devices",
+       "list the sound outputs that play --device and TRACKPORTER_AUDIO_DEVICE choose from, the default marked *",
+       {"trackporter-cli devices"}, false, DefineDevices},
   };
   return commands;
 }

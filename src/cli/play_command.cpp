@@ -1,5 +1,6 @@
 // play: auditions takes through the same transport and stream as the window,
-// on the default sound output, showing the position as the status bar does.
+// on the chosen sound output, showing the position as the status bar does;
+// devices: the outputs it can choose from.
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "cli/mixselection.h"
 #include "cli/options.h"
 #include "cli/verbosity.h"
+#include "playback/outputdevicechoice.h"
 #include "playback/portaudiodevice.h"
 #include "playback/transport.h"
 
@@ -65,8 +67,27 @@ struct PlayOptions {
   std::string folder;
   MixSelection chosen;
   std::string from;
+  std::string device;
+  bool deviceNamed = false;  // --device "" asks for the default, whatever the environment says
   VerbosityOptions verbosity;
 };
+
+// The output's name for the status line; a named output that is not there
+// is a failure rather than a silent audition.
+std::string chooseOutput(const std::string& wanted) {
+  const auto devices = ListOutputDevices();
+  if (wanted.empty()) {
+    for (const auto& device : devices)
+      if (device.isDefault) return device.name;
+    return {};
+  }
+  std::vector<std::string> names;
+  for (const auto& device : devices) names.push_back(device.name);
+  const auto match = MatchOutputDevice(names, wanted);
+  if (!match)
+    throw CommandFailure("No sound output device matches \"" + wanted + "\" (trackporter-cli devices lists them).");
+  return names[*match];
+}
 
 int runPlay(PlayOptions& options) {
   if (options.folder.empty()) throw UsageError("name the project folder");
@@ -83,10 +104,14 @@ int runPlay(PlayOptions& options) {
   const uint32_t start = uint32_t(std::min<double>(fromSeconds * Transport::FramesPerSecond, length));
 
   const PlaySelection selection = model.PlaybackSelection();
+  const std::string wanted =
+      RequestedOutputDevice(options.deviceNamed ? std::optional(options.device) : std::nullopt);
+  const std::string outputName = chooseOutput(wanted);
+  const std::string onOutput = outputName.empty() ? std::string() : "  on " + outputName;
 
   WatchForInterrupt();
   NoticeQueue notices;
-  Transport transport(notices, MakePortAudioDevice());
+  Transport transport(notices, MakePortAudioDevice(wanted));
   chosen.ApplyTo(transport.Settings());
   const bool terminal = !quiet && ::isatty(STDERR_FILENO) == 1;
 
@@ -122,7 +147,7 @@ int runPlay(PlayOptions& options) {
     }
     position = std::min(notice->value, length);
     transport.SetSliderPosition(position);
-    if (terminal) std::fprintf(stderr, "\r%s", statusText(position, length).c_str());
+    if (terminal) std::fprintf(stderr, "\r%s%s", statusText(position, length).c_str(), onOutput.c_str());
   }
   if (terminal) std::fputc('\n', stderr);
   if (!quiet) std::printf("%s\n", statusText(position, length).c_str());
@@ -137,8 +162,25 @@ CommandRun DefinePlay(CLI::App& command) {
   options->chosen.Define(command);
   AddValue(command, "--from", options->from, "SECONDS", "start this many seconds into the takes (default 0)")
       ->check(Checked([](std::string_view text) { ParseSeconds(text); }));
+  CLI::Option* device = AddValue(command, "--device", options->device, "NAME",
+                                 "play on the first sound output whose name holds NAME (any letter case), in the "
+                                 "order trackporter-cli devices lists them; overrides TRACKPORTER_AUDIO_DEVICE");
   AddVerbosityOptions(command, options->verbosity, false);
-  return [options] { return runPlay(*options); };
+  return [options, device] {
+    options->deviceNamed = device->count() > 0;
+    return runPlay(*options);
+  };
+}
+
+CommandRun DefineDevices(CLI::App&) {
+  return [] {
+    const auto devices = ListOutputDevices();
+    for (const auto& device : devices)
+      std::printf("%s %s (%s, %d channel%s)\n", device.isDefault ? "*" : " ", device.name.c_str(),
+                  device.hostApi.c_str(), device.channels, device.channels == 1 ? "" : "s");
+    if (devices.empty()) std::printf("  (no sound outputs)\n");
+    return 0;
+  };
 }
 
 }  // namespace tp::cli

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -30,6 +31,7 @@ namespace {
 // only play silence or a stale half when the next one is not ready yet.
 class PortAudioDevice : public SoundDevice {
  public:
+  explicit PortAudioDevice(std::string wanted) : wanted_(std::move(wanted)) {}
   ~PortAudioDevice() override { Close(); }
 
   int Open() override {
@@ -37,7 +39,8 @@ class PortAudioDevice : public SoundDevice {
     const PaError error = WithStandardErrorSilenced([] { return Pa_Initialize(); });
     if (error != paNoError) return error < 0 ? int(error) : StreamFailed;
     initialised_ = true;
-    if (Pa_GetDefaultOutputDevice() == paNoDevice) {
+    device_ = FindPortAudioOutput(wanted_);
+    if (device_ == paNoDevice) {
       Close();
       return StreamNoDevice;
     }
@@ -53,11 +56,10 @@ class PortAudioDevice : public SoundDevice {
   int CreateRing(const int16_t* ring, uint32_t framesPerHalf, uint32_t framesPerSecond,
                  AutoResetEvent& halfPlayed) override {
     if (!initialised_) return StreamFailed;
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
-    const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
+    const PaDeviceInfo* info = device_ == paNoDevice ? nullptr : Pa_GetDeviceInfo(device_);
     if (!info) return StreamNoDevice;
     PaStreamParameters output{};
-    output.device = device;
+    output.device = device_;
     output.channelCount = int(StreamChannels);
     output.sampleFormat = paInt16;
     output.suggestedLatency = info->defaultHighOutputLatency;
@@ -165,6 +167,8 @@ class PortAudioDevice : public SoundDevice {
     }
   }
 
+  const std::string wanted_;
+  PaDeviceIndex device_ = paNoDevice;
   bool initialised_ = false;
   PaStream* stream_ = nullptr;
   const int16_t* ring_ = nullptr;
@@ -181,6 +185,37 @@ class PortAudioDevice : public SoundDevice {
 
 }  // namespace
 
-std::unique_ptr<SoundDevice> MakePortAudioDevice() { return std::make_unique<PortAudioDevice>(); }
+std::vector<OutputDeviceInfo> ListOutputDevices() {
+  std::vector<OutputDeviceInfo> devices;
+  if (WithStandardErrorSilenced([] { return Pa_Initialize(); }) != paNoError) return devices;
+  const PaDeviceIndex defaultOutput = Pa_GetDefaultOutputDevice();
+  for (PaDeviceIndex index = 0, count = Pa_GetDeviceCount(); index < count; ++index) {
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
+    if (!info || info->maxOutputChannels <= 0) continue;
+    const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
+    devices.push_back({index, info->name ? info->name : "", host && host->name ? host->name : "",
+                       info->maxOutputChannels, index == defaultOutput});
+  }
+  WithStandardErrorSilenced([] { return Pa_Terminate(); });
+  return devices;
+}
+
+int FindPortAudioOutput(const std::string& wanted) {
+  if (wanted.empty()) return Pa_GetDefaultOutputDevice();
+  std::vector<std::string> names;
+  std::vector<PaDeviceIndex> indices;
+  for (PaDeviceIndex index = 0, count = Pa_GetDeviceCount(); index < count; ++index) {
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
+    if (!info || info->maxOutputChannels <= 0) continue;
+    names.emplace_back(info->name ? info->name : "");
+    indices.push_back(index);
+  }
+  const auto match = MatchOutputDevice(names, wanted);
+  return match ? indices[*match] : paNoDevice;
+}
+
+std::unique_ptr<SoundDevice> MakePortAudioDevice(std::string wanted) {
+  return std::make_unique<PortAudioDevice>(std::move(wanted));
+}
 
 }  // namespace tp

@@ -9,6 +9,7 @@
 
 #include "playback/previewoutput.h"
 #include "playback/sounddevice.h"
+#include "playback/portaudiodevice.h"
 #include "playback/standarderrorsilencer.h"
 #include "playback/threadpriority.h"
 
@@ -41,7 +42,8 @@ class PortAudioPreviewOutput : public PreviewOutput {
       if (error != paNoError) return error < 0 ? int(error) : StreamFailed;
       initialised_ = true;
     }
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    // The preview plays where the audition plays.
+    const PaDeviceIndex device = FindPortAudioOutput(RequestedOutputDevice());
     const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
     if (!info) return StreamNoDevice;
     PaStreamParameters output{};

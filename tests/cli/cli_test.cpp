@@ -1,6 +1,8 @@
 // The command-line companion, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "project/projectinfo.h"
 #include "support/projectfixture.h"
 #include "support/runcommand.h"
@@ -91,6 +93,38 @@ TEST_F(Cli, PlayWithoutASoundDeviceSaysSoAndLastsAsLongAsTheAudition) {
   EXPECT_EQ(result.status, 0) << result.out;
   EXPECT_NE(result.out.find("nothing can be heard"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("0:00:01 / 0:00:01"), std::string::npos) << result.out;
+}
+
+TEST_F(Cli, PlayOnAnOutputThatIsNotThereFailsWhetherNamedByOptionOrEnvironment) {
+  const std::string named[] = {
+      std::string(TP_CLI_PATH) + " play " + dir() + " --take 5-2 --device no-such-output-7f3a",
+      "TRACKPORTER_AUDIO_DEVICE=no-such-output-7f3a " + std::string(TP_CLI_PATH) + " play " + dir() + " -t 5-2",
+      "TRACKPORTER_AUDIO_DEVICE=pulse " + std::string(TP_CLI_PATH) + " play " + dir() +
+          " -t 5-2 --device=no-such-output-7f3a",
+  };
+  for (const auto& line : named) {
+    const auto result = RunCommand(line);
+    EXPECT_EQ(result.status, 1) << line << "\n" << result.out;
+    EXPECT_EQ(result.out,
+              "trackporter-cli: play: No sound output device matches \"no-such-output-7f3a\" (trackporter-cli devices "
+              "lists them).\n")
+        << line;
+  }
+}
+
+TEST_F(Cli, DevicesListsOneOutputPerLineWithAtMostOneDefault) {
+  const auto result = cli("devices");
+  ASSERT_EQ(result.status, 0) << result.out;
+  std::istringstream lines(result.out);
+  int defaults = 0, count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    ASSERT_GE(line.size(), 3u) << line;
+    EXPECT_TRUE(line.starts_with("* ") || line.starts_with("  ")) << line;
+    defaults += line.starts_with("* ");
+    if (line != "  (no sound outputs)") EXPECT_TRUE(line.ends_with("channel)") || line.ends_with("channels)")) << line;
+  }
+  EXPECT_GE(count, 1);
+  EXPECT_LE(defaults, 1);
 }
 
 TEST_F(Cli, FailuresExitWithOneAndSayWhy) {

@@ -26,7 +26,7 @@ void ExpectAllEmpty(const TVersion& version) {
 void ExpectOurOwn(const TVersion& version) {
   EXPECT_EQ(version.ProductName(), QStringLiteral("TrackPorter"));
   EXPECT_EQ(version.ProductVersion(), QStringLiteral("2.0.4.0"));
-  EXPECT_EQ(version.Copyright(), QStringLiteral("Copyright (C) TrackPorter developers"));
+  EXPECT_EQ(version.Copyright(), QStringLiteral("Copyright (C) TrackPorter developers. SPDX-License-Identifier: GPL-3.0-or-later"));
   EXPECT_EQ(version.Company(), QStringLiteral("TrackPorter developers"));
   EXPECT_EQ(version.Description(), QStringLiteral("TrackPorter for TKR-series"));
 }

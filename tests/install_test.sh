@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# `cmake --install` into a staging folder gives what a distribution package
+# holds: the programs, the manual pages (which man renders), the bash
+# completion, and with the window its desktop entry, metainfo and icons.
+#
+# usage: install_test.sh BUILD_DIR WITH_GUI(ON/OFF)
+set -uo pipefail
+build=$1 gui=$2
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+failures=0
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+
+cmake --install "$build" --prefix "$stage" >/dev/null || fail "cmake --install"
+
+id=io.github.trackporter.TrackPorter
+expected=(
+  bin/trackporter-cli
+  share/man/man1/trackporter.1
+  share/man/man1/trackporter-cli.1
+  share/bash-completion/completions/trackporter-cli
+)
+if [[ $gui == ON ]]; then
+  expected+=(
+    bin/trackporter
+    "share/applications/$id.desktop"
+    "share/metainfo/$id.metainfo.xml"
+    "share/icons/hicolor/scalable/apps/$id.svg"
+    "share/icons/hicolor/48x48/apps/$id.png"
+    "share/icons/hicolor/128x128/apps/$id.png"
+    "share/icons/hicolor/256x256/apps/$id.png"
+  )
+fi
+for file in "${expected[@]}"; do
+  [[ -s $stage/$file ]] && echo "ok: $file" || fail "$file is not installed"
+done
+
+[[ $("$stage/bin/trackporter-cli" --version) == "trackporter "* ]] || fail "the installed trackporter-cli does not run"
+
+for page in trackporter trackporter-cli; do
+  rendered=$(MANWIDTH=80 man --warnings -l "$stage/share/man/man1/$page.1" 2>"$stage/warnings")
+  grep -q "^NAME" <<<"$rendered" && grep -q "^       $page - " <<<"$rendered" || fail "man -l does not show $page(1)"
+  grep -q "^EXIT STATUS" <<<"$rendered" || fail "$page(1) has no EXIT STATUS"
+  [[ ! -s $stage/warnings ]] || fail "man warns about $page(1): $(cat "$stage/warnings")"
+done
+
+if [[ $gui == ON ]]; then
+  desktop-file-validate "$stage/share/applications/$id.desktop" || fail "the installed desktop entry"
+  appstreamcli validate --no-net "$stage/share/metainfo/$id.metainfo.xml" >/dev/null || fail "the installed metainfo"
+  # Every option that trackporter --help lists is in its manual page.
+  for option in $("$stage/bin/trackporter" --help | sed -n 's/^  \(-h, \)\?\(--[a-z-]*\).*/\2/p'); do
+    grep -q "^\*\(-h\*, \*\)\?$option\*" "$(dirname "$0")/../docs/man/trackporter.1.scd" ||
+      fail "trackporter(1) lacks $option"
+  done
+fi
+
+((failures == 0))
