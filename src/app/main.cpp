@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -78,6 +79,9 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A file-size limit then shows as the write message of the export or
+  // import that met it, instead of killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
   // The title of plain message boxes; the desktop entry names the program
   // for the task bar.

@@ -39,7 +39,17 @@ void printJson(const ProjectModel& model) {
                 model.TakeLengths[ProjectModel::MasterRightIndex + n]);
     separator = ", ";
   }
-  std::printf("]}\n");
+  std::printf("]");
+  if (!model.IgnoredTakeFiles.empty()) {
+    std::printf(", \"ignored\": [");
+    separator = "";
+    for (const auto& file : model.IgnoredTakeFiles) {
+      std::printf("%s%s", separator, JsonString(fileNameOnDisk(file)).c_str());
+      separator = ", ";
+    }
+    std::printf("]");
+  }
+  std::printf("}\n");
 }
 
 void printText(const ProjectModel& model) {
@@ -64,6 +74,11 @@ void printText(const ProjectModel& model) {
     ++found;
   }
   if (found == 0) std::printf("  (no takes)\n");
+  // Two spellings of one take file: every command uses the one listed
+  // above, and says so.
+  for (const auto& file : model.IgnoredTakeFiles)
+    std::printf("  %s is ignored: another file has the same name in other letter case\n",
+                fileNameOnDisk(file).c_str());
 }
 
 }  // namespace

@@ -125,6 +125,12 @@ ProjectPlan planProject(const StemOptions& options, const fs::path& folder, cons
   return plan;
 }
 
+std::string caseFolded(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return text;
+}
+
 // Where each project's files go: the output folder itself for one project;
 // OUTDIR/<project name>/ when searching a disk, with the folder's own name
 // added where two projects share a name.
@@ -140,14 +146,16 @@ std::vector<ProjectPlan> planAll(const StemOptions& options) {
     std::string name = SafeFileNameComponent(NameBytesToUtf8(model.ProjectName));
     if (name.empty()) name = SafeFileNameComponent(folder.filename().string());
     names.push_back(name);
-    ++uses[name];
+    ++uses[caseFolded(name)];
   }
+  // Names are compared without regard to letter case: on a disk that
+  // ignores case, "Demo" and "DEMO" would be one folder.
   std::map<std::string, int> taken;
   std::vector<ProjectPlan> plans;
   for (size_t i = 0; i < folders.size(); ++i) {
     std::string name = names[i];
-    if (uses[name] > 1) name += " (" + SafeFileNameComponent(folders[i].filename().string()) + ")";
-    if (int n = ++taken[name]; n > 1) name += " " + std::to_string(n);
+    if (uses[caseFolded(name)] > 1) name += " (" + SafeFileNameComponent(folders[i].filename().string()) + ")";
+    if (int n = ++taken[caseFolded(name)]; n > 1) name += " " + std::to_string(n);
     plans.push_back(planProject(options, folders[i], options.outputRoot / name));
   }
   return plans;

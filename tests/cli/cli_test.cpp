@@ -43,6 +43,19 @@ TEST_F(Cli, InfoListsEveryTakeAsJson) {
             "\"masters\": [{\"take\": 3, \"name\": \"Final   \", \"samples_left\": 10, \"samples_right\": 12}]}\n");
 }
 
+TEST_F(Cli, InfoNamesATakeFileThatAnotherSpellingHides) {
+  WriteTake(project / "track0_0.dat", "Other", Ramp(10));
+  auto result = cli("info " + dir());
+  EXPECT_NE(result.out.find("Kick"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("track0_0.dat is ignored: another file has the same name in other letter case"),
+            std::string::npos) << result.out;
+  result = cli("info " + dir() + " --json");
+  EXPECT_NE(result.out.find(", \"ignored\": [\"track0_0.dat\"]}"), std::string::npos) << result.out;
+  // Every command uses the same file: the export has Kick's 100,000 samples.
+  ASSERT_EQ(cli("export " + dir() + " " + out("k.wav") + " -t 1-1").status, 0);
+  EXPECT_EQ(ReadWithSndfile(outputs / "k.wav").samples[0], -20000);
+}
+
 TEST_F(Cli, ExportMixesWithTheGivenVolumeAndPan) {
   // Track 5 at volume 127 (32613/8192) hard left: 1000 x 32613 >> 13 = 3981.
   const auto result = cli("export " + dir() + " " + out("mix") + " --take 1-1 --take 5-2 --pan 5=0 --volume 5=127 --aiff");

@@ -101,6 +101,26 @@ TEST_F(Stems, RecursiveSearchGivesEachProjectAFolderNamedAfterIt) {
   EXPECT_TRUE(fs::exists(out / "Other" / "trackporter.json"));
 }
 
+TEST_F(Stems, SongNamesDifferingOnlyInCaseGetFoldersOfTheirOwnAndTheManifestIsValidJson) {
+  // "\xE9" is a Latin-1 folder name from an old disk: no UTF-8 at all.
+  for (const char* folder : {"one", "two", "caf\xE9"}) {
+    fs::create_directories(disk / folder);
+    WriteTake(disk / folder / "TRACK0_0.DAT", "T", Ramp(3));
+  }
+  WriteProjectInfo(disk / "one", "Demo");
+  WriteProjectInfo(disk / "two", "DEMO");
+  WriteProjectInfo(disk / "caf\xE9", "");
+
+  const auto result = stems(q(disk.path()) + " " + q(out.path()) + " --recursive");
+  ASSERT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(namesIn(out.path()), (std::vector<std::string>{"DEMO (two)", "Demo (one)", "caf\xE9"}));
+  for (const auto& entry : fs::directory_iterator(out.path())) {
+    const auto check = RunCommand("python3 -c 'import json,sys; json.load(open(sys.argv[1], encoding=\"utf-8\"))' " +
+                                  q(entry.path() / "trackporter.json"));
+    EXPECT_EQ(check.status, 0) << entry.path() << "\n" << check.out;
+  }
+}
+
 TEST_F(Stems, NothingIsOverwrittenWithoutForce) {
   WriteProjectInfo(disk.path(), "Song");
   WriteTake(disk / "TRACK0_0.DAT", "Kick", Ramp(10));
