@@ -151,6 +151,10 @@ int runPlay(PlayOptions& options) {
   }
   if (terminal) std::fputc('\n', stderr);
   if (!quiet) std::printf("%s\n", statusText(position, length).c_str());
+  if (const Status failure = transport.ReadFailure(); !failure.ok()) {
+    ReportError(failure.Text());
+    return 1;
+  }
   return stopRequested ? InterruptedExitCode : 0;
 }
 

@@ -1,5 +1,7 @@
 #include "playback/transport.h"
 
+#include "project/messages.h"
+
 #include <cstring>
 
 namespace tp {
@@ -27,6 +29,8 @@ int Transport::Start(const PlaySelection& selection, uint32_t startFrame) {
     std::lock_guard lock(MixLock);
     takeFiles_.CloseAll();
     masterMode_ = selection.masterMode;
+    labels_ = selection.labels;
+    failedSlot_.store(-1);
     const int slots = selection.masterMode ? 2 : TakeFiles::SlotCount;
     for (int slot = 0; slot < slots; ++slot) {
       const auto& path = selection.takes[slot];
@@ -38,7 +42,13 @@ int Transport::Start(const PlaySelection& selection, uint32_t startFrame) {
   return opened;
 }
 
-void Transport::RequestStop() { events_.PostPlayEnd(0); }
+void Transport::RequestStop() { events_.PostPlayEnd(PlayEndedByUser); }
+
+Status Transport::ReadFailure() const {
+  const int slot = failedSlot_.load();
+  if (slot < 0) return Status::Ok();
+  return Status::Fail(messages::TakeNotRead, labels_[size_t(slot)], failedError_.load());
+}
 
 bool Transport::OnPlayEnd(int rewind) {
   // StopPlayback returns only once the service thread has ended (or, after
@@ -49,7 +59,7 @@ bool Transport::OnPlayEnd(int rewind) {
     std::lock_guard lock(MixLock);
     takeFiles_.CloseAll();
   }
-  if (rewind == 0) return false;
+  if (rewind != PlayEndedByTakes) return false;
   sliderPosition_.store(0);
   return true;
 }
@@ -86,9 +96,18 @@ int Transport::MixerFill(uint8_t* region, uint32_t bytes) {
     const uint32_t frames = bytes / StreamBytesPerFrame;
     const bool more =
         MixBlock(reinterpret_cast<int16_t*>(region), frames, takeFiles_, masterMode_, settings_);
+    if (const auto failure = takeFiles_.Failure()) {
+      // What was read of this block is heard; then the audition stops
+      // rather than go on with a track missing.
+      failedError_.store(failure->systemError);
+      failedSlot_.store(failure->slot);
+      Playing.store(false);
+      events_.PostPlayEnd(PlayEndedByReadError);
+      return 0;
+    }
     Playing.store(more);
     events_.PostPlayPos(frames + sliderPosition_.load());
-    if (!more) events_.PostPlayEnd(1);
+    if (!more) events_.PostPlayEnd(PlayEndedByTakes);
   }
   return 0;
 }

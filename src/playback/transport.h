@@ -22,6 +22,7 @@
 #include "playback/sounddevice.h"
 #include "mix/takefiles.h"
 #include "mix/takeselection.h"
+#include "storage/status.h"
 
 namespace tp {
 
@@ -36,13 +37,19 @@ using PlaySelection = TakeSelection;
 class TransportEvents {
  public:
   virtual ~TransportEvents() = default;
-  // The audition is over: 1 when the takes ran out (rewind the slider to
-  // 0), 0 when the user ended it (leave the slider). Hand it to OnPlayEnd.
+  // The audition is over: PlayEndedByTakes when the takes ran out (rewind
+  // the slider to 0), PlayEndedByUser when the user ended it (leave the
+  // slider), PlayEndedByReadError when a take could not be read (leave the
+  // slider and tell the user ReadFailure()). Hand it to OnPlayEnd.
   virtual void PostPlayEnd(int rewind) = 0;
   // The slider's new position in frames, just past the block that was
   // mixed. The owner moves its slider and tells SetSliderPosition.
   virtual void PostPlayPos(uint32_t position) = 0;
 };
+
+constexpr int PlayEndedByUser = 0;
+constexpr int PlayEndedByTakes = 1;
+constexpr int PlayEndedByReadError = 2;
 
 class Transport {
  public:
@@ -83,6 +90,9 @@ class Transport {
   uint32_t SliderPosition() const { return sliderPosition_.load(); }
   // True while the audition produces sound (false again once the takes ran out).
   bool IsPlaying() const { return Playing.load(); }
+  // Why the last audition stopped early: "The take could not be read",
+  // naming the take and the reason; success when it did not.
+  Status ReadFailure() const;
 
   // The volume and pan of the 16 strips; the owner writes them at any time.
   MixerSettings& Settings() { return settings_; }
@@ -102,6 +112,8 @@ class Transport {
   MixerSettings settings_;
   std::atomic<uint32_t> sliderPosition_{0};
   bool masterMode_ = false;  // written and read under MixLock
+  std::array<std::string, TakeFiles::SlotCount> labels_;  // written under MixLock before the stream starts
+  std::atomic<int> failedSlot_{-1}, failedError_{0};      // set by MixerFill
   // Last, so that it is destroyed first: its thread calls MixerFill.
   AudioOutStream stream_;
 };

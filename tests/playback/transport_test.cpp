@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "playback/virtualsounddevice.h"
+#include "storage/filehandle.h"
 #include "support/takefixture.h"
 
 namespace tp {
@@ -139,6 +141,22 @@ TEST(Transport, PlaysSilenceThenTheMixFromTheStartAndRewindsWhenAllTakesHaveEnde
   EXPECT_FALSE(audition.transport->Files().AnyOpen());
   EXPECT_FALSE(audition.transport->Stream().HasThread());
   EXPECT_FALSE(audition.device->IsPlaying());
+}
+
+TEST(Transport, AReadErrorStopsTheAuditionAndNamesTheTake) {
+  Audition audition;
+  audition.selection.labels[1] = "Track02-3";
+  // The second half's read of take B fails, as a failing disk would.
+  FaultInjection::FailReadsOf("TRACK1_2.DAT", EIO, 1);
+  ASSERT_EQ(audition.transport->Start(audition.selection, 0), 2);
+  const auto notices = audition.play(4);
+  FaultInjection::Reset();
+  const std::vector<Notice> expected = {{Notice::PlayPos, 1 * Half}, {Notice::PlayEnd, PlayEndedByReadError}};
+  EXPECT_EQ(notices, expected);
+  EXPECT_FALSE(audition.transport->IsPlaying());
+  EXPECT_EQ(audition.transport->ReadFailure().Text(), "The take could not be read: Track02-3 (Input/output error)");
+  EXPECT_FALSE(audition.transport->OnPlayEnd(PlayEndedByReadError)) << "the slider stays where it was";
+  EXPECT_FALSE(audition.transport->Files().AnyOpen());
 }
 
 TEST(Transport, EndingTheAuditionByHandLeavesTheSliderAndTheNextStartResumesThere) {
