@@ -12,6 +12,8 @@ packages=(
   libsndfile1-dev sox time         # test oracles; the benchmark's peer and its timer
   clang libclang-rt-14-dev         # the fuzzing build
   fonts-ipafont-gothic             # shows the half-width katakana of take names
+  libqt6svg6                       # draws the window's icon from its SVG
+  xvfb imagemagick                 # look at the window on a virtual screen (xvfb-run, import)
 )
 
 missing=()

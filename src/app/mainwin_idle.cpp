@@ -99,7 +99,9 @@ bool TMainWin::eventFilter(QObject* watched, QEvent* event) {
     if (text.size() == 1 && FormKeyPress(text[0])) return true;
   }
   if (watched == ProjName && event->type() == QEvent::MouseButtonDblClick) {
-    ProjNameDblClick();
+    // The filter sees the double-click before a disabled label would drop
+    // it: greyed out, the name is not the user's to change.
+    if (ProjName->isEnabled()) ProjNameDblClick();
     return true;
   }
   return QWidget::eventFilter(watched, event);

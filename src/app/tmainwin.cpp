@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 
 #include <algorithm>
@@ -45,6 +46,7 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
   Version->Loaded();
   BaseCaption = Version->Description() + QStringLiteral(" Ver.") + Version->ProductVersion();
   setWindowTitle(BaseCaption);
+  setWindowIcon(QIcon::fromTheme(QStringLiteral("trackporter"), QIcon(QStringLiteral(":/icons/trackporter.svg"))));
 
   // 3. The track keys are numbered and always hold content.
   TrackSel->SetUpdating(true);

@@ -22,7 +22,9 @@ void PointerTracking::Set(bool inside) {
   flipped_(inside);
 }
 
-void PointerTracking::Update(QPoint globalPointer) {
+void PointerTracking::Update() { UpdateAt(QCursor::pos()); }
+
+void PointerTracking::UpdateAt(QPoint globalPointer) {
   if (!control_.isEnabled()) return;
   const bool over = PointerIsOver(&control_, globalPointer);
   inside_ = !over;
@@ -35,7 +37,7 @@ bool PointerTracking::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
       case QEvent::Enter: Enter(); break;
       case QEvent::Leave: Leave(); break;
-      case QEvent::EnabledChange: Update(QCursor::pos()); break;
+      case QEvent::EnabledChange: Update(); break;
       default: break;
     }
   }

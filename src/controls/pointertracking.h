@@ -32,14 +32,16 @@ class PointerTracking : public QObject {
   // The pointer-entered and pointer-left notices (CMMouseEnter, CMMouseLeave).
   void Enter() { Set(true); }
   void Leave() { Set(false); }
-  // UpdateTracking: makes the flag true to the control under `globalPointer`.
-  // The flag is first preset to the opposite of the answer, so exactly one
-  // notice takes effect and the control is repainted once.
-  void Update(QPoint globalPointer);
-  // A pointer move without a button held: a control whose enter notice went
-  // elsewhere (a popup or dialog was over it) catches up here.
+  // UpdateTracking: makes the flag true to the control under the pointer
+  // where it is now. The flag is first preset to the opposite of the
+  // answer, so exactly one notice takes effect and the control is repainted
+  // once.
+  void Update();
+  // A pointer move without a button held, to `globalPointer`: a control
+  // whose enter notice went elsewhere (a popup or dialog was over it)
+  // catches up here.
   void Moved(QPoint globalPointer) {
-    if (!inside_) Update(globalPointer);
+    if (!inside_) UpdateAt(globalPointer);
   }
   // Clears the flag without a notice, as the end of a press does before the
   // control settles its hover.
@@ -50,6 +52,7 @@ class PointerTracking : public QObject {
 
  private:
   void Set(bool inside);
+  void UpdateAt(QPoint globalPointer);
 
   QWidget& control_;
   std::function<void(bool inside)> flipped_;

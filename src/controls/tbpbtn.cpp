@@ -103,7 +103,7 @@ void TBPBtn::MouseMove(int x, int y, QPoint globalPointer) {
   tracking_->Moved(globalPointer);
 }
 
-void TBPBtn::MouseUp(int x, int y, QPoint globalPointer) {
+void TBPBtn::MouseUp(int x, int y) {
   if (!pressing_) return;
   // Any button's release ends the press.
   pressing_ = false;
@@ -114,7 +114,9 @@ void TBPBtn::MouseUp(int x, int y, QPoint globalPointer) {
     update();
     emit OnClick(this);
   }
-  tracking_->Update(globalPointer);
+  // Where the pointer is now, not where it was released: a click may have
+  // run a dialog, and the pointer has moved on since.
+  tracking_->Update();
 }
 
 void TBPBtn::CMMouseEnter() {
@@ -136,7 +138,7 @@ void TBPBtn::mouseMoveEvent(QMouseEvent* event) {
 
 void TBPBtn::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y(), event->globalPosition().toPoint());
+  MouseUp(at.x(), at.y());
 }
 
 void TBPBtn::changeEvent(QEvent* event) {

@@ -61,7 +61,7 @@ class TBPBtn : public QWidget {
   void Paint();
   void MouseDown(Qt::MouseButton button);
   void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y, QPoint globalPointer);
+  void MouseUp(int x, int y);
   // What follows the hover flag's flip (PointerTracking keeps the flag).
   void CMMouseEnter();
   void CMMouseLeave();

@@ -241,7 +241,7 @@ void TBtnMtx::MouseMove(int x, int y, QPoint globalPointer) {
   }
 }
 
-void TBtnMtx::MouseUp(int x, int y, QPoint globalPointer) {
+void TBtnMtx::MouseUp(int x, int y) {
   if (!pressing_) return;
   // Any button's release ends the press.
   pressing_ = false;
@@ -257,7 +257,9 @@ void TBtnMtx::MouseUp(int x, int y, QPoint globalPointer) {
   pressRow_ = pressCol_ = -1;
   // Settles hover: exactly one of OnEnter and OnLeave follows every release,
   // and its repaint also shows a cell released outside as no longer pressed.
-  tracking_->Update(globalPointer);
+  // Where the pointer is now, not where it was released: a click may have
+  // run a dialog, and the pointer has moved on since.
+  tracking_->Update();
 }
 
 void TBtnMtx::CMMouseEnter() {
@@ -283,7 +285,7 @@ void TBtnMtx::mouseMoveEvent(QMouseEvent* event) {
 
 void TBtnMtx::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y(), event->globalPosition().toPoint());
+  MouseUp(at.x(), at.y());
 }
 
 void TBtnMtx::changeEvent(QEvent* event) {

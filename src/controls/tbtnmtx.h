@@ -103,7 +103,7 @@ class TBtnMtx : public QWidget {
   void Paint();
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y, QPoint globalPointer);
+  void MouseUp(int x, int y);
   // What follows the hover flag's flip (PointerTracking keeps the flag).
   void CMMouseEnter();
   void CMMouseLeave();

@@ -124,14 +124,16 @@ void TSlider::MouseMove(int x, int y, QPoint globalPointer) {
   emit OnChanging(this, position_);
 }
 
-void TSlider::MouseUp(int x, int y, QPoint globalPointer) {
+void TSlider::MouseUp(int x, int y) {
   if (!dragging_) return;
   dragging_ = false;
   tracking_->Clear();
   // Releasing far from the control cancels the drag.
   FollowDrag(x, y);
   emit OnChanged(this, position_);
-  tracking_->Update(globalPointer);
+  // Where the pointer is now, not where it was released: a click may have
+  // run a dialog, and the pointer has moved on since.
+  tracking_->Update();
 }
 
 void TSlider::CMFocusChanged() { update(); }
@@ -148,7 +150,7 @@ void TSlider::mouseMoveEvent(QMouseEvent* event) {
 
 void TSlider::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y(), event->globalPosition().toPoint());
+  MouseUp(at.x(), at.y());
 }
 
 void TSlider::focusInEvent(QFocusEvent*) { CMFocusChanged(); }

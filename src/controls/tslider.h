@@ -67,7 +67,7 @@ class TSlider : public QWidget {
   void Paint();
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y, QPoint globalPointer);
+  void MouseUp(int x, int y);
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key);
   void CMFocusChanged();

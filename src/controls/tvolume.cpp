@@ -88,9 +88,9 @@ void TVolume::MouseMove(int x, int y, QPoint globalPointer) {
   update();
 }
 
-void TVolume::MouseUp(QPoint globalPointer) {
+void TVolume::MouseUp() {
   dragging_ = false;
-  tracking_->Update(globalPointer);
+  tracking_->Update();
 }
 
 void TVolume::CMFocusChanged() { update(); }
@@ -102,7 +102,7 @@ void TVolume::mouseMoveEvent(QMouseEvent* event) {
   MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
 }
 
-void TVolume::mouseReleaseEvent(QMouseEvent* event) { MouseUp(event->globalPosition().toPoint()); }
+void TVolume::mouseReleaseEvent(QMouseEvent* event) { MouseUp(); }
 
 void TVolume::focusInEvent(QFocusEvent*) { CMFocusChanged(); }
 void TVolume::focusOutEvent(QFocusEvent*) { CMFocusChanged(); }

@@ -56,7 +56,7 @@ class TVolume : public QWidget {
   void Paint();
   void MouseDown(Qt::MouseButton button);
   void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(QPoint globalPointer);
+  void MouseUp();
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key, Qt::KeyboardModifiers shift);
   void CMFocusChanged();
