@@ -549,7 +549,36 @@ TEST_F(MainWindow, CancellingTheNameOrRefusedCharactersChangeNothing) {
   EXPECT_EQ(NameInFile("TRACK0_0.DAT"), "Kick    ");
   EXPECT_EQ(window->TakeSel->GetCaptions(0, 0), QStringLiteral("Kick    "));
   ASSERT_EQ(dialogs->messages.size(), 1u);
-  EXPECT_EQ(dialogs->messages[0], QString::fromLatin1(texts::NameCharactersRefused));
+  EXPECT_EQ(dialogs->messages[0], QString::fromUtf8(texts::NameCharactersRefused));
+}
+
+// The refusal says what a name can hold, and it is true to what is stored.
+TEST_F(MainWindow, TheRefusalNamesExactlyTheCharactersANameCanHold) {
+  Open(project);
+  dialogs->menuChoice = QStringLiteral("Change the &Name...");
+  struct Case {
+    QString typed;
+    const char* stored;  // nothing when refused
+  };
+  const Case cases[] = {
+      {QStringLiteral("caf\u00e9 \u00ff!"), "caf\xe9 \xff!"},  // the accented small letters
+      {QStringLiteral("\u00c0 bout"), nullptr},                // a capital: its byte is a katakana's
+      {QStringLiteral("\u00df"), nullptr},
+      {QStringLiteral("\u66f2"), nullptr},
+  };
+  for (const Case& c : cases) {
+    dialogs->messages.clear();
+    dialogs->entries.push_back(c.typed);
+    RightClick(window->TakeSel, 0, 0);
+    if (c.stored) {
+      EXPECT_EQ(NameInFile("TRACK0_0.DAT"), (std::string(c.stored) + "        ").substr(0, 8)) << c.typed.toStdString();
+      EXPECT_TRUE(dialogs->messages.empty());
+    } else {
+      ASSERT_EQ(dialogs->messages.size(), 1u) << c.typed.toStdString();
+      EXPECT_EQ(dialogs->messages[0], QStringLiteral("A name can hold only printable ASCII, half-width katakana and the "
+                                                     "accented small letters \u00e0 to \u00ff."));
+    }
+  }
 }
 
 TEST_F(MainWindow, ATakeNameInHalfWidthKatakanaIsStoredAsTheRecordersBytes) {
