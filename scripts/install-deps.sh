@@ -17,6 +17,8 @@ run_packages=(
   libcli11-dev                     # the command line of trackporter-cli
   libsndfile1-dev libsoxr-dev      # the core's sound file and rate conversion libraries
   fonts-ipafont-gothic             # shows the half-width katakana of take names
+  libqt6svg6                       # draws the window's icon from its SVG
+  xvfb imagemagick                 # look at the window on a virtual screen (xvfb-run, import)
 )
 test_packages=(
   "${run_packages[@]}"

@@ -162,21 +162,46 @@ bool writeProjectInfo(const fs::path& folder, const std::string& name) {
   return std::fclose(out.release()) == 0;
 }
 
+struct Take {
+  int track, take;
+  std::string name;
+  Signal signal;
+  float pan;  // -1 left .. 1 right, for the master mix
+  bool inMix;
+};
+
+// The loudest the mixer's default settings (every strip at unity, centred)
+// can make one take per track, with either take of a track that has two.
+float loudestDefaultMix(const std::vector<Take>& takes) {
+  float loudest = 0;
+  for (const Take& choice : takes) {
+    Signal sum(kFrames, 0.f);
+    for (const Take& take : takes)
+      if (take.track != choice.track ? take.inMix : &take == &choice)
+        for (size_t i = 0; i < kFrames; ++i) sum[i] += take.signal[i];
+    for (float s : sum) loudest = std::max(loudest, std::abs(s));
+  }
+  return loudest;
+}
+
+// A newcomer's first audition or export, at the default mixer settings,
+// peaks at -3 dBFS: loud, with room to turn a strip up before it clips.
+void levelForTheDefaultMix(std::vector<Take>& takes) {
+  const float target = float(std::pow(10.0, -3.0 / 20.0) * 32768.0 / 32000.0);  // toSamples' scale
+  const float gain = target / loudestDefaultMix(takes);
+  for (Take& take : takes)
+    for (float& s : take.signal) s *= gain;
+}
+
 bool writeDemo(const fs::path& folder) {
-  struct Take {
-    int track, take;
-    std::string name;
-    Signal signal;
-    float pan;  // -1 left .. 1 right, for the master mix
-    bool inMix;
-  };
   const std::string melodyName = Utf8ToNameBytes("\uFF92\uFF9B\uFF83\uFF9E\uFF68").value_or("Melody");  // "merodi"
-  const std::vector<Take> takes = {
+  std::vector<Take> takes = {
       {0, 0, "Kick", kick(), 0.f, true},         {1, 0, "Snare", snare(), 0.f, true},
       {2, 0, "HiHat", hiHat(), 0.35f, true},     {3, 0, "Bass", bass(false), 0.f, true},
       {3, 1, "Bass 2", bass(true), 0.f, false},  {4, 0, "Chords", chords(), -0.3f, true},
       {5, 0, melodyName, melody(), 0.25f, true},
   };
+  levelForTheDefaultMix(takes);
   if (!writeProjectInfo(folder, "DEMOSONG")) return false;
 
   Signal left(kFrames, 0.f), right(kFrames, 0.f);

@@ -64,8 +64,8 @@ bool StandardDialogs::SaveFile(QWidget* owner, SaveDialog& dialog) {
   // desktop's own save dialogs do, so that "song" under "AIFF(*.aif)"
   // becomes song.aif and the overwrite question asks about that file.
   const auto followType = [&](const QString& name) {
-    const qsizetype index = names.indexOf(name);
-    const QString extension = index >= 0 ? SimpleExtension(types[index]) : QString();
+    const int index = FilterIndexOf(types, name);
+    const QString extension = index > 0 ? SimpleExtension(types[index - 1]) : QString();
     files.setDefaultSuffix(extension.isEmpty() ? dialog.defaultExt : extension);
   };
   QObject::connect(&files, &QFileDialog::filterSelected, &files, followType);
@@ -80,7 +80,7 @@ bool StandardDialogs::SaveFile(QWidget* owner, SaveDialog& dialog) {
 
   if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) return false;
   dialog.fileName = files.selectedFiles().constFirst();
-  dialog.filterIndex = std::max(1, int(names.indexOf(files.selectedNameFilter())) + 1);
+  dialog.filterIndex = std::max(1, FilterIndexOf(types, files.selectedNameFilter()));
   return true;
 }
 

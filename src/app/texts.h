@@ -4,7 +4,9 @@
 namespace tp::texts {
 
 inline constexpr const char* ApplicationTitle = "TrackPorter for TKR-series Version 2";
+// UTF-8: the accented capitals share their bytes with the katakana, so only
+// the small letters from U+00E0 on can be stored.
 inline constexpr const char* NameCharactersRefused =
-    "A name can hold only ASCII letters, digits and signs, half-width katakana and Latin-1 letters.";
+    "A name can hold only printable ASCII, half-width katakana and the accented small letters \u00e0 to \u00ff.";
 
 }  // namespace tp::texts

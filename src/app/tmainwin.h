@@ -186,7 +186,12 @@ class TMainWin : public QWidget, private TransportEvents {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The face (mainwin_face.cpp), the tabs and the status bar (mainwin_sheets.cpp).
   void BuildFace();
+  void BuildMatrices();
+  void BuildTransportRow();
+  void WireFace();
+  void BuildPages(const TDirTreeView::PlaceSource& places);
   void BuildFolderSheet();
   void BuildTimeSheet();
   void BuildMixerSheet();

@@ -10,7 +10,10 @@
 
 namespace tp {
 
-TBPBtn::TBPBtn(QWidget* parent) : QWidget(parent) {
+TBPBtn::TBPBtn(QWidget* parent)
+    : QWidget(parent), tracking_(new PointerTracking(*this, [this](bool inside) {
+        if (inside) CMMouseEnter(); else CMMouseLeave();
+      })) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   resize(16, 16);
@@ -46,8 +49,9 @@ void TBPBtn::SetDown(bool value) {
 
 const QImage& TBPBtn::StateBitmap() const {
   if (pressed_) return pressBtnBmp_;
-  if (down_) return mouseInControl_ ? dPointBtnBmp_ : downBtnBmp_;
-  return mouseInControl_ ? pointBtnBmp_ : btnBmp_;
+  const bool pointed = tracking_->Inside();
+  if (down_) return pointed ? dPointBtnBmp_ : downBtnBmp_;
+  return pointed ? pointBtnBmp_ : btnBmp_;
 }
 
 void TBPBtn::Paint() {
@@ -96,48 +100,33 @@ void TBPBtn::MouseMove(int x, int y, QPoint globalPointer) {
     }
     return;
   }
-  if (!mouseInControl_) UpdateTracking(globalPointer);
+  tracking_->Moved(globalPointer);
 }
 
-void TBPBtn::MouseUp(int x, int y, QPoint globalPointer) {
+void TBPBtn::MouseUp(int x, int y) {
   if (!pressing_) return;
   // Any button's release ends the press.
   pressing_ = false;
-  mouseInControl_ = false;
+  tracking_->Clear();
   pressed_ = false;
   if (rect().contains(x, y)) {
     down_ = !down_;
     update();
     emit OnClick(this);
   }
-  UpdateTracking(globalPointer);
-}
-
-void TBPBtn::UpdateTracking(QPoint globalPointer) {
-  if (!isEnabled()) return;
-  // Preset the flag to the opposite so that the notice below always acts.
-  const bool over = PointerIsOver(this, globalPointer);
-  mouseInControl_ = !over;
-  if (over) CMMouseEnter(); else CMMouseLeave();
+  // Where the pointer is now, not where it was released: a click may have
+  // run a dialog, and the pointer has moved on since.
+  tracking_->Update();
 }
 
 void TBPBtn::CMMouseEnter() {
-  if (mouseInControl_ || !isEnabled()) return;
-  mouseInControl_ = true;
   update();
   emit OnEnter(this);
 }
 
 void TBPBtn::CMMouseLeave() {
-  if (!mouseInControl_ || !isEnabled()) return;
-  mouseInControl_ = false;
   update();
   emit OnLeave(this);
-}
-
-void TBPBtn::CMEnabledChanged() {
-  UpdateTracking(QCursor::pos());
-  update();
 }
 
 void TBPBtn::mousePressEvent(QMouseEvent* event) { MouseDown(event->button()); }
@@ -149,15 +138,12 @@ void TBPBtn::mouseMoveEvent(QMouseEvent* event) {
 
 void TBPBtn::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y(), event->globalPosition().toPoint());
+  MouseUp(at.x(), at.y());
 }
-
-void TBPBtn::enterEvent(QEnterEvent*) { CMMouseEnter(); }
-void TBPBtn::leaveEvent(QEvent*) { CMMouseLeave(); }
 
 void TBPBtn::changeEvent(QEvent* event) {
   switch (event->type()) {
-    case QEvent::EnabledChange: CMEnabledChanged(); break;
+    case QEvent::EnabledChange:
     case QEvent::FontChange:
     case QEvent::PaletteChange: update(); break;
     default: break;

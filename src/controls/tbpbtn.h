@@ -10,6 +10,8 @@
 
 #include <functional>
 
+#include "controls/pointertracking.h"
+
 namespace tp {
 
 class TBPBtn : public QWidget {
@@ -59,18 +61,15 @@ class TBPBtn : public QWidget {
   void Paint();
   void MouseDown(Qt::MouseButton button);
   void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y, QPoint globalPointer);
-  void UpdateTracking(QPoint globalPointer);
+  void MouseUp(int x, int y);
+  // What follows the hover flag's flip (PointerTracking keeps the flag).
   void CMMouseEnter();
   void CMMouseLeave();
-  void CMEnabledChanged();
 
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void enterEvent(QEnterEvent* event) override;
-  void leaveEvent(QEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -82,7 +81,7 @@ class TBPBtn : public QWidget {
   QImage btnBmp_, pointBtnBmp_, downBtnBmp_, dPointBtnBmp_, pressBtnBmp_, backBmp_;
   QString caption_;
   bool down_ = false;
-  bool mouseInControl_ = false;  // also the pointed look
+  PointerTracking* tracking_;  // MouseInControl, also the pointed look
   bool pressing_ = false;
   bool pressed_ = false;         // pressing with the pointer inside
 };

@@ -10,7 +10,12 @@
 
 namespace tp {
 
-TBtnMtx::TBtnMtx(QWidget* parent) : QWidget(parent), cells_(size_t(rows_ * cols_)) {
+TBtnMtx::TBtnMtx(QWidget* parent)
+    : QWidget(parent),
+      cells_(size_t(rows_ * cols_)),
+      tracking_(new PointerTracking(*this, [this](bool inside) {
+        if (inside) CMMouseEnter(); else CMMouseLeave();
+      })) {
   // Every pixel comes from the composed picture, so Qt need not erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Hover needs moves without a button held.
@@ -224,8 +229,8 @@ void TBtnMtx::MouseMove(int x, int y, QPoint globalPointer) {
     }
     return;
   }
-  if (!mouseInControl_) {
-    UpdateTracking(globalPointer);
+  if (!tracking_->Inside()) {
+    tracking_->Moved(globalPointer);
     return;
   }
   const int row = RowAt(y), col = ColAt(x);
@@ -236,11 +241,11 @@ void TBtnMtx::MouseMove(int x, int y, QPoint globalPointer) {
   }
 }
 
-void TBtnMtx::MouseUp(int x, int y, QPoint globalPointer) {
+void TBtnMtx::MouseUp(int x, int y) {
   if (!pressing_) return;
   // Any button's release ends the press.
   pressing_ = false;
-  mouseInControl_ = false;
+  tracking_->Clear();
   if (TMtxCell* cell = CellAt(pressRow_, pressCol_)) {
     cell->Pressed = false;
     if (InPressedCell(x, y)) {
@@ -252,36 +257,21 @@ void TBtnMtx::MouseUp(int x, int y, QPoint globalPointer) {
   pressRow_ = pressCol_ = -1;
   // Settles hover: exactly one of OnEnter and OnLeave follows every release,
   // and its repaint also shows a cell released outside as no longer pressed.
-  UpdateTracking(globalPointer);
-}
-
-void TBtnMtx::UpdateTracking(QPoint globalPointer) {
-  if (!isEnabled()) return;
-  // Preset the flag to the opposite so that the notice below always acts.
-  const bool over = PointerIsOver(this, globalPointer);
-  mouseInControl_ = !over;
-  if (over) CMMouseEnter(); else CMMouseLeave();
+  // Where the pointer is now, not where it was released: a click may have
+  // run a dialog, and the pointer has moved on since.
+  tracking_->Update();
 }
 
 void TBtnMtx::CMMouseEnter() {
-  if (mouseInControl_ || !isEnabled()) return;
-  mouseInControl_ = true;
   pointRow_ = pointCol_ = -1;
   Repaint();
   emit OnEnter(this);
 }
 
 void TBtnMtx::CMMouseLeave() {
-  if (!mouseInControl_ || !isEnabled()) return;
-  mouseInControl_ = false;
   pointRow_ = pointCol_ = -1;
   Repaint();
   emit OnLeave(this);
-}
-
-void TBtnMtx::CMEnabledChanged() {
-  UpdateTracking(QCursor::pos());
-  Repaint();
 }
 
 void TBtnMtx::mousePressEvent(QMouseEvent* event) {
@@ -295,15 +285,12 @@ void TBtnMtx::mouseMoveEvent(QMouseEvent* event) {
 
 void TBtnMtx::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y(), event->globalPosition().toPoint());
+  MouseUp(at.x(), at.y());
 }
-
-void TBtnMtx::enterEvent(QEnterEvent*) { CMMouseEnter(); }
-void TBtnMtx::leaveEvent(QEvent*) { CMMouseLeave(); }
 
 void TBtnMtx::changeEvent(QEvent* event) {
   switch (event->type()) {
-    case QEvent::EnabledChange: CMEnabledChanged(); break;
+    case QEvent::EnabledChange:
     case QEvent::FontChange:
     case QEvent::PaletteChange: Repaint(); break;
     default: break;

@@ -11,6 +11,8 @@
 
 #include <vector>
 
+#include "controls/pointertracking.h"
+
 namespace tp {
 
 struct TMtxCell {
@@ -101,18 +103,15 @@ class TBtnMtx : public QWidget {
   void Paint();
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y, QPoint globalPointer);
-  void UpdateTracking(QPoint globalPointer);
+  void MouseUp(int x, int y);
+  // What follows the hover flag's flip (PointerTracking keeps the flag).
   void CMMouseEnter();
   void CMMouseLeave();
-  void CMEnabledChanged();
 
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void enterEvent(QEnterEvent* event) override;
-  void leaveEvent(QEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -138,7 +137,7 @@ class TBtnMtx : public QWidget {
   std::vector<TMtxCell> cells_;
 
   bool updating_ = false;
-  bool mouseInControl_ = false;
+  PointerTracking* tracking_;  // MouseInControl
   bool pressing_ = false;
   int pointRow_ = -1, pointCol_ = -1;
   int pressRow_ = -1, pressCol_ = -1;

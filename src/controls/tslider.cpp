@@ -19,7 +19,8 @@ constexpr int kDragMargin = 20;
 
 }  // namespace
 
-TSlider::TSlider(QWidget* parent) : QWidget(parent) {
+TSlider::TSlider(QWidget* parent)
+    : QWidget(parent), tracking_(new PointerTracking(*this, [this](bool) { update(); })) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
@@ -67,8 +68,9 @@ void TSlider::SetBitmap(QImage& owned, const QImage& given) {
 const QImage& TSlider::ThumbPicture() const {
   // Dragging does not change the picture; hovering and focus do.
   if (!isEnabled()) return thumbDis_;
-  if (hasFocus()) return hover_ ? thumbFocusPoint_ : thumbFocus_;
-  return hover_ ? thumbPoint_ : thumbNorm_;
+  const bool hover = tracking_->Inside();
+  if (hasFocus()) return hover ? thumbFocusPoint_ : thumbFocus_;
+  return hover ? thumbPoint_ : thumbNorm_;
 }
 
 void TSlider::Paint() {
@@ -115,46 +117,23 @@ void TSlider::FollowDrag(int x, int y) {
 
 void TSlider::MouseMove(int x, int y, QPoint globalPointer) {
   if (!dragging_) {
-    if (!hover_) UpdateTracking(globalPointer);
+    tracking_->Moved(globalPointer);
     return;
   }
   FollowDrag(x, y);
   emit OnChanging(this, position_);
 }
 
-void TSlider::MouseUp(int x, int y, QPoint globalPointer) {
+void TSlider::MouseUp(int x, int y) {
   if (!dragging_) return;
   dragging_ = false;
-  hover_ = false;
+  tracking_->Clear();
   // Releasing far from the control cancels the drag.
   FollowDrag(x, y);
   emit OnChanged(this, position_);
-  UpdateTracking(globalPointer);
-}
-
-void TSlider::UpdateTracking(QPoint globalPointer) {
-  if (!isEnabled()) return;
-  // Preset the flag to the opposite so that the notice below always acts.
-  const bool over = PointerIsOver(this, globalPointer);
-  hover_ = !over;
-  if (over) CMMouseEnter(); else CMMouseLeave();
-}
-
-void TSlider::CMMouseEnter() {
-  if (hover_ || !isEnabled()) return;
-  hover_ = true;
-  update();
-}
-
-void TSlider::CMMouseLeave() {
-  if (!hover_ || !isEnabled()) return;
-  hover_ = false;
-  update();
-}
-
-void TSlider::CMEnabledChanged() {
-  UpdateTracking(QCursor::pos());
-  update();
+  // Where the pointer is now, not where it was released: a click may have
+  // run a dialog, and the pointer has moved on since.
+  tracking_->Update();
 }
 
 void TSlider::CMFocusChanged() { update(); }
@@ -171,16 +150,14 @@ void TSlider::mouseMoveEvent(QMouseEvent* event) {
 
 void TSlider::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y(), event->globalPosition().toPoint());
+  MouseUp(at.x(), at.y());
 }
 
-void TSlider::enterEvent(QEnterEvent*) { CMMouseEnter(); }
-void TSlider::leaveEvent(QEvent*) { CMMouseLeave(); }
 void TSlider::focusInEvent(QFocusEvent*) { CMFocusChanged(); }
 void TSlider::focusOutEvent(QFocusEvent*) { CMFocusChanged(); }
 
 void TSlider::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::EnabledChange) CMEnabledChanged();
+  if (event->type() == QEvent::EnabledChange) update();
   QWidget::changeEvent(event);
 }
 

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "controls/pointertracking.h"
+
 namespace tp {
 
 class TSlider : public QWidget {
@@ -65,13 +67,9 @@ class TSlider : public QWidget {
   void Paint();
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y, QPoint globalPointer);
+  void MouseUp(int x, int y);
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key);
-  void UpdateTracking(QPoint globalPointer);
-  void CMMouseEnter();
-  void CMMouseLeave();
-  void CMEnabledChanged();
   void CMFocusChanged();
 
   void paintEvent(QPaintEvent* event) override;
@@ -79,8 +77,6 @@ class TSlider : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void enterEvent(QEnterEvent* event) override;
-  void leaveEvent(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -99,7 +95,7 @@ class TSlider : public QWidget {
   int thumbWidth_ = 30;
   int thumbHeight_ = 20;
   QImage thumbNorm_, thumbPoint_, thumbFocus_, thumbFocusPoint_, thumbDis_, baseBmp_, backBmp_;
-  bool hover_ = false;
+  PointerTracking* tracking_;  // the hover flag; a flip repaints
   bool dragging_ = false;
   int dragStartX_ = 0;
   int dragStartPosition_ = 0;

@@ -13,7 +13,8 @@
 
 namespace tp {
 
-TVolume::TVolume(QWidget* parent) : QWidget(parent) {
+TVolume::TVolume(QWidget* parent)
+    : QWidget(parent), tracking_(new PointerTracking(*this, [this](bool) { update(); })) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
@@ -41,8 +42,9 @@ void TVolume::SetBitmap(QImage& owned, const QImage& given) {
 
 const QImage& TVolume::KnobPicture() const {
   if (!isEnabled()) return disBmp_;
-  if (hasFocus()) return hover_ || dragging_ ? focusPointBmp_ : focusBmp_;
-  return hover_ ? pointBmp_ : normBmp_;
+  const bool hover = tracking_->Inside();
+  if (hasFocus()) return hover || dragging_ ? focusPointBmp_ : focusBmp_;
+  return hover ? pointBmp_ : normBmp_;
 }
 
 void TVolume::Paint() {
@@ -75,7 +77,7 @@ void TVolume::MouseDown(Qt::MouseButton button) {
 
 void TVolume::MouseMove(int x, int y, QPoint globalPointer) {
   if (!dragging_) {
-    if (!hover_) UpdateTracking(globalPointer);
+    tracking_->Moved(globalPointer);
     return;
   }
   const std::optional<int> turned = KnobPositionAt(x - width() / 2, height() / 2 - y, position_, max_);
@@ -86,34 +88,9 @@ void TVolume::MouseMove(int x, int y, QPoint globalPointer) {
   update();
 }
 
-void TVolume::MouseUp(QPoint globalPointer) {
+void TVolume::MouseUp() {
   dragging_ = false;
-  UpdateTracking(globalPointer);
-}
-
-void TVolume::UpdateTracking(QPoint globalPointer) {
-  if (!isEnabled()) return;
-  // Preset the flag to the opposite so that the notice below always acts.
-  const bool over = PointerIsOver(this, globalPointer);
-  hover_ = !over;
-  if (over) CMMouseEnter(); else CMMouseLeave();
-}
-
-void TVolume::CMMouseEnter() {
-  if (hover_ || !isEnabled()) return;
-  hover_ = true;
-  update();
-}
-
-void TVolume::CMMouseLeave() {
-  if (!hover_ || !isEnabled()) return;
-  hover_ = false;
-  update();
-}
-
-void TVolume::CMEnabledChanged() {
-  UpdateTracking(QCursor::pos());
-  update();
+  tracking_->Update();
 }
 
 void TVolume::CMFocusChanged() { update(); }
@@ -125,15 +102,13 @@ void TVolume::mouseMoveEvent(QMouseEvent* event) {
   MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
 }
 
-void TVolume::mouseReleaseEvent(QMouseEvent* event) { MouseUp(event->globalPosition().toPoint()); }
+void TVolume::mouseReleaseEvent(QMouseEvent* event) { MouseUp(); }
 
-void TVolume::enterEvent(QEnterEvent*) { CMMouseEnter(); }
-void TVolume::leaveEvent(QEvent*) { CMMouseLeave(); }
 void TVolume::focusInEvent(QFocusEvent*) { CMFocusChanged(); }
 void TVolume::focusOutEvent(QFocusEvent*) { CMFocusChanged(); }
 
 void TVolume::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::EnabledChange) CMEnabledChanged();
+  if (event->type() == QEvent::EnabledChange) update();
   QWidget::changeEvent(event);
 }
 

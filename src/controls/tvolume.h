@@ -8,6 +8,8 @@
 
 #include <functional>
 
+#include "controls/pointertracking.h"
+
 namespace tp {
 
 class TVolume : public QWidget {
@@ -54,13 +56,9 @@ class TVolume : public QWidget {
   void Paint();
   void MouseDown(Qt::MouseButton button);
   void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(QPoint globalPointer);
+  void MouseUp();
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key, Qt::KeyboardModifiers shift);
-  void UpdateTracking(QPoint globalPointer);
-  void CMMouseEnter();
-  void CMMouseLeave();
-  void CMEnabledChanged();
   void CMFocusChanged();
 
   void paintEvent(QPaintEvent* event) override;
@@ -68,8 +66,6 @@ class TVolume : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void enterEvent(QEnterEvent* event) override;
-  void leaveEvent(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -83,7 +79,7 @@ class TVolume : public QWidget {
   int pageSize_ = 10;
   int tickSize_ = 1;
   QImage normBmp_, pointBmp_, focusBmp_, focusPointBmp_, disBmp_, backBmp_;
-  bool hover_ = false;
+  PointerTracking* tracking_;  // the hover flag; a flip repaints
   bool dragging_ = false;
 };
 

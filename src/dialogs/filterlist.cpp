@@ -28,4 +28,11 @@ QStringList QtNameFilters(const QList<FileTypeFilter>& filters) {
   return names;
 }
 
+int FilterIndexOf(const QList<FileTypeFilter>& filters, const QString& reported) {
+  const QStringList names = QtNameFilters(filters);
+  for (qsizetype i = 0; i < filters.size(); ++i)
+    if (reported == filters[i].text || reported == names[i]) return int(i) + 1;
+  return 0;
+}
+
 }  // namespace tp

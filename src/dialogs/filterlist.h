@@ -27,4 +27,10 @@ QList<FileTypeFilter> ParseFilterList(const QString& filter);
 // such as "Audio(*.wav;*.aif)" is shown exactly as written.
 QStringList QtNameFilters(const QList<FileTypeFilter>& filters);
 
+// The pair (1 for the first) that a file dialog names when it reports the
+// user's choice, 0 for none. With the details hidden, QFileDialog reports
+// the text as shown ("AIFF(*.aif)"), not the name it was given
+// ("AIFF(*.aif) (*.aif)"); either form is found.
+int FilterIndexOf(const QList<FileTypeFilter>& filters, const QString& reported);
+
 }  // namespace tp

@@ -32,7 +32,8 @@ void TCOpenDialog::SetUpFileDialog(QFileDialog& files) {
   // the patterns travel in a group of their own that is not shown.
   files.setOption(QFileDialog::HideNameFilterDetails);
   files.setFilter(files.filter() & ~QDir::CaseSensitive);
-  const QStringList nameFilters = QtNameFilters(ParseFilterList(filter_));
+  const QList<FileTypeFilter> types = ParseFilterList(filter_);
+  const QStringList nameFilters = QtNameFilters(types);
   if (!nameFilters.isEmpty()) {
     files.setNameFilters(nameFilters);
     files.selectNameFilter(nameFilters.value(filterIndex_ - 1, nameFilters.front()));
@@ -51,9 +52,8 @@ void TCOpenDialog::SetUpFileDialog(QFileDialog& files) {
     if (OnSelectionChange) OnSelectionChange(this);
   });
   connect(&files, &QFileDialog::directoryEntered, this, [this] { FolderChanged(); });
-  connect(&files, &QFileDialog::filterSelected, this, [this, nameFilters](const QString& chosen) {
-    const qsizetype index = nameFilters.indexOf(chosen);
-    if (index >= 0) filterIndex_ = int(index) + 1;
+  connect(&files, &QFileDialog::filterSelected, this, [this, types](const QString& chosen) {
+    if (const int index = FilterIndexOf(types, chosen)) filterIndex_ = index;
   });
 }
 

@@ -136,13 +136,16 @@ void TDirTreeView::SortAll() {
 void TDirTreeView::Change() {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   if (selected.isEmpty()) return;
-  SetCurFolder(selected.first()->data(0, PathRole).toString());
+  // A folder can lie under two places (the home folder under "Home" and
+  // under "File System"): the node clicked is the one that stays selected,
+  // not the one a search by path would find first.
+  SetCurFolder(selected.first()->data(0, PathRole).toString(), selected.first());
 }
 
-void TDirTreeView::SetCurFolder(const QString& path) {
+void TDirTreeView::SetCurFolder(const QString& path, QTreeWidgetItem* chosen) {
   if (current_ && *current_ == path) return;
   current_ = path;
-  if (QTreeWidgetItem* node = SearchFolder(path)) {
+  if (QTreeWidgetItem* node = chosen ? chosen : SearchFolder(path)) {
     const QSignalBlocker quiet(this);
     setCurrentItem(node);
     scrollToItem(node);

@@ -57,7 +57,9 @@ class TDirTreeView : public QTreeWidget {
  protected:
   void CanExpand(QTreeWidgetItem* node);
   void Change();
-  void SetCurFolder(const QString& path);
+  // `node`, when given, is the one the user chose and stays selected;
+  // otherwise the folder is looked up from its path.
+  void SetCurFolder(const QString& path, QTreeWidgetItem* node = nullptr);
   QTreeWidgetItem* SearchFolder(const QString& path);
 
  private:

@@ -1,5 +1,6 @@
 #include "folders/tnfwin.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,5 +45,26 @@ TNfWin::TNfWin(QWidget* parent) : QDialog(parent) {
 QString TNfWin::FolderName() const { return FolderEdit->text(); }
 
 void TNfWin::reject() { done(ResultCancel); }
+
+void TNfWin::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The dialog is kept between uses and the focus stays where the last use
+  // left it, often on a button, where letters are lost and a blank presses it.
+  FolderEdit->setFocus(Qt::OtherFocusReason);
+  FolderEdit->selectAll();
+  selectOnActivation_ = true;
+}
+
+void TNfWin::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // Activation arrives after the show and takes the selection with it; it
+  // is made again once, so that switching windows later keeps what the
+  // user selected.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && selectOnActivation_) {
+    selectOnActivation_ = false;
+    FolderEdit->setFocus(Qt::ActiveWindowFocusReason);
+    FolderEdit->selectAll();
+  }
+}
 
 }  // namespace tp

@@ -34,6 +34,15 @@ class TNfWin : public QDialog {
  public slots:
   // Escape and the frame's close button cancel too.
   void reject() override;
+
+ protected:
+  // Each time the dialog shows, typing goes to the name, and replaces it.
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // Set from showing until the dialog first becomes active.
+  bool selectOnActivation_ = false;
 };
 
 }  // namespace tp

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/demoproject.h"
 #include "audiofile/byteorder.h"
+#include "playback/mixer.h"
+#include "playback/takefiles.h"
 #include "project/namecodec.h"
 #include "project/projectmodel.h"
+#include "project/takenames.h"
 #include "support/tempfolder.h"
 
 namespace tp {
@@ -48,6 +52,34 @@ TEST(DemoProject, IsARecorderProjectWithNamedTakesOnSeveralTracksAndAMasterTake)
     int peak = 0;
     for (size_t at = 65536; at + 1 < bytes.size(); at += 2) peak = std::max(peak, std::abs(int(int16_t(readU16LE(&bytes[at])))));
     EXPECT_GT(peak, 3000) << file;
+  }
+}
+
+// The first sound a newcomer hears: the takes of the song mixed by the
+// core's mixer at its default settings, with either take of the bass.
+TEST(DemoProject, TheDefaultMixPeaksNearMinusThreeDecibelsAndNeverClips) {
+  test::TempFolder scratch;
+  const auto folder = scratch / "Demo";
+  ASSERT_EQ(MakeDemoProject(folder), DemoResult::Created);
+  for (int bassTake : {0, 1}) {
+    TakeFiles files;
+    for (int track = 0; track < 6; ++track)
+      ASSERT_TRUE(files.Open(track, folder / TakeFileName(track, track == 3 ? bassTake : 0), 0)) << track;
+    const MixerSettings defaults;
+    std::vector<int16_t> block(2 * 32768);
+    int peak = 0;
+    size_t atLimit = 0;
+    for (;;) {
+      std::fill(block.begin(), block.end(), 0);
+      if (!MixBlock(block.data(), 32768, files, false, defaults)) break;
+      for (int16_t s : block) {
+        peak = std::max(peak, std::abs(int(s)));
+        atLimit += s == 32767 || s == -32768;
+      }
+    }
+    const double peakDb = 20 * std::log10(peak / 32768.0);
+    EXPECT_EQ(atLimit, 0u) << "bass take " << bassTake + 1;
+    EXPECT_NEAR(peakDb, -3.0, 0.5) << "bass take " << bassTake + 1;
   }
 }
 

@@ -3,7 +3,11 @@
 // samples (a centred strip at volume 100 passes a sample unchanged to both
 // sides, a strip panned hard to one side to that side only).
 #include <QApplication>
+#include <QComboBox>
 #include <QCursor>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
 #include <QLabel>
 #include <QTest>
 
@@ -171,6 +175,36 @@ TEST_F(Export, OffersWaveAndAiffAndTakesTheFormatFromTheNameAndTheFilter) {
   EXPECT_EQ(offered.filter, QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif"));
   EXPECT_EQ(offered.defaultExt, QStringLiteral("wav"));
   EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "plain.wav")) << "the last name is offered again";
+}
+
+// Through Qt's own dialog, as a user picks the type: the list shows the
+// texts without their patterns and reports the choice by the text shown.
+TEST_F(Export, ChoosingAiffInTheRealSaveDialogWritesAnAiffNamedWithItsExtension) {
+  Click(window->TakeSel, 2, 1);
+  dialogs->realSaveDialog = true;
+  fs::create_directories(out);
+  // The dialog opens in `out`, where nothing completes what is typed.
+  window->WavSave.fileName = Q(out / "first.wav");
+  QTimer::singleShot(0, [this] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(types && name);
+    types->setFocus();
+    QTest::keyClick(types, Qt::Key_Down);
+    ASSERT_EQ(types->currentText(), QStringLiteral("AIFF(*.aif)"));
+    name->setFocus();
+    name->clear();
+    QTest::keyClicks(name, QStringLiteral("song"));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  Click(window->ExpBtn);
+  EXPECT_EQ(window->WavSave.fileName, Q(out / "song.aif"));
+  EXPECT_EQ(window->WavSave.filterIndex, 2);
+  ASSERT_TRUE(fs::exists(out / "song.aif"));
+  EXPECT_FALSE(fs::exists(out / "song.wav"));
+  EXPECT_EQ(test::ReadWithSndfile(out / "song.aif").format, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
 }
 
 TEST_F(Export, CancellingTheSaveDialogPutsTheButtonBackAndWritesNothing) {

@@ -203,6 +203,15 @@ TEST_F(MainWindow, HandsEachSkinnedControlThePieceOfItsPanelUnderIt) {
 // ---------------------------------------------------------------------------
 // The idle rules
 
+// Without a theme that has it (none here), the icon is the program's own SVG.
+TEST_F(MainWindow, ShowsTheProgramsOwnIcon) {
+  const QIcon icon = window->windowIcon();
+  ASSERT_FALSE(icon.isNull());
+  const QImage shown = icon.pixmap(32, 32).toImage();
+  ASSERT_FALSE(shown.isNull());
+  EXPECT_EQ(shown, QIcon(QStringLiteral(TP_APP_SOURCE_DIR "/trackporter.svg")).pixmap(32, 32).toImage());
+}
+
 TEST_F(MainWindow, RightAfterStartOnlyTheFolderTabAndTheMixerAreUsable) {
   RunUntilIdle();
   // TakeSel MasTakeSel TrackSel MasterSel ImpBtn ExpBtn AudBtn Slider ProjName Folders Mixer New
@@ -443,6 +452,43 @@ TEST_F(MainWindow, ClicksShowTheImportLabelsTimesAndSliderRange) {
   EXPECT_EQ(window->Times[0]->text(), QStringLiteral("0:00:01:000"));
 }
 
+// The user clicks IMPORT or EXPORT, moves the pointer into the dialog and
+// cancels it: the button is drawn as it is when the pointer is elsewhere.
+TEST_F(MainWindow, ImportAndExportLoseTheirLitLookWhenThePointerLeftForTheirDialog) {
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  Open(project);
+  Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 0);
+  // The pointer's way out, and the leave notice it brings, happen while the
+  // dialog is open.
+  const QPoint elsewhere = window->mapToGlobal(QPoint(700, 300));
+  const auto moveAway = [elsewhere] {
+    QCursor::setPos(elsewhere);
+    QCoreApplication::processEvents();
+  };
+  dialogs->save = [&](SaveDialog&) {
+    moveAway();
+    return false;
+  };
+  dialogs->open = [&](TCOpenDialog&) {
+    moveAway();
+    return false;
+  };
+  for (TBPBtn* button : {window->ExpBtn, window->ImpBtn}) {
+    ASSERT_TRUE(button->isEnabled());
+    QTest::mouseMove(button, QPoint(5, 5));
+    const QImage lit = button->grab().toImage();
+    Click(button);
+    const QImage afterDialog = button->grab().toImage();
+    QTest::mouseMove(button, QPoint(5, 5));
+    QTest::mouseMove(window.get(), window->mapFromGlobal(elsewhere));
+    const QImage unlit = button->grab().toImage();
+    ASSERT_NE(lit, unlit);
+    EXPECT_EQ(afterDialog, unlit) << (button == window->ExpBtn ? "EXPORT" : "IMPORT");
+  }
+}
+
 TEST_F(MainWindow, MasterModeShowsTheMasterTakeAndTheLongerOfItsFiles) {
   Open(project);
   Click(window->MasterSel);
@@ -502,7 +548,36 @@ TEST_F(MainWindow, CancellingTheNameOrRefusedCharactersChangeNothing) {
   EXPECT_EQ(NameInFile("TRACK0_0.DAT"), "Kick    ");
   EXPECT_EQ(window->TakeSel->GetCaptions(0, 0), QStringLiteral("Kick    "));
   ASSERT_EQ(dialogs->messages.size(), 1u);
-  EXPECT_EQ(dialogs->messages[0], QString::fromLatin1(texts::NameCharactersRefused));
+  EXPECT_EQ(dialogs->messages[0], QString::fromUtf8(texts::NameCharactersRefused));
+}
+
+// The refusal says what a name can hold, and it is true to what is stored.
+TEST_F(MainWindow, TheRefusalNamesExactlyTheCharactersANameCanHold) {
+  Open(project);
+  dialogs->menuChoice = QStringLiteral("Change the &Name...");
+  struct Case {
+    QString typed;
+    const char* stored;  // nothing when refused
+  };
+  const Case cases[] = {
+      {QStringLiteral("caf\u00e9 \u00ff!"), "caf\xe9 \xff!"},  // the accented small letters
+      {QStringLiteral("\u00c0 bout"), nullptr},                // a capital: its byte is a katakana's
+      {QStringLiteral("\u00df"), nullptr},
+      {QStringLiteral("\u66f2"), nullptr},
+  };
+  for (const Case& c : cases) {
+    dialogs->messages.clear();
+    dialogs->entries.push_back(c.typed);
+    RightClick(window->TakeSel, 0, 0);
+    if (c.stored) {
+      EXPECT_EQ(NameInFile("TRACK0_0.DAT"), (std::string(c.stored) + "        ").substr(0, 8)) << c.typed.toStdString();
+      EXPECT_TRUE(dialogs->messages.empty());
+    } else {
+      ASSERT_EQ(dialogs->messages.size(), 1u) << c.typed.toStdString();
+      EXPECT_EQ(dialogs->messages[0], QStringLiteral("A name can hold only printable ASCII, half-width katakana and the "
+                                                     "accented small letters \u00e0 to \u00ff."));
+    }
+  }
 }
 
 TEST_F(MainWindow, ATakeNameInHalfWidthKatakanaIsStoredAsTheRecordersBytes) {
@@ -635,6 +710,39 @@ TEST_F(MainWindow, DoubleClickingTheProjectNameRenamesTheProject) {
   QTest::mouseDClick(window->ProjName, Qt::LeftButton);  // Cancel
   EXPECT_EQ(window->ProjName->text(), QStringLiteral(" NEWSONG1"));
   EXPECT_TRUE(dialogs->messages.empty());
+}
+
+// No input box may open: ScriptedDialogs fails the test on one it did not expect.
+TEST_F(MainWindow, ADoubleClickOnTheGreyedOutProjectNameRenamesNothing) {
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  const std::vector<uint8_t> backupInfo = test::ReadBytes(backup / "PRJDATA.ini");
+  struct Case {
+    const char* when;
+    std::function<void()> arrange;
+  };
+  const Case cases[] = {
+      {"after start-up", [] {}},
+      {"on a plain folder", [&] { Open(plain); }},
+      {"on a backup", [&] { Open(backup); }},
+      {"during an audition",
+       [&] {
+         Open(project);
+         Click(window->TakeSel, 0, 0);
+         Click(window->AudBtn);
+         ASSERT_TRUE(window->Playing);
+       }},
+  };
+  for (const Case& c : cases) {
+    c.arrange();
+    EXPECT_FALSE(window->ProjName->isEnabled()) << c.when;
+    QTest::mouseDClick(window->ProjName, Qt::LeftButton);
+    RunUntilIdle();
+    EXPECT_TRUE(dialogs->asked.empty()) << c.when;
+  }
+  EXPECT_EQ(test::ReadBytes(backup / "PRJDATA.ini"), backupInfo);
+  EXPECT_EQ(test::ReadBytes(project / "PRJDATA.ini")[52], uint8_t('M'));
+  Click(window->AudBtn);
 }
 
 TEST_F(MainWindow, ANewProjectNameIsShownEvenWhenItsFileCannotBeUpdated) {

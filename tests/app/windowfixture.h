@@ -5,6 +5,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -54,6 +55,9 @@ class ScriptedDialogs : public Dialogs {
   // The save and open dialogs' answers: fill in the dialog, return whether
   // the user chose a file. Unset, the dialog is an unexpected one.
   std::function<bool(SaveDialog&)> save;
+  // When set, the save dialog is the program's real one, which the test
+  // drives through its widgets.
+  bool realSaveDialog = false;
   std::function<bool(TCOpenDialog&)> open;
 
   std::vector<Asked> asked;
@@ -102,8 +106,9 @@ class ScriptedDialogs : public Dialogs {
     chosen->trigger();
     return chosen;
   }
-  bool SaveFile(QWidget*, SaveDialog& dialog) override {
+  bool SaveFile(QWidget* owner, SaveDialog& dialog) override {
     saveDialogsShown.push_back(dialog);
+    if (realSaveDialog) return StandardDialogs().SaveFile(owner, dialog);
     if (!save) {
       ADD_FAILURE() << "unexpected save dialog";
       return false;

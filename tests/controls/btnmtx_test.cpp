@@ -170,13 +170,17 @@ TEST_F(MatrixTest, ADisabledMatrixDrawsItsCellsButIgnoresPresses) {
   EXPECT_EQ(CellColour(1, 1), kDownNBtn);
 }
 
+// The hover is settled from where the pointer is when the release has been
+// handled, so the pointer is put where a user's would be.
 TEST_F(MatrixTest, EveryReleaseEndsWithExactlyOneOfOnEnterAndOnLeave) {
+  QTest::mouseMove(matrix, QPoint(5, 5));
   QSignalSpy enters(matrix, &TBtnMtx::OnEnter), leaves(matrix, &TBtnMtx::OnLeave);
   QTest::mouseClick(matrix, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(enters.count(), 1) << "released over the matrix";
   EXPECT_EQ(leaves.count(), 0);
 
   Press(QPoint(5, 5));
+  QCursor::setPos(matrix->mapToGlobal(QPoint(300, 300)));
   Release(QPoint(300, 300));
   EXPECT_EQ(enters.count(), 1);
   EXPECT_EQ(leaves.count(), 1) << "released away from the matrix";

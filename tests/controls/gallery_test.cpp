@@ -2,6 +2,8 @@
 // under gallery/ in the build folder, so that a person can look at the skin.
 // Beyond writing the files it checks that the states of each control look
 // different once drawn, which is what the skin is for.
+#include "app/demoproject.h"
+#include "app/tmainwin.h"
 #include "controls/skin.h"
 #include "controls/skinapply.h"
 #include "controls/tbitpanel.h"
@@ -12,11 +14,14 @@
 #include "controls/workbitmap.h"
 
 #include "hostwindow.h"
+#include "app/windowfixture.h"
+#include "playback/virtualsounddevice.h"
+#include "support/tempfolder.h"
 
 #include <QDir>
-#include <QLabel>
 #include <QPainter>
 
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <vector>
@@ -276,118 +281,46 @@ TEST_F(Gallery, KnobAndSliderShowFiveDistinctLooks) {
   EXPECT_TRUE(Save(sliderSheet.Render(), "slider.png"));
 }
 
-// The main window's face as the main window will build it, with labels in
-// the colours it should use, to judge the whole.
-TEST_F(Gallery, TheMainFaceAndThePagesComposeIntoOnePicture) {
-  const auto label = [&](QWidget* parent, const QString& text, QRect at, Qt::Alignment align) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(at);
-    l->setAlignment(align);
-    l->setStyleSheet(QStringLiteral("color: #d8dde4; font-size: 12px;"));
-  };
-  label(face, QStringLiteral("PROJECT "), QRect(20, 6, 64, 17), Qt::AlignLeft | Qt::AlignVCenter);
-  auto* name = new QLabel(QStringLiteral("MYSONG"), face);
-  name->setGeometry(84, 4, 76, 17);
-  name->setStyleSheet(QStringLiteral("background: white; color: black; border: 1px solid #888; font-size: 12px;"));
-  for (int i = 0; i < 10; ++i)
-    label(face, QString::number(i + 1), QRect(46 + 60 * i, 28, 60, 14), Qt::AlignHCenter | Qt::AlignVCenter);
-  for (int i = 0; i < 16; ++i)
-    label(face, QString::number(i + 1), QRect(646, 43 + 20 * i, 20, 20), Qt::AlignHCenter | Qt::AlignVCenter);
-  label(face, QStringLiteral("L/MONO: Track 1"), QRect(80, 395, 160, 14), Qt::AlignLeft | Qt::AlignVCenter);
-  label(face, QStringLiteral("R: Track 2"), QRect(80, 409, 160, 12), Qt::AlignLeft | Qt::AlignVCenter);
+// The window's own face and pages, built by the window itself on the demo
+// song, with takes chosen, the audition key down and the pointer over a take.
+// Each skinned control must appear in the face exactly as it draws itself,
+// at the place the window gave it.
+TEST(GalleryWindow, TheWindowsFaceAndPagesShowEveryControlWhereTheWindowPutsIt) {
+  test::TempFolder scratch;
+  const std::filesystem::path song = scratch.path() / "Demo";
+  ASSERT_EQ(MakeDemoProject(song), DemoResult::Created);
+  TMainWin::Services services;
+  services.sound = std::make_unique<VirtualSoundDevice>(false);
+  const QString root = QString::fromStdString(scratch.path().string());
+  services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
+  TMainWin window(std::move(services));
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.DirTreeChange(QString::fromStdString(song.string()));
+  test::RunUntilIdle();
+  for (auto [row, column] : {std::pair{0, 0}, {1, 1}, {2, 0}}) test::Click(window.TakeSel, row, column);
+  for (int row : {0, 1}) test::Click(window.TrackSel, row, 0);
+  window.AudBtn->SetDown(true);
+  QTest::mouseMove(window.TakeSel, QPoint(130, 70));
 
-  auto* trackSel = OnFace<TBtnMtx>(QRect(22, 43, 20, 320));
-  trackSel->SetCols(1);
-  trackSel->SetRows(16);
-  ApplyTrackCellSkin(*trackSel);
-  auto* takeSel = OnFace<TBtnMtx>(QRect(46, 43, 600, 320));
-  takeSel->SetCols(10);
-  takeSel->SetRows(16);
-  ApplyTakeCellSkin(*takeSel);
-  takeSel->SetCharColor(Qt::white);
-  takeSel->SetPressCharColor(Qt::lightGray);
-  auto* masterSel = OnFace<TBPBtn>(QRect(22, 367, 20, 20));
-  ApplyButtonSkin(*masterSel, ButtonSkin::MasterSel);
-  masterSel->SetCaption(QStringLiteral("M"));
-  auto* masTakeSel = OnFace<TBtnMtx>(QRect(46, 367, 600, 20));
-  masTakeSel->SetCols(10);
-  masTakeSel->SetRows(1);
-  ApplyTakeCellSkin(*masTakeSel);
-  masTakeSel->SetCharColor(Qt::white);
-  ApplyButtonSkin(*OnFace<TBPBtn>(QRect(22, 395, 56, 20)), ButtonSkin::ImpBtn);
-  auto* audBtn = OnFace<TBPBtn>(QRect(251, 396, 30, 16));
-  ApplyButtonSkin(*audBtn, ButtonSkin::AudBtn);
-  ApplyButtonSkin(*OnFace<TBPBtn>(QRect(594, 395, 56, 20)), ButtonSkin::ExpBtn);
-  auto* slider = OnFace<TSlider>(QRect(284, 398, 300, 12));
-  ApplySliderSkin(*slider);
-  slider->SetMax(1000);
-  slider->SetPosition(250);
+  const QImage face = window.BitPanel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_TRUE(Save(face, "main_face.png"));
+  const std::vector<QWidget*> skinned{window.TrackSel, window.TakeSel,  window.MasterSel, window.MasTakeSel,
+                                      window.ImpBtn,   window.AudBtn,   window.Slider,    window.ExpBtn};
+  for (QWidget* control : skinned)
+    EXPECT_EQ(face.copy(control->geometry()), Rendered(*control)) << control->metaObject()->className() << " at "
+                                                                   << control->x() << "," << control->y();
 
-  // A project: takes with audio here and there, one selected per track.
-  trackSel->SetUpdating(true);
-  for (int row = 0; row < 16; ++row) {
-    trackSel->SetCaptions(row, 0, QString::number(row + 1));
-    trackSel->SetAssigned(row, 0, true);
+  window.PageControl->setCurrentWidget(window.MixerPanel);
+  const QImage mixer = window.MixerPanel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_TRUE(Save(mixer, "mixer_page.png"));
+  for (int track : {0, 15}) {
+    EXPECT_EQ(mixer.copy(window.Volumes[track]->geometry()), Rendered(*window.Volumes[track]));
+    EXPECT_EQ(mixer.copy(window.Pans[track]->geometry()), Rendered(*window.Pans[track]));
   }
-  trackSel->SetDown(0, 0, true);
-  trackSel->SetDown(1, 0, true);
-  trackSel->SetUpdating(false);
-  takeSel->SetUpdating(true);
-  const char* names[] = {"GUITAR 1", "BASS", "DRUMS", "VOX TAKE", "KEYS"};
-  for (int row = 0; row < 16; ++row)
-    for (int col = 0; col < 10; ++col)
-      if ((row * 7 + col * 3) % 5 < 2 && col < 6) {
-        takeSel->SetCaptions(row, col, QString::fromLatin1(names[(row + col) % 5]));
-        takeSel->SetAssigned(row, col, true);
-      }
-  takeSel->SetDown(0, 0, true);
-  takeSel->SetDown(2, 3, true);
-  takeSel->SetDown(5, 8, true);  // an import target without audio
-  takeSel->SetUpdating(false);
-  masTakeSel->SetCaptions(0, 0, QStringLiteral("MIX 1"));
-  masTakeSel->SetAssigned(0, 0, true);
-  audBtn->SetDown(true);
-  ASSERT_TRUE(host.Show());
-  QTest::mouseMove(takeSel, QPoint(130, 70));  // point at a take
-  EXPECT_TRUE(Save(face->grab().toImage(), "main_face.png"));
-
-  // The mixer page: sixteen strips of volume and pan.
-  TBitPanel mixer;
-  const QImage mixerBitmap = Skin::MixerPanel();
-  mixer.setGeometry(760, 20, 166, 410);
-  mixer.SetLayout(blMulti);
-  mixer.SetBitmap(mixerBitmap);
-  label(&mixer, QStringLiteral("FADER"), QRect(8, 3, 50, 13), Qt::AlignLeft);
-  label(&mixer, QStringLiteral("PANPOT"), QRect(64, 3, 60, 13), Qt::AlignLeft);
-  for (int track = 0; track < 16; ++track) {
-    const int y = 19 + 20 * track;
-    for (int column : {8, 70}) {
-      auto* knob = new TVolume(&mixer);
-      knob->setGeometry(column, y, 17, 17);
-      knob->SetBackBmp(CutBackground(mixerBitmap, knob->geometry()));
-      ApplyKnobSkin(*knob);
-      knob->SetMax(column == 8 ? 127 : 100);
-      knob->SetPosition(column == 8 ? 100 - 6 * track % 90 : 50 + (track % 5 - 2) * 20);
-    }
-    label(&mixer, QString::number(100 - 6 * track % 90), QRect(28, y + 2, 18, 13), Qt::AlignRight);
-    label(&mixer, QStringLiteral("C"), QRect(90, y + 2, 24, 13), Qt::AlignHCenter);
-  }
-  auto* init = new TBPBtn(&mixer);
-  init->setGeometry(26, 370, 56, 20);
-  init->SetBackBmp(CutBackground(mixerBitmap, init->geometry()));
-  ApplyButtonSkin(*init, ButtonSkin::InitBtn);
-  mixer.show();
-  EXPECT_TRUE(Save(mixer.grab().toImage(), "mixer_page.png"));
-
-  TBitPanel time;
-  time.setGeometry(760, 20, 166, 410);
-  time.SetLayout(blMulti);
-  time.SetBitmap(Skin::TimePanel());
-  for (int t = 1; t <= 16; ++t)
-    label(&time, QStringLiteral(" 0:0%1:12:345 ").arg(t % 10), QRect(12, 24 + 20 * (t - 1), 90, 14), Qt::AlignLeft);
-  label(&time, QStringLiteral(" -:--:--:-- "), QRect(12, 348, 90, 14), Qt::AlignLeft);
-  time.show();
-  EXPECT_TRUE(Save(time.grab().toImage(), "time_page.png"));
+  window.PageControl->setCurrentWidget(window.BitPanel1);
+  EXPECT_TRUE(Save(window.BitPanel1->grab().toImage(), "time_page.png"));
+  EXPECT_TRUE(Save(window.grab().toImage(), "window.png"));
 }
 
 }  // namespace

@@ -38,5 +38,17 @@ TEST(QtNameFilters, PutsThePatternsInAGroupOfTheirOwnAfterTheText) {
   EXPECT_EQ(QtNameFilters(filters), (QStringList{"Audio(*.wav;*.aif) (*.wav *.aif)", "AIFF(*.aif) (*.aif)"}));
 }
 
+TEST(FilterIndexOf, FindsAPairByItsShownTextOrByTheNameQtWasGiven) {
+  const auto filters = ParseFilterList("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif");
+  struct Case {
+    const char* reported;
+    int index;
+  };
+  const Case cases[] = {
+      {"Windows Wave(*.wav)", 1}, {"AIFF(*.aif)", 2}, {"AIFF(*.aif) (*.aif)", 2}, {"AIFF", 0}, {"", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FilterIndexOf(filters, c.reported), c.index) << c.reported;
+}
+
 }  // namespace
 }  // namespace tp

@@ -335,6 +335,23 @@ TEST_F(OpenDialogTest, TheImportFiltersShowTheirTextsAndFindWavAndAifInAnyCase) 
   }
 }
 
+// The list shows the texts alone and reports the choice by them.
+TEST_F(OpenDialogTest, FilterIndexFollowsTheTypeTheUserPicksInTheList) {
+  dialog.SetFilterIndex(1);
+  executeWith(dialog, [&] {
+    auto* types = dialog.FileDialog()->findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    types->setFocus();
+    QTest::keyClick(types, Qt::Key_Down);
+    QTest::keyClick(types, Qt::Key_Down);
+    EXPECT_EQ(types->currentText(), QStringLiteral("AIFF(*.aif)"));
+  });
+  EXPECT_EQ(dialog.FilterIndex(), 3);
+  executeWith(dialog, [&] {
+    EXPECT_EQ(dialog.FileDialog()->findChild<QComboBox*>("fileTypeCombo")->currentIndex(), 2) << "offered again";
+  });
+}
+
 TEST_F(OpenDialogTest, AnEmptyCaptionKeepsTheDialogsOwnTitle) {
   struct Case {
     QString caption;

@@ -52,6 +52,39 @@ class FolderTree : public ::testing::Test {
   QSignalSpy changes{&tree, &TDirTreeView::OnChange};
 };
 
+// "songs" lies under the place "Songs" itself and under "Everything" (the
+// scratch folder); a search by path prefers the closer place.
+TEST_F(FolderTree, TheNodeTheUserClickedStaysSelectedWhenTheFolderAlsoLiesUnderAnotherPlace) {
+  TDirTreeView both(nullptr, [this] {
+    return std::vector<DesktopPlace>{{QStringLiteral("Songs"), songs},
+                                     {QStringLiteral("Everything"), Q(scratch.path())}};
+  });
+  both.resize(300, 400);
+  both.Loaded();
+  both.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&both));
+  QSignalSpy reports(&both, &TDirTreeView::OnChange);
+  QTreeWidgetItem* everything = both.topLevelItem(0)->child(1);
+  everything->setExpanded(true);
+  QTreeWidgetItem* clicked = nullptr;
+  for (int i = 0; i < everything->childCount(); ++i)
+    if (everything->child(i)->text(0) == QLatin1String("songs")) clicked = everything->child(i);
+  ASSERT_NE(clicked, nullptr);
+
+  QTest::mouseClick(both.viewport(), Qt::LeftButton, {}, both.visualItemRect(clicked).center());
+  ASSERT_EQ(both.selectedItems().size(), 1);
+  EXPECT_EQ(both.selectedItems().first(), clicked);
+  EXPECT_EQ(both.currentItem(), clicked);
+  ASSERT_EQ(reports.count(), 1);
+  EXPECT_EQ(reports[0][1].toString(), songs);
+
+  // The arrow keys go on from there: the folder above it under "Everything".
+  QTest::keyClick(&both, Qt::Key_Up);
+  ASSERT_EQ(both.selectedItems().size(), 1);
+  EXPECT_EQ(both.selectedItems().first()->parent(), everything);
+  EXPECT_EQ(both.selectedItems().first()->text(0), QStringLiteral("archive"));
+}
+
 TEST_F(FolderTree, ShowsTheDesktopWithThePlacesBelowItAndReportsNothingWhileBuilding) {
   ASSERT_EQ(tree.topLevelItemCount(), 1);
   EXPECT_EQ(Desktop()->text(0), QStringLiteral("Desktop"));

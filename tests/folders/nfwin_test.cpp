@@ -1,5 +1,6 @@
 // The new-folder dialog: its layout, which keys and buttons confirm, and the
 // path it leads to.
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +69,20 @@ TEST_F(NewFolderDialog, KeepsTheLastNameForTheNextTime) {
   Open();
   EXPECT_EQ(form.FolderName(), QStringLiteral("mixes"));
   QTest::mouseClick(form.CanBtn, Qt::LeftButton);
+}
+
+// Typed as a user types: to whatever has the focus.
+TEST_F(NewFolderDialog, EachTimeItShowsTypingReplacesTheNameAndABlankPressesNothing) {
+  for (const char* typed : {"mixes", "new take"}) {
+    Open();
+    ASSERT_EQ(QApplication::focusWidget(), form.FolderEdit) << typed;
+    EXPECT_EQ(form.FolderEdit->selectedText(), form.FolderName()) << typed;
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(typed));
+    EXPECT_TRUE(form.isVisible()) << typed;
+    EXPECT_EQ(form.FolderName(), QString::fromLatin1(typed));
+    QTest::mouseClick(form.OkBtn, Qt::LeftButton);
+    EXPECT_EQ(form.result(), TNfWin::ResultOk);
+  }
 }
 
 TEST(NewFolderPath, JoinsTheNameToTheSelectedFolderWithOneSeparator) {

@@ -1,0 +1,166 @@
+// The skinned face of the window (BitPanel): the project name, the take
+// matrices, the transport row, and the pieces of the panels' pictures that
+// every skinned control is handed as its background.
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+
+#include "app/mainwin_labels.h"
+#include "app/tmainwin.h"
+#include "controls/skin.h"
+#include "controls/skinapply.h"
+#include "controls/tbitpanel.h"
+#include "controls/tbpbtn.h"
+#include "controls/tbtnmtx.h"
+#include "controls/tslider.h"
+#include "controls/tvolume.h"
+
+namespace tp {
+namespace {
+
+// The picture of a panel as it paints its bitmap, at least `size` large:
+// the controls' backgrounds are cut from it.
+QImage PanelPicture(const TBitPanel& panel, QSize size) {
+  QImage picture(size, QImage::Format_RGB32);
+  picture.fill(panel.Color().isValid() ? panel.Color() : QColor(Qt::black));
+  QPainter painter(&picture);
+  for (QPoint at : BitmapPlacements(panel.Layout(), QRect(QPoint(0, 0), size), panel.Bitmap().size()))
+    painter.drawImage(at, panel.Bitmap());
+  return picture;
+}
+
+}  // namespace
+
+void TMainWin::BuildFace() {
+  BitPanel = new TBitPanel(this);
+  BitPanel->SetBitmap(Skin::MainPanel());
+  BitPanel->SetLayout(blSingle);
+  BitPanel->SetBevelOuter(bvNone);
+  BitPanel->SetColor(QColor(0x1e, 0x21, 0x25));
+  BitPanel->setGeometry(0, 0, PanelWidth, 434);
+
+  Label3 = LabelAt(BitPanel, QStringLiteral("PROJECT "), QPoint(20, 8), kLabelColour);
+
+  ProjName = new QLabel(BitPanel);
+  ProjName->setGeometry(84, 4, 76, 17);
+  ProjName->setFrameShape(QFrame::Box);
+  ProjName->setLineWidth(1);
+  ProjName->setAutoFillBackground(true);
+  QPalette white = ProjName->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  white.setColor(QPalette::WindowText, Qt::black);
+  white.setColor(QPalette::Disabled, QPalette::Window, Qt::white);
+  ProjName->setPalette(white);
+  ProjName->setEnabled(false);
+  ProjName->installEventFilter(this);
+
+  BuildMatrices();
+  BuildTransportRow();
+
+  for (QWidget* control : std::initializer_list<QWidget*>{TrackSel, TakeSel, MasterSel, MasTakeSel, ImpBtn, AudBtn,
+                                                          Slider, ExpBtn})
+    control->setEnabled(false);
+  WireFace();
+}
+
+void TMainWin::BuildMatrices() {
+  for (int i = 0; i < 10; ++i)
+    ColumnLabels[i] = PlacedLabel(BitPanel, QString::number(i + 1), QRect(46 + 60 * i, 30, 60, 12), Qt::AlignHCenter,
+                                  kDimLabelColour);
+
+  TrackSel = new TBtnMtx(BitPanel);
+  TrackSel->SetRows(16);
+  TrackSel->SetCols(1);
+  ApplyTrackCellSkin(*TrackSel);
+  TrackSel->move(22, 43);
+
+  TakeSel = new TBtnMtx(BitPanel);
+  TakeSel->SetRows(16);
+  TakeSel->SetCols(10);
+  ApplyTakeCellSkin(*TakeSel);
+  TakeSel->SetCharColor(Qt::white);
+  TakeSel->SetPressCharColor(QColor(0xc0, 0xc0, 0xc0));  // silver
+  TakeSel->move(46, 43);
+  TakeSel->setContextMenuPolicy(Qt::CustomContextMenu);
+
+  for (int row = 0; row < 16; ++row)
+    RowLabels[row] = PlacedLabel(BitPanel, QString::number(row + 1), QRect(646, 43 + 20 * row, 20, 20),
+                                 Qt::AlignCenter, kDimLabelColour);
+
+  MasterSel = new TBPBtn(BitPanel);
+  MasterSel->setGeometry(22, 367, 20, 20);
+  ApplyButtonSkin(*MasterSel, ButtonSkin::MasterSel);
+  MasterSel->SetCaption(QStringLiteral("M"));
+
+  MasTakeSel = new TBtnMtx(BitPanel);
+  MasTakeSel->SetRows(1);
+  MasTakeSel->SetCols(10);
+  ApplyTakeCellSkin(*MasTakeSel);
+  MasTakeSel->SetCharColor(Qt::white);
+  MasTakeSel->SetPressCharColor(QColor(0x80, 0x80, 0x80));  // gray
+  MasTakeSel->move(46, 367);
+  MasTakeSel->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TMainWin::BuildTransportRow() {
+  ImpBtn = new TBPBtn(BitPanel);
+  ImpBtn->setGeometry(22, 395, 56, 20);
+  ApplyButtonSkin(*ImpBtn, ButtonSkin::ImpBtn);
+
+  LMonoLabel = PlacedLabel(BitPanel, QString(), QRect(80, 395, 168, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                           kLabelColour);
+  RLabel = PlacedLabel(BitPanel, QString(), QRect(80, 409, 168, 14), Qt::AlignLeft | Qt::AlignVCenter, kLabelColour);
+
+  AudBtn = new TBPBtn(BitPanel);
+  AudBtn->setGeometry(251, 396, 30, 16);
+  ApplyButtonSkin(*AudBtn, ButtonSkin::AudBtn);
+
+  Slider = new TSlider(BitPanel);
+  Slider->setGeometry(284, 398, 300, 12);
+  ApplySliderSkin(*Slider);
+  Slider->SetPageSize(2646000);
+  Slider->SetMidSize(441000);
+  Slider->SetTickSize(44100);
+  Slider->SetThumbWidth(12);
+  Slider->SetThumbHeight(12);
+
+  ExpBtn = new TBPBtn(BitPanel);
+  ExpBtn->setGeometry(594, 395, 56, 20);
+  ApplyButtonSkin(*ExpBtn, ButtonSkin::ExpBtn);
+}
+
+void TMainWin::WireFace() {
+  connect(TakeSel, &TBtnMtx::OnClick, this, [this](TBtnMtx*, int row, int column) { TakeSelClick(row, column); });
+  connect(TrackSel, &TBtnMtx::OnClick, this, [this](TBtnMtx*, int row, int) { TrackSelClick(row); });
+  connect(MasTakeSel, &TBtnMtx::OnClick, this, [this](TBtnMtx*, int, int column) { MasTakeSelClick(column); });
+  connect(MasterSel, &TBPBtn::OnClick, this, [this] { MasterSelClick(); });
+  connect(TakeSel, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+    TakePopupPopup(at);
+    dialogs_->Popup(*TakePopup, TakeSel->mapToGlobal(at));
+  });
+  connect(MasTakeSel, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+    MasPopupPopup(at);
+    dialogs_->Popup(*MasPopup, MasTakeSel->mapToGlobal(at));
+  });
+}
+
+void TMainWin::CaptureBackgrounds() {
+  // One work picture per panel; each control copies the piece it is given.
+  const QImage face = PanelPicture(*BitPanel, BitPanel->size());
+  const auto cut = [](const QImage& picture, QWidget* control) {
+    return picture.copy(control->geometry()).convertToFormat(QImage::Format_RGB888);
+  };
+  for (TBtnMtx* matrix : {TakeSel, TrackSel, MasTakeSel}) matrix->SetBackBmp(cut(face, matrix));
+  for (TBPBtn* button : {MasterSel, ImpBtn, AudBtn, ExpBtn}) button->SetBackBmp(cut(face, button));
+  Slider->SetBackBmp(cut(face, Slider));
+
+  const QRect mixerControls = MixerPanel->childrenRect();
+  const QImage mixer = PanelPicture(*MixerPanel, QSize(mixerControls.right() + 1, mixerControls.bottom() + 1));
+  InitBtn->SetBackBmp(cut(mixer, InitBtn));
+  for (int t = 0; t < 16; ++t) {
+    Volumes[t]->SetBackBmp(cut(mixer, Volumes[t]));
+    Pans[t]->SetBackBmp(cut(mixer, Pans[t]));
+  }
+}
+
+}  // namespace tp

@@ -1,0 +1,110 @@
+// The idle rules that enable the controls, the hints in the status bar, and
+// the keys the window sees before the focused control.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusTipEvent>
+
+#include "app/tmainwin.h"
+#include "controls/tbitpanel.h"
+#include "controls/tbpbtn.h"
+#include "controls/tbtnmtx.h"
+#include "controls/tslider.h"
+
+namespace tp {
+namespace {
+
+// The long part of a hint ("short|long"), or the whole hint without a bar.
+QString LongHint(const QString& hint) {
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.mid(bar + 1);
+}
+QString ShortHint(const QString& hint) {
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.left(bar);
+}
+
+}  // namespace
+
+void TMainWin::SetHints() {
+  struct Hint {
+    QWidget* control;
+    const char* hint;
+    bool tooltip;
+  };
+  const Hint hints[] = {
+      {TakeSel, "TakeSelector", true},
+      {TrackSel, "Tracks|Select Tracks for Import", true},
+      {MasTakeSel, "MasterTakeSelector", true},
+      {MasterSel, "Master|Select Master track", true},
+      {AudBtn, "Audition|Hear Takes", true},
+      {ImpBtn, "Import|Import Take(s) from WAV/AIFF", true},
+      {ExpBtn, "Export|Export Take(s) to WAV/AIFF", true},
+      {InitBtn, "Init|Initialize mixer settings", true},
+      {ProjName, "|Double-click to Edit", false},
+      {SortBtn, "Sort Tree by Alphabetical", false},
+      {NewFldrBtn, "Make a new folder", false},
+      {RefBtn, "Refresh folder information", false},
+  };
+  // The whole hint travels as the status tip; AppEventsHint takes it apart.
+  for (const Hint& entry : hints) {
+    const QString hint = QString::fromLatin1(entry.hint);
+    entry.control->setStatusTip(hint);
+    if (entry.tooltip) entry.control->setToolTip(ShortHint(hint));
+  }
+}
+
+void TMainWin::AppEventsIdle() {
+  const ProjectModel& m = model_;
+  const bool idle = !Playing && Conversion == 0;
+  TakeSel->setEnabled(m.ProjectOpen && !m.MasterMode && idle);
+  MasTakeSel->setEnabled(m.ProjectOpen && m.MasterMode && idle);
+  TrackSel->setEnabled(m.ProjectOpen && !m.MasterMode && idle);
+  MasterSel->setEnabled(m.ProjectOpen && idle);
+  ImpBtn->setEnabled(m.ProjectOpen && m.ImportTargetSet && !Playing && Conversion != 2);
+  ExpBtn->setEnabled(m.TakesScanned && m.TakesSelected && !Playing && Conversion != 1);
+  AudBtn->setEnabled(m.TakesSelected && Conversion == 0);
+  Slider->setEnabled(m.TakesSelected && Conversion == 0);
+  ProjName->setEnabled(m.ProjectOpen && idle);
+  FolderSheet->setEnabled(idle);
+  MixerPanel->setEnabled(Conversion == 0);
+  NewFldrBtn->setEnabled(!ProjectFolder().isEmpty());
+}
+
+void TMainWin::AppEventsHint(const QString& hint) { StatusPanels[0]->setText(LongHint(hint)); }
+
+bool TMainWin::FormKeyPress(QChar key) {
+  if (key != QLatin1Char(' ')) return false;
+  // The condition that enables AudBtn: the blank starts or stops the audition.
+  if (model_.TakesSelected && Conversion == 0) {
+    AudBtn->SetDown(!AudBtn->Down());
+    AudBtnClick();
+  }
+  return true;
+}
+
+bool TMainWin::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    AppEventsHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+bool TMainWin::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this) {
+    const QString text = static_cast<QKeyEvent*>(event)->text();
+    if (text.size() == 1 && FormKeyPress(text[0])) return true;
+  }
+  if (watched == ProjName && event->type() == QEvent::MouseButtonDblClick) {
+    // The filter sees the double-click before a disabled label would drop
+    // it: greyed out, the name is not the user's to change.
+    if (ProjName->isEnabled()) ProjNameDblClick();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tp

@@ -1,0 +1,104 @@
+// Renaming the project and the takes, and deleting takes: the popup menus
+// over the matrices, the "Naming" box and the "Take Deleting" question.
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+#include "app/mainwin_labels.h"
+#include "app/texts.h"
+#include "app/tmainwin.h"
+#include "controls/tbtnmtx.h"
+#include "project/namecodec.h"
+#include "project/takeedit.h"
+
+namespace tp {
+
+void TMainWin::BuildPopups() {
+  TakePopup = new QMenu(this);
+  ChangeNamePopup = TakePopup->addAction(QStringLiteral("Change the &Name..."));
+  DelTakePopup = TakePopup->addAction(QStringLiteral("Delete"));
+  MasPopup = new QMenu(this);
+  MasName = MasPopup->addAction(QStringLiteral("Change the &Name..."));
+  MasDel = MasPopup->addAction(QStringLiteral("Delete"));
+  // A menu is a window of its own and does not inherit the window's font.
+  TakePopup->setFont(font());
+  MasPopup->setFont(font());
+  connect(ChangeNamePopup, &QAction::triggered, this, [this] { ChangeNamePopupClick(); });
+  connect(DelTakePopup, &QAction::triggered, this, [this] { DelTakePopupClick(); });
+  connect(MasName, &QAction::triggered, this, [this] { MasNameClick(); });
+  connect(MasDel, &QAction::triggered, this, [this] { MasDelClick(); });
+}
+
+std::optional<std::string> TMainWin::AskName(const QString& prompt, const std::string& current) {
+  const std::optional<QString> entry = dialogs_->InputBox(this, QStringLiteral("Naming"), prompt, ToText(current));
+  if (!entry) return std::nullopt;
+  // Cut to the 8 characters a name holds before encoding, as typed.
+  const std::optional<std::string> bytes = Utf8ToNameBytes(entry->left(8).toStdString());
+  if (!bytes) dialogs_->Message(this, QString::fromUtf8(texts::NameCharactersRefused));
+  return bytes;
+}
+
+void TMainWin::Report(const EditResult& result) {
+  if (!result.ok()) dialogs_->Message(this, QString::fromLatin1(result.message));
+}
+
+void TMainWin::ProjNameDblClick() {
+  const auto name = AskName(QStringLiteral("Enter new name of the Project"), model_.ProjectName);
+  if (!name) return;
+  const EditResult result = RenameProject(model_, *name);
+  ShowProjectName();  // shown even when the file could not be updated
+  Report(result);
+}
+
+void TMainWin::TakePopupPopup(QPoint takeSelPosition) {
+  PopupRow = TakeSel->RowAt(takeSelPosition.y());
+  PopupCol = TakeSel->ColAt(takeSelPosition.x());
+  const bool assigned = TakeSel->GetAssigned(PopupRow, PopupCol);
+  ChangeNamePopup->setEnabled(assigned);
+  DelTakePopup->setEnabled(assigned);
+}
+
+void TMainWin::MasPopupPopup(QPoint masTakeSelPosition) {
+  PopupCol = MasTakeSel->ColAt(masTakeSelPosition.x());
+  const bool assigned = MasTakeSel->GetAssigned(0, PopupCol);
+  MasName->setEnabled(assigned);
+  MasDel->setEnabled(assigned);
+}
+
+void TMainWin::ChangeNamePopupClick() {
+  if (PopupRow < 0 || PopupRow >= TrackCount || PopupCol < 0 || PopupCol >= TakesPerTrack) return;
+  const auto name = AskName(QStringLiteral("enter new name for Track%1-%2").arg(PopupRow + 1).arg(PopupCol + 1),
+                            model_.TakeSel[PopupRow][PopupCol].caption);
+  if (!name) return;
+  Report(RenameTake(model_, PopupRow, PopupCol, *name));
+  MirrorMatrices();
+}
+
+void TMainWin::MasNameClick() {
+  if (PopupCol < 0 || PopupCol >= MasterTakeCount) return;
+  const auto name =
+      AskName(QStringLiteral("enter new name for Master %1").arg(PopupCol + 1), model_.MasTakeSel[PopupCol].caption);
+  if (!name) return;
+  Report(RenameMasterTake(model_, PopupCol, *name));
+  MirrorMatrices();
+}
+
+void TMainWin::DelTakePopupClick() {
+  if (PopupRow < 0 || PopupRow >= TrackCount || PopupCol < 0 || PopupCol >= TakesPerTrack) return;
+  const std::string question = DeleteTakeQuestion(PopupRow, PopupCol, model_.TakeSel[PopupRow][PopupCol].caption);
+  if (!dialogs_->Confirm(this, QStringLiteral("Take Deleting"), ToText(question))) return;
+  Report(DeleteTake(model_, PopupRow, PopupCol));
+  MirrorMatrices();
+  ShowSelection();
+}
+
+void TMainWin::MasDelClick() {
+  if (PopupCol < 0 || PopupCol >= MasterTakeCount) return;
+  const std::string question = DeleteMasterQuestion(PopupCol, model_.MasTakeSel[PopupCol].caption);
+  if (!dialogs_->Confirm(this, QStringLiteral("Take Deleting"), ToText(question))) return;
+  Report(DeleteMasterTake(model_, PopupCol));
+  MirrorMatrices();
+  ShowSelection();
+}
+
+}  // namespace tp

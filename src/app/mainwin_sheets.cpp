@@ -1,0 +1,127 @@
+// The three tabs beside the face ("Folders", "Time", "Mixer") and the status
+// bar along the bottom.
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/mainwin_labels.h"
+#include "app/tmainwin.h"
+#include "controls/skin.h"
+#include "controls/skinapply.h"
+#include "controls/tbitpanel.h"
+#include "controls/tbpbtn.h"
+#include "controls/tvolume.h"
+
+namespace tp {
+
+void TMainWin::BuildPages(const TDirTreeView::PlaceSource& places) {
+  PageControl = new QTabWidget(this);
+  // The three tabs share 166 pixels; the style's roomy tabs would hide "Mixer".
+  PageControl->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 7px; }"));
+  PageControl->tabBar()->setExpanding(false);
+  FolderSheet = new QWidget;
+  PageControl->addTab(FolderSheet, QStringLiteral("Folders"));
+  DirTree = new TDirTreeView(nullptr, places);
+  BuildFolderSheet();
+  BuildTimeSheet();
+  BuildMixerSheet();
+}
+
+void TMainWin::BuildFolderSheet() {
+  auto* strip = new QWidget;
+  strip->setFixedHeight(33);
+  SortBtn = new QPushButton(QStringLiteral("&Sort"), strip);
+  SortBtn->setGeometry(2, 6, 40, 21);
+  NewFldrBtn = new QPushButton(QStringLiteral("&New"), strip);
+  NewFldrBtn->setGeometry(46, 6, 40, 21);
+  NewFldrBtn->setEnabled(false);
+  RefBtn = new QPushButton(QStringLiteral("Re&fresh"), strip);
+  RefBtn->setGeometry(92, 6, 50, 21);
+
+  auto* layout = new QVBoxLayout(FolderSheet);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(strip);
+  layout->addWidget(DirTree);
+
+  connect(SortBtn, &QPushButton::clicked, this, [this] { SortBtnClick(); });
+  connect(NewFldrBtn, &QPushButton::clicked, this, [this] { NewFldrBtnClick(); });
+  connect(RefBtn, &QPushButton::clicked, this, [this] { RefBtnClick(); });
+  connect(DirTree, &TDirTreeView::OnChange, this, [this](TDirTreeView*, const QString& path) { DirTreeChange(path); });
+}
+
+void TMainWin::BuildTimeSheet() {
+  BitPanel1 = new TBitPanel;
+  BitPanel1->SetBitmap(Skin::TimePanel());
+  BitPanel1->SetLayout(blMulti);
+  BitPanel1->SetBevelOuter(bvNone);
+  PageControl->addTab(BitPanel1, QStringLiteral("Time"));
+
+  for (int t = 1; t <= 16; ++t) {
+    PlacedLabel(BitPanel1, QStringLiteral("TRACK %1").arg(t), QRect(90, 24 + 20 * (t - 1), 60, 12),
+                Qt::AlignLeft | Qt::AlignVCenter, kDimLabelColour);
+    Times[t - 1] = PlacedLabel(BitPanel1, kInitialTime, QRect(12, 24 + 20 * (t - 1), 72, 12),
+                               Qt::AlignLeft | Qt::AlignVCenter, kTimeColour);
+  }
+  PlacedLabel(BitPanel1, QStringLiteral("MASTER"), QRect(90, 348, 60, 12), Qt::AlignLeft | Qt::AlignVCenter,
+              kDimLabelColour);
+  PlacedLabel(BitPanel1, QStringLiteral("PLAY"), QRect(90, 378, 60, 12), Qt::AlignLeft | Qt::AlignVCenter,
+              kDimLabelColour);
+  TimeM = PlacedLabel(BitPanel1, kInitialTime, QRect(12, 348, 72, 12), Qt::AlignLeft | Qt::AlignVCenter, kTimeColour);
+  PlayTime =
+      PlacedLabel(BitPanel1, kInitialTime, QRect(12, 378, 72, 12), Qt::AlignLeft | Qt::AlignVCenter, kTimeColour);
+}
+
+void TMainWin::BuildMixerSheet() {
+  MixerPanel = new TBitPanel;
+  MixerPanel->SetBitmap(Skin::MixerPanel());
+  MixerPanel->SetLayout(blMulti);
+  MixerPanel->SetBevelOuter(bvNone);
+  PageControl->addTab(MixerPanel, QStringLiteral("Mixer"));
+
+  FaderLabel = LabelAt(MixerPanel, QStringLiteral("FADER"), QPoint(8, 4), kLabelColour);
+  PanpotLabel = LabelAt(MixerPanel, QStringLiteral("PANPOT"), QPoint(64, 4), kLabelColour);
+  for (int t = 0; t < 16; ++t) {
+    const int y = 19 + 20 * t;
+    Volumes[t] = new TVolume(MixerPanel);
+    Volumes[t]->setGeometry(8, y, 17, 17);
+    ApplyKnobSkin(*Volumes[t]);
+    Volumes[t]->SetMax(127);
+    Volumes[t]->SetPosition(100);
+    VolVals[t] = PlacedLabel(MixerPanel, QStringLiteral("100"), QRect(28, y, 18, 17),
+                             Qt::AlignRight | Qt::AlignVCenter, kLabelColour);
+    Pans[t] = new TVolume(MixerPanel);
+    Pans[t]->setGeometry(70, y, 17, 17);
+    ApplyKnobSkin(*Pans[t]);
+    Pans[t]->SetMax(100);
+    Pans[t]->SetPosition(50);
+    PanVals[t] = PlacedLabel(MixerPanel, QStringLiteral("C"), QRect(90, y, 24, 17), Qt::AlignCenter, kLabelColour);
+  }
+  InitBtn = new TBPBtn(MixerPanel);
+  InitBtn->setGeometry(26, 370, 56, 20);
+  ApplyButtonSkin(*InitBtn, ButtonSkin::InitBtn);
+}
+
+void TMainWin::BuildStatusBar() {
+  StatusBar = new QWidget(this);
+  // "0:00:00 / 0:00:00" takes 102 pixels in the window's fixed-pitch face,
+  // more than the 100-pixel time panel holds; a narrower face of the same
+  // size keeps the seconds in view.
+  QFont narrow = WindowFont();
+  narrow.setFamilies({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("IPAPGothic")});
+  StatusBar->setFont(narrow);
+  const std::array<int, 3> widths{350, 100, 50};
+  int x = 0;
+  for (size_t i = 0; i < StatusPanels.size(); ++i) {
+    StatusPanels[i] = new QLabel(StatusBar);
+    StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusPanels[i]->setGeometry(x, 1, widths[i], StatusBarHeight - 1);
+    StatusPanels[i]->setIndent(2);
+    x += widths[i] + 2;
+  }
+}
+
+}  // namespace tp
