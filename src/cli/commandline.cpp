@@ -69,6 +69,16 @@ std::string leftoverMessage(const CLI::App& where) {
   return "unexpected argument \"" + first + "\"";
 }
 
+// CLI11 counts the values an option lacks; the program names them, as its
+// help does: "--take needs T-K NAME".
+std::string missingValueMessage(const CLI::App& where, const std::string& complaint) {
+  const std::string name = complaint.substr(0, complaint.find(':'));
+  for (const CLI::Option* option : where.get_options())
+    if (option->check_name(name) && !option->get_type_name().empty())
+      return name + " needs " + option->get_type_name();
+  return complaint;
+}
+
 int usageMistake(const CLI::App& where, const std::string& message) {
   const std::string path = where.get_parent() ? std::string(ProgramName) + " " + where.get_name() : ProgramName;
   ReportError(message);
@@ -129,6 +139,8 @@ int RunCommandLine(int argc, char** argv) {
     if (where) SetCommandName(where->get_name());
     const CLI::App& complainer = where ? *where : *app;
     if (dynamic_cast<const CLI::ExtrasError*>(&error)) return usageMistake(complainer, leftoverMessage(complainer));
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error))
+      return usageMistake(complainer, missingValueMessage(complainer, error.what()));
     return usageMistake(complainer, error.what());
   }
 

@@ -72,6 +72,8 @@ TEST_F(CommandLine, WrongValuesAreRefusedWithTheOptionAndTheRangeAndExitTwo) {
       {"info " + dir() + " --frob", "trackporter-cli: info: unknown option --frob"},
       {"info " + dir() + " more", "trackporter-cli: info: unexpected argument \"more\""},
       {"export " + dir() + " o.wav -t 1-1 -q -v", "--quiet excludes --verbose"},
+      {"rename " + dir() + " --take 1-1", "trackporter-cli: rename: --take needs T-K NAME"},
+      {"export " + dir() + " o.wav --take", "trackporter-cli: export: --take needs T-K"},
   };
   for (const auto& c : cases) {
     const auto result = cli(c.arguments);
