@@ -1,5 +1,7 @@
 #include "app/tmainwin.h"
 
+#include "app/appicon.h"
+
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QIcon>
@@ -46,7 +48,7 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
   Version->Loaded();
   BaseCaption = Version->Description() + QStringLiteral(" Ver.") + Version->ProductVersion();
   setWindowTitle(BaseCaption);
-  setWindowIcon(QIcon::fromTheme(QStringLiteral("trackporter"), QIcon(QStringLiteral(":/icons/trackporter.svg"))));
+  setWindowIcon(ApplicationIcon());
 
   // 3. The track keys are numbered and always hold content.
   TrackSel->SetUpdating(true);

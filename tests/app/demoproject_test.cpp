@@ -8,11 +8,11 @@
 
 #include "app/demoproject.h"
 #include "audiofile/byteorder.h"
-#include "playback/mixer.h"
-#include "playback/takefiles.h"
+#include "mix/mixer.h"
+#include "mix/takefiles.h"
 #include "project/namecodec.h"
 #include "project/projectmodel.h"
-#include "project/takenames.h"
+#include "project/taketime.h"
 #include "support/tempfolder.h"
 
 namespace tp {

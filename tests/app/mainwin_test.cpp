@@ -209,7 +209,9 @@ TEST_F(MainWindow, ShowsTheProgramsOwnIcon) {
   ASSERT_FALSE(icon.isNull());
   const QImage shown = icon.pixmap(32, 32).toImage();
   ASSERT_FALSE(shown.isNull());
-  EXPECT_EQ(shown, QIcon(QStringLiteral(TP_APP_SOURCE_DIR "/trackporter.svg")).pixmap(32, 32).toImage());
+  // The installed rendering, not a generic icon.
+  const QIcon installed(QStringLiteral(TP_APP_SOURCE_DIR "/icons/48x48/io.github.trackporter.TrackPorter.png"));
+  EXPECT_EQ(shown, installed.pixmap(32, 32).toImage());
 }
 
 TEST_F(MainWindow, RightAfterStartOnlyTheFolderTabAndTheMixerAreUsable) {
