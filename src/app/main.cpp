@@ -16,7 +16,7 @@
 
 #include "app/appicon.h"
 #include "app/demoproject.h"
-#include "app/texts.h"
+#include "project/messages.h"
 #include "app/tmainwin.h"
 #include "dialogs/tgetwin.h"
 #include "folders/tnfwin.h"
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   // The title of plain message boxes; the desktop entry names the program
   // for the task bar.
-  QApplication::setApplicationName(QString::fromLatin1(tp::texts::ApplicationTitle));
+  QApplication::setApplicationName(QString::fromLatin1(tp::messages::ApplicationTitle));
   QGuiApplication::setDesktopFileName(QLatin1String(tp::ApplicationId));
   QApplication::setWindowIcon(tp::ApplicationIcon());
   // Menus, message and input boxes are windows of their own: they take the

@@ -77,6 +77,10 @@ void TMainWin::PlayEnd(int rewind) {
   if (transport_->OnPlayEnd(rewind)) Slider->SetPosition(0);
   Playing = false;
   AudBtn->SetDown(false);
+  // A take that could not be read stopped the audition: say which and why.
+  if (const Status failure = transport_->ReadFailure(); rewind == PlayEndedByReadError && !failure.ok())
+    dialogs_->Message(this, QString::fromLatin1(failure.message()) + QLatin1Char('\n') +
+                                QString::fromStdString(failure.Detail()));
 }
 
 void TMainWin::PlayPos(uint32_t position, uint32_t seekCount) {

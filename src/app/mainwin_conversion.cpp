@@ -28,7 +28,7 @@ int SliderValue(uint32_t frames) { return int(std::min<uint32_t>(frames, std::nu
 
 }  // namespace
 
-ConversionResult TMainWin::RunConversion(int32_t kind, TBPBtn& button, const ConversionRun& convert) {
+ConversionResult TMainWin::RunConversion(ConversionKind kind, TBPBtn& button, const ConversionRun& convert) {
   const int maxBefore = Slider->Max(), positionBefore = Slider->Position();
   Conversion = kind;
   AbortRequested = false;
@@ -55,7 +55,10 @@ ConversionResult TMainWin::RunConversion(int32_t kind, TBPBtn& button, const Con
     result = convert(hooks);
   }
 
-  dialogs_->Message(this, QString::fromLatin1(result.message));
+  // A failure names the file and the system's reason on a second line.
+  QString text = QString::fromLatin1(result.message);
+  if (!result.detail.empty()) text += QLatin1Char('\n') + QString::fromStdString(result.detail);
+  dialogs_->Message(this, text);
   if (result.outcome == ConversionResult::Failed) {
     // Nothing was converted: the slider shows what it showed before.
     Slider->SetMax(maxBefore);
@@ -64,7 +67,7 @@ ConversionResult TMainWin::RunConversion(int32_t kind, TBPBtn& button, const Con
     Slider->SetPosition(0);
   }
   button.SetDown(false);
-  Conversion = 0;
+  Conversion = ConversionIdle;
   AppEventsIdle();
   return result;
 }

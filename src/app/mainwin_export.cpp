@@ -23,7 +23,7 @@ void TMainWin::WireExport() {
 }
 
 void TMainWin::ExpBtnClick() {
-  if (Conversion != 0) {
+  if (Conversion != ConversionIdle) {
     // The click that raised the button of the running export stops it
     // before its next block.
     if (!ExpBtn->Down()) AbortRequested = true;
@@ -45,7 +45,7 @@ void TMainWin::ExpBtnClick() {
   request.output = choice.fileName;
   request.format = choice.format;
   request.mixer = &transport_->Settings();
-  RunConversion(2, *ExpBtn, [&](const ConversionHooks& hooks) { return ExportTakes(request, hooks); });
+  RunConversion(ConversionExport, *ExpBtn, [&](const ConversionHooks& hooks) { return ExportTakes(request, hooks); });
 }
 
 }  // namespace tp

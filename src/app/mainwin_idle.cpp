@@ -57,18 +57,18 @@ void TMainWin::SetHints() {
 
 void TMainWin::AppEventsIdle() {
   const ProjectModel& m = model_;
-  const bool idle = !Playing && Conversion == 0;
+  const bool idle = !Playing && Conversion == ConversionIdle;
   TakeSel->setEnabled(m.ProjectOpen && !m.MasterMode && idle);
   MasTakeSel->setEnabled(m.ProjectOpen && m.MasterMode && idle);
   TrackSel->setEnabled(m.ProjectOpen && !m.MasterMode && idle);
   MasterSel->setEnabled(m.ProjectOpen && idle);
-  ImpBtn->setEnabled(m.ProjectOpen && m.ImportTargetSet && !Playing && Conversion != 2);
-  ExpBtn->setEnabled(m.TakesScanned && m.TakesSelected && !Playing && Conversion != 1);
-  AudBtn->setEnabled(m.TakesSelected && Conversion == 0);
-  Slider->setEnabled(m.TakesSelected && Conversion == 0);
+  ImpBtn->setEnabled(m.ProjectOpen && m.ImportTargetSet && !Playing && Conversion != ConversionExport);
+  ExpBtn->setEnabled(m.TakesScanned && m.TakesSelected && !Playing && Conversion != ConversionImport);
+  AudBtn->setEnabled(m.TakesSelected && Conversion == ConversionIdle);
+  Slider->setEnabled(m.TakesSelected && Conversion == ConversionIdle);
   ProjName->setEnabled(m.ProjectOpen && idle);
   FolderSheet->setEnabled(idle);
-  MixerPanel->setEnabled(Conversion == 0);
+  MixerPanel->setEnabled(Conversion == ConversionIdle);
   NewFldrBtn->setEnabled(!ProjectFolder().isEmpty());
 }
 
@@ -77,7 +77,7 @@ void TMainWin::AppEventsHint(const QString& hint) { StatusPanels[0]->setText(Lon
 bool TMainWin::FormKeyPress(QChar key) {
   if (key != QLatin1Char(' ')) return false;
   // The condition that enables AudBtn: the blank starts or stops the audition.
-  if (model_.TakesSelected && Conversion == 0) {
+  if (model_.TakesSelected && Conversion == ConversionIdle) {
     AudBtn->SetDown(!AudBtn->Down());
     AudBtnClick();
   }

@@ -32,7 +32,7 @@ void TMainWin::WavOpenSelectionChange(TCOpenDialog* sender) {
 }
 
 void TMainWin::ImpBtnClick() {
-  if (Conversion != 0) {
+  if (Conversion != ConversionIdle) {
     // The click that raised the button of the running import stops it
     // before its next block.
     if (!ImpBtn->Down()) AbortRequested = true;
@@ -45,7 +45,7 @@ void TMainWin::ImpBtnClick() {
   }
   const std::filesystem::path source = QFile::encodeName(WavOpen->FileName()).toStdString();
   const ConversionResult result =
-      RunConversion(1, *ImpBtn, [&](const ConversionHooks& hooks) { return ImportAudioFile(model_, source, hooks); });
+      RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks& hooks) { return ImportAudioFile(model_, source, hooks); });
   if (result.outcome == ConversionResult::Failed) return;  // no take changed
   MirrorMatrices();
   UpdateSelection();

@@ -5,7 +5,7 @@
 #include <QMenu>
 
 #include "app/mainwin_labels.h"
-#include "app/texts.h"
+#include "project/messages.h"
 #include "app/tmainwin.h"
 #include "controls/tbtnmtx.h"
 #include "project/namecodec.h"
@@ -34,7 +34,7 @@ std::optional<std::string> TMainWin::AskName(const QString& prompt, const std::s
   if (!entry) return std::nullopt;
   // Cut to the 8 characters a name holds before encoding, as typed.
   const std::optional<std::string> bytes = Utf8ToNameBytes(entry->left(8).toStdString());
-  if (!bytes) dialogs_->Message(this, QString::fromUtf8(texts::NameCharactersRefused));
+  if (!bytes) dialogs_->Message(this, QString::fromUtf8(messages::NameCharactersRefused));
   return bytes;
 }
 

@@ -63,7 +63,7 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
 
   // 6. The run state (5, the per-track tables, were filled while building).
   Playing = false;
-  Conversion = 0;
+  Conversion = ConversionIdle;
   model_.ImportTargetSet = false;
   model_.TakesSelected = false;
 

@@ -122,7 +122,9 @@ class TMainWin : public QWidget, private TransportEvents {
   // Run state besides the project model.
   QString BaseCaption;
   bool Playing = false;
-  int32_t Conversion = 0;  // 0 idle, 1 an import runs, 2 an export runs
+  // What conversion runs; the values are the ones the idle rules test.
+  enum ConversionKind : int32_t { ConversionIdle = 0, ConversionImport = 1, ConversionExport = 2 };
+  ConversionKind Conversion = ConversionIdle;
   bool AbortRequested = false;
   int PopupRow = -1, PopupCol = -1;
 
@@ -219,7 +221,7 @@ class TMainWin : public QWidget, private TransportEvents {
   // second click on `button` as abort, the slider as progress, the result
   // box; then the button back up and Conversion 0.
   using ConversionRun = std::function<ConversionResult(const ConversionHooks& hooks)>;
-  ConversionResult RunConversion(int32_t kind, TBPBtn& button, const ConversionRun& convert);
+  ConversionResult RunConversion(ConversionKind kind, TBPBtn& button, const ConversionRun& convert);
 
   // TransportEvents: called on the stream's service thread; they only queue.
   void PostPlayEnd(int rewind) override;

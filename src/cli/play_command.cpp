@@ -89,6 +89,50 @@ std::string chooseOutput(const std::string& wanted) {
   return names[*match];
 }
 
+// Without a sound device nothing can be heard, but a script waiting for the
+// audition still waits as long as it would have lasted.
+int waitInSilence(uint32_t length, uint32_t start, bool quiet) {
+  ReportError("No sound output device was found: nothing can be heard.");
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::microseconds(uint64_t(length - start) * 1000000 / Transport::FramesPerSecond);
+  while (std::chrono::steady_clock::now() < end) {
+    if (InterruptRequested()) return InterruptedExitCode;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (!quiet) std::printf("%s\n", statusText(length, length).c_str());
+  return 0;
+}
+
+struct AuditionEnd {
+  uint32_t position;
+  bool stopRequested;
+};
+
+// Follows the audition's notices until it ends, showing the position on a
+// terminal (`onOutput` non-null) as the window's status bar does.
+AuditionEnd followAudition(Transport& transport, NoticeQueue& notices, uint32_t start, uint32_t length,
+                           const char* onOutput) {
+  uint32_t position = start;
+  bool stopRequested = false;
+  for (;;) {
+    if (InterruptRequested() && !stopRequested) {
+      transport.RequestStop();
+      stopRequested = true;
+    }
+    const auto notice = notices.WaitFor(std::chrono::milliseconds(100));
+    if (!notice) continue;
+    if (notice->end) {
+      // At the natural end the slider goes back to the start, as in the window.
+      if (transport.OnPlayEnd(int(notice->value))) position = 0;
+      break;
+    }
+    position = std::min(notice->value, length);
+    transport.SetSliderPosition(position);
+    if (onOutput) std::fprintf(stderr, "\r%s%s", statusText(position, length).c_str(), onOutput);
+  }
+  return {position, stopRequested};
+}
+
 int runPlay(PlayOptions& options) {
   if (options.folder.empty()) throw UsageError("name the project folder");
   options.chosen.Resolve();
@@ -115,40 +159,12 @@ int runPlay(PlayOptions& options) {
   chosen.ApplyTo(transport.Settings());
   const bool terminal = !quiet && ::isatty(STDERR_FILENO) == 1;
 
-  if (!transport.Stream().DeviceOpen()) {
-    // Nothing can be heard, but a script waiting for the audition still
-    // waits as long as it would have lasted.
-    ReportError("No sound output device was found: nothing can be heard.");
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::microseconds(uint64_t(length - start) * 1000000 / Transport::FramesPerSecond);
-    while (std::chrono::steady_clock::now() < end) {
-      if (InterruptRequested()) return InterruptedExitCode;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    if (!quiet) std::printf("%s\n", statusText(length, length).c_str());
-    return 0;
-  }
+  if (!transport.Stream().DeviceOpen()) return waitInSilence(length, start, quiet);
 
   transport.SetSliderPosition(start);
   transport.Start(selection, start);
-  uint32_t position = start;
-  bool stopRequested = false;
-  for (;;) {
-    if (InterruptRequested() && !stopRequested) {
-      transport.RequestStop();
-      stopRequested = true;
-    }
-    const auto notice = notices.WaitFor(std::chrono::milliseconds(100));
-    if (!notice) continue;
-    if (notice->end) {
-      // At the natural end the slider goes back to the start, as in the window.
-      if (transport.OnPlayEnd(int(notice->value))) position = 0;
-      break;
-    }
-    position = std::min(notice->value, length);
-    transport.SetSliderPosition(position);
-    if (terminal) std::fprintf(stderr, "\r%s%s", statusText(position, length).c_str(), onOutput.c_str());
-  }
+  const auto [position, stopRequested] =
+      followAudition(transport, notices, start, length, terminal ? onOutput.c_str() : nullptr);
   if (terminal) std::fputc('\n', stderr);
   if (!quiet) std::printf("%s\n", statusText(position, length).c_str());
   if (const Status failure = transport.ReadFailure(); !failure.ok()) {

@@ -1,7 +1,10 @@
-// The texts the program shows in its message boxes and on the command line.
+// The texts the program shows in its message boxes, its window caption and
+// on the command line: every message of the program, in one place.
 #pragma once
 
 namespace tp::messages {
+
+inline constexpr const char* ApplicationTitle = "TrackPorter for TKR-series Version 2";
 
 inline constexpr const char* ProjectFileNotOpened = "Project information file could not be opened.";
 inline constexpr const char* ProjectFileNotWritten = "Project information file could not be written.";
@@ -21,6 +24,8 @@ inline constexpr const char* SourceNotRead = "The file could not be read";
 inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";
 inline constexpr const char* SongInUse = "The song is in use by another TrackPorter.";
 inline constexpr const char* SourceTooLong = "The file is longer than a take can hold.";
+// UTF-8: the accented capitals share their bytes with the katakana, so only
+// the small letters from U+00E0 on can be stored.
 inline constexpr const char* NameCharactersRefused =
     "A name can hold only printable ASCII, half-width katakana and the accented small letters \u00e0 to \u00ff.";
 

@@ -15,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "storage/filehandle.h"
+
 #include "app/tmainwin.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
@@ -137,6 +141,21 @@ TEST_F(Audition, TheNaturalEndStopsTheAuditionAndRewindsTheSlider) {
   ExpectHeard(2 * Half, Half, 0, [this](size_t frame) {
     return std::pair<int16_t, int16_t>{At(masterL, frame), At(masterR, frame)};
   });
+}
+
+TEST_F(Audition, ATakeThatCannotBeReadStopsTheAuditionAndSaysWhich) {
+  SelectBothTracks();
+  // The disk fails on take B's second block.
+  FaultInjection::FailReadsOf("TRACK1_0.DAT", EIO, 1);
+  Click(window->AudBtn);
+  for (int half = 0; half < 4 && window->Playing; ++half) PlayHalf();
+  FaultInjection::Reset();
+  EXPECT_FALSE(window->Playing);
+  EXPECT_FALSE(window->AudBtn->Down());
+  EXPECT_EQ(window->Slider->Position(), int(Half)) << "the slider stays where the sound stopped";
+  EXPECT_EQ(dialogs->messages,
+            std::vector<QString>{QStringLiteral("The take could not be read\nTrack02-1 (Input/output error)")});
+  EXPECT_FALSE(window->Audition().Files().AnyOpen());
 }
 
 TEST_F(Audition, EndingItWithTheButtonLeavesTheSliderWhereItStoppedAndTheNextOneResumesThere) {

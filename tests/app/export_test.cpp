@@ -267,6 +267,7 @@ TEST_F(Export, AFailureIsReportedWithTheEnginesMessageAndChangesNothing) {
     const char* situation;
     std::function<fs::path()> prepare;  // returns the file to save to
     const char* message;
+    const char* namedFile;  // what the second line of the message names
   };
   const Case cases[] = {
       {"a selected take file is gone",
@@ -274,15 +275,15 @@ TEST_F(Export, AFailureIsReportedWithTheEnginesMessageAndChangesNothing) {
          fs::remove(project / "TRACK2_1.DAT");
          return scratch / "gone.wav";
        },
-       messages::TakeNotOpened},
+       messages::TakeNotOpened, "TRACK2_1.DAT (No such file or directory)"},
       {"the folder to write into does not exist", [&] { return scratch / "no such folder" / "x.wav"; },
-       messages::OutputNotCreated},
+       messages::OutputNotCreated, "x.wav (No such file or directory)"},
       {"a folder stands where the file would go",
        [&] {
          fs::create_directories(scratch / "taken.wav" / "inside");
          return scratch / "taken.wav";
        },
-       messages::OutputNotWritten},
+       messages::OutputNotWritten, "taken.wav (Is a directory)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);
@@ -293,7 +294,11 @@ TEST_F(Export, AFailureIsReportedWithTheEnginesMessageAndChangesNothing) {
     window->Slider->SetPosition(4321);
     const fs::path file = c.prepare();
     ExportTo(file);
-    EXPECT_EQ(dialogs->messages, std::vector<QString>{QString::fromLatin1(c.message)});
+    ASSERT_EQ(dialogs->messages.size(), 1u);
+    const QStringList lines = dialogs->messages[0].split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << dialogs->messages[0].toStdString();
+    EXPECT_EQ(lines[0], QString::fromLatin1(c.message));
+    EXPECT_TRUE(lines[1].endsWith(QString::fromLatin1(c.namedFile))) << lines[1].toStdString();
     ExpectIdleAgain();
     EXPECT_EQ(window->Slider->Position(), 4321) << "the slider is where it was";
     EXPECT_EQ(window->Slider->Max(), 100000);

@@ -239,7 +239,8 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
     const char* situation;
     std::function<fs::path()> prepare;  // returns the source to choose
     const char* message;
-    int fileSizeLimit;  // 0: none
+    int fileSizeLimit;      // 0: none
+    const char* namedFile;  // what the second line of the message names
   };
   const Case cases[] = {
       {"the source is neither WAV nor AIFF",
@@ -247,20 +248,20 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
          test::WriteBytes(sources / "notes.wav", {'j', 'u', 's', 't', ' ', 't', 'e', 'x', 't'});
          return sources / "notes.wav";
        },
-       messages::NotWavOrAiff, 0},
+       messages::NotWavOrAiff, 0, "notes.wav"},
       {"the project folder has gone",
        [&] {
          WriteSource("gone.wav", SF_FORMAT_WAV, 1, 1000);
          fs::remove_all(project);
          return sources / "gone.wav";
        },
-       messages::TargetNotOpened, 0},
+       messages::TargetNotOpened, 0, "TRACK0_0.DAT (No such file or directory)"},
       {"the disk fills up",
        [&] {
          WriteSource("big.wav", SF_FORMAT_WAV, 1, 100000);
          return sources / "big.wav";
        },
-       messages::TakeNotWritten, 200000},
+       messages::TakeNotWritten, 200000, "TRACK0_0.DAT (File too large)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);
@@ -278,7 +279,11 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
       if (c.fileSizeLimit) limit = std::make_unique<test::FileSizeLimit>(c.fileSizeLimit);
       ImportFrom(source);
     }
-    EXPECT_EQ(dialogs->messages, std::vector<QString>{QString::fromLatin1(c.message)});
+    ASSERT_EQ(dialogs->messages.size(), 1u);
+    const QStringList lines = dialogs->messages[0].split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << dialogs->messages[0].toStdString();
+    EXPECT_EQ(lines[0], QString::fromLatin1(c.message));
+    EXPECT_TRUE(lines[1].endsWith(QString::fromLatin1(c.namedFile))) << lines[1].toStdString();
     ExpectIdleAgain();
     EXPECT_EQ(window->Slider->Position(), 123) << "the slider is where it was";
     EXPECT_EQ(window->Slider->Max(), 500);

@@ -21,7 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "app/dialogs.h"
-#include "app/texts.h"
+#include "project/messages.h"
 #include "app/tmainwin.h"
 #include "controls/skin.h"
 #include "controls/tbitpanel.h"
@@ -239,8 +239,8 @@ TEST_F(MainWindow, EnablesTheTwelveControlsFromTheStateFieldsAlone) {
   const Case cases[] = {
       {"a project, nothing selected", [](TMainWin&) {}, "101100001111"},
       {"takes and an import target selected", ready, "101111111111"},
-      {"an export runs", [&](TMainWin& w) { ready(w); w.Conversion = 2; }, "000001000000"},
-      {"an import runs", [&](TMainWin& w) { ready(w); w.Conversion = 1; }, "000010000000"},
+      {"an export runs", [&](TMainWin& w) { ready(w); w.Conversion = TMainWin::ConversionExport; }, "000001000000"},
+      {"an import runs", [&](TMainWin& w) { ready(w); w.Conversion = TMainWin::ConversionImport; }, "000010000000"},
       {"an audition sounds", [&](TMainWin& w) { ready(w); w.Playing = true; }, "000000110010"},
       {"master mode", [&](TMainWin& w) { ready(w); w.Model().MasterMode = true; }, "010111111111"},
       {"a project read without take files", [&](TMainWin& w) { ready(w); w.Model().TakesScanned = false; },
@@ -372,7 +372,7 @@ TEST_F(MainWindow, ABlankDuringAConversionDoesNothing) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   Open(project);
   Click(window->TakeSel, 0, 0);
-  for (int conversion : {1, 2}) {
+  for (auto conversion : {TMainWin::ConversionImport, TMainWin::ConversionExport}) {
     window->Conversion = conversion;
     EXPECT_TRUE(window->FormKeyPress(QLatin1Char(' '))) << "the blank is still consumed";
     EXPECT_FALSE(window->AudBtn->Down()) << conversion;
@@ -550,7 +550,7 @@ TEST_F(MainWindow, CancellingTheNameOrRefusedCharactersChangeNothing) {
   EXPECT_EQ(NameInFile("TRACK0_0.DAT"), "Kick    ");
   EXPECT_EQ(window->TakeSel->GetCaptions(0, 0), QStringLiteral("Kick    "));
   ASSERT_EQ(dialogs->messages.size(), 1u);
-  EXPECT_EQ(dialogs->messages[0], QString::fromUtf8(texts::NameCharactersRefused));
+  EXPECT_EQ(dialogs->messages[0], QString::fromUtf8(messages::NameCharactersRefused));
 }
 
 // The refusal says what a name can hold, and it is true to what is stored.
