@@ -57,7 +57,7 @@ fuzz:
 	  -DTP_WITH_GUI=OFF -DTP_WITH_TESTS=OFF -DTP_WITH_FUZZERS=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz/audiofile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	$(FUZZ_BUILD)/fuzz/audiofile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -malloc_limit_mb=64 \
 	  $(FUZZ_BUILD)/corpus fuzz/seeds
 
 bench: deps $(BUILD)/build.ninja

@@ -1,5 +1,9 @@
 // Feeds arbitrary bytes to the WAV/AIFF recognisers, then seeks and reads
-// every frame (and a little past the end) in small blocks.
+// every frame (and a little past the end) in small blocks, and once more as
+// the import reads a source: the first two channels of every frame in
+// blocks of 32,768 frames, through a scratch buffer that must stay bounded
+// whatever number of channels the header claims (make fuzz sets a malloc
+// limit).
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -24,6 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       int64_t count = tp::ReadAudioFrames(*file, block, buffer.data());
       if (count < 0 || count > int64_t(buffer.size())) std::abort();
     }
+  }
+
+  if (tp::SeekAudioFrame(*file, 0) != tp::AudioOk) std::abort();
+  constexpr uint32_t ImportBlock = 32768;
+  std::vector<int16_t> kept(2 * size_t(ImportBlock));
+  std::vector<uint8_t> scratch;
+  for (uint32_t frame = 0; frame < file->frames; frame += ImportBlock) {
+    const uint32_t want = std::min(ImportBlock, file->frames - frame);
+    const int64_t got = tp::ReadAudioFrameChannels(*file, want, kept.data(), 2, scratch);
+    if (got < 0 || got > int64_t(want) || scratch.size() > tp::MaximumReadBytes) std::abort();
   }
   tp::CloseAudioFile(std::move(file));
   return 0;

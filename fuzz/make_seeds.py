@@ -74,6 +74,11 @@ SEEDS = {
                        (b"SSND", struct.pack(">II", 0, 0) + struct.pack(">31b", *sine(31, 120)))]),
     "mono24.aif": form([(b"COMM", aiff_common(1, 25, 24, 96000)),
                         (b"SSND", struct.pack(">II", 4, 0) + b"\0\0\0\0" + be24(sine(25, 8000000)))]),
+    # Many channels: the import's bounded reading of the first two.
+    "sixchannel16.wav": riff([(b"fmt ", wav_format(1, 6, 48000, 16)),
+                              (b"data", struct.pack("<60h", *sine(60, 20000)))]),
+    "wide16.wav": riff([(b"fmt ", wav_format(1, 2000, 44100, 16)),
+                        (b"data", struct.pack("<4000h", *sine(4000, 20000)))]),
 }
 
 if __name__ == "__main__":

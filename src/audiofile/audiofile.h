@@ -65,6 +65,11 @@ struct AudioFile {
   // Writing only: set when more samples were offered than the 32-bit size
   // fields can describe; those samples were refused.
   bool sizeLimitReached = false;
+  // Writing only: set before WriteAudioHeader, with `frames` the number of
+  // frames that will follow, for an output that cannot seek back (a pipe):
+  // the header is written with its final sizes, and closing checks that
+  // exactly that many frames came.
+  bool sizesPreset = false;
   // Reading only: the system's reason when reading the file failed while it
   // was being recognised (a failing disk, not a foreign file).
   int readError = 0;

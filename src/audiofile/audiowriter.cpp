@@ -184,6 +184,19 @@ int WriteAudioHeader(AudioFile& file, AudioFormat format) {
   }
   file.format = format;
   file.bytesWritten = 0;
+  if (file.sizesPreset) {
+    // The sizes closing would patch in, computed now.
+    const uint64_t dataBytes = uint64_t(file.frames) * file.channels * uint64_t(sampleBytes(file));
+    const uint64_t end = uint64_t(headerSize(format)) + dataBytes;
+    if (end - 8 > UINT32_MAX) return AudioBadState;
+    if (format == FormatWav) {
+      writeU32LE(header + WavDataSizeOffset, uint32_t(dataBytes));
+      writeU32LE(header + WavRiffSizeOffset, uint32_t(end - 8));
+    } else {
+      writeU32BE(header + AiffSoundSizeOffset, uint32_t(dataBytes + AiffSoundHeaderSize));
+      writeU32BE(header + AiffFormSizeOffset, uint32_t(end - 8));
+    }
+  }
   file.stream->write(header, size_t(headerSize(format)));
   return AudioOk;
 }
@@ -229,6 +242,11 @@ int WriteAudioFrames(AudioFile& file, const void* buffer, uint32_t frames) {
 
 bool finishWrittenFile(AudioFile& file) {
   ByteStream& stream = *file.stream;
+  if (file.sizesPreset) {
+    const uint64_t promised = uint64_t(file.frames) * file.channels * uint64_t(sampleBytes(file));
+    const bool complete = file.format != FormatNone && file.bytesWritten == promised;
+    return stream.close() && complete;
+  }
   if (file.format != FormatNone) {
     const bool bigEndian = file.format == FormatAiff;
     int64_t end = stream.position();

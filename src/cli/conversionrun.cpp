@@ -8,6 +8,12 @@
 
 namespace tp::cli {
 
+namespace {
+std::FILE* reports = stdout;
+}  // namespace
+
+void SendReportsToStandardError() { reports = stderr; }
+
 int RunConversion(const std::string& label, Verbosity verbosity, const std::vector<std::filesystem::path>& written,
                   const std::function<ConversionResult(const ConversionHooks&)>& convert) {
   WatchForInterrupt();
@@ -20,8 +26,8 @@ int RunConversion(const std::string& label, Verbosity verbosity, const std::vect
   switch (result.outcome) {
     case ConversionResult::Converted:
       if (verbosity == Verbosity::Verbose)
-        for (const auto& file : written) std::printf("%s\n", file.c_str());
-      if (verbosity != Verbosity::Quiet) std::printf("%s\n", result.message);
+        for (const auto& file : written) std::fprintf(reports, "%s\n", file.c_str());
+      if (verbosity != Verbosity::Quiet) std::fprintf(reports, "%s\n", result.message);
       return 0;
     case ConversionResult::Aborted:
       ReportError(result.message);

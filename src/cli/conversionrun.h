@@ -12,6 +12,10 @@
 
 namespace tp::cli {
 
+// The summary and the -v lines go to standard error from now on (the
+// conversion writes its sound to standard output).
+void SendReportsToStandardError();
+
 // `written` names the files a successful conversion has written, for -v.
 int RunConversion(const std::string& label, Verbosity verbosity, const std::vector<std::filesystem::path>& written,
                   const std::function<ConversionResult(const ConversionHooks&)>& convert);

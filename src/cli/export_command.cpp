@@ -34,7 +34,11 @@ int runExport(ExportOptions& options) {
   MixerSettings mixer;
   options.chosen.ApplyTo(mixer);
 
-  const ExportFormatChoice choice = ChooseExportFormat(options.output, options.aiff);
+  // "-" is standard output: WAV, or AIFF with --aiff, with nothing appended.
+  const bool toStandardOutput = options.output == StandardOutputName;
+  const ExportFormatChoice choice = toStandardOutput
+                                        ? ExportFormatChoice{options.aiff ? FormatAiff : FormatWav, options.output}
+                                        : ChooseExportFormat(options.output, options.aiff);
   ExportRequest request;
   request.selection = model.PlaybackSelection();
   request.length = model.View.sliderMax;
@@ -43,8 +47,11 @@ int runExport(ExportOptions& options) {
   request.mixer = &mixer;
   if (request.length == 0) throw CommandFailure("The selected takes hold no samples.");
   std::error_code error;
-  if (!options.force && std::filesystem::is_regular_file(request.output, error))
+  if (!toStandardOutput && !options.force && std::filesystem::is_regular_file(request.output, error))
     throw CommandFailure(request.output.string() + " exists; nothing was written (add --force to replace it).");
+  // The sound goes to standard output: the program's own words go to
+  // standard error.
+  if (toStandardOutput) SendReportsToStandardError();
   return RunConversion("Exporting", options.verbosity.level(), {request.output},
                        [&](const ConversionHooks& hooks) { return ExportTakes(request, hooks); });
 }
@@ -56,7 +63,7 @@ CommandRun DefineExport(CLI::App& command) {
   AddPositional(command, "DIR", options->folder, "the song folder");
   AddPositional(command, "OUT", options->output,
                 "the file to write: a name ending in .aif (any case) gives AIFF, anything else WAV, 16-bit at "
-                "44.1 kHz");
+                "44.1 kHz; - writes to standard output");
   options->chosen.Define(command);
   command.add_flag("--aiff", options->aiff, "write AIFF when OUT has no extension (it gets .aif)");
   command.add_flag("-f,--force", options->force,

@@ -28,14 +28,18 @@ ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks
   OneTakeSource one(takes, lastSlot, request.selection.labels[lastSlot]);
   BlockSource& source = selectedCount == 1 ? static_cast<BlockSource&>(one) : mix;
 
-  std::unique_ptr<SafeFile> output;
-  Status status = SafeFile::Create(request.output, messages::OutputNotCreated, output);
-  std::unique_ptr<AudioFileSink> sink;
-  if (status.ok()) status = AudioFileSink::Create(std::move(output), source.Channels(), request.format, sink);
-  if (!status.ok()) return ConversionResult::Failure(status);
-
   // The file is the longest take rounded up to whole blocks.
   const uint64_t blocks = (uint64_t(request.length) + ConversionBlockFrames - 1) / ConversionBlockFrames;
+  std::unique_ptr<SafeFile> output;
+  Status status = Status::Ok();
+  if (request.output == StandardOutputName) output = SafeFile::ForStandardOutput();
+  else status = SafeFile::Create(request.output, messages::OutputNotCreated, output);
+  std::unique_ptr<AudioFileSink> sink;
+  if (status.ok())
+    status = AudioFileSink::Create(std::move(output), source.Channels(), request.format, sink,
+                                   blocks * ConversionBlockFrames);
+  if (!status.ok()) return ConversionResult::Failure(status);
+
   PipelineJob job;
   job.source = &source;
   job.sinks = {sink.get()};

@@ -13,6 +13,9 @@
 
 namespace tp {
 
+// The output name that means the process's standard output.
+inline constexpr const char* StandardOutputName = "-";
+
 struct ExportRequest {
   TakeSelection selection;       // the take files, by slot
   uint32_t length = 0;           // frames: the longest selected take

@@ -18,13 +18,18 @@ bool existsAsRegularFile(const std::filesystem::path& path) {
 }  // namespace
 
 Status AudioFileSink::Create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
-                             std::unique_ptr<AudioFileSink>& created) {
+                             std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames) {
   std::unique_ptr<AudioFileSink> sink(new AudioFileSink);
   sink->replaces_ = !output->inPlace() && existsAsRegularFile(output->target());
   sink->output_ = std::move(output);
   sink->writer_ = OpenAudioFileForWriting(sink->output_->handle());
   sink->writer_->channels = channels;
   sink->writer_->frames = 0;
+  if (sink->output_->sequential()) {
+    if (totalFrames > UINT32_MAX) return Status::Fail(messages::OutputNotWritten, sink->output_->target(), EFBIG);
+    sink->writer_->frames = uint32_t(totalFrames);
+    sink->writer_->sizesPreset = true;
+  }
   sink->writer_->bits = 16;
   sink->writer_->sampleRate = TakeSampleRate;
   if (WriteAudioHeader(*sink->writer_, format) != AudioOk || AudioFileFailed(*sink->writer_) != 0) {

@@ -16,9 +16,11 @@ namespace tp {
 // A 16-bit, 44,100 Hz WAV or AIFF file of `channels` channels.
 class AudioFileSink final : public BlockSink {
  public:
-  // Creates the file and writes its header; the status says why not.
+  // Creates the file and writes its header; the status says why not. An
+  // output that cannot seek back (a pipe) gets its final sizes in the header
+  // from `totalFrames`, the frames the job will write.
   static Status Create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
-                       std::unique_ptr<AudioFileSink>& created);
+                       std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames = 0);
   ~AudioFileSink() override;
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override;

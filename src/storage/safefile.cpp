@@ -112,7 +112,9 @@ std::unique_ptr<SafeFile> SafeFile::ForStandardOutput() {
   file->target_ = "-";
   file->handle_ = FileHandle(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3));
   file->inPlace_ = true;
-  file->sequential_ = file->handle_.Seek(0, SEEK_CUR) < 0;
+  // Written front to back even when it is a file: where it starts is not
+  // ours to know.
+  file->sequential_ = true;
   return file;
 }
 

@@ -56,6 +56,18 @@ TEST_F(Cli, InfoNamesATakeFileThatAnotherSpellingHides) {
   EXPECT_EQ(ReadWithSndfile(outputs / "k.wav").samples[0], -20000);
 }
 
+TEST_F(Cli, ExportToStandardOutputWritesTheSameFileWithItsSizesInTheHeader) {
+  for (const std::string format : {"", " --aiff"}) {
+    SCOPED_TRACE(format);
+    const std::string file = format.empty() ? "mix.wav" : "mix.aif";
+    ASSERT_EQ(cli("export " + dir() + " " + out(file) + " -t 1-1 -t 5-2 -q").status, 0);
+    // Through a pipe, which cannot seek back to patch the sizes.
+    const auto piped = cli("export " + dir() + " - -t 1-1 -t 5-2" + format + " 2>/dev/null | cat > " + out("piped"));
+    ASSERT_EQ(piped.status, 0) << piped.out;
+    EXPECT_EQ(ReadBytes(outputs / "piped"), ReadBytes(outputs / file));
+  }
+}
+
 TEST_F(Cli, ExportMixesWithTheGivenVolumeAndPan) {
   // Track 5 at volume 127 (32613/8192) hard left: 1000 x 32613 >> 13 = 3981.
   const auto result = cli("export " + dir() + " " + out("mix") + " --take 1-1 --take 5-2 --pan 5=0 --volume 5=127 --aiff");
