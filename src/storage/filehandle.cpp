@@ -130,66 +130,63 @@ bool FileHandle::Close() {
   return result == 0 || errno == EINTR;
 }
 
-ssize_t FileHandle::Read(void* destination, size_t count) {
-  if (readShouldFail(fd_)) return -1;
+namespace {
+
+// Reads until `count` bytes, the end of the file or an error, retrying after
+// signals; at `offset`, or at the file position when it is negative.
+ssize_t readFully(int fd, void* destination, size_t count, int64_t offset) {
   auto* bytes = static_cast<uint8_t*>(destination);
   size_t done = 0;
   while (done < count) {
-    const ssize_t got = ::read(fd_, bytes + done, count - done);
+    const ssize_t got = offset < 0 ? ::read(fd, bytes + done, count - done)
+                                   : ::pread(fd, bytes + done, count - done, off_t(offset + int64_t(done)));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return -1;
     if (got == 0) break;
     done += size_t(got);
   }
   return ssize_t(done);
+}
+
+// Writes every byte, retrying after signals; a write that takes nothing is
+// a full disk.
+bool writeFully(int fd, const void* source, size_t count, int64_t offset) {
+  const auto* bytes = static_cast<const uint8_t*>(source);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t put = offset < 0 ? ::write(fd, bytes + done, count - done)
+                                   : ::pwrite(fd, bytes + done, count - done, off_t(offset + int64_t(done)));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return false;
+    if (put == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    done += size_t(put);
+  }
+  return true;
+}
+
+}  // namespace
+
+ssize_t FileHandle::Read(void* destination, size_t count) {
+  if (readShouldFail(fd_)) return -1;
+  return readFully(fd_, destination, count, -1);
 }
 
 ssize_t FileHandle::ReadAt(void* destination, size_t count, int64_t offset) {
   if (readShouldFail(fd_)) return -1;
-  auto* bytes = static_cast<uint8_t*>(destination);
-  size_t done = 0;
-  while (done < count) {
-    const ssize_t got = ::pread(fd_, bytes + done, count - done, off_t(offset + int64_t(done)));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return -1;
-    if (got == 0) break;
-    done += size_t(got);
-  }
-  return ssize_t(done);
+  return readFully(fd_, destination, count, offset);
 }
 
 bool FileHandle::Write(const void* source, size_t count) {
   if (writeShouldFail()) return false;
-  const auto* bytes = static_cast<const uint8_t*>(source);
-  size_t done = 0;
-  while (done < count) {
-    const ssize_t put = ::write(fd_, bytes + done, count - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return false;
-    if (put == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    done += size_t(put);
-  }
-  return true;
+  return writeFully(fd_, source, count, -1);
 }
 
 bool FileHandle::WriteAt(const void* source, size_t count, int64_t offset) {
   if (writeShouldFail()) return false;
-  const auto* bytes = static_cast<const uint8_t*>(source);
-  size_t done = 0;
-  while (done < count) {
-    const ssize_t put = ::pwrite(fd_, bytes + done, count - done, off_t(offset + int64_t(done)));
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return false;
-    if (put == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    done += size_t(put);
-  }
-  return true;
+  return writeFully(fd_, source, count, offset);
 }
 
 int64_t FileHandle::Seek(int64_t offset, int whence) { return int64_t(::lseek(fd_, off_t(offset), whence)); }

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "support/takefixture.h"
+#include "support/projectfixture.h"
 
 namespace tp {
 namespace {
 
 using test::TempFolder;
-using test::writeTake;
+using test::WriteTake;
 
 double decibels(int gain) { return 20.0 * std::log10(gain / 8192.0); }
 
@@ -57,7 +57,7 @@ class SingleStrip : public ::testing::TestWithParam<StripCase> {};
 TEST_P(SingleStrip, ScalesTheTakeByItsVolumeAndPanGains) {
   const StripCase& c = GetParam();
   TempFolder folder;
-  writeTake(folder / "take.dat", c.samples);
+  WriteTake(folder / "take.dat", "", c.samples);
   TakeFiles files;
   ASSERT_TRUE(files.Open(0, folder / "take.dat", 0));
   MixerSettings settings;
@@ -99,7 +99,7 @@ struct TwoStrips {
   MixerSettings settings;
   void open(int slot, const std::vector<int16_t>& samples, int volume) {
     const auto path = folder / ("slot" + std::to_string(slot) + ".dat");
-    writeTake(path, samples);
+    WriteTake(path, "", samples);
     ASSERT_TRUE(files.Open(slot, path, 0));
     settings.volume[slot] = volume;
   }
@@ -185,10 +185,10 @@ TEST(MixBlock, UnityMixReproducesARampForAnyBlockLength) {
   for (uint32_t count : {1u, 15u, 16u, 17u, 37u, 8192u, 32768u, 40000u}) {
     SCOPED_TRACE("count " + std::to_string(count));
     TempFolder folder;
-    const auto full = test::ramp(count, -30000, 7);
-    const auto shorter = test::ramp(count - count / 3, 5, -3);
-    writeTake(folder / "full.dat", full);
-    writeTake(folder / "short.dat", shorter);
+    const auto full = test::Ramp(count, -30000, 7);
+    const auto shorter = test::Ramp(count - count / 3, 5, -3);
+    WriteTake(folder / "full.dat", "", full);
+    WriteTake(folder / "short.dat", "", shorter);
     TakeFiles files;
     ASSERT_TRUE(files.Open(2, folder / "full.dat", 0));
     ASSERT_TRUE(files.Open(9, folder / "short.dat", 0));

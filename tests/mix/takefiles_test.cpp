@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "support/takefixture.h"
+#include "support/projectfixture.h"
 
 namespace tp {
 namespace {
 
 using test::TempFolder;
-using test::writeTake;
-using test::writeTakeBytes;
+using test::WriteTake;
+using test::WriteTakeBytes;
 
 TEST(TakeFiles, ReadsLittleEndianSamplesFromByte65536) {
   TempFolder folder;
-  writeTakeBytes(folder / "TRACK0_0.DAT", {
+  WriteTakeBytes(folder / "TRACK0_0.DAT", {
                                               0x34, 0x12, /* 0x1234 = 4660 */
                                               0xFF, 0xFF, /* -1 */
                                               0x00, 0x80, /* -32768 */
@@ -32,7 +32,7 @@ TEST(TakeFiles, ReadsLittleEndianSamplesFromByte65536) {
 
 TEST(TakeFiles, OpenAndSeekPositionAtTheGivenFrame) {
   TempFolder folder;
-  writeTake(folder / "t.dat", test::ramp(100, 0, 1));
+  WriteTake(folder / "t.dat", "", test::Ramp(100, 0, 1));
   TakeFiles files;
   ASSERT_TRUE(files.Open(3, folder / "t.dat", 40));
   int16_t samples[3] = {};
@@ -52,7 +52,7 @@ TEST(TakeFiles, OpenAndSeekPositionAtTheGivenFrame) {
 
 TEST(TakeFiles, AnOddTrailingByteIsNotASample) {
   TempFolder folder;
-  writeTakeBytes(folder / "odd.dat", {0x01, 0x00, 0x02});
+  WriteTakeBytes(folder / "odd.dat", {0x01, 0x00, 0x02});
   TakeFiles files;
   ASSERT_TRUE(files.Open(0, folder / "odd.dat", 0));
   int16_t samples[4] = {};
@@ -73,7 +73,7 @@ TEST(TakeFiles, AFileThatCannotBeOpenedLeavesTheSlotEmpty) {
 
 TEST(TakeFiles, SlotNumbersOutsideZeroToFifteenAreRefused) {
   TempFolder folder;
-  writeTake(folder / "t.dat", {1});
+  WriteTake(folder / "t.dat", "", {1});
   TakeFiles files;
   EXPECT_FALSE(files.Open(-1, folder / "t.dat", 0));
   EXPECT_FALSE(files.Open(16, folder / "t.dat", 0));
@@ -82,7 +82,7 @@ TEST(TakeFiles, SlotNumbersOutsideZeroToFifteenAreRefused) {
 
 TEST(TakeFiles, CloseAndCloseAllEmptyTheSlots) {
   TempFolder folder;
-  writeTake(folder / "t.dat", {1, 2});
+  WriteTake(folder / "t.dat", "", {1, 2});
   TakeFiles files;
   ASSERT_TRUE(files.Open(0, folder / "t.dat", 0));
   ASSERT_TRUE(files.Open(15, folder / "t.dat", 1));

@@ -11,13 +11,13 @@
 
 #include "playback/virtualsounddevice.h"
 #include "storage/filehandle.h"
-#include "support/takefixture.h"
+#include "support/projectfixture.h"
 
 namespace tp {
 namespace {
 
 using test::TempFolder;
-using test::writeTake;
+using test::WriteTake;
 
 constexpr uint32_t Half = Transport::FramesPerHalf;
 
@@ -62,8 +62,8 @@ struct Audition {
   static constexpr uint32_t LengthB = 12000;
 
   Audition() {
-    writeTake(folder / "TRACK0_0.DAT", takeA);
-    writeTake(folder / "TRACK1_2.DAT", takeB);
+    WriteTake(folder / "TRACK0_0.DAT", "", takeA);
+    WriteTake(folder / "TRACK1_2.DAT", "", takeB);
     selection.takes[0] = folder / "TRACK0_0.DAT";
     selection.takes[1] = folder / "TRACK1_2.DAT";
     auto owned = std::make_unique<VirtualSoundDevice>();
@@ -109,8 +109,8 @@ struct Audition {
   }
 
   TempFolder folder;
-  std::vector<int16_t> takeA = test::ramp(LengthA, -20000, 3);
-  std::vector<int16_t> takeB = test::ramp(LengthB, 32000, -5);
+  std::vector<int16_t> takeA = test::Ramp(LengthA, -20000, 3);
+  std::vector<int16_t> takeB = test::Ramp(LengthB, 32000, -5);
   PlaySelection selection;
   NoticeQueue notices;
   VirtualSoundDevice* device = nullptr;
@@ -245,7 +245,7 @@ TEST(Transport, WithNoTakeOpenedTheFirstFillEndsTheAuditionWithARewind) {
 
 TEST(Transport, WithoutASoundDeviceAnAuditionIsSilentUntilTheUserEndsIt) {
   TempFolder folder;
-  writeTake(folder / "TRACK0_0.DAT", test::ramp(100, 0, 1));
+  WriteTake(folder / "TRACK0_0.DAT", "", test::Ramp(100, 0, 1));
   NoticeQueue notices;
   Transport transport(notices, std::make_unique<VirtualSoundDevice>(/*present=*/false));
   PlaySelection selection;

@@ -32,8 +32,16 @@ inline void WriteTake(const std::filesystem::path& file, const std::string& name
   WriteBytes(file, bytes);
 }
 
+// A take file of the recorder's header (blank) and then `bytes` as given, so
+// that a test can spell out the byte order itself.
+inline void WriteTakeBytes(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
+  std::vector<uint8_t> all(TakeHeaderSize, 0);
+  all.insert(all.end(), bytes.begin(), bytes.end());
+  WriteBytes(file, all);
+}
+
 // A take of `count` samples: a ramp that starts at `first`, so that every
-// sample's origin can be told.
+// sample's origin can be told. It wraps through the whole 16-bit range.
 inline std::vector<int16_t> Ramp(size_t count, int first = 1, int step = 1) {
   std::vector<int16_t> samples(count);
   for (size_t i = 0; i < count; ++i) samples[i] = int16_t(first + int(i) * step);
