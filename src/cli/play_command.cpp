@@ -162,7 +162,8 @@ int runPlay(PlayOptions& options) {
   if (!transport.Stream().DeviceOpen()) return waitInSilence(length, start, quiet);
 
   transport.SetSliderPosition(start);
-  transport.Start(selection, start);
+  // A device that is there but will not play is no better than none.
+  if (transport.Start(selection, start) < 0) return waitInSilence(length, start, quiet);
   const auto [position, stopRequested] =
       followAudition(transport, notices, start, length, terminal ? onOutput.c_str() : nullptr);
   if (terminal) std::fputc('\n', stderr);

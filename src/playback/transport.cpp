@@ -38,7 +38,11 @@ int Transport::Start(const PlaySelection& selection, uint32_t startFrame) {
     }
   }
   sliderPosition_.store(startFrame);
-  StartPlayback();
+  if (!StartPlayback()) {
+    std::lock_guard lock(MixLock);
+    takeFiles_.CloseAll();
+    return -1;
+  }
   return opened;
 }
 
@@ -74,12 +78,17 @@ void Transport::Seek(uint32_t frame) {
   Playing.store(true);
 }
 
-void Transport::StartPlayback() {
-  if (Playing.load()) return;
+bool Transport::StartPlayback() {
+  if (Playing.load()) return true;
   stream_.Prepare(FramesPerSecond, FramesPerHalf);
   // Set before Start so that the very first fill already mixes.
   Playing.store(true);
-  stream_.Start();
+  if (stream_.Start() < 0 && stream_.DeviceOpen()) {
+    Playing.store(false);
+    stream_.ReleaseBuffer();
+    return false;
+  }
+  return true;
 }
 
 void Transport::StopPlayback() {

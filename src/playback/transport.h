@@ -67,7 +67,9 @@ class Transport {
   // Opens the selected takes into the slots at `startFrame` and starts the
   // stream. Ends a run that is still going first. Returns how many takes
   // were opened (a take that cannot be opened leaves its slot empty; with
-  // none open the first fill ends the audition with a rewind).
+  // none open the first fill ends the audition with a rewind), or -1 when
+  // the device would not start: then nothing plays and nothing is posted,
+  // as without a device.
   int Start(const PlaySelection& selection, uint32_t startFrame);
   // The user ended the audition: posts PlayEnd(0); the stop happens in
   // OnPlayEnd when the owner handles it.
@@ -80,8 +82,9 @@ class Transport {
   // for the next Start is kept.
   void Seek(uint32_t frame);
 
-  // Prepare and start the stream / stop it and release its ring.
-  void StartPlayback();
+  // Prepare and start the stream (false when the device would not) / stop
+  // it and release its ring.
+  bool StartPlayback();
   void StopPlayback();
 
   // The slider's position in frames, read by the mixing thread for the

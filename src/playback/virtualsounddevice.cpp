@@ -37,6 +37,7 @@ void VirtualSoundDevice::ReleaseRing() {
 }
 
 int VirtualSoundDevice::Play() {
+  if (refusePlay_) return StreamFailed;
   {
     std::lock_guard lock(mutex_);
     if (!ring_) return StreamFailed;

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <atomic>
 #include <vector>
 
 #include "playback/sounddevice.h"
@@ -17,6 +18,11 @@ class VirtualSoundDevice : public SoundDevice {
  public:
   // `present` false makes Open fail, as on a machine without sound output.
   explicit VirtualSoundDevice(bool present = true) : present_(present) {}
+
+
+  // A device that opens but whose stream will not start (busy, or a
+  // format it refuses): every Play fails from now on.
+  void RefusePlay() { refusePlay_ = true; }
 
   int Open() override;
   void Close() override;
@@ -66,6 +72,7 @@ class VirtualSoundDevice : public SoundDevice {
   size_t halvesPlayed_ = 0;
   int ringsCreated_ = 0;
   std::vector<int16_t> received_;
+  std::atomic<bool> refusePlay_{false};
 };
 
 }  // namespace tp

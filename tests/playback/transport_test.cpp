@@ -159,6 +159,15 @@ TEST(Transport, AReadErrorStopsTheAuditionAndNamesTheTake) {
   EXPECT_FALSE(audition.transport->Files().AnyOpen());
 }
 
+TEST(Transport, ADeviceThatWillNotPlayGivesASilentAuditionThatPostsNothing) {
+  Audition audition;
+  audition.device->RefusePlay();
+  EXPECT_EQ(audition.transport->Start(audition.selection, 0), -1);
+  EXPECT_FALSE(audition.transport->IsPlaying());
+  EXPECT_FALSE(audition.transport->Files().AnyOpen());
+  EXPECT_TRUE(audition.notices.takeAll().empty());
+}
+
 TEST(Transport, EndingTheAuditionByHandLeavesTheSliderAndTheNextStartResumesThere) {
   Audition audition;
   ASSERT_EQ(audition.transport->Start(audition.selection, 0), 2);
