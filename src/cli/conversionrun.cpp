@@ -33,6 +33,8 @@ int RunConversion(const std::string& label, Verbosity verbosity, const std::vect
       ReportError(result.message);
       return InterruptedExitCode;
     case ConversionResult::Failed:
+      // Ctrl-C while waiting for another program's hold on the song.
+      if (InterruptRequested()) return InterruptedExitCode;
       ReportError(result.detail.empty() ? std::string(result.message)
                                         : std::string(result.message) + ": " + result.detail);
       return 1;
