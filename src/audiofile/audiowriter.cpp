@@ -1,6 +1,7 @@
 // Writing WAV and AIFF files: the header with placeholder sizes first, the
 // samples appended in blocks, the sizes patched when the file is closed.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -216,6 +217,9 @@ int WriteAudioFrames(AudioFile& file, const void* buffer, uint32_t frames) {
 
   bool ok = true;
   if (width == 1) {
+    ok = file.stream->write(static_cast<const uint8_t*>(buffer), size_t(byteCount));
+  } else if (file.format == FormatWav && std::endian::native == std::endian::little) {
+    // The samples already are the file's bytes: one write, no copy.
     ok = file.stream->write(static_cast<const uint8_t*>(buffer), size_t(byteCount));
   } else {
     const int16_t* samples = static_cast<const int16_t*>(buffer);
