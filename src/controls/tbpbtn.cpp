@@ -65,12 +65,13 @@ void TBPBtn::Paint() {
     work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
   }
   if (work.isNull()) return;
-  AlphaDraw(0, 0, work, StateBitmap());
+  AlphaDraw(0, 0, work, isEnabled() ? StateBitmap() : dimmed_.Of(StateBitmap()));
 
   // Drawn in every state, also when empty; one pixel right of and below centre.
   QPainter painter(&work);
   painter.setFont(font());
-  painter.setPen(pressed_ ? pressCharColor_ : charColor_);
+  const QColor pen = pressed_ ? pressCharColor_ : charColor_;
+  painter.setPen(isEnabled() ? pen : QColor::fromRgba(DimmedColour(pen.rgba())));
   const QFontMetrics metrics(font());
   const int x = (width() - metrics.horizontalAdvance(caption_)) / 2 + 1;
   const int y = (height() - metrics.height()) / 2 + 1;

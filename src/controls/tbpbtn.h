@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include "controls/dimmed.h"
 #include "controls/pointertracking.h"
 
 namespace tp {
@@ -84,6 +85,7 @@ class TBPBtn : public QWidget {
   PointerTracking* tracking_;  // MouseInControl, also the pointed look
   bool pressing_ = false;
   bool pressed_ = false;         // pressing with the pointer inside
+  DimmedBitmaps dimmed_;         // the disabled look
 };
 
 }  // namespace tp

@@ -163,7 +163,8 @@ QImage TBtnMtx::ComposeFace() const {
   for (int row = 0; row < rows_; ++row) {
     for (int col = 0; col < cols_; ++col) {
       const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
-      const QImage& bitmap = StateBitmap(cell, row == pointRow_ && col == pointCol_);
+      const QImage& state = StateBitmap(cell, row == pointRow_ && col == pointCol_);
+      const QImage& bitmap = isEnabled() ? state : dimmed_.Of(state);
       const int x = col * btnWidth_;
       const int y = row * btnHeight_;
       if (alphaBlend_) {
@@ -184,7 +185,8 @@ QImage TBtnMtx::ComposeFace() const {
       // One pixel right of and below the exact centre; not clipped to the cell.
       const int tx = col * btnWidth_ + (btnWidth_ - metrics.horizontalAdvance(cell.caption)) / 2 + 1;
       const int ty = row * btnHeight_ + (btnHeight_ - metrics.height()) / 2 + 1;
-      painter.setPen(cell.Pressed ? pressCharColor_ : charColor_);
+      const QColor pen = cell.Pressed ? pressCharColor_ : charColor_;
+      painter.setPen(isEnabled() ? pen : QColor::fromRgba(DimmedColour(pen.rgba())));
       painter.drawText(tx, ty + metrics.ascent(), cell.caption);
     }
   }

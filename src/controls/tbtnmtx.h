@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "controls/dimmed.h"
 #include "controls/pointertracking.h"
 
 namespace tp {
@@ -142,6 +143,7 @@ class TBtnMtx : public QWidget {
   int pointRow_ = -1, pointCol_ = -1;
   int pressRow_ = -1, pressCol_ = -1;
   QImage face_;  // the last composed picture, kept on screen while Updating
+  mutable DimmedBitmaps dimmed_;  // the disabled look
 };
 
 }  // namespace tp

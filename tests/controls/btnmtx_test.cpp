@@ -161,12 +161,16 @@ TEST_F(MatrixTest, TheRightButtonChangesNoCell) {
   EXPECT_FALSE(matrix->GetDown(0, 0));
 }
 
-TEST_F(MatrixTest, ADisabledMatrixDrawsItsCellsButIgnoresPresses) {
+// Disabled, each cell shows the bitmap of its state dimmed: (0, 100, 0) has
+// luma 58, so each channel becomes (c + 58) / 2 * 3 / 5.
+TEST_F(MatrixTest, ADisabledMatrixDrawsItsCellsDimmedAndIgnoresPresses) {
   matrix->SetDown(1, 1, true);
   matrix->setEnabled(false);
   QSignalSpy clicks(matrix, &TBtnMtx::OnClick);
   QTest::mouseClick(matrix, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(clicks.count(), 0);
+  EXPECT_EQ(CellColour(1, 1), qRgb(17, 47, 17));
+  matrix->setEnabled(true);
   EXPECT_EQ(CellColour(1, 1), kDownNBtn);
 }
 
