@@ -2,6 +2,7 @@
 // bottom edge, ImportAudioFile run block by block, then the matrices and
 // times showing the new takes.
 #include <QFile>
+#include <QFileInfo>
 
 #include "app/tmainwin.h"
 #include "controls/tbpbtn.h"
@@ -39,10 +40,12 @@ void TMainWin::ImpBtnClick() {
     return;
   }
   WavOpen->SetSubForm(getWin_);
+  WavOpen->SetInitialDir(LastImportFolder);
   if (!dialogs_->OpenFile(*WavOpen)) {
     ImpBtn->SetDown(false);
     return;
   }
+  LastImportFolder = QFileInfo(WavOpen->FileName()).absolutePath();
   const std::filesystem::path source = QFile::encodeName(WavOpen->FileName()).toStdString();
   const ConversionResult result =
       RunConversion(1, *ImpBtn, [&](const ConversionHooks& hooks) { return ImportAudioFile(model_, source, hooks); });

@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QScreen>
 
@@ -46,6 +47,7 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
   Version->Loaded();
   BaseCaption = Version->Description() + QStringLiteral(" Ver.") + Version->ProductVersion();
   setWindowTitle(BaseCaption);
+  LastExportFolder = LastImportFolder = QDir::homePath();
   setWindowIcon(QIcon::fromTheme(QStringLiteral("trackporter"), QIcon(QStringLiteral(":/icons/trackporter.svg"))));
 
   // 3. The track keys are numbered and always hold content.

@@ -178,6 +178,12 @@ class TMainWin : public QWidget, private TransportEvents {
   TVersion* Version = nullptr;
   // The export's save dialog and the import's open dialog.
   SaveDialog WavSave;
+  // Where the save and the open dialog start when they have no file of
+  // their own yet.
+  QString LastExportFolder;
+  QString LastImportFolder;
+  // The name the save dialog offers for the selection when it has none.
+  QString SuggestedExportName() const;
   TCOpenDialog* WavOpen = nullptr;
 
  protected:
