@@ -4,13 +4,49 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/mainwin_labels.h"
+#include "app/texts.h"
 #include "app/tmainwin.h"
+#include "audiofile/audiofile.h"
 #include "controls/tbpbtn.h"
 #include "convert/importengine.h"
+#include "convert/stemexport.h"
 #include "dialogs/tcopendialog.h"
 #include "dialogs/tgetwin.h"
 
 namespace tp {
+namespace {
+
+// "Kick (Track01-1)", "Final (Master1)": a target that holds audio, as the
+// question names it; nothing for one that is empty.
+std::optional<QString> ExistingTake(const ProjectModel& model, const ImportTarget& target) {
+  if (!target.used()) return std::nullopt;
+  const bool master = target.track >= TrackCount;
+  const MatrixCell& cell = master ? model.MasTakeSel[target.take] : model.TakeSel[target.track][target.take];
+  if (!cell.assigned) return std::nullopt;
+  const std::string label = master ? MasterStemLabel(target.take) : TrackStemLabel(target.track, target.take);
+  return ToText(cell.caption).trimmed() + QStringLiteral(" (") + QString::fromStdString(label) + QLatin1Char(')');
+}
+
+}  // namespace
+
+// Asked before anything else of the import happens; a source that cannot be
+// read asks nothing, the import then says what is wrong with it.
+bool TMainWin::ConfirmReplacing(const std::filesystem::path& source) {
+  const std::unique_ptr<AudioFile> file = OpenAudioFile(source, false);
+  if (!file || file->format == FormatNone) return true;
+  const ImportTargets targets = model_.ImportTargetsFor(file->channels);
+  std::vector<QString> existing;
+  if (auto first = ExistingTake(model_, targets.first)) existing.push_back(*first);
+  // Both files of a master take are one take.
+  if (!targets.masterMode)
+    if (auto second = ExistingTake(model_, targets.second)) existing.push_back(*second);
+  if (existing.empty()) return true;
+  const QString question =
+      existing.size() == 1 ? QString::fromLatin1(texts::ReplaceOneTake).arg(existing[0])
+                           : QString::fromLatin1(texts::ReplaceTwoTakes).arg(existing[0], existing[1]);
+  return dialogs_->Confirm(this, QString::fromLatin1(texts::ReplaceCaption), question);
+}
 
 void TMainWin::WireImport() {
   WavOpen = new TCOpenDialog(this);
@@ -47,6 +83,10 @@ void TMainWin::ImpBtnClick() {
   }
   LastImportFolder = QFileInfo(WavOpen->FileName()).absolutePath();
   const std::filesystem::path source = QFile::encodeName(WavOpen->FileName()).toStdString();
+  if (!ConfirmReplacing(source)) {
+    ImpBtn->SetDown(false);
+    return;
+  }
   const ConversionResult result =
       RunConversion(1, *ImpBtn, [&](const ConversionHooks& hooks) { return ImportAudioFile(model_, source, hooks); });
   if (result.outcome == ConversionResult::Failed) return;  // no take changed

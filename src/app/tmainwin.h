@@ -219,6 +219,8 @@ class TMainWin : public QWidget, private TransportEvents {
   // when it holds a character that no name can carry (the user is told).
   std::optional<std::string> AskName(const QString& prompt, const std::string& current);
   void Report(const EditResult& result);
+  // Before an import writes over takes that hold audio: true to go on.
+  bool ConfirmReplacing(const std::filesystem::path& source);
 
   // Runs one export or import (`kind` is its Conversion value) from its
   // button's click: the busy cursor, the window's events once per block, a
