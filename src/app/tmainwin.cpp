@@ -27,7 +27,8 @@ QFont TMainWin::WindowFont() {
   return font;
 }
 
-TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
+TMainWin::TMainWin(Services services)
+    : settingsFile_(std::move(services.settingsFile)), dialogs_(std::move(services.dialogs)) {
   if (!dialogs_) dialogs_ = std::make_unique<StandardDialogs>();
   if (!services.places) services.places = MachinePlaces;
   if (!services.sound) services.sound = MakePortAudioDevice();
@@ -79,7 +80,7 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
   qApp->installEventFilter(this);
 
   DirTree->Loaded();
-  CentreOnScreen();
+  LoadSettings();
 }
 
 TMainWin::~TMainWin() {

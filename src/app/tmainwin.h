@@ -25,6 +25,7 @@
 #include "project/projectmodel.h"
 
 class QAction;
+class QSettings;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -54,6 +55,8 @@ class TMainWin : public QWidget, private TransportEvents {
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<SoundDevice> sound;
     TDirTreeView::PlaceSource places;
+    // The settings file; empty for the user's configuration folder.
+    QString settingsFile;
   };
 
   // The layout was drawn for an 840 x 480 window whose frame takes 8 pixels
@@ -190,6 +193,7 @@ class TMainWin : public QWidget, private TransportEvents {
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // The face (mainwin_face.cpp), the tabs and the status bar (mainwin_sheets.cpp).
@@ -209,6 +213,10 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireImport();
   void CaptureBackgrounds();
   void CentreOnScreen();
+  // What the window remembers between runs (mainwin_settings.cpp).
+  std::unique_ptr<QSettings> OpenSettings() const;
+  void LoadSettings();
+  void SaveSettings() const;
 
   // Copies every cell of the model into the matrices, and MasterMode into MasterSel.
   void MirrorMatrices();
@@ -237,6 +245,7 @@ class TMainWin : public QWidget, private TransportEvents {
 
   ProjectModel model_;
   bool folderReported_ = false;
+  QString settingsFile_;
   std::unique_ptr<Dialogs> dialogs_;
   std::unique_ptr<Transport> transport_;
   TNfWin* nfWin_ = nullptr;

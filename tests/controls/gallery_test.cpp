@@ -293,6 +293,7 @@ TEST(GalleryWindow, TheWindowsFaceAndPagesShowEveryControlWhereTheWindowPutsIt) 
   services.sound = std::make_unique<VirtualSoundDevice>(false);
   const QString root = QString::fromStdString(scratch.path().string());
   services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
+  services.settingsFile = root + QStringLiteral("/settings.ini");
   TMainWin window(std::move(services));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
