@@ -73,6 +73,7 @@ TMainWin::TMainWin(Services services)
   WireAudition();
   WireExport();
   WireImport();
+  WireKeyboard();
 
   connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
           &TMainWin::AppEventsIdle);

@@ -211,6 +211,13 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireAudition();
   void WireExport();
   void WireImport();
+  // Keys (mainwin_keyboard.cpp).
+  void WireKeyboard();
+  void PressByKey(TBPBtn& button, void (TMainWin::*handler)());
+  void ImportKey();
+  void ExportKey();
+  void RenameKey();
+  void DeleteKey();
   void CaptureBackgrounds();
   void CentreOnScreen();
   // What the window remembers between runs (mainwin_settings.cpp).

@@ -90,6 +90,13 @@ class TBtnMtx : public QWidget {
   bool Updating() const { return updating_; }
   void SetUpdating(bool value);
 
+  // The cell the keyboard works on: the arrow keys move it, Enter toggles it
+  // as a click does. It follows presses of the pointer, and is framed while
+  // the control has the focus and the keyboard was last used on it.
+  int FocusRow() const { return focusRow_; }
+  int FocusCol() const { return focusCol_; }
+  void SetFocusCell(int row, int col);
+
   // Owners hit-test with the control's own rule (the popup menus do).
   int RowAt(int y) const { return y / btnHeight_; }
   int ColAt(int x) const { return x / btnWidth_; }
@@ -113,6 +120,9 @@ class TBtnMtx : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -124,6 +134,8 @@ class TBtnMtx : public QWidget {
   const QImage& StateBitmap(const TMtxCell& cell, bool pointed) const;
   bool InPressedCell(int x, int y) const;
   QImage ComposeFace() const;
+  void DrawFocusFrame(QImage& face) const;
+  bool KeyDown(int key);
 
   QColor charColor_{Qt::black};
   QColor pressCharColor_{Qt::white};
@@ -142,6 +154,8 @@ class TBtnMtx : public QWidget {
   bool pressing_ = false;
   int pointRow_ = -1, pointCol_ = -1;
   int pressRow_ = -1, pressCol_ = -1;
+  int focusRow_ = 0, focusCol_ = 0;
+  bool keyboardCue_ = false;  // the frame shows: the keyboard brought or used the focus
   QImage face_;  // the last composed picture, kept on screen while Updating
   mutable DimmedBitmaps dimmed_;  // the disabled look
 };
