@@ -82,11 +82,17 @@ void TMainWin::ImpBtnClick() {
     return;
   }
   LastImportFolder = QFileInfo(WavOpen->FileName()).absolutePath();
-  const std::filesystem::path source = QFile::encodeName(WavOpen->FileName()).toStdString();
+  ImportFrom(QFile::encodeName(WavOpen->FileName()).toStdString());
+}
+
+// The import once its source is known, with IMPORT down: a click on it
+// aborts, whether the source came from the dialog or was dropped.
+void TMainWin::ImportFrom(const std::filesystem::path& source) {
   if (!ConfirmReplacing(source)) {
     ImpBtn->SetDown(false);
     return;
   }
+  ImpBtn->SetDown(true);
   const ConversionResult result =
       RunConversion(1, *ImpBtn, [&](const ConversionHooks& hooks) { return ImportAudioFile(model_, source, hooks); });
   if (result.outcome == ConversionResult::Failed) return;  // no take changed

@@ -74,6 +74,7 @@ TMainWin::TMainWin(Services services)
   WireExport();
   WireImport();
   WireKeyboard();
+  WireDragDrop();
 
   connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
           &TMainWin::AppEventsIdle);

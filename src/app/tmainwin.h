@@ -213,6 +213,7 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireImport();
   // Keys (mainwin_keyboard.cpp).
   void WireKeyboard();
+  void WireDragDrop();
   void PressByKey(TBPBtn& button, void (TMainWin::*handler)());
   void ImportKey();
   void ExportKey();
@@ -236,6 +237,11 @@ class TMainWin : public QWidget, private TransportEvents {
   void Report(const EditResult& result);
   // Before an import writes over takes that hold audio: true to go on.
   bool ConfirmReplacing(const std::filesystem::path& source);
+  void ImportFrom(const std::filesystem::path& source);
+  // Dropping files on the take matrices (mainwin_dragdrop.cpp).
+  bool DragDropFilter(QObject* watched, QEvent* event);
+  void DropOnTake(int track, int take, const std::filesystem::path& source);
+  void DropOnMasterTake(int take, const std::filesystem::path& source);
 
   // Runs one export or import (`kind` is its Conversion value) from its
   // button's click: the busy cursor, the window's events once per block, a
