@@ -1,15 +1,26 @@
-// WAV and AIFF files dropped from a file manager onto the take matrices: the
-// file is imported into the cell it was dropped on, with the IMPORT button's
-// engine, progress, abort and questions. A stereo file on a track take fills
+// Takes dragged out to a file manager or an audio editor, and WAV and AIFF
+// files dropped from a file manager onto the take matrices.
+//
+// A take cell dragged out of the window offers a mono WAV of the take at its
+// exact length, as `stems` writes it and named as the export suggests; it is
+// complete in a folder of the window's own before the drag starts, so the
+// receiver never sees half a file. The folder goes when the window does.
+//
+// A dropped file is imported into the cell it was dropped on, with the
+// IMPORT button's engine, progress, abort and questions. A stereo file on a track take fills
 // that take and the same take of the next track (on track 16 only the left
 // channel has a place); on a master take it fills both of its files. The
 // drop chooses the import targets as the user would with clicks, so the
 // matrices show afterwards what was imported.
+#include <QDir>
+#include <QDrag>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -17,6 +28,7 @@
 #include "audiofile/audiofile.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
+#include "convert/stemexport.h"
 
 namespace tp {
 namespace {
@@ -43,6 +55,32 @@ uint32_t ChannelsOf(const std::filesystem::path& source) {
 
 void TMainWin::WireDragDrop() {
   for (TBtnMtx* matrix : {TakeSel, MasTakeSel}) matrix->setAcceptDrops(true);
+  TakeSel->SetDragOut(true);
+  connect(TakeSel, &TBtnMtx::OnDragOut, this, [this](TBtnMtx*, int row, int column) { DragTakeOut(row, column); });
+}
+
+QString TMainWin::WriteDragFile(int track, int take) {
+  if (!TakeSel->GetAssigned(track, take)) return QString();
+  if (!dragFolder_) dragFolder_ = std::make_unique<QTemporaryDir>();
+  if (!dragFolder_->isValid()) return QString();
+  const std::string stem = StemFileStem(TrackStemLabel(track, take), model_.TakeSel[track][take].caption);
+  const QString file = QDir(dragFolder_->path()).filePath(QString::fromStdString(stem) + QStringLiteral(".wav"));
+  StemSource source;
+  source.left = model_.TakePath(track, take);
+  source.length = uint32_t(std::max(0, model_.TakeLength(track, take)));
+  const ConversionResult result =
+      ExportStem(source, QFile::encodeName(file).toStdString(), FormatWav, ConversionHooks{});
+  return result.outcome == ConversionResult::Converted ? file : QString();
+}
+
+void TMainWin::DragTakeOut(int track, int take) {
+  const QString file = WriteDragFile(track, take);
+  if (file.isEmpty()) return;
+  auto* data = new QMimeData;
+  data->setUrls({QUrl::fromLocalFile(file)});
+  auto* drag = new QDrag(TakeSel);
+  drag->setMimeData(data);
+  drag->exec(Qt::CopyAction);
 }
 
 bool TMainWin::DragDropFilter(QObject* watched, QEvent* event) {

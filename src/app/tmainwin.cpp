@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QIcon>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <algorithm>
 

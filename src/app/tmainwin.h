@@ -26,6 +26,7 @@
 
 class QAction;
 class QSettings;
+class QTemporaryDir;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -187,6 +188,9 @@ class TMainWin : public QWidget, private TransportEvents {
   QString LastImportFolder;
   // The name the save dialog offers for the selection when it has none.
   QString SuggestedExportName() const;
+  // Writes the take as the file a drag out of the window offers; its path,
+  // or empty when the cell holds no take or the file could not be written.
+  QString WriteDragFile(int track, int take);
   TCOpenDialog* WavOpen = nullptr;
 
  protected:
@@ -242,6 +246,7 @@ class TMainWin : public QWidget, private TransportEvents {
   bool DragDropFilter(QObject* watched, QEvent* event);
   void DropOnTake(int track, int take, const std::filesystem::path& source);
   void DropOnMasterTake(int take, const std::filesystem::path& source);
+  void DragTakeOut(int track, int take);
 
   // Runs one export or import (`kind` is its Conversion value) from its
   // button's click: the busy cursor, the window's events once per block, a
@@ -259,6 +264,7 @@ class TMainWin : public QWidget, private TransportEvents {
   ProjectModel model_;
   bool folderReported_ = false;
   QString settingsFile_;
+  std::unique_ptr<QTemporaryDir> dragFolder_;  // the files of drags out of the window
   std::unique_ptr<Dialogs> dialogs_;
   std::unique_ptr<Transport> transport_;
   TNfWin* nfWin_ = nullptr;

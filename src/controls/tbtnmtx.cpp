@@ -247,6 +247,16 @@ void TBtnMtx::MouseDown(Qt::MouseButton button, int x, int y) {
 }
 
 void TBtnMtx::MouseMove(int x, int y, QPoint globalPointer) {
+  if (pressing_ && dragOut_ && !rect().contains(x, y)) {
+    // Out of the control with the button held: a drag, not a click.
+    const int row = pressRow_, col = pressCol_;
+    if (TMtxCell* cell = CellAt(row, col)) cell->Pressed = false;
+    pressing_ = false;
+    pressRow_ = pressCol_ = -1;
+    Repaint();
+    emit OnDragOut(this, row, col);
+    return;
+  }
   if (pressing_) {
     // The pointed cell stays as it was while the button is held.
     TMtxCell* cell = CellAt(pressRow_, pressCol_);

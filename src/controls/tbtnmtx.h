@@ -97,6 +97,12 @@ class TBtnMtx : public QWidget {
   int FocusCol() const { return focusCol_; }
   void SetFocusCell(int row, int col);
 
+  // When set, a press that leaves the control with the button held becomes
+  // a drag of the pressed cell out of it: the press ends as if released
+  // outside (no click) and OnDragOut reports the cell.
+  bool DragOut() const { return dragOut_; }
+  void SetDragOut(bool value) { dragOut_ = value; }
+
   // Owners hit-test with the control's own rule (the popup menus do).
   int RowAt(int y) const { return y / btnHeight_; }
   int ColAt(int x) const { return x / btnWidth_; }
@@ -106,6 +112,7 @@ class TBtnMtx : public QWidget {
   void OnLeave(TBtnMtx* sender);
   // Fired after the cell's Down flag was toggled.
   void OnClick(TBtnMtx* sender, int row, int col);
+  void OnDragOut(TBtnMtx* sender, int row, int col);
 
  protected:
   void Paint();
@@ -155,7 +162,8 @@ class TBtnMtx : public QWidget {
   int pointRow_ = -1, pointCol_ = -1;
   int pressRow_ = -1, pressCol_ = -1;
   int focusRow_ = 0, focusCol_ = 0;
-  bool keyboardCue_ = false;  // the frame shows: the keyboard brought or used the focus
+  bool keyboardCue_ = false;
+  bool dragOut_ = false;  // the frame shows: the keyboard brought or used the focus
   QImage face_;  // the last composed picture, kept on screen while Updating
   mutable DimmedBitmaps dimmed_;  // the disabled look
 };

@@ -2,7 +2,9 @@
 // delivers a drop: a drag-enter, then the drop, with the file's URL.
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
@@ -153,6 +155,34 @@ TEST_F(DragDrop, ADisabledGridOrAFileThatIsNotSoundTakesNoDrop) {
   Click(window->AudBtn);
   EXPECT_FALSE(fs::exists(project / "TRACK3_0.DAT"));
   EXPECT_TRUE(dialogs->messages.empty());
+}
+
+// What a drag out of the window offers, read back with libsndfile: the take
+// alone, mono, at its exact length, named as the export would name it.
+TEST_F(DragDrop, ATakeDraggedOutIsOfferedAsACompleteMonoWaveOfExactlyItsLength) {
+  const QString file = window->WriteDragFile(0, 0);
+  ASSERT_FALSE(file.isEmpty());
+  EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("Track01-1 Old.wav"));
+  const test::SoundData sound = test::ReadWithSndfile(QFile::encodeName(file).toStdString());
+  EXPECT_EQ(sound.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+  EXPECT_EQ(sound.channels, 1);
+  EXPECT_EQ(sound.frames, 500);
+  EXPECT_EQ(sound.samples, test::Ramp(500));
+  EXPECT_TRUE(window->WriteDragFile(3, 0).isEmpty()) << "an empty cell offers nothing";
+}
+
+// The gesture: a press on the take, the pointer out of the grid with the
+// button held. The drag replaces the click: the take is not selected.
+TEST_F(DragDrop, PressingATakeAndLeavingTheGridStartsADragInsteadOfAClick) {
+  QSignalSpy drags(window->TakeSel, &TBtnMtx::OnDragOut);
+  QTest::mousePress(window->TakeSel, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseMove(window->TakeSel, QPoint(10, -30));
+  QTest::mouseRelease(window->TakeSel, Qt::LeftButton, {}, QPoint(10, -30));
+  RunUntilIdle();
+  ASSERT_EQ(drags.count(), 1);
+  EXPECT_EQ(drags[0][1].toInt(), 0);
+  EXPECT_EQ(drags[0][2].toInt(), 0);
+  EXPECT_FALSE(window->Model().TakeSel[0][0].down);
 }
 
 }  // namespace

@@ -213,6 +213,27 @@ TEST_F(MatrixTest, HoverFollowsThePointerFromCellToCellAndOffTheMatrix) {
   EXPECT_EQ(CellColour(1, 1), kNBtn);
 }
 
+TEST_F(MatrixTest, WithDragOutAPressThatLeavesTheControlIsADragAndNoClick) {
+  QSignalSpy drags(matrix, &TBtnMtx::OnDragOut), clicks(matrix, &TBtnMtx::OnClick);
+  Press(QPoint(25, 5));
+  QTest::mouseMove(matrix, QPoint(45, 5));  // out of the matrix, drags off
+  Release(QPoint(25, 5));
+  EXPECT_EQ(drags.count(), 0);
+  EXPECT_EQ(clicks.count(), 1) << "the pointer came back: a click";
+
+  matrix->SetDragOut(true);
+  Press(QPoint(25, 5));
+  QTest::mouseMove(matrix, QPoint(25, 25));  // another cell, still inside: no drag yet
+  EXPECT_EQ(drags.count(), 0);
+  QTest::mouseMove(matrix, QPoint(45, 5));
+  ASSERT_EQ(drags.count(), 1);
+  EXPECT_EQ(drags[0][1].toInt(), 0);
+  EXPECT_EQ(drags[0][2].toInt(), 1);
+  EXPECT_EQ(CellColour(0, 1), kDownNBtn) << "no longer pressed";
+  Release(QPoint(25, 5));
+  EXPECT_EQ(clicks.count(), 1) << "the release after a drag is no click";
+}
+
 TEST_F(MatrixTest, SetUpdatingKeepsTheOldPictureUntilItIsSwitchedOff) {
   EXPECT_EQ(CellColour(0, 0), kNBtn);
   matrix->SetUpdating(true);
