@@ -8,7 +8,10 @@
 set -euo pipefail
 
 build=${1:-build}
-cli="$(cd "$build" && pwd)/src/cli/trackporter-cli"
+# BENCH_CLI times another build of the program against the same peer (an
+# older one takes BENCH_FORCE= , as it replaced files without being asked).
+cli=${BENCH_CLI:-"$(cd "$build" && pwd)/src/cli/trackporter-cli"}
+force=${BENCH_FORCE---force}
 work=${BENCH_DIR:-$build/bench-data}
 seconds=${BENCH_SECONDS:-300}
 mkdir -p "$work"
@@ -61,11 +64,11 @@ takes=""
 for t in $(seq 1 16); do takes+=" --take $t-1"; done
 raws=""
 for t in $(seq 0 15); do raws+=" -t raw -r 44100 -e signed-integer -b 16 -c 1 $work/raw/track$t.raw"; done
-export_ours="\"$cli\" export \"$project\" \"$work/ours-mix.wav\" --force -q $takes"
+export_ours="\"$cli\" export \"$project\" \"$work/ours-mix.wav\" $force $takes"
 export_sox="sox -D -M $raws -b 16 \"$work/sox-mix.wav\" remix 1-16 1-16 && sync \"$work/sox-mix.wav\""
-import_ours="\"$cli\" import \"$work/import-project\" \"$work/stereo.wav\" --to 1-1 --to 2-1 --force -q"
+import_ours="\"$cli\" import \"$work/import-project\" \"$work/stereo.wav\" --to 1-1 --to 2-1 $force"
 import_sox="sox -D \"$work/stereo.wav\" -t raw \"$work/left.raw\" remix 1 && sox -D \"$work/stereo.wav\" -t raw \"$work/right.raw\" remix 2 && sync \"$work/left.raw\" \"$work/right.raw\""
-stems_ours="rm -rf \"$work/stems-ours\" && \"$cli\" stems \"$project\" \"$work/stems-ours\" -q"
+stems_ours="rm -rf \"$work/stems-ours\" && \"$cli\" stems \"$project\" \"$work/stems-ours\""
 stems_sox="rm -rf \"$work/stems-sox\" && mkdir -p \"$work/stems-sox\" && for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" \"$work/stems-sox/track\$t.wav\" || exit 1; done && sync \"$work/stems-sox\"/*"
 
 compare export "$export_ours" "$export_sox"

@@ -37,6 +37,8 @@ std::optional<QString> StandardDialogs::InputBox(QWidget* owner, const QString& 
 
 bool StandardDialogs::Confirm(QWidget* owner, const QString& caption, const QString& text) {
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
 

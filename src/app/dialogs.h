@@ -32,7 +32,8 @@ class Dialogs {
   // entered, or nothing when the box was cancelled or closed.
   virtual std::optional<QString> InputBox(QWidget* owner, const QString& caption, const QString& prompt,
                                           const QString& value) = 0;
-  // A Yes/No question with the question icon; true only for Yes.
+  // A Yes/No question with the question icon; true only for Yes. No is the
+  // default button: Enter, like Escape, changes nothing.
   virtual bool Confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
   // A plain message box with one OK button, captioned with the program's title.
   virtual void Message(QWidget* owner, const QString& text) = 0;

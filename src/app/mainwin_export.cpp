@@ -1,12 +1,16 @@
 // The export from the window: the save dialog, the choice between WAV and
 // AIFF, and ExportTakes run block by block with the mixer's settings.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "app/tmainwin.h"
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
 #include "convert/exportengine.h"
 #include "convert/exportformat.h"
+#include "convert/stemexport.h"
+#include "project/namecodec.h"
 
 namespace tp {
 namespace {
@@ -14,7 +18,36 @@ namespace {
 // The second pair of WavSave's filter.
 constexpr int AiffFilterIndex = 2;
 
+// "<song> mix": the project's name as shown, without its padding.
+std::string MixStem(const std::string& projectNameBytes) {
+  std::string song = NameBytesToUtf8(projectNameBytes);
+  while (!song.empty() && song.back() == ' ') song.pop_back();
+  song = SafeFileNameComponent(song);
+  return song.empty() ? std::string("mix") : song + " mix";
+}
+
 }  // namespace
+
+// What `stems` would call the selection: "Track05-1 Chords.wav" for one
+// take, "Master1 Final.wav" for a master take, "<song> mix.wav" for a mixdown.
+QString TMainWin::SuggestedExportName() const {
+  std::string stem;
+  int selected = 0;
+  if (model_.MasterMode) {
+    for (int take = 0; take < MasterTakeCount; ++take)
+      if (const MatrixCell& cell = model_.MasTakeSel[take]; cell.down && cell.assigned)
+        stem = StemFileStem(MasterStemLabel(take), cell.caption);
+  } else {
+    for (int track = 0; track < TrackCount; ++track)
+      for (int take = 0; take < TakesPerTrack; ++take)
+        if (const MatrixCell& cell = model_.TakeSel[track][take]; cell.down && cell.assigned) {
+          stem = StemFileStem(TrackStemLabel(track, take), cell.caption);
+          ++selected;
+        }
+    if (selected > 1) stem = MixStem(model_.ProjectName);
+  }
+  return QString::fromStdString(stem) + QStringLiteral(".wav");
+}
 
 void TMainWin::WireExport() {
   WavSave.filter = QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif");
@@ -29,10 +62,16 @@ void TMainWin::ExpBtnClick() {
     if (!ExpBtn->Down()) AbortRequested = true;
     return;
   }
-  if (!dialogs_->SaveFile(this, WavSave)) {
+  // Without a previous name the dialog offers the selection's own, in the
+  // folder of the last export; a cancelled dialog leaves no name behind.
+  SaveDialog offer = WavSave;
+  if (offer.fileName.isEmpty()) offer.fileName = QDir(LastExportFolder).filePath(SuggestedExportName());
+  if (!dialogs_->SaveFile(this, offer)) {
     ExpBtn->SetDown(false);
     return;
   }
+  WavSave = offer;
+  LastExportFolder = QFileInfo(WavSave.fileName).absolutePath();
   const ExportFormatChoice choice =
       ChooseExportFormat(QFile::encodeName(WavSave.fileName).toStdString(), WavSave.filterIndex == AiffFilterIndex);
   WavSave.fileName = QFile::decodeName(QByteArray::fromStdString(choice.fileName.string()));

@@ -93,6 +93,7 @@ bool TMainWin::event(QEvent* event) {
 }
 
 bool TMainWin::eventFilter(QObject* watched, QEvent* event) {
+  if (DragDropFilter(watched, event)) return true;
   if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this) {
     const QString text = static_cast<QKeyEvent*>(event)->text();

@@ -4,8 +4,10 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -28,7 +30,8 @@ QFont TMainWin::WindowFont() {
   return font;
 }
 
-TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
+TMainWin::TMainWin(Services services)
+    : settingsFile_(std::move(services.settingsFile)), dialogs_(std::move(services.dialogs)) {
   if (!dialogs_) dialogs_ = std::make_unique<StandardDialogs>();
   if (!services.places) services.places = MachinePlaces;
   if (!services.sound) services.sound = MakePortAudioDevice();
@@ -48,6 +51,7 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
   Version->Loaded();
   BaseCaption = Version->Description() + QStringLiteral(" Ver.") + Version->ProductVersion();
   setWindowTitle(BaseCaption);
+  LastExportFolder = LastImportFolder = QDir::homePath();
   setWindowIcon(ApplicationIcon());
 
   // 3. The track keys are numbered and always hold content.
@@ -72,6 +76,8 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
   WireAudition();
   WireExport();
   WireImport();
+  WireKeyboard();
+  WireDragDrop();
 
   connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
           &TMainWin::AppEventsIdle);
@@ -79,7 +85,7 @@ TMainWin::TMainWin(Services services) : dialogs_(std::move(services.dialogs)) {
   qApp->installEventFilter(this);
 
   DirTree->Loaded();
-  CentreOnScreen();
+  LoadSettings();
 }
 
 TMainWin::~TMainWin() {

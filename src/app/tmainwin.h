@@ -25,6 +25,8 @@
 #include "project/projectmodel.h"
 
 class QAction;
+class QSettings;
+class QTemporaryDir;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -54,6 +56,8 @@ class TMainWin : public QWidget, private TransportEvents {
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<SoundDevice> sound;
     TDirTreeView::PlaceSource places;
+    // The settings file; empty for the user's configuration folder.
+    QString settingsFile;
   };
 
   // The layout was drawn for an 840 x 480 window whose frame takes 8 pixels
@@ -180,12 +184,22 @@ class TMainWin : public QWidget, private TransportEvents {
   TVersion* Version = nullptr;
   // The export's save dialog and the import's open dialog.
   SaveDialog WavSave;
+  // Where the save and the open dialog start when they have no file of
+  // their own yet.
+  QString LastExportFolder;
+  QString LastImportFolder;
+  // The name the save dialog offers for the selection when it has none.
+  QString SuggestedExportName() const;
+  // Writes the take as the file a drag out of the window offers; its path,
+  // or empty when the cell holds no take or the file could not be written.
+  QString WriteDragFile(int track, int take);
   TCOpenDialog* WavOpen = nullptr;
 
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // The face (mainwin_face.cpp), the tabs and the status bar (mainwin_sheets.cpp).
@@ -203,8 +217,20 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireAudition();
   void WireExport();
   void WireImport();
+  // Keys (mainwin_keyboard.cpp).
+  void WireKeyboard();
+  void WireDragDrop();
+  void PressByKey(TBPBtn& button, void (TMainWin::*handler)());
+  void ImportKey();
+  void ExportKey();
+  void RenameKey();
+  void DeleteKey();
   void CaptureBackgrounds();
   void CentreOnScreen();
+  // What the window remembers between runs (mainwin_settings.cpp).
+  std::unique_ptr<QSettings> OpenSettings() const;
+  void LoadSettings();
+  void SaveSettings() const;
 
   // Copies every cell of the model into the matrices, and MasterMode into MasterSel.
   void MirrorMatrices();
@@ -215,6 +241,14 @@ class TMainWin : public QWidget, private TransportEvents {
   // when it holds a character that no name can carry (the user is told).
   std::optional<std::string> AskName(const QString& prompt, const std::string& current);
   void Report(const EditResult& result);
+  // Before an import writes over takes that hold audio: true to go on.
+  bool ConfirmReplacing(const std::filesystem::path& source);
+  void ImportFrom(const std::filesystem::path& source);
+  // Dropping files on the take matrices (mainwin_dragdrop.cpp).
+  bool DragDropFilter(QObject* watched, QEvent* event);
+  void DropOnTake(int track, int take, const std::filesystem::path& source);
+  void DropOnMasterTake(int take, const std::filesystem::path& source);
+  void DragTakeOut(int track, int take);
 
   // Runs one export or import (`kind` is its Conversion value) from its
   // button's click: the busy cursor, the window's events once per block, a
@@ -231,6 +265,8 @@ class TMainWin : public QWidget, private TransportEvents {
 
   ProjectModel model_;
   bool folderReported_ = false;
+  QString settingsFile_;
+  std::unique_ptr<QTemporaryDir> dragFolder_;  // the files of drags out of the window
   std::unique_ptr<Dialogs> dialogs_;
   std::unique_ptr<Transport> transport_;
   TNfWin* nfWin_ = nullptr;

@@ -5,6 +5,7 @@
 #include "controls/workbitmap.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -16,6 +17,9 @@ TBPBtn::TBPBtn(QWidget* parent)
       })) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  // Tab reaches it, a click does not take the focus from where the user
+  // works (the matrix, the slider).
+  setFocusPolicy(Qt::TabFocus);
   resize(16, 16);
 }
 
@@ -65,16 +69,21 @@ void TBPBtn::Paint() {
     work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
   }
   if (work.isNull()) return;
-  AlphaDraw(0, 0, work, StateBitmap());
+  AlphaDraw(0, 0, work, isEnabled() ? StateBitmap() : dimmed_.Of(StateBitmap()));
 
   // Drawn in every state, also when empty; one pixel right of and below centre.
   QPainter painter(&work);
   painter.setFont(font());
-  painter.setPen(pressed_ ? pressCharColor_ : charColor_);
+  const QColor pen = pressed_ ? pressCharColor_ : charColor_;
+  painter.setPen(isEnabled() ? pen : QColor::fromRgba(DimmedColour(pen.rgba())));
   const QFontMetrics metrics(font());
   const int x = (width() - metrics.horizontalAdvance(caption_)) / 2 + 1;
   const int y = (height() - metrics.height()) / 2 + 1;
   painter.drawText(x, y + metrics.ascent(), caption_);
+  if (hasFocus()) {
+    painter.setPen(QColor(0xff, 0xc4, 0x4c));  // the matrix's focus frame
+    painter.drawRect(1, 1, width() - 3, height() - 3);
+  }
   painter.end();
 
   QPainter(this).drawImage(0, 0, AsShown(work));
@@ -140,6 +149,21 @@ void TBPBtn::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   MouseUp(at.x(), at.y());
 }
+
+// Enter and Return do what a click does; the blank is the window's.
+void TBPBtn::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (!enter || !isEnabled() || event->modifiers() != Qt::NoModifier) {
+    event->ignore();
+    return;
+  }
+  down_ = !down_;
+  update();
+  emit OnClick(this);
+}
+
+void TBPBtn::focusInEvent(QFocusEvent*) { update(); }
+void TBPBtn::focusOutEvent(QFocusEvent*) { update(); }
 
 void TBPBtn::changeEvent(QEvent* event) {
   switch (event->type()) {

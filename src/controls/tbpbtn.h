@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include "controls/dimmed.h"
 #include "controls/pointertracking.h"
 
 namespace tp {
@@ -70,6 +71,9 @@ class TBPBtn : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -84,6 +88,7 @@ class TBPBtn : public QWidget {
   PointerTracking* tracking_;  // MouseInControl, also the pointed look
   bool pressing_ = false;
   bool pressed_ = false;         // pressing with the pointer inside
+  DimmedBitmaps dimmed_;         // the disabled look
 };
 
 }  // namespace tp

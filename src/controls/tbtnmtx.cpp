@@ -4,7 +4,11 @@
 #include "controls/pointertracking.h"
 #include "controls/workbitmap.h"
 
+#include <QFocusEvent>
+#include <algorithm>
+
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -20,7 +24,16 @@ TBtnMtx::TBtnMtx(QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Hover needs moves without a button held.
   setMouseTracking(true);
+  // A click gives the focus too, so that the arrow keys go on from the cell clicked.
+  setFocusPolicy(Qt::StrongFocus);
   setGeometry(0, 0, cols_ * btnWidth_, rows_ * btnHeight_);
+}
+
+void TBtnMtx::SetFocusCell(int row, int col) {
+  if (!InGrid(row, col)) return;
+  focusRow_ = row;
+  focusCol_ = col;
+  Repaint();
 }
 
 void TBtnMtx::SetCharColor(QColor color) {
@@ -80,6 +93,7 @@ void TBtnMtx::RecreateCells() {
   pressing_ = false;
   pressRow_ = pressCol_ = -1;
   pointRow_ = pointCol_ = -1;
+  focusRow_ = focusCol_ = 0;
 }
 
 void TBtnMtx::Init(const QString& caption, bool down, bool assigned) {
@@ -163,7 +177,8 @@ QImage TBtnMtx::ComposeFace() const {
   for (int row = 0; row < rows_; ++row) {
     for (int col = 0; col < cols_; ++col) {
       const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
-      const QImage& bitmap = StateBitmap(cell, row == pointRow_ && col == pointCol_);
+      const QImage& state = StateBitmap(cell, row == pointRow_ && col == pointCol_);
+      const QImage& bitmap = isEnabled() ? state : dimmed_.Of(state);
       const int x = col * btnWidth_;
       const int y = row * btnHeight_;
       if (alphaBlend_) {
@@ -184,11 +199,21 @@ QImage TBtnMtx::ComposeFace() const {
       // One pixel right of and below the exact centre; not clipped to the cell.
       const int tx = col * btnWidth_ + (btnWidth_ - metrics.horizontalAdvance(cell.caption)) / 2 + 1;
       const int ty = row * btnHeight_ + (btnHeight_ - metrics.height()) / 2 + 1;
-      painter.setPen(cell.Pressed ? pressCharColor_ : charColor_);
+      const QColor pen = cell.Pressed ? pressCharColor_ : charColor_;
+      painter.setPen(isEnabled() ? pen : QColor::fromRgba(DimmedColour(pen.rgba())));
       painter.drawText(tx, ty + metrics.ascent(), cell.caption);
     }
   }
+  painter.end();
+  if (hasFocus() && keyboardCue_) DrawFocusFrame(work);
   return work;
+}
+
+void TBtnMtx::DrawFocusFrame(QImage& face) const {
+  if (!InGrid(focusRow_, focusCol_)) return;
+  QPainter painter(&face);
+  painter.setPen(QColor(0xff, 0xc4, 0x4c));  // the amber of the time displays
+  painter.drawRect(focusCol_ * btnWidth_ + 1, focusRow_ * btnHeight_ + 1, btnWidth_ - 3, btnHeight_ - 3);
 }
 
 void TBtnMtx::Paint() {
@@ -214,11 +239,24 @@ void TBtnMtx::MouseDown(Qt::MouseButton button, int x, int y) {
   pressing_ = true;
   pressRow_ = RowAt(y);
   pressCol_ = ColAt(x);
+  focusRow_ = pressRow_;
+  focusCol_ = pressCol_;
+  keyboardCue_ = false;
   cell->Pressed = true;
   Repaint();
 }
 
 void TBtnMtx::MouseMove(int x, int y, QPoint globalPointer) {
+  if (pressing_ && dragOut_ && !rect().contains(x, y)) {
+    // Out of the control with the button held: a drag, not a click.
+    const int row = pressRow_, col = pressCol_;
+    if (TMtxCell* cell = CellAt(row, col)) cell->Pressed = false;
+    pressing_ = false;
+    pressRow_ = pressCol_ = -1;
+    Repaint();
+    emit OnDragOut(this, row, col);
+    return;
+  }
   if (pressing_) {
     // The pointed cell stays as it was while the button is held.
     TMtxCell* cell = CellAt(pressRow_, pressCol_);
@@ -287,6 +325,44 @@ void TBtnMtx::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   MouseUp(at.x(), at.y());
 }
+
+// ---- Keys -----------------------------------------------------------------
+
+bool TBtnMtx::KeyDown(int key) {
+  int row = focusRow_, col = focusCol_;
+  switch (key) {
+    case Qt::Key_Left: col = std::max(0, col - 1); break;
+    case Qt::Key_Right: col = std::min(cols_ - 1, col + 1); break;
+    case Qt::Key_Up: row = std::max(0, row - 1); break;
+    case Qt::Key_Down: row = std::min(rows_ - 1, row + 1); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // Exactly what a click on the cell does: toggle, repaint, report.
+      if (TMtxCell* cell = CellAt(focusRow_, focusCol_)) {
+        cell->Down = !cell->Down;
+        keyboardCue_ = true;
+        Repaint();
+        emit OnClick(this, focusRow_, focusCol_);
+      }
+      return true;
+    default: return false;
+  }
+  keyboardCue_ = true;
+  SetFocusCell(row, col);
+  return true;
+}
+
+void TBtnMtx::keyPressEvent(QKeyEvent* event) {
+  if (isEnabled() && event->modifiers() == Qt::NoModifier && KeyDown(event->key())) event->accept();
+  else event->ignore();
+}
+
+void TBtnMtx::focusInEvent(QFocusEvent* event) {
+  if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) keyboardCue_ = true;
+  Repaint();
+}
+
+void TBtnMtx::focusOutEvent(QFocusEvent*) { Repaint(); }
 
 void TBtnMtx::changeEvent(QEvent* event) {
   switch (event->type()) {

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "controls/dimmed.h"
 #include "controls/pointertracking.h"
 
 namespace tp {
@@ -89,6 +90,19 @@ class TBtnMtx : public QWidget {
   bool Updating() const { return updating_; }
   void SetUpdating(bool value);
 
+  // The cell the keyboard works on: the arrow keys move it, Enter toggles it
+  // as a click does. It follows presses of the pointer, and is framed while
+  // the control has the focus and the keyboard was last used on it.
+  int FocusRow() const { return focusRow_; }
+  int FocusCol() const { return focusCol_; }
+  void SetFocusCell(int row, int col);
+
+  // When set, a press that leaves the control with the button held becomes
+  // a drag of the pressed cell out of it: the press ends as if released
+  // outside (no click) and OnDragOut reports the cell.
+  bool DragOut() const { return dragOut_; }
+  void SetDragOut(bool value) { dragOut_ = value; }
+
   // Owners hit-test with the control's own rule (the popup menus do).
   int RowAt(int y) const { return y / btnHeight_; }
   int ColAt(int x) const { return x / btnWidth_; }
@@ -98,6 +112,7 @@ class TBtnMtx : public QWidget {
   void OnLeave(TBtnMtx* sender);
   // Fired after the cell's Down flag was toggled.
   void OnClick(TBtnMtx* sender, int row, int col);
+  void OnDragOut(TBtnMtx* sender, int row, int col);
 
  protected:
   void Paint();
@@ -112,6 +127,9 @@ class TBtnMtx : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -123,6 +141,8 @@ class TBtnMtx : public QWidget {
   const QImage& StateBitmap(const TMtxCell& cell, bool pointed) const;
   bool InPressedCell(int x, int y) const;
   QImage ComposeFace() const;
+  void DrawFocusFrame(QImage& face) const;
+  bool KeyDown(int key);
 
   QColor charColor_{Qt::black};
   QColor pressCharColor_{Qt::white};
@@ -141,7 +161,11 @@ class TBtnMtx : public QWidget {
   bool pressing_ = false;
   int pointRow_ = -1, pointCol_ = -1;
   int pressRow_ = -1, pressCol_ = -1;
+  int focusRow_ = 0, focusCol_ = 0;
+  bool keyboardCue_ = false;
+  bool dragOut_ = false;  // the frame shows: the keyboard brought or used the focus
   QImage face_;  // the last composed picture, kept on screen while Updating
+  mutable DimmedBitmaps dimmed_;  // the disabled look
 };
 
 }  // namespace tp

@@ -6,6 +6,11 @@ namespace tp::messages {
 
 inline constexpr const char* ApplicationTitle = "TrackPorter for TKR-series Version 2";
 
+// The question before an import writes over takes that hold audio.
+inline constexpr const char* ReplaceCaption = "Take Importing";
+inline constexpr const char* ReplaceOneTake = "Replace the take %1?";
+inline constexpr const char* ReplaceTwoTakes = "Replace the takes %1 and %2?";
+
 inline constexpr const char* ProjectFileNotOpened = "Project information file could not be opened.";
 inline constexpr const char* ProjectFileNotWritten = "Project information file could not be written.";
 inline constexpr const char* TakeNotOpened = "The take could not be opened.";

@@ -207,6 +207,36 @@ TEST_F(Export, ChoosingAiffInTheRealSaveDialogWritesAnAiffNamedWithItsExtension)
   EXPECT_EQ(test::ReadWithSndfile(out / "song.aif").format, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
 }
 
+TEST_F(Export, WithoutAPreviousNameTheDialogOffersTheNameStemsWouldGiveInTheLastExportFolder) {
+  struct Case {
+    const char* selection;
+    std::function<void()> select;
+    const char* offered;
+  };
+  const Case cases[] = {
+      {"one take", [&] { Click(window->TakeSel, 2, 1); }, "Track03-2 One.wav"},
+      {"a mixdown", [&] { SelectTracks1And5(); }, "EXPORT mix.wav"},
+      {"a master take", [&] { SelectMasterTake3(); }, "Master3 Mas.wav"},
+  };
+  window->LastExportFolder = Q(out);
+  dialogs->save = [](SaveDialog&) { return false; };
+  for (const Case& c : cases) {
+    Open(project);  // a fresh selection
+    c.select();
+    Click(window->ExpBtn);
+    ASSERT_FALSE(dialogs->saveDialogsShown.empty());
+    EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(out / c.offered)) << c.selection;
+    EXPECT_TRUE(window->WavSave.fileName.isEmpty()) << "a cancelled dialog leaves no name behind";
+  }
+  // A chosen name is offered again, and its folder is where the next one starts.
+  fs::create_directories(scratch / "elsewhere");
+  ExportTo(scratch / "elsewhere" / "mine.wav");
+  EXPECT_EQ(window->LastExportFolder, Q(scratch / "elsewhere"));
+  dialogs->save = [](SaveDialog&) { return false; };
+  Click(window->ExpBtn);
+  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "elsewhere" / "mine.wav"));
+}
+
 TEST_F(Export, CancellingTheSaveDialogPutsTheButtonBackAndWritesNothing) {
   Click(window->TakeSel, 2, 1);
   dialogs->save = [](SaveDialog&) { return false; };

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include <sndfile.h>
 
@@ -146,6 +148,7 @@ TEST_F(Import, WritesAMonoAStereoOrAMasterSourceIntoTheChosenTakesAndShowsThem) 
          Click(window->TrackSel, 1, 0);
          Click(window->TakeSel, 0, 0);
          Click(window->TakeSel, 1, 2);
+         dialogs->answers.push_back(true);  // replace the take "Old"
        },
        "two.part.aif", SF_FORMAT_AIFF, 2, 40000,
        {{"TRACK0_0.DAT", "two.parL", 0}, {"TRACK1_2.DAT", "two.parR", 1}}, 65536,
@@ -234,6 +237,72 @@ TEST_F(Import, ASecondClickOnTheButtonAbortsAndKeepsTheBlocksWritten) {
   EXPECT_EQ(window->Times[1]->text(), QString::fromStdString(FormatTakeTime(65536)));
 }
 
+TEST_F(Import, ReplacingTakesThatHoldAudioIsAskedFirstAndNoChangesNothing) {
+  test::WriteTake(project / "TRACK1_2.DAT", "Bass", test::Ramp(300));
+  test::WriteTake(project / "TRACKL_1.DAT", "Final", test::Ramp(300));
+  test::WriteTake(project / "TRACKR_1.DAT", "Final", test::Ramp(300));
+  WriteSource("mono.wav", SF_FORMAT_WAV, 1, 1000);
+  WriteSource("stereo.wav", SF_FORMAT_WAV, 2, 1000);
+  struct Case {
+    const char* situation;
+    std::function<void()> choose;
+    const char* source;
+    const char* question;  // nothing when no take is replaced
+    std::vector<const char*> files;
+  };
+  const Case cases[] = {
+      {"one take", [&] { Click(window->TrackSel, 0, 0); Click(window->TakeSel, 0, 0); }, "mono.wav",
+       "Replace the take Old (Track01-1)?", {"TRACK0_0.DAT"}},
+      {"a pair",
+       [&] {
+         Click(window->TrackSel, 0, 0);
+         Click(window->TrackSel, 1, 0);
+         Click(window->TakeSel, 0, 0);
+         Click(window->TakeSel, 1, 2);
+       },
+       "stereo.wav", "Replace the takes Old (Track01-1) and Bass (Track02-3)?", {"TRACK0_0.DAT", "TRACK1_2.DAT"}},
+      {"a master take", [&] { Click(window->MasterSel); Click(window->MasTakeSel, 0, 1); }, "stereo.wav",
+       "Replace the take Final (Master2)?", {"TRACKL_1.DAT", "TRACKR_1.DAT"}},
+      {"an empty take", [&] { Click(window->TrackSel, 4, 0); Click(window->TakeSel, 4, 0); }, "mono.wav", nullptr,
+       {"TRACK4_0.DAT"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.situation);
+    window = MakeWindow(false);
+    Open(project);
+    c.choose();
+    std::vector<std::vector<uint8_t>> before;
+    for (const char* file : c.files) before.push_back(fs::exists(project / file) ? test::ReadBytes(project / file) : std::vector<uint8_t>{});
+    if (c.question) dialogs->answers.push_back(false);
+    ImportFrom(sources / c.source);
+    if (!c.question) {
+      EXPECT_TRUE(dialogs->questions.empty());
+      EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Converted")});
+      fs::remove(project / c.files[0]);
+      continue;
+    }
+    ASSERT_EQ(dialogs->questions.size(), 1u);
+    EXPECT_EQ(dialogs->questions[0].first, QStringLiteral("Take Importing"));
+    EXPECT_EQ(dialogs->questions[0].second, QString::fromLatin1(c.question));
+    EXPECT_TRUE(dialogs->messages.empty()) << "No: nothing ran";
+    ExpectIdleAgain();
+    for (size_t i = 0; i < c.files.size(); ++i) EXPECT_EQ(test::ReadBytes(project / c.files[i]), before[i]) << c.files[i];
+  }
+}
+
+// Enter on the real question box answers No: it is the default button.
+TEST_F(Import, EnterOnTheRealQuestionBoxAnswersNo) {
+  bool pressed = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box, Qt::Key_Return);
+    pressed = true;
+  });
+  EXPECT_FALSE(StandardDialogs().Confirm(window.get(), QStringLiteral("Take Deleting"), QStringLiteral("Sure?")));
+  EXPECT_TRUE(pressed);
+}
+
 TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
   struct Case {
     const char* situation;
@@ -241,6 +310,7 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
     const char* message;
     int fileSizeLimit;      // 0: none
     const char* namedFile;  // what the second line of the message names
+    bool asksToReplace;     // a readable source asks before it replaces "Old"
   };
   const Case cases[] = {
       {"the source is neither WAV nor AIFF",
@@ -248,20 +318,20 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
          test::WriteBytes(sources / "notes.wav", {'j', 'u', 's', 't', ' ', 't', 'e', 'x', 't'});
          return sources / "notes.wav";
        },
-       messages::NotWavOrAiff, 0, "notes.wav"},
+       messages::NotWavOrAiff, 0, "notes.wav", false},
       {"the project folder has gone",
        [&] {
          WriteSource("gone.wav", SF_FORMAT_WAV, 1, 1000);
          fs::remove_all(project);
          return sources / "gone.wav";
        },
-       messages::TargetNotOpened, 0, "TRACK0_0.DAT (No such file or directory)"},
+       messages::TargetNotOpened, 0, "TRACK0_0.DAT (No such file or directory)", true},
       {"the disk fills up",
        [&] {
          WriteSource("big.wav", SF_FORMAT_WAV, 1, 100000);
          return sources / "big.wav";
        },
-       messages::TakeNotWritten, 200000, "TRACK0_0.DAT (File too large)"},
+       messages::TakeNotWritten, 200000, "TRACK0_0.DAT (File too large)", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);
@@ -274,6 +344,7 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
     Click(window->TakeSel, 0, 0);  // the existing take is the target
     window->Slider->SetPosition(123);
     const fs::path source = c.prepare();
+    if (c.asksToReplace) dialogs->answers.push_back(true);
     {
       std::unique_ptr<test::FileSizeLimit> limit;
       if (c.fileSizeLimit) limit = std::make_unique<test::FileSizeLimit>(c.fileSizeLimit);
@@ -284,6 +355,7 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
     ASSERT_EQ(lines.size(), 2) << dialogs->messages[0].toStdString();
     EXPECT_EQ(lines[0], QString::fromLatin1(c.message));
     EXPECT_TRUE(lines[1].endsWith(QString::fromLatin1(c.namedFile))) << lines[1].toStdString();
+    EXPECT_EQ(dialogs->questions.size(), c.asksToReplace ? 1u : 0u);
     ExpectIdleAgain();
     EXPECT_EQ(window->Slider->Position(), 123) << "the slider is where it was";
     EXPECT_EQ(window->Slider->Max(), 500);

@@ -177,6 +177,7 @@ class WindowTest : public ::testing::Test {
     services.sound = std::move(device);
     const QString root = Q(scratch.path());
     services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
+    services.settingsFile = Q(settingsFile);
     return std::make_unique<TMainWin>(std::move(services));
   }
 
@@ -188,6 +189,8 @@ class WindowTest : public ::testing::Test {
   std::string EnabledStates() const { return test::EnabledStates(*window); }
 
   TempFolder scratch;
+  // What the window remembers lives here, not in the user's configuration.
+  const std::filesystem::path settingsFile = scratch.path() / "config" / "trackporter.ini";
   ScriptedDialogs* dialogs = nullptr;
   VirtualSoundDevice* sound = nullptr;
   std::unique_ptr<TMainWin> window;

@@ -88,13 +88,17 @@ TEST_F(ButtonTest, ShowsTheStateBitmapOfPointerAndDown) {
   EXPECT_EQ(Look(), Drawn(kDownBtn));
 }
 
-TEST_F(ButtonTest, ADisabledButtonKeepsItsLookButIgnoresPresses) {
+// Disabled, it shows the bitmap of its state dimmed: (0, 0, 200) has luma 22,
+// so each channel becomes (c + 22) / 2 * 3 / 5.
+TEST_F(ButtonTest, ADisabledButtonShowsItsStateDimmedAndIgnoresPresses) {
   button->SetDown(true);
   button->setEnabled(false);
   QSignalSpy clicks(button, &TBPBtn::OnClick);
   QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_TRUE(button->Down());
   EXPECT_EQ(clicks.count(), 0);
+  EXPECT_EQ(Look(), Drawn(qRgb(6, 6, 66)));
+  button->setEnabled(true);
   EXPECT_EQ(Look(), Drawn(kDownBtn));
 }
 

@@ -161,12 +161,16 @@ TEST_F(MatrixTest, TheRightButtonChangesNoCell) {
   EXPECT_FALSE(matrix->GetDown(0, 0));
 }
 
-TEST_F(MatrixTest, ADisabledMatrixDrawsItsCellsButIgnoresPresses) {
+// Disabled, each cell shows the bitmap of its state dimmed: (0, 100, 0) has
+// luma 58, so each channel becomes (c + 58) / 2 * 3 / 5.
+TEST_F(MatrixTest, ADisabledMatrixDrawsItsCellsDimmedAndIgnoresPresses) {
   matrix->SetDown(1, 1, true);
   matrix->setEnabled(false);
   QSignalSpy clicks(matrix, &TBtnMtx::OnClick);
   QTest::mouseClick(matrix, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(clicks.count(), 0);
+  EXPECT_EQ(CellColour(1, 1), qRgb(17, 47, 17));
+  matrix->setEnabled(true);
   EXPECT_EQ(CellColour(1, 1), kDownNBtn);
 }
 
@@ -207,6 +211,27 @@ TEST_F(MatrixTest, HoverFollowsThePointerFromCellToCellAndOffTheMatrix) {
   QTest::mouseMove(host.parent(), QPoint(400, 400));
   EXPECT_EQ(leaves.count(), 1);
   EXPECT_EQ(CellColour(1, 1), kNBtn);
+}
+
+TEST_F(MatrixTest, WithDragOutAPressThatLeavesTheControlIsADragAndNoClick) {
+  QSignalSpy drags(matrix, &TBtnMtx::OnDragOut), clicks(matrix, &TBtnMtx::OnClick);
+  Press(QPoint(25, 5));
+  QTest::mouseMove(matrix, QPoint(45, 5));  // out of the matrix, drags off
+  Release(QPoint(25, 5));
+  EXPECT_EQ(drags.count(), 0);
+  EXPECT_EQ(clicks.count(), 1) << "the pointer came back: a click";
+
+  matrix->SetDragOut(true);
+  Press(QPoint(25, 5));
+  QTest::mouseMove(matrix, QPoint(25, 25));  // another cell, still inside: no drag yet
+  EXPECT_EQ(drags.count(), 0);
+  QTest::mouseMove(matrix, QPoint(45, 5));
+  ASSERT_EQ(drags.count(), 1);
+  EXPECT_EQ(drags[0][1].toInt(), 0);
+  EXPECT_EQ(drags[0][2].toInt(), 1);
+  EXPECT_EQ(CellColour(0, 1), kDownNBtn) << "no longer pressed";
+  Release(QPoint(25, 5));
+  EXPECT_EQ(clicks.count(), 1) << "the release after a drag is no click";
 }
 
 TEST_F(MatrixTest, SetUpdatingKeepsTheOldPictureUntilItIsSwitchedOff) {

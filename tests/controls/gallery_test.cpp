@@ -293,6 +293,7 @@ TEST(GalleryWindow, TheWindowsFaceAndPagesShowEveryControlWhereTheWindowPutsIt) 
   services.sound = std::make_unique<VirtualSoundDevice>(false);
   const QString root = QString::fromStdString(scratch.path().string());
   services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
+  services.settingsFile = root + QStringLiteral("/settings.ini");
   TMainWin window(std::move(services));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -320,6 +321,11 @@ TEST(GalleryWindow, TheWindowsFaceAndPagesShowEveryControlWhereTheWindowPutsIt) 
   }
   window.PageControl->setCurrentWidget(window.BitPanel1);
   EXPECT_TRUE(Save(window.BitPanel1->grab().toImage(), "time_page.png"));
+
+  // The whole window as a keyboard user sees it: the focus frame on a take.
+  window.PageControl->setCurrentWidget(window.FolderSheet);
+  window.TakeSel->setFocus(Qt::TabFocusReason);
+  window.TakeSel->SetFocusCell(3, 1);
   EXPECT_TRUE(Save(window.grab().toImage(), "window.png"));
 }
 

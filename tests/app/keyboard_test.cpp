@@ -1,0 +1,159 @@
+// The window from the keyboard: the focus frame over the matrices and Enter
+// on it, Ctrl+I, Ctrl+E, F2, Delete, and the Tab order. Keys go to whatever
+// has the focus, as a user's do.
+#include <QApplication>
+#include <QLabel>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <filesystem>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "app/tmainwin.h"
+#include "controls/tbpbtn.h"
+#include "controls/tbtnmtx.h"
+#include "controls/tslider.h"
+#include "support/projectfixture.h"
+#include "windowfixture.h"
+
+namespace tp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Click;
+using test::RunUntilIdle;
+
+class Keyboard : public test::WindowTest {
+ protected:
+  Keyboard() {
+    fs::create_directories(project);
+    test::WriteProjectInfo(project, "KEYS");
+    test::WriteTake(project / "TRACK0_0.DAT", "Kick", test::Ramp(100));
+    test::WriteTake(project / "TRACK1_1.DAT", "Snare", test::Ramp(200));
+    test::WriteTake(project / "TRACKL_0.DAT", "Mix", test::Ramp(100));
+    test::WriteTake(project / "TRACKR_0.DAT", "Mix", test::Ramp(100));
+    window = MakeWindow(false);
+    window->show();
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Open(project);
+  }
+
+  // A key as the user presses it: to the focused control.
+  static void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    QTest::keyClick(focused, Qt::Key(key), modifiers);
+    RunUntilIdle();
+  }
+
+  const fs::path project = scratch / "keys";
+};
+
+TEST_F(Keyboard, ArrowsMoveTheFocusFrameAndEnterTogglesTheCellAsAClickDoes) {
+  window->TakeSel->setFocus(Qt::TabFocusReason);
+  const QImage unframed = [&] {
+    window->TakeSel->clearFocus();
+    return window->TakeSel->grab().toImage();
+  }();
+  window->TakeSel->setFocus(Qt::TabFocusReason);
+  EXPECT_NE(window->TakeSel->grab().toImage(), unframed) << "the frame shows";
+  Press(Qt::Key_Right);
+  Press(Qt::Key_Down);
+  EXPECT_EQ(window->TakeSel->FocusRow(), 1);
+  EXPECT_EQ(window->TakeSel->FocusCol(), 1);
+  Press(Qt::Key_Return);
+  EXPECT_TRUE(window->Model().TakeSel[1][1].down);
+  EXPECT_TRUE(window->Model().TakesSelected);
+  EXPECT_EQ(window->Times[1]->text(), QStringLiteral("0:00:00:004"));
+  Press(Qt::Key_Up);
+  Press(Qt::Key_Left);
+  Press(Qt::Key_Enter);
+  EXPECT_TRUE(window->Model().TakeSel[0][0].down);
+  Press(Qt::Key_Return);
+  EXPECT_FALSE(window->Model().TakeSel[0][0].down) << "a second Enter raises it again";
+  // The blank stays the audition key.
+  Press(Qt::Key_Space);
+  EXPECT_TRUE(window->Playing);
+  Press(Qt::Key_Space);
+  EXPECT_FALSE(window->Playing);
+}
+
+TEST_F(Keyboard, CtrlIAndCtrlEPressImportAndExportOnlyWhenTheyAreEnabled) {
+  int opened = 0, saved = 0;
+  dialogs->open = [&](TCOpenDialog&) { ++opened; return false; };
+  dialogs->save = [&](SaveDialog&) { ++saved; return false; };
+  window->TakeSel->setFocus();
+  Press(Qt::Key_I, Qt::ControlModifier);
+  Press(Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(opened + saved, 0) << "nothing selected: both are disabled";
+  Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 0);
+  Press(Qt::Key_I, Qt::ControlModifier);
+  Press(Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(saved, 1);
+  EXPECT_FALSE(window->ImpBtn->Down());
+  EXPECT_FALSE(window->ExpBtn->Down());
+}
+
+TEST_F(Keyboard, F2RenamesAndDeleteDeletesTheTakeTheKeyboardIsOn) {
+  window->TakeSel->setFocus(Qt::TabFocusReason);
+  window->TakeSel->SetFocusCell(1, 1);
+  dialogs->entries.push_back(std::nullopt);
+  Press(Qt::Key_F2);
+  ASSERT_EQ(dialogs->asked.size(), 1u);
+  EXPECT_EQ(dialogs->asked[0].prompt, QStringLiteral("enter new name for Track2-2"));
+  dialogs->answers.push_back(false);
+  Press(Qt::Key_Delete);
+  ASSERT_EQ(dialogs->questions.size(), 1u);
+  EXPECT_EQ(dialogs->questions[0].first, QStringLiteral("Take Deleting"));
+  EXPECT_TRUE(fs::exists(project / "TRACK1_1.DAT")) << "No keeps it";
+  dialogs->answers.push_back(true);
+  Press(Qt::Key_Delete);
+  EXPECT_FALSE(fs::exists(project / "TRACK1_1.DAT"));
+  // On an empty cell neither key asks anything.
+  Press(Qt::Key_F2);
+  Press(Qt::Key_Delete);
+  EXPECT_EQ(dialogs->asked.size(), 1u);
+  EXPECT_EQ(dialogs->questions.size(), 2u);
+
+  window->ProjName->setFocus(Qt::TabFocusReason);
+  dialogs->entries.push_back(std::nullopt);
+  Press(Qt::Key_F2);
+  ASSERT_EQ(dialogs->asked.size(), 2u);
+  EXPECT_EQ(dialogs->asked[1].prompt, QStringLiteral("Enter new name of the Project"));
+}
+
+TEST_F(Keyboard, TheMasterMatrixTakesTheSameKeys) {
+  Click(window->MasterSel);
+  window->MasTakeSel->setFocus(Qt::TabFocusReason);
+  Press(Qt::Key_Return);
+  EXPECT_TRUE(window->Model().MasTakeSel[0].down);
+  dialogs->entries.push_back(std::nullopt);
+  Press(Qt::Key_F2);
+  ASSERT_EQ(dialogs->asked.size(), 1u);
+  EXPECT_EQ(dialogs->asked[0].prompt, QStringLiteral("enter new name for Master 1"));
+}
+
+TEST_F(Keyboard, TabReachesEveryControlOfTheFaceAndThePages) {
+  Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 0);  // IMPORT, EXPORT, Play and the slider come alive
+  window->ProjName->setFocus(Qt::TabFocusReason);
+  std::set<QWidget*> reached;
+  for (int i = 0; i < 120 && !reached.count(QApplication::focusWidget()); ++i) {
+    reached.insert(QApplication::focusWidget());
+    Press(Qt::Key_Tab);
+  }
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           window->ProjName, window->TrackSel, window->TakeSel, window->MasterSel, window->ImpBtn, window->AudBtn,
+           window->Slider, window->ExpBtn, window->PageControl->tabBar(), window->DirTree, window->SortBtn,
+           window->RefBtn})
+    EXPECT_TRUE(reached.count(control)) << control->metaObject()->className() << " " << control->objectName().toStdString();
+}
+
+}  // namespace
+}  // namespace tp
