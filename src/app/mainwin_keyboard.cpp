@@ -35,30 +35,30 @@ void TMainWin::PressByKey(TBPBtn& button, void (TMainWin::*handler)()) {
 void TMainWin::ImportKey() { PressByKey(*ImpBtn, &TMainWin::ImpBtnClick); }
 void TMainWin::ExportKey() { PressByKey(*ExpBtn, &TMainWin::ExpBtnClick); }
 
-void TMainWin::RenameKey() {
+// Points PopupRow and PopupCol at the cell the keyboard is on, as a popup
+// menu does at the pointer; the matrix when that cell holds a take and the
+// matrix is usable, else nothing.
+TBtnMtx* TMainWin::FocusedTakeCell() {
   QWidget* focused = QApplication::focusWidget();
-  if (focused == ProjName && ProjName->isEnabled()) {
-    ProjNameDblClick();
-  } else if (focused == TakeSel && TakeSel->isEnabled()) {
-    PopupRow = TakeSel->FocusRow();
-    PopupCol = TakeSel->FocusCol();
-    if (TakeSel->GetAssigned(PopupRow, PopupCol)) ChangeNamePopupClick();
-  } else if (focused == MasTakeSel && MasTakeSel->isEnabled()) {
-    PopupCol = MasTakeSel->FocusCol();
-    if (MasTakeSel->GetAssigned(0, PopupCol)) MasNameClick();
+  for (TBtnMtx* matrix : {TakeSel, MasTakeSel}) {
+    if (focused != matrix || !matrix->isEnabled()) continue;
+    PopupRow = matrix->FocusRow();
+    PopupCol = matrix->FocusCol();
+    return matrix->GetAssigned(PopupRow, PopupCol) ? matrix : nullptr;
   }
+  return nullptr;
+}
+
+void TMainWin::RenameKey() {
+  if (QApplication::focusWidget() == ProjName && ProjName->isEnabled()) {
+    ProjNameDblClick();
+    return;
+  }
+  if (TBtnMtx* matrix = FocusedTakeCell()) matrix == TakeSel ? ChangeNamePopupClick() : MasNameClick();
 }
 
 void TMainWin::DeleteKey() {
-  QWidget* focused = QApplication::focusWidget();
-  if (focused == TakeSel && TakeSel->isEnabled()) {
-    PopupRow = TakeSel->FocusRow();
-    PopupCol = TakeSel->FocusCol();
-    if (TakeSel->GetAssigned(PopupRow, PopupCol)) DelTakePopupClick();
-  } else if (focused == MasTakeSel && MasTakeSel->isEnabled()) {
-    PopupCol = MasTakeSel->FocusCol();
-    if (MasTakeSel->GetAssigned(0, PopupCol)) MasDelClick();
-  }
+  if (TBtnMtx* matrix = FocusedTakeCell()) matrix == TakeSel ? DelTakePopupClick() : MasDelClick();
 }
 
 }  // namespace tp

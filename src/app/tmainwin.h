@@ -225,6 +225,7 @@ class TMainWin : public QWidget, private TransportEvents {
   void ExportKey();
   void RenameKey();
   void DeleteKey();
+  TBtnMtx* FocusedTakeCell();
   void CaptureBackgrounds();
   void CentreOnScreen();
   // What the window remembers between runs (mainwin_settings.cpp).

@@ -18,7 +18,9 @@ TBPBtn::TBPBtn(QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   // Tab reaches it, a click does not take the focus from where the user
-  // works (the matrix, the slider).
+  // works (the matrix, the slider). It draws no frame of its own: Qt hands
+  // the focus on to the next button whenever the idle rules disable the
+  // focused control, and a frame would then light up unasked.
   setFocusPolicy(Qt::TabFocus);
   resize(16, 16);
 }
@@ -80,10 +82,6 @@ void TBPBtn::Paint() {
   const int x = (width() - metrics.horizontalAdvance(caption_)) / 2 + 1;
   const int y = (height() - metrics.height()) / 2 + 1;
   painter.drawText(x, y + metrics.ascent(), caption_);
-  if (hasFocus()) {
-    painter.setPen(QColor(0xff, 0xc4, 0x4c));  // the matrix's focus frame
-    painter.drawRect(1, 1, width() - 3, height() - 3);
-  }
   painter.end();
 
   QPainter(this).drawImage(0, 0, AsShown(work));
@@ -161,9 +159,6 @@ void TBPBtn::keyPressEvent(QKeyEvent* event) {
   update();
   emit OnClick(this);
 }
-
-void TBPBtn::focusInEvent(QFocusEvent*) { update(); }
-void TBPBtn::focusOutEvent(QFocusEvent*) { update(); }
 
 void TBPBtn::changeEvent(QEvent* event) {
   switch (event->type()) {

@@ -358,7 +358,11 @@ void TBtnMtx::keyPressEvent(QKeyEvent* event) {
 }
 
 void TBtnMtx::focusInEvent(QFocusEvent* event) {
-  if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) keyboardCue_ = true;
+  // Qt marks the window when the user moved the focus with Tab; the same
+  // reason also comes when Qt passes the focus on from a control that was
+  // just disabled, and that alone shows no frame.
+  const bool tabbed = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+  keyboardCue_ = tabbed && window()->testAttribute(Qt::WA_KeyboardFocusChange);
   Repaint();
 }
 

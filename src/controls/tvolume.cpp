@@ -102,7 +102,7 @@ void TVolume::mouseMoveEvent(QMouseEvent* event) {
   MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
 }
 
-void TVolume::mouseReleaseEvent(QMouseEvent* event) { MouseUp(); }
+void TVolume::mouseReleaseEvent(QMouseEvent*) { MouseUp(); }
 
 void TVolume::focusInEvent(QFocusEvent*) { CMFocusChanged(); }
 void TVolume::focusOutEvent(QFocusEvent*) { CMFocusChanged(); }

@@ -237,6 +237,27 @@ TEST_F(Export, WithoutAPreviousNameTheDialogOffersTheNameStemsWouldGiveInTheLast
   EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "elsewhere" / "mine.wav"));
 }
 
+// What the user sees in Qt's own dialog: the suggestion in the name field,
+// the last export folder listed.
+TEST_F(Export, TheRealSaveDialogShowsTheSuggestedNameInTheLastExportFolder) {
+  Click(window->TakeSel, 2, 1);
+  dialogs->realSaveDialog = true;
+  fs::create_directories(out);
+  window->LastExportFolder = Q(out);
+  QString shownName, shownFolder;
+  QTimer::singleShot(0, [&] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    shownName = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+    shownFolder = files->directory().absolutePath();
+    files->reject();
+  });
+  Click(window->ExpBtn);
+  EXPECT_EQ(shownName, QStringLiteral("Track03-2 One.wav"));
+  EXPECT_EQ(shownFolder, Q(out));
+  EXPECT_FALSE(window->ExpBtn->Down());
+}
+
 TEST_F(Export, CancellingTheSaveDialogPutsTheButtonBackAndWritesNothing) {
   Click(window->TakeSel, 2, 1);
   dialogs->save = [](SaveDialog&) { return false; };

@@ -68,6 +68,21 @@ TEST_F(ButtonTest, DraggingOutAndReleasingOutsideLeavesDownAsItWas) {
   EXPECT_EQ(clicks.count(), 0);
 }
 
+TEST_F(ButtonTest, TabReachesItAndEnterPressesItAsAClickDoes) {
+  EXPECT_EQ(button->focusPolicy(), Qt::TabFocus) << "a click leaves the focus where it was";
+  button->setFocus(Qt::TabFocusReason);
+  QSignalSpy clicks(button, &TBPBtn::OnClick);
+  QTest::keyClick(button, Qt::Key_Return);
+  EXPECT_TRUE(button->Down());
+  QTest::keyClick(button, Qt::Key_Enter);
+  EXPECT_FALSE(button->Down());
+  QTest::keyClick(button, Qt::Key_A);
+  EXPECT_EQ(clicks.count(), 2);
+  button->setEnabled(false);
+  QTest::keyClick(button, Qt::Key_Return);
+  EXPECT_EQ(clicks.count(), 2);
+}
+
 TEST_F(ButtonTest, TheRightButtonDoesNothing) {
   QSignalSpy clicks(button, &TBPBtn::OnClick);
   QTest::mouseClick(button, Qt::RightButton, {}, QPoint(5, 5));

@@ -52,6 +52,8 @@ void Nothing(QWidget&) {}
 void Hover(QWidget& w) { QTest::mouseMove(&w, QPoint(3, 3)); }
 void Unhover(QWidget& w) { QTest::mouseMove(w.window(), QPoint(700, 470)); }
 void Press(QWidget& w) { QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(3, 3)); }
+void Disable(QWidget& w) { w.setEnabled(false); }
+void Enable(QWidget& w) { w.setEnabled(true); }
 void Unpress(QWidget& w) {
   QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(-100, -100));
   Unhover(w);
@@ -153,7 +155,7 @@ class Gallery : public ::testing::Test {
   TBitPanel* face = nullptr;
 };
 
-TEST_F(Gallery, MatrixCellsShowFiveDistinctLooksWithAndWithoutATake) {
+TEST_F(Gallery, MatrixCellsShowSixDistinctLooksWithAndWithoutATake) {
   Sheet sheet;
   const auto cell = [&](QRect at, bool takes) {
     auto* m = OnFace<TBtnMtx>(at);
@@ -180,15 +182,18 @@ TEST_F(Gallery, MatrixCellsShowFiveDistinctLooksWithAndWithoutATake) {
         {"down", down, up},
         {"down+pointed", [down](QWidget& w) { down(w); Hover(w); }, up},
         {"pressed", Press, Unpress},
+        {"disabled", Disable, Enable},
     };
   };
-  EXPECT_EQ(Capture(sheet, QStringLiteral("take"), *take, looks(take)), 5u);
+  EXPECT_EQ(Capture(sheet, QStringLiteral("take"), *take, looks(take)), 6u);
+  // An idle cell without audio has no bitmap of its own: it is the panel's
+  // empty slot, enabled or not.
   EXPECT_EQ(Capture(sheet, QStringLiteral("take, no audio"), *empty, looks(empty)), 5u);
-  EXPECT_EQ(Capture(sheet, QStringLiteral("track"), *track, looks(track)), 5u);
+  EXPECT_EQ(Capture(sheet, QStringLiteral("track"), *track, looks(track)), 6u);
   EXPECT_TRUE(Save(sheet.Render(), "matrix_cells.png"));
 }
 
-TEST_F(Gallery, ButtonsShowFiveDistinctLooks) {
+TEST_F(Gallery, ButtonsShowSixDistinctLooks) {
   Sheet sheet;
   struct Kind {
     const char* name;
@@ -218,8 +223,9 @@ TEST_F(Gallery, ButtonsShowFiveDistinctLooks) {
         {"down", down, up},
         {"down+pointed", [down](QWidget& w) { down(w); Hover(w); }, up},
         {"pressed", Press, Unpress},
+        {"disabled", Disable, Enable},
     };
-    EXPECT_EQ(Capture(sheet, QString::fromLatin1(kinds[i].name), *b, looks), 5u) << kinds[i].name;
+    EXPECT_EQ(Capture(sheet, QString::fromLatin1(kinds[i].name), *b, looks), 6u) << kinds[i].name;
   }
   // InitBtn sits on the mixer page.
   TBitPanel mixer(host.parent());
