@@ -18,7 +18,6 @@ run_packages=(
   libsndfile1-dev libsoxr-dev      # the core's sound file and rate conversion libraries
   fonts-ipafont-gothic             # shows the half-width katakana of take names
   libqt6svg6                       # draws the window's icon from its SVG
-  xvfb imagemagick                 # look at the window on a virtual screen (xvfb-run, import)
 )
 test_packages=(
   "${run_packages[@]}"
@@ -28,6 +27,8 @@ test_packages=(
   scdoc man-db                     # the manual pages, and man to render them
   librsvg2-bin                     # scripts/render-icons.sh
   ccache                           # cheap rebuilds; the build works without it
+  time python3                     # peak memory of a command; reading JSON back
+  xvfb imagemagick                 # look at the window on a virtual screen (xvfb-run, import)
 )
 # The version-neutral name: it depends on the runtime of the default clang.
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
