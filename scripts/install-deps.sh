@@ -16,6 +16,8 @@ run_packages=(
   portaudio19-dev
   libcli11-dev                     # the command line of trackporter-cli
   libsndfile1-dev libsoxr-dev      # the core's sound file and rate conversion libraries
+  libssl-dev                       # SHA-256 of archived files (libcrypto)
+  nlohmann-json3-dev               # reads the archive manifest back on restore
   fonts-ipafont-gothic             # shows the half-width katakana of take names
   libqt6svg6                       # draws the window's icon from its SVG
   xvfb imagemagick                 # look at the window on a virtual screen (xvfb-run, import)

@@ -21,6 +21,13 @@ inline constexpr const char* SourceNotRead = "The file could not be read";
 inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";
 inline constexpr const char* SongInUse = "The song is in use by another TrackPorter.";
 inline constexpr const char* SourceTooLong = "The file is longer than a take can hold.";
+inline constexpr const char* ArchiveFileNotVerified = "The file read back from the disk differs from the take.";
+inline constexpr const char* ArchiveNotRead = "The archive's manifest could not be read.";
+inline constexpr const char* RestoredFileMismatch =
+    "The rebuilt file differs from the original (its SHA-256 in the archive); nothing was written.";
+inline constexpr const char* ArchiveFileChanged =
+    "The archive file was changed after it was archived (samples, length or rate differ).";
+inline constexpr const char* RestoredFileNotWritten = "The restored file could not be written.";
 inline constexpr const char* NameCharactersRefused =
     "A name can hold only printable ASCII, half-width katakana and the accented small letters \u00e0 to \u00ff.";
 
