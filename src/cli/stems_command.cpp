@@ -282,12 +282,22 @@ std::optional<WrittenItem> completeBefore(const StemOptions& options, const Proj
   return found;
 }
 
+// With --continue: the earlier run wrote this file (complete or not, it is
+// the archive's own and is written again when it does not count as done).
+bool writtenBefore(const ProjectPlan& plan, const StemItem& item) {
+  if (!plan.previous) return false;
+  for (const ArchivedTakeFile& entry : plan.previous->takeFiles)
+    if (entry.output == item.output.filename().string()) return true;
+  return false;
+}
+
 std::vector<fs::path> existingOutputs(const StemOptions& options, const std::vector<ProjectPlan>& plans) {
   std::vector<fs::path> existing;
   std::error_code error;
   for (const auto& plan : plans) {
     for (const auto& item : plan.items)
-      if (fs::exists(item.output, error) && !completeBefore(options, plan, item)) existing.push_back(item.output);
+      if (fs::exists(item.output, error) && !(options.resume && writtenBefore(plan, item)))
+        existing.push_back(item.output);
     // A resumed archive rewrites its own manifest, sums and copies.
     if (options.resume && plan.previous) continue;
     for (const char* name : {ManifestName, ArchiveChecksumsName})
@@ -563,6 +573,7 @@ int runStems(const StemArguments& arguments) {
         ++filesSkipped;
         totalSamples += item.source.length;
         song.written.push_back(std::move(*before));
+        record();
         continue;
       }
       progress.Update(p + 1, plans.size(), fileNumber, totalFiles, doneBytes);
