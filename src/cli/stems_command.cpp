@@ -71,6 +71,9 @@ struct ProjectPlan {
   std::string relativeFolder;        // the song's path below the archived root
   std::vector<fs::path> otherFiles;  // every file of the song that is no take, copied as it is
   std::optional<ArchiveManifest> previous;  // with --continue: the manifest an earlier run wrote
+  // Folders inside the song folder: a recorder keeps none, and they are not
+  // part of the song's archive (a song among them is found by --recursive).
+  std::vector<fs::path> subfolders;
 };
 
 // The values as CLI11 leaves them; resolved into StemOptions after the parse.
@@ -118,7 +121,7 @@ bool wantedMaster(const StemOptions& options, int master) {
 // including take-like names the scan passes over (a lone half of a master
 // take, a file too short to be a take, a second spelling). Takes left out by
 // --take are neither.
-std::vector<fs::path> otherFilesOf(const ProjectModel& model, const fs::path& folder) {
+std::vector<fs::path> otherFilesOf(const ProjectModel& model, const fs::path& folder, std::vector<fs::path>& subfolders) {
   std::set<fs::path> takes;
   for (int t = 0; t < TrackCount; ++t)
     for (int k = 0; k < TakesPerTrack; ++k)
@@ -133,6 +136,7 @@ std::vector<fs::path> otherFilesOf(const ProjectModel& model, const fs::path& fo
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const fs::path name = it->path().filename();
     if (takes.count(name) || IsSideFileName(name.string())) continue;
+    if (!it->is_symlink(error) && it->is_directory(error)) subfolders.push_back(it->path());
     if (it->is_symlink(error) || !it->is_regular_file(error)) continue;
     others.push_back(it->path());
   }
@@ -165,7 +169,7 @@ ProjectPlan planProject(const StemOptions& options, const fs::path& folder, cons
     item.takeFiles = {item.source.left, *item.source.right};
     plan.items.push_back(std::move(item));
   }
-  plan.otherFiles = otherFilesOf(model, folder);
+  plan.otherFiles = otherFilesOf(model, folder, plan.subfolders);
   // Searching a disk, a take named on the command line is simply absent
   // from the projects that lack it; for one project it is a mistake.
   if (options.recursive) return plan;
@@ -321,6 +325,17 @@ std::string trimmedName(const std::string& nameBytes) {
   return name;
 }
 
+// A name as JSON text; a name that is not UTF-8 (a Latin-1 name from an old
+// disk) also as its bytes in hexadecimal, so that restore gives it back
+// exactly.
+std::string nameFields(const char* key, const std::string& name) {
+  std::string out = "\"" + std::string(key) + "\": " + JsonString(name);
+  if (ValidUtf8(name) != name)
+    out += ", \"" + std::string(key) + "_hex\": \"" +
+           HexText(reinterpret_cast<const uint8_t*>(name.data()), name.size()) + "\"";
+  return out;
+}
+
 std::string takeFileEntry(const WrittenItem& written, size_t side) {
   const StemItem& item = *written.item;
   const TakeFileRecord& record = written.records[side];
@@ -348,7 +363,7 @@ std::string takeFileEntry(const WrittenItem& written, size_t side) {
 
 std::string manifestText(const ProjectPlan& plan, const SongArchive& song) {
   std::string out = "{\n  \"manifest_version\": 2,\n  \"project\": " + JsonString(trimmedName(plan.nameBytes)) +
-                    ",\n  \"folder\": " + JsonString(plan.relativeFolder) + ",\n  \"source\": " +
+                    ",\n  " + nameFields("folder", plan.relativeFolder) + ",\n  \"source\": " +
                     JsonString(fs::absolute(plan.folder).lexically_normal().string()) + ",\n  \"files\": [";
   const char* separator = "\n";
   for (const WrittenItem& written : song.written) {
@@ -375,7 +390,7 @@ std::string manifestText(const ProjectPlan& plan, const SongArchive& song) {
   separator = "\n";
   for (const CopiedFile& copy : song.copies) {
     out += separator;
-    out += "    {\"file\": " + JsonString(copy.name) + ", \"size\": " + std::to_string(copy.size) + ", \"sha256\": \"" +
+    out += "    {" + nameFields("file", copy.name) + ", \"size\": " + std::to_string(copy.size) + ", \"sha256\": \"" +
            copy.sha256 + "\", \"copy\": " + JsonString(copyPath(copy.name)) + "}";
     separator = ",\n";
   }
@@ -543,6 +558,12 @@ int runStems(const StemArguments& arguments) {
   for (size_t p = 0; p < plans.size() && !interrupted; ++p) {
     const ProjectPlan& plan = plans[p];
     for (const auto& message : plan.missing) fail(plan.folder.string() + ": " + message);
+    if (options.verbosity != Verbosity::Quiet)
+      for (const auto& subfolder : plan.subfolders) {
+        bar.Finish();
+        std::fprintf(stderr, "%s: the folder \"%s\" inside the song is not part of its archive\n",
+                     plan.folder.c_str(), subfolder.filename().c_str());
+      }
     std::error_code error;
     fs::create_directories(plan.outputFolder / ArchiveRecorderFolder, error);
     if (error) {

@@ -34,6 +34,15 @@ std::string stringOr(const Json& object, const char* key, std::string fallback =
   return it != object.end() && it->is_string() ? it->get<std::string>() : fallback;
 }
 
+// A name written as text and, when it is not UTF-8, as hexadecimal bytes
+// under "<key>_hex": the bytes win.
+std::string nameOr(const Json& object, const char* key) {
+  std::vector<uint8_t> bytes;
+  if (BytesFromHex(stringOr(object, (std::string(key) + "_hex").c_str()), bytes) && !bytes.empty())
+    return std::string(bytes.begin(), bytes.end());
+  return stringOr(object, key);
+}
+
 int64_t numberOr(const Json& object, const char* key, int64_t fallback) {
   const auto it = object.find(key);
   return it != object.end() && it->is_number_integer() ? it->get<int64_t>() : fallback;
@@ -110,8 +119,9 @@ bool readTakeFiles(const Json& list, ArchiveManifest& manifest) {
 bool readOtherFiles(const Json& list, ArchiveManifest& manifest) {
   for (const Json& entry : list) {
     if (!entry.is_object()) return false;
-    ArchivedOtherFile file{stringOr(entry, "file"), numberOr(entry, "size", -1), stringOr(entry, "sha256"),
-                           stringOr(entry, "copy")};
+    ArchivedOtherFile file{nameOr(entry, "file"), numberOr(entry, "size", -1), stringOr(entry, "sha256"), {}};
+    // The copy's name follows from the file's, which keeps its exact bytes.
+    file.copy = std::string(ArchiveRecorderFolder) + "/" + file.file + ArchiveCopySuffix;
     if (file.file.empty() || file.copy.empty() || file.size < 0) return false;
     manifest.otherFiles.push_back(std::move(file));
   }
@@ -129,7 +139,7 @@ Status ReadArchiveManifest(const fs::path& archiveFolder, ArchiveManifest& manif
   manifest = ArchiveManifest{};
   manifest.version = int(numberOr(root, "manifest_version", 1));
   manifest.project = stringOr(root, "project");
-  manifest.folder = stringOr(root, "folder");
+  manifest.folder = nameOr(root, "folder");
   const auto takes = root.find("take_files");
   if (manifest.version >= 2 && takes != root.end() && takes->is_array()) {
     if (!readTakeFiles(*takes, manifest)) return Status::Fail(messages::ArchiveNotRead, path);

@@ -105,13 +105,16 @@ TEST_F(Archive, TheFlacFilesAreSixteenBitAtTheTakeRateMonoAndStereo) {
 
 TEST_F(Archive, RecursiveArchiveAndRestoreRebuildEverySongAtItsPlace) {
   WriteRecorderSong(disk / "A" / "SONG1");
-  WriteRecorderSong(disk / "B" / "deep" / "SONG2");
+  // Latin-1 names from an old disk: no UTF-8 at all, and kept byte for byte.
+  const fs::path latin = disk / "B" / "deep" / "caf\xE9";
+  WriteRecorderSong(latin);
+  WriteBytes(latin / "r\xE9sum\xE9.txt", {0xE9});
   ASSERT_EQ(cli("stems " + q(disk.path()) + " " + q(out.path()) + " --recursive -q").status, 0);
   const auto restored = cli("restore " + q(out.path()) + " " + q(back.path()) + " --recursive");
   ASSERT_EQ(restored.status, 0) << restored.out;
-  EXPECT_NE(restored.out.find("2 songs, 18 files restored"), std::string::npos) << restored.out;
+  EXPECT_NE(restored.out.find("2 songs, 19 files restored"), std::string::npos) << restored.out;
   expectSameFolder(disk / "A" / "SONG1", back / "A" / "SONG1");
-  expectSameFolder(disk / "B" / "deep" / "SONG2", back / "B" / "deep" / "SONG2");
+  expectSameFolder(latin, back / "B" / "deep" / "caf\xE9");
 }
 
 TEST_F(Archive, AFlippedSampleInTheArchiveIsRefusedUnlessChangesAreAllowed) {
