@@ -147,7 +147,7 @@ std::vector<fs::path> otherFilesOf(const ProjectModel& model, const fs::path& fo
 ProjectPlan planProject(const StemOptions& options, const fs::path& folder, const fs::path& outputFolder) {
   ProjectModel model;
   OpenProject(model, folder.string());
-  ProjectPlan plan{folder, model.ProjectName, outputFolder, {}, {}, {}, {}, {}};
+  ProjectPlan plan{folder, model.ProjectName, outputFolder, {}, {}, {}, {}, {}, {}};
   const char* extension = options.format == FormatFlac ? ".flac" : options.format == FormatAiff ? ".aif" : ".wav";
   for (int t = 0; t < TrackCount; ++t)
     for (int k = 0; k < TakesPerTrack; ++k) {
@@ -286,24 +286,16 @@ std::optional<WrittenItem> completeBefore(const StemOptions& options, const Proj
   return found;
 }
 
-// With --continue: the earlier run wrote this file (complete or not, it is
-// the archive's own and is written again when it does not count as done).
-bool writtenBefore(const ProjectPlan& plan, const StemItem& item) {
-  if (!plan.previous) return false;
-  for (const ArchivedTakeFile& entry : plan.previous->takeFiles)
-    if (entry.output == item.output.filename().string()) return true;
-  return false;
-}
-
 std::vector<fs::path> existingOutputs(const StemOptions& options, const std::vector<ProjectPlan>& plans) {
   std::vector<fs::path> existing;
   std::error_code error;
   for (const auto& plan : plans) {
-    for (const auto& item : plan.items)
-      if (fs::exists(item.output, error) && !(options.resume && writtenBefore(plan, item)))
-        existing.push_back(item.output);
-    // A resumed archive rewrites its own manifest, sums and copies.
+    // In a folder that holds this archive's manifest, a resumed run owns the
+    // files it would write: those the manifest does not list complete (one
+    // written after the manifest's last update, say) are written again.
     if (options.resume && plan.previous) continue;
+    for (const auto& item : plan.items)
+      if (fs::exists(item.output, error)) existing.push_back(item.output);
     for (const char* name : {ManifestName, ArchiveChecksumsName})
       if (fs::exists(plan.outputFolder / name, error)) existing.push_back(plan.outputFolder / name);
     for (const fs::path& other : plan.otherFiles) {
@@ -430,12 +422,15 @@ Status writeText(const fs::path& target, const std::string& text) {
   return file->Commit(messages::OutputNotWritten);
 }
 
-// The manifest, then the sums that include it. Both are rewritten after
-// every file, so that an archive stopped anywhere describes what it holds.
-Status writeManifestAndSums(const ProjectPlan& plan, const SongArchive& song) {
+// The manifest, then (`withSums`) the sums that include it. The manifest is
+// rewritten after every file, so that an archive stopped anywhere, even by a
+// power cut, describes what it holds and --continue can resume it; the sums
+// follow when the song is done (or stopped), which saves a synced write per
+// file: a resumed archive writes them anew.
+Status writeManifestAndSums(const ProjectPlan& plan, const SongArchive& song, bool withSums) {
   const std::string manifest = manifestText(plan, song);
   Status status = writeText(plan.outputFolder / ManifestName, manifest);
-  if (!status.ok()) return status;
+  if (!status.ok() || !withSums) return status;
   std::vector<std::pair<std::string, std::string>> lines;  // name, sum
   for (const WrittenItem& written : song.written)
     lines.emplace_back(written.item->output.filename().string(), written.outputSha256);
@@ -577,11 +572,18 @@ int runStems(const StemArguments& arguments) {
       if (!status.ok()) fail(plan.folder.string() + ": " + status.Text());
       else song.copies.push_back(std::move(copied));
     }
-    auto record = [&] {
-      const Status status = writeManifestAndSums(plan, song);
+    // After a file, the manifest is rewritten when a second has passed since
+    // it last was: a synced write per file would cost more than a short take
+    // itself, and a resumed archive writes again what it does not list.
+    auto lastRecorded = std::chrono::steady_clock::now();
+    auto record = [&](bool songDone = false) {
+      const auto now = std::chrono::steady_clock::now();
+      if (!songDone && now - lastRecorded < std::chrono::seconds(1)) return;
+      lastRecorded = now;
+      const Status status = writeManifestAndSums(plan, song, songDone);
       if (!status.ok()) fail(plan.outputFolder.string() + ": the manifest could not be written: " + status.Text());
     };
-    record();
+    record(true);
     for (size_t i = 0; i < plan.items.size(); ++i) {
       const StemItem& item = plan.items[i];
       ++fileNumber;
@@ -643,6 +645,7 @@ int runStems(const StemArguments& arguments) {
       ++filesWritten;
       totalSamples += item.source.length;
     }
+    record(true);
     if (!song.written.empty()) ++songsWritten;
   }
   bar.Finish();

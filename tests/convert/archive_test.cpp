@@ -109,6 +109,24 @@ INSTANTIATE_TEST_SUITE_P(Writes, CorruptedWrite,
                            return std::string(info.param.extension + 1) + "_write" + std::to_string(info.param.write);
                          });
 
+TEST_F(ArchiveChecks, AnArchiveFileStoppedHalfWayIsNotKeptInAnyFormat) {
+  WriteRecorderSong(song.path());
+  // Vox spans three blocks; Ctrl-C asks for the stop between two of them.
+  const StemSource stem{song / "TRACK153.DAT", std::nullopt, 70001, "Track16-4"};
+  for (const auto& [format, name] : {std::pair{FormatWav, "vox.wav"}, std::pair{FormatAiff, "vox.aif"},
+                                     std::pair{FormatFlac, "vox.flac"}}) {
+    SCOPED_TRACE(name);
+    int blocks = 0;
+    ConversionHooks hooks;
+    hooks.betweenBlocks = [&] { return ++blocks > 2; };
+    StemChecks checks;
+    checks.verify = true;
+    EXPECT_EQ(ExportStem(stem, out / name, format, hooks, &checks).outcome, ConversionResult::Aborted);
+    EXPECT_FALSE(fs::exists(out / name));
+    EXPECT_FALSE(hasSideFile(out.path()));
+  }
+}
+
 TEST_F(ArchiveChecks, ARestoreStoppedHalfWayKeepsOnlyCompleteFiles) {
   WriteRecorderSong(song.path());
   const auto archived = RunCommand(std::string(TP_CLI_PATH) + " stems -q " + Quoted(song.path().string()) + " " +
