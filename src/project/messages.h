@@ -21,6 +21,9 @@ inline constexpr const char* SourceNotRead = "The file could not be read";
 inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";
 inline constexpr const char* SongInUse = "The song is in use by another TrackPorter.";
 inline constexpr const char* SourceTooLong = "The file is longer than a take can hold.";
+inline constexpr const char* NotAProjectFolder =
+    "The folder is not a project folder (it has no project information file, or it is a backup).";
+inline constexpr const char* NoProjectFound = "No project folder was found.";
 inline constexpr const char* ArchiveFileNotVerified = "The file read back from the disk differs from the take.";
 inline constexpr const char* ArchiveNotRead = "The archive's manifest could not be read.";
 inline constexpr const char* RestoredFileMismatch =

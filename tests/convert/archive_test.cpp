@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
+#include "convert/archive.h"
 #include "convert/archivemanifest.h"
 #include "convert/restore.h"
 #include "convert/stemexport.h"
@@ -125,6 +127,57 @@ TEST_F(ArchiveChecks, AnArchiveFileStoppedHalfWayIsNotKeptInAnyFormat) {
     EXPECT_FALSE(fs::exists(out / name));
     EXPECT_FALSE(hasSideFile(out.path()));
   }
+}
+
+TEST_F(ArchiveChecks, AnArchiveStoppedHalfWayHoldsCompleteFilesThatItsManifestAndSumsDescribe) {
+  WriteRecorderSong(song.path());
+  ArchiveRequest request;
+  request.source = song.path();
+  request.outputRoot = out / "archive";
+  request.verify = true;
+  std::vector<ArchiveSongPlan> plans;
+  ASSERT_TRUE(PlanArchive(request, plans).ok());
+  ASSERT_EQ(plans.size(), 1u);
+  ASSERT_EQ(plans[0].items.size(), 5u);
+
+  // Blocks: Kick 2, the two empty takes 1 each, Vox 3; stop inside Vox.
+  int blocks = 0;
+  ArchiveEvents events;
+  events.stopRequested = [&] { return ++blocks > 6; };
+  std::vector<fs::path> written;
+  events.written = [&](const fs::path& output) { written.push_back(output); };
+  const ArchiveTotals totals = RunArchive(request, plans, events);
+  EXPECT_TRUE(totals.stopped);
+  EXPECT_FALSE(totals.anyFailed);
+  EXPECT_EQ(totals.files, written.size());
+  EXPECT_GE(written.size(), 1u);
+  EXPECT_LT(written.size(), 5u);
+  EXPECT_FALSE(hasSideFile(out / "archive"));
+  ArchiveManifest manifest;
+  ASSERT_TRUE(ReadArchiveManifest(out / "archive", manifest).ok());
+  std::set<std::string> listed;
+  for (const auto& take : manifest.takeFiles) {
+    listed.insert(take.output);
+    EXPECT_TRUE(take.verified);
+  }
+  EXPECT_EQ(listed.size(), written.size());
+  const auto sums = RunCommand("cd " + Quoted((out / "archive").string()) + " && sha256sum -c SHA256SUMS");
+  EXPECT_EQ(sums.status, 0) << sums.out;
+
+  // Resumed, it writes the rest and restores to the original.
+  request.resume = true;
+  ASSERT_TRUE(PlanArchive(request, plans).ok());
+  EXPECT_TRUE(ExistingArchiveFiles(request, plans).empty());
+  const ArchiveTotals rest = RunArchive(request, plans, {});
+  EXPECT_EQ(rest.skipped, written.size());
+  EXPECT_EQ(rest.files + rest.skipped, 5u);
+  ArchiveManifest complete;
+  ASSERT_TRUE(ReadArchiveManifest(out / "archive", complete).ok());
+  const RestoreReport report = RestoreSong(out / "archive", complete, out / "rebuilt", {}, {});
+  EXPECT_TRUE(report.failures.empty());
+  EXPECT_EQ(report.restored.size(), 9u);
+  EXPECT_TRUE(report.ByteIdentical());
+  EXPECT_EQ(RunCommand("diff -r " + Quoted(song.path().string()) + " " + Quoted((out / "rebuilt").string())).status, 0);
 }
 
 TEST_F(ArchiveChecks, ARestoreStoppedHalfWayKeepsOnlyCompleteFiles) {
