@@ -108,10 +108,11 @@ ConversionResult ExportStem(const StemSource& stem, const std::filesystem::path&
     checks->verified = false;
     job.beforeCommit = [&stem, &output, checks, &sink]() -> Status {
       SafeFile& written = sink->Output();
-      // The read-back must come from the disk: the data synced first, then
-      // its pages dropped, so that the cache cannot answer for the disk.
+      // A verified read-back must come from the disk: the data synced
+      // first, then its pages dropped, so that the cache cannot answer for
+      // the disk. The sum alone may come from the cache.
       if (!written.handle().Sync()) return Status::Fail(messages::OutputNotWritten, output, errno);
-      ::posix_fadvise(written.handle().fd(), 0, 0, POSIX_FADV_DONTNEED);
+      if (checks->verify) ::posix_fadvise(written.handle().fd(), 0, 0, POSIX_FADV_DONTNEED);
       Status status = HashFile(written.writtenPath(), messages::OutputNotWritten, checks->sha256, checks->size);
       if (!status.ok()) return status;
       if (!checks->verify) return Status::Ok();
