@@ -33,6 +33,7 @@ test_packages=(
 )
 # The version-neutral name: it depends on the runtime of the default clang.
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
+  libssl-dev nlohmann-json3-dev
   clang libclang-rt-dev)
 bench_packages=("${run_packages[@]}" sox time hyperfine)
 

@@ -51,7 +51,7 @@ bool wantedMaster(const ArchiveRequest& request, int master) {
 // take: the information files and whatever else the recorder left there,
 // including take-like names the scan passes over (a lone half of a master
 // take, a file too short to be a take, a second spelling). Takes left out by
-// --take are neither.
+// the request are neither.
 std::vector<fs::path> otherFilesOf(const ProjectModel& model, const fs::path& folder, std::vector<fs::path>& subfolders) {
   std::set<fs::path> takes;
   for (int t = 0; t < TrackCount; ++t)
@@ -102,7 +102,7 @@ Status planProject(const ArchiveRequest& request, const fs::path& folder, const 
     plan.items.push_back(std::move(item));
   }
   plan.otherFiles = otherFilesOf(model, folder, plan.subfolders);
-  // Searching a disk, a take named on the command line is simply absent
+  // Searching a disk, a take asked for is simply absent
   // from the projects that lack it; for one project it is a mistake.
   if (request.recursive) return Status::Ok();
   for (const auto& t : request.takes)
@@ -181,7 +181,7 @@ struct FailedItem {
   std::string reason;
 };
 
-// A file written (or, with --continue, found complete) and what the
+// A file written (or, when resuming, found complete) and what the
 // manifest says of it.
 struct WrittenItem {
   const ArchiveItem* item;
@@ -207,7 +207,7 @@ std::string copyPath(const std::string& name) {
   return std::string(ArchiveRecorderFolder) + "/" + name + ArchiveCopySuffix;
 }
 
-// With --continue: the earlier run's record of `item`, when that run wrote
+// When resuming: the earlier run's record of `item`, when that run wrote
 // it completely (and verified it, if verifying is asked now) and its take
 // files still have the sizes recorded then.
 std::optional<WrittenItem> completeBefore(const ArchiveRequest& request, const ArchiveSongPlan& plan,
@@ -375,7 +375,7 @@ Status writeText(const fs::path& target, const std::string& text) {
 
 // The manifest, then (`withSums`) the sums that include it. The manifest is
 // rewritten after every file, so that an archive stopped anywhere, even by a
-// power cut, describes what it holds and --continue can resume it; the sums
+// power cut, describes what it holds and a resumed run can go on; the sums
 // follow when the song is done (or stopped), which saves a synced write per
 // file: a resumed archive writes them anew.
 Status writeManifestAndSums(const ArchiveSongPlan& plan, const SongArchive& song, bool withSums) {

@@ -3,7 +3,8 @@
 // (restore.h): a manifest with each take file's size, SHA-256 and header, a
 // copy of every other file of the song under recorder/, and a SHA256SUMS
 // file that lets sha256sum check the archive without this program. The
-// command line's stems and the window both run it.
+// command line's stems runs it; it is written so that the window can too
+// (on a thread of its own, stopping through ArchiveEvents::stopRequested).
 #pragma once
 
 #include <cstdint>
