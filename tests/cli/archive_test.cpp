@@ -231,5 +231,36 @@ TEST_F(Archive, ContinueSkipsTheFilesTheManifestListsAsComplete) {
   EXPECT_NE(resumed.out.find("all verified"), std::string::npos) << resumed.out;
 }
 
+TEST_F(Archive, ABogusManifestIsRefusedCleanlyAndNothingIsWritten) {
+  WriteRecorderSong(disk / "song");
+  ASSERT_EQ(cli("stems " + q(disk / "song") + " " + q(out.path()) + " -q").status, 0);
+  nlohmann::json manifest = nlohmann::json::parse(std::ifstream(out / "trackporter.json"));
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  nlohmann::json climbing = manifest;
+  climbing["take_files"][0]["file"] = "../escaped.DAT";
+  nlohmann::json badHex = manifest;
+  badHex["take_files"][0]["header"][0]["hex"] = "4x";
+  const Case cases[] = {
+      {"not JSON", "{\"manifest_version\": 2, "},
+      {"not an object", "[1, 2, 3]"},
+      {"a name that leaves the song folder", climbing.dump()},
+      {"a header run that is not hexadecimal", badHex.dump()},
+  };
+  for (const Case& bogus : cases) {
+    SCOPED_TRACE(bogus.what);
+    std::ofstream(out / "trackporter.json", std::ios::trunc) << bogus.text;
+    const auto restored = cli("restore " + q(out.path()) + " " + q(back / "song"));
+    EXPECT_EQ(restored.status, 1) << restored.out;
+    EXPECT_NE(restored.out.find("The archive's manifest could not be read."), std::string::npos) << restored.out;
+    EXPECT_FALSE(fs::exists(back / "escaped.DAT"));
+    EXPECT_TRUE(!fs::exists(back / "song") || fs::is_empty(back / "song"));
+  }
+  fs::remove(out / "trackporter.json");
+  EXPECT_EQ(cli("restore " + q(out.path()) + " " + q(back / "song")).status, 1);
+}
+
 }  // namespace
 }  // namespace tp
