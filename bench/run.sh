@@ -71,9 +71,23 @@ import_sox="sox -D \"$work/stereo.wav\" -t raw \"$work/left.raw\" remix 1 && sox
 stems_ours="rm -rf \"$work/stems-ours\" && \"$cli\" stems \"$project\" \"$work/stems-ours\""
 stems_sox="rm -rf \"$work/stems-sox\" && mkdir -p \"$work/stems-sox\" && for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" \"$work/stems-sox/track\$t.wav\" || exit 1; done && sync \"$work/stems-sox\"/*"
 
+# The archive: FLAC against sox at the same compression level (5, both
+# libraries' default), the cost of --verify, and restore against the
+# archive it rebuilds from.
+flac_ours="rm -rf \"$work/flac-ours\" && \"$cli\" stems \"$project\" \"$work/flac-ours\" --flac -q"
+flac_sox="rm -rf \"$work/flac-sox\" && mkdir -p \"$work/flac-sox\" && for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" -C 5 \"$work/flac-sox/track\$t.flac\" || exit 1; done && sync \"$work/flac-sox\"/*"
+verify_ours="rm -rf \"$work/verify-ours\" && \"$cli\" stems \"$project\" \"$work/verify-ours\" --verify -q"
+restore_ours="rm -rf \"$work/restored\" && \"$cli\" restore \"$work/stems-ours\" \"$work/restored\" -q"
+
 compare export "$export_ours" "$export_sox"
 compare import "$import_ours" "$import_sox"
 compare stems "$stems_ours" "$stems_sox"
+compare flac "$flac_ours" "$flac_sox"
+# Ours against ours: the second command is the baseline.
+hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/verify.json" \
+  -n ours "$verify_ours" -n sox "$stems_ours" >/dev/null
+hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/restore.json" \
+  -n ours "$restore_ours" -n sox "$stems_ours" >/dev/null
 
 printf '\nload before the run: %s\n' "$load"
 python3 - "$work" <<'PY'
@@ -81,15 +95,26 @@ import json, statistics, sys
 work = sys.argv[1]
 rows = [("export", "export: mix 16 takes to stereo"), ("import", "import: stereo file into 2 takes"),
         ("stems", "stems: 16 takes to 16 WAV files")]
-print(f"\n{'task':34} {'ours (s)':>9} {'sox (s)':>9} {'sox / ours':>11} {'spread (IQR)':>16}")
-for key, label in rows:
+def table(rows, ours_name, other_name, ratio_name):
+  print(f"\n{'task':40} {ours_name:>9} {other_name:>9} {ratio_name:>11} {'spread (IQR)':>16}")
+  for key, label in rows:
+    line(key, label)
+
+def line(key, label):
     results = {r["command"]: r["times"] for r in json.load(open(f"{work}/{key}.json"))["results"]}
     ours, sox = results["ours"], results["sox"]
     q = lambda t: statistics.quantiles(t, n=4) if len(t) > 1 else [t[0]] * 3
     o1, om, o3 = q(ours)
     s1, sm, s3 = q(sox)
     om, sm = statistics.median(ours), statistics.median(sox)
-    print(f"{label:34} {om:9.3f} {sm:9.3f} {sm / om:10.2f}x {s1 / o3:7.2f}-{s3 / o1:.2f}x")
+    print(f"{label:40} {om:9.3f} {sm:9.3f} {sm / om:10.2f}x {s1 / o3:7.2f}-{s3 / o1:.2f}x")
+
+table(rows + [("flac", "stems --flac: 16 takes to FLAC (-C 5)")], "ours (s)", "sox (s)", "sox / ours")
+# Targets: --verify adds at most 60 % (ratio >= 0.63); restore at least as
+# fast as the archive (ratio >= 1).
+table([("verify", "stems --verify against stems"), ("restore", "restore against stems (WAV)")],
+      "this (s)", "base (s)", "base / this")
 PY
-printf '\npeak memory (KiB): export %s, import %s, stems %s\n' \
-  "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_ours")"
+printf '\npeak memory (KiB): export %s, import %s, stems %s, stems --flac %s, stems --verify %s, restore %s\n' \
+  "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_ours")" \
+  "$(peak_kib "$flac_ours")" "$(peak_kib "$verify_ours")" "$(peak_kib "$restore_ours")"

@@ -16,6 +16,8 @@ run_packages=(
   portaudio19-dev
   libcli11-dev                     # the command line of trackporter-cli
   libsndfile1-dev libsoxr-dev      # the core's sound file and rate conversion libraries
+  libssl-dev                       # SHA-256 of archived files (libcrypto)
+  nlohmann-json3-dev               # reads the archive manifest back on restore
   fonts-ipafont-gothic             # shows the half-width katakana of take names
   libqt6svg6                       # draws the window's icon from its SVG
 )
@@ -32,6 +34,7 @@ test_packages=(
 )
 # The version-neutral name: it depends on the runtime of the default clang.
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
+  libssl-dev nlohmann-json3-dev
   clang libclang-rt-dev)
 bench_packages=("${run_packages[@]}" sox time hyperfine)
 

@@ -19,7 +19,9 @@
 
 namespace tp {
 
-enum AudioFormat : int32_t { FormatNone = 0, FormatAiff = 1, FormatWav = 2 };
+// FLAC is written and read through libsndfile (convert/sndfilebridge.h),
+// never by AudioFile: an archive asks for it, an export does not.
+enum AudioFormat : int32_t { FormatNone = 0, FormatAiff = 1, FormatWav = 2, FormatFlac = 3 };
 
 // How the samples of a file opened for reading are stored, decided when the
 // file is recognised.

@@ -45,6 +45,7 @@ CommandRun DefineRename(CLI::App& command);
 CommandRun DefineDelete(CLI::App& command);
 CommandRun DefinePlay(CLI::App& command);
 CommandRun DefineStems(CLI::App& command);
+CommandRun DefineRestore(CLI::App& command);
 CommandRun DefineDevices(CLI::App& command);
 
 // Reads DIR as the window does when it is selected; a folder that is no

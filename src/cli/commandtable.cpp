@@ -27,9 +27,15 @@ const std::vector<Command>& Commands() {
        "or Ctrl-C",
        {R"(trackporter-cli play ~/"TrackPorter Demo" -t 1-1 -t 2-1 --from 7.5)"}, true, DefinePlay},
       {"stems",
-       "archive every take as its own named file (mono; master takes as stereo) with a manifest; --recursive "
-       "finds every project under SRC",
-       {R"(trackporter-cli stems ~/"TrackPorter Demo" demo-stems -v)"}, true, DefineStems},
+       "archive every take as its own named file (mono; master takes as stereo), the song's other files, a "
+       "manifest and SHA256SUMS; --recursive finds every project under SRC",
+       {R"(trackporter-cli stems ~/"TrackPorter Demo" demo-stems -v)",
+        R"(trackporter-cli stems ~/"TrackPorter Demo" demo-flac --flac --verify)"},
+       true, DefineStems},
+      {"restore",
+       "rebuild a song folder from its archive, byte for byte, every file checked against its SHA-256; "
+       "--recursive rebuilds every archived song below ARCHIVE",
+       {R"(trackporter-cli restore demo-flac "TrackPorter Demo again")"}, false, DefineRestore},
       {"devices",
        "list the sound outputs that play --device and TRACKPORTER_AUDIO_DEVICE choose from, the default marked *",
        {"trackporter-cli devices"}, false, DefineDevices},

@@ -5,7 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
-#include "cli/jsontext.h"
+#include "convert/jsontext.h"
 #include "cli/options.h"
 #include "project/namecodec.h"
 

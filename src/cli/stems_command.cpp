@@ -1,25 +1,22 @@
 // stems: every take of a project (or of every project on a disk) as its own
-// named file, with a manifest that documents the archive.
+// named file, with what rebuilds the song folder byte for byte
+// (convert/archive.h). This file reads the command line, draws the progress
+// and says how it went.
+#include <chrono>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <system_error>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 #include "cli/interrupt.h"
-#include "cli/jsontext.h"
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/progressbar.h"
 #include "cli/verbosity.h"
+#include "convert/archive.h"
 #include "project/messages.h"
-#include "storage/safefile.h"
-#include "convert/stemexport.h"
-#include "project/namecodec.h"
-#include "project/projectsearch.h"
 
 namespace tp::cli {
 
@@ -27,303 +24,144 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* ManifestName = "trackporter.json";
-
-struct StemOptions {
-  fs::path source, outputRoot;
-  std::vector<TrackTake> takes;
-  std::vector<int> masters;
-  bool recursive = false, aiff = false, force = false;
-  Verbosity verbosity = Verbosity::Normal;
-};
-
-// One file to write.
-struct StemItem {
-  std::string label;      // "Track3-2" / "Master 1", for messages
-  int track = -1;         // 0-based, or -1 for a master take
-  int take = 0;           // 0-based take or master take
-  std::string nameBytes;  // the take's name as stored
-  StemSource source;
-  fs::path output;
-};
-
-struct ProjectPlan {
-  fs::path folder;
-  std::string nameBytes;
-  fs::path outputFolder;
-  std::vector<StemItem> items;
-  std::vector<std::string> missing;  // takes asked for that the project lacks
-};
-
-// The values as CLI11 leaves them; resolved into StemOptions after the parse.
+// The values as CLI11 leaves them; resolved into an ArchiveRequest after the
+// parse.
 struct StemArguments {
   std::string source, outputRoot;
   std::vector<std::string> takes, masters;
-  bool recursive = false, aiff = false, force = false;
+  bool recursive = false, aiff = false, flac = false, force = false, verify = false, resume = false;
   VerbosityOptions verbosity;
 };
 
-StemOptions resolve(const StemArguments& arguments) {
+ArchiveRequest resolve(const StemArguments& arguments) {
   if (arguments.source.empty() || arguments.outputRoot.empty())
     throw UsageError("name the project folder (or disk) and the output folder");
-  StemOptions options;
-  options.source = arguments.source;
-  options.outputRoot = arguments.outputRoot;
-  for (const auto& text : arguments.takes) options.takes.push_back(ParseTrackTake(text));
-  for (const auto& text : arguments.masters) options.masters.push_back(ParseMasterTake(text));
-  options.recursive = arguments.recursive;
-  options.aiff = arguments.aiff;
-  options.force = arguments.force;
-  options.verbosity = arguments.verbosity.level();
-  return options;
-}
-
-bool wanted(const StemOptions& options, int track, int take) {
-  if (options.takes.empty() && options.masters.empty()) return true;
-  for (const auto& t : options.takes)
-    if (t.track == track && t.take == take) return true;
-  return false;
-}
-
-bool wantedMaster(const StemOptions& options, int master) {
-  if (options.takes.empty() && options.masters.empty()) return true;
-  for (int m : options.masters)
-    if (m == master) return true;
-  return false;
-}
-
-ProjectPlan planProject(const StemOptions& options, const fs::path& folder, const fs::path& outputFolder) {
-  ProjectModel model;
-  OpenProject(model, folder.string());
-  ProjectPlan plan{folder, model.ProjectName, outputFolder, {}, {}};
-  const char* extension = options.aiff ? ".aif" : ".wav";
-  for (int t = 0; t < TrackCount; ++t)
-    for (int k = 0; k < TakesPerTrack; ++k) {
-      if (!wanted(options, t, k) || !model.TakeSel[t][k].assigned) continue;
-      StemItem item{TrackTakeLabel({t, k}), t, k, model.TakeSel[t][k].caption, {}, {}};
-      item.source = {model.TakePath(t, k), std::nullopt, uint32_t(model.TakeLength(t, k)), TrackStemLabel(t, k)};
-      item.output = outputFolder / (StemFileStem(TrackStemLabel(t, k), item.nameBytes) + extension);
-      plan.items.push_back(std::move(item));
-    }
-  for (int n = 0; n < MasterTakeCount; ++n) {
-    if (!wantedMaster(options, n) || !model.MasTakeSel[n].assigned) continue;
-    StemItem item{MasterLabel(n), -1, n, model.MasTakeSel[n].caption, {}, {}};
-    const int32_t left = model.MasterLength(MasterSide::Left, n);
-    const int32_t right = model.MasterLength(MasterSide::Right, n);
-    item.source = {model.MasterPath(MasterSide::Left, n), model.MasterPath(MasterSide::Right, n),
-                   uint32_t(std::max(left, right)), MasterStemLabel(n)};
-    item.output = outputFolder / (StemFileStem(MasterStemLabel(n), item.nameBytes) + extension);
-    plan.items.push_back(std::move(item));
+  if (arguments.aiff && arguments.flac) throw UsageError("choose one of --aiff and --flac");
+  ArchiveRequest request;
+  request.source = arguments.source;
+  request.outputRoot = arguments.outputRoot;
+  for (const auto& text : arguments.takes) {
+    const TrackTake take = ParseTrackTake(text);
+    request.takes.push_back({take.track, take.take});
   }
-  // Searching a disk, a take named on the command line is simply absent
-  // from the projects that lack it; for one project it is a mistake.
-  if (options.recursive) return plan;
-  for (const auto& t : options.takes)
-    if (!model.TakeSel[t.track][t.take].assigned) plan.missing.push_back(TrackTakeLabel(t) + " holds no take.");
-  for (int m : options.masters)
-    if (!model.MasTakeSel[m].assigned) plan.missing.push_back(MasterLabel(m) + " holds no take.");
-  return plan;
+  for (const auto& text : arguments.masters) request.masters.push_back(ParseMasterTake(text));
+  request.recursive = arguments.recursive;
+  request.format = arguments.flac ? FormatFlac : arguments.aiff ? FormatAiff : FormatWav;
+  request.verify = arguments.verify;
+  request.resume = arguments.resume;
+  return request;
 }
 
-std::string caseFolded(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return text;
-}
-
-// Where each project's files go: the output folder itself for one project;
-// OUTDIR/<project name>/ when searching a disk, with the folder's own name
-// added where two projects share a name.
-std::vector<ProjectPlan> planAll(const StemOptions& options) {
-  if (!options.recursive) return {planProject(options, options.source, options.outputRoot)};
-  const auto folders = FindProjectFolders(options.source);
-  if (folders.empty()) throw CommandFailure("No project folder was found in \"" + options.source.string() + "\".");
-  std::vector<std::string> names;
-  std::map<std::string, int> uses;
-  for (const auto& folder : folders) {
-    ProjectModel model;
-    OpenProject(model, folder.string());
-    std::string name = SafeFileNameComponent(NameBytesToUtf8(model.ProjectName));
-    if (name.empty()) name = SafeFileNameComponent(folder.filename().string());
-    names.push_back(name);
-    ++uses[caseFolded(name)];
-  }
-  // Names are compared without regard to letter case: on a disk that
-  // ignores case, "Demo" and "DEMO" would be one folder.
-  std::map<std::string, int> taken;
-  std::vector<ProjectPlan> plans;
-  for (size_t i = 0; i < folders.size(); ++i) {
-    std::string name = names[i];
-    if (uses[caseFolded(name)] > 1) name += " (" + SafeFileNameComponent(folders[i].filename().string()) + ")";
-    if (int n = ++taken[caseFolded(name)]; n > 1) name += " " + std::to_string(n);
-    plans.push_back(planProject(options, folders[i], options.outputRoot / name));
-  }
-  return plans;
-}
-
-std::vector<fs::path> existingOutputs(const std::vector<ProjectPlan>& plans) {
-  std::vector<fs::path> existing;
-  std::error_code error;
-  for (const auto& plan : plans) {
-    for (const auto& item : plan.items)
-      if (fs::exists(item.output, error)) existing.push_back(item.output);
-    if (fs::exists(plan.outputFolder / ManifestName, error)) existing.push_back(plan.outputFolder / ManifestName);
-  }
-  return existing;
-}
-
-struct FailedItem {
-  const StemItem* item;
-  std::string reason;
-};
-
-std::string itemIdentity(const StemItem& item) {
-  if (item.track >= 0) return "\"track\": " + std::to_string(item.track + 1) + ", \"take\": " + std::to_string(item.take + 1);
-  return "\"master\": " + std::to_string(item.take + 1);
-}
-
-std::string trimmedName(const std::string& nameBytes) {
-  std::string name = NameBytesToUtf8(nameBytes);
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  return name;
-}
-
-std::string manifestText(const ProjectPlan& plan, const std::vector<const StemItem*>& written,
-                         const std::vector<FailedItem>& failed) {
-  std::string out = "{\n  \"project\": " + JsonString(trimmedName(plan.nameBytes)) + ",\n  \"source\": " +
-                    JsonString(fs::absolute(plan.folder).lexically_normal().string()) + ",\n  \"files\": [";
-  const char* separator = "\n";
-  for (const StemItem* item : written) {
-    out += separator;
-    out += "    {" + itemIdentity(*item) + ", \"name\": " + JsonString(trimmedName(item->nameBytes)) +
-           ", \"samples\": " + std::to_string(item->source.length) + ", \"source\": ";
-    if (item->source.right)
-      out += "[" + JsonString(item->source.left.filename().string()) + ", " +
-             JsonString(item->source.right->filename().string()) + "]";
-    else
-      out += JsonString(item->source.left.filename().string());
-    out += ", \"output\": " + JsonString(item->output.filename().string()) + "}";
-    separator = ",\n";
-  }
-  out += "\n  ]";
-  if (!failed.empty()) {
-    out += ",\n  \"failed\": [";
-    separator = "\n";
-    for (const FailedItem& f : failed) {
-      out += separator;
-      out += "    {" + itemIdentity(*f.item) + ", \"reason\": " + JsonString(f.reason) + "}";
-      separator = ",\n";
-    }
-    out += "\n  ]";
-  }
-  return out + "\n}\n";
-}
-
-bool writeManifest(const ProjectPlan& plan, const std::vector<const StemItem*>& written,
-                   const std::vector<FailedItem>& failed) {
-  const std::string text = manifestText(plan, written, failed);
-  std::unique_ptr<SafeFile> file;
-  if (!SafeFile::Create(plan.outputFolder / ManifestName, messages::OutputNotCreated, file).ok()) return false;
-  if (!file->handle().Write(text.data(), text.size())) return false;
-  return file->Commit(messages::OutputNotWritten).ok();
-}
-
-std::string totalTime(uint64_t samples) {
-  const uint64_t seconds = samples / 44100;
+std::string clockTime(uint64_t seconds) {
   char text[48];
   std::snprintf(text, sizeof text, "%llu:%02llu:%02llu", (unsigned long long)(seconds / 3600),
                 (unsigned long long)(seconds / 60 % 60), (unsigned long long)(seconds % 60));
   return text;
 }
 
-int runStems(const StemArguments& arguments) {
-  const StemOptions options = resolve(arguments);
-  const std::vector<ProjectPlan> plans = planAll(options);
+std::string totalTime(uint64_t samples) { return clockTime(samples / 44100); }
 
-  if (const auto existing = existingOutputs(plans); !existing.empty() && !options.force) {
-    ReportError("These files exist already; nothing was written (add --force to replace them):");
+// "812 KB", "4.2 GB": decimal units, as file managers show sizes.
+std::string byteCount(uint64_t bytes) {
+  const char* units[] = {"bytes", "KB", "MB", "GB", "TB"};
+  double value = double(bytes);
+  int unit = 0;
+  while (value >= 1000 && unit < 4) value /= 1000, ++unit;
+  char text[32];
+  if (unit == 0) std::snprintf(text, sizeof text, "%llu bytes", (unsigned long long)bytes);
+  else std::snprintf(text, sizeof text, value < 10 ? "%.1f %s" : "%.0f %s", value, units[unit]);
+  return text;
+}
+
+// What the progress line says besides the bar: where the archive is, and
+// how long the rest will take at the pace so far.
+class ArchiveProgress {
+ public:
+  ArchiveProgress(ProgressBar& bar, uint64_t totalBytes) : bar_(bar), totalBytes_(totalBytes) {}
+  void Update(size_t song, size_t songs, size_t file, size_t files, uint64_t doneBytes) {
+    const int percent = totalBytes_ == 0 ? 100 : int(doneBytes * 100 / totalBytes_);
+    const auto now = std::chrono::steady_clock::now();
+    if (percent == lastPercent_ && now - lastDrawn_ < std::chrono::seconds(1)) return;
+    lastPercent_ = percent;
+    lastDrawn_ = now;
+    std::string label = "song " + std::to_string(song) + "/" + std::to_string(songs) + ", file " +
+                        std::to_string(file) + "/" + std::to_string(files) + ", " + byteCount(doneBytes) + " of " +
+                        byteCount(totalBytes_);
+    const double elapsed = std::chrono::duration<double>(now - started_).count();
+    if (doneBytes > 0 && elapsed > 1)
+      label += ", " + clockTime(uint64_t(elapsed * double(totalBytes_ - std::min(doneBytes, totalBytes_)) /
+                                         double(doneBytes))) + " left";
+    bar_.SetLabel(label);
+    bar_.Update(doneBytes, totalBytes_);
+  }
+
+ private:
+  ProgressBar& bar_;
+  uint64_t totalBytes_;
+  int lastPercent_ = -1;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now(), lastDrawn_{};
+};
+
+int runStems(const StemArguments& arguments) {
+  const ArchiveRequest request = resolve(arguments);
+  const Verbosity verbosity = arguments.verbosity.level();
+  std::vector<ArchiveSongPlan> plans;
+  if (const Status planned = PlanArchive(request, plans); !planned.ok()) {
+    if (planned.message() == messages::NoProjectFound)
+      throw CommandFailure("No project folder was found in \"" + request.source.string() + "\".");
+    if (planned.message() == messages::NotAProjectFolder)
+      throw CommandFailure("\"" + planned.file().string() +
+                           "\" is not a project folder (it has no project information file, or it is a backup)");
+    throw CommandFailure(planned.Text());
+  }
+  if (const auto existing = ExistingArchiveFiles(request, plans); !existing.empty() && !arguments.force) {
+    ReportError("These files exist already; nothing was written (add --force to replace them, or --continue to "
+                "resume an archive):");
     for (const auto& path : existing) std::fprintf(stderr, "  %s\n", path.c_str());
     return 1;
   }
 
-  uint64_t totalBytes = 0, doneBytes = 0, totalSamples = 0;
-  size_t totalFiles = 0;
-  for (const auto& plan : plans)
-    for (const auto& item : plan.items) {
-      totalBytes += uint64_t(item.source.length) * (item.source.right ? 4 : 2);
-      ++totalFiles;
-    }
-
   WatchForInterrupt();
-  bool anyFailed = false, interrupted = false;
-  size_t filesWritten = 0, songsWritten = 0;
-  ProgressBar bar("", options.verbosity != Verbosity::Quiet);
-  for (size_t p = 0; p < plans.size() && !interrupted; ++p) {
-    const ProjectPlan& plan = plans[p];
-    for (const auto& message : plan.missing) {
-      bar.Finish();
-      ReportError(plan.folder.string() + ": " + message);
-      anyFailed = true;
-    }
-    std::error_code error;
-    fs::create_directories(plan.outputFolder, error);
-    if (error) {
-      bar.Finish();
-      ReportError(plan.outputFolder.string() + ": the folder could not be created: " + error.message());
-      anyFailed = true;
-      continue;
-    }
-    std::vector<const StemItem*> written;
-    std::vector<FailedItem> failed;
-    for (size_t i = 0; i < plan.items.size(); ++i) {
-      const StemItem& item = plan.items[i];
-      bar.SetLabel("song " + std::to_string(p + 1) + "/" + std::to_string(plans.size()) + ", take " +
-                   std::to_string(filesWritten + 1) + "/" + std::to_string(totalFiles));
-      const uint64_t bytesBefore = doneBytes;
-      const uint64_t itemBytesPerFrame = item.source.right ? 4 : 2;
-      ConversionHooks hooks;
-      hooks.betweenBlocks = [] { return InterruptRequested(); };
-      hooks.progress = [&](uint32_t position, uint32_t) {
-        doneBytes = bytesBefore + position * itemBytesPerFrame;
-        bar.Update(doneBytes, totalBytes);
-      };
-      const ConversionResult result =
-          ExportStem(item.source, item.output, options.aiff ? FormatAiff : FormatWav, hooks);
-      doneBytes = bytesBefore + uint64_t(item.source.length) * itemBytesPerFrame;
-      if (result.outcome == ConversionResult::Aborted) {
-        interrupted = true;
-        break;
-      }
-      if (result.outcome == ConversionResult::Failed) {
-        bar.Finish();
-        const std::string reason =
-            result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail;
-        ReportError(plan.folder.string() + ", " + item.label + ": " + reason);
-        failed.push_back({&item, reason});
-        anyFailed = true;
-        continue;
-      }
-      written.push_back(&item);
-      if (options.verbosity == Verbosity::Verbose) {
-        bar.Finish();
-        std::printf("%s\n", item.output.c_str());
-      }
-      ++filesWritten;
-      totalSamples += item.source.length;
-    }
-    if (!writeManifest(plan, written, failed)) {
-      bar.Finish();
-      ReportError(plan.outputFolder.string() + ": the manifest could not be written.");
-      anyFailed = true;
-    }
-    if (!written.empty()) ++songsWritten;
-  }
+  ProgressBar bar("", verbosity != Verbosity::Quiet);
+  uint64_t totalBytes = 0;
+  for (const auto& plan : plans)
+    for (const auto& item : plan.items) totalBytes += uint64_t(item.source.length) * (item.source.right ? 4 : 2);
+  ArchiveProgress progress(bar, totalBytes);
+  ArchiveEvents events;
+  events.stopRequested = [] { return InterruptRequested(); };
+  events.failure = [&](const std::string& message) {
+    bar.Finish();
+    ReportError(message);
+  };
+  events.note = [&](const std::string& message) {
+    if (verbosity == Verbosity::Quiet) return;
+    bar.Finish();
+    std::fprintf(stderr, "%s\n", message.c_str());
+  };
+  events.written = [&](const fs::path& output) {
+    if (verbosity != Verbosity::Verbose) return;
+    bar.Finish();
+    std::printf("%s\n", output.c_str());
+  };
+  events.progress = [&](const ArchiveEvents::Progress& at) {
+    progress.Update(at.song, at.songs, at.file, at.files, at.doneBytes);
+  };
+  const ArchiveTotals totals = RunArchive(request, plans, events);
   bar.Finish();
-  if (options.verbosity != Verbosity::Quiet)
-    std::printf("%zu song%s, %zu file%s, %s in all%s\n", songsWritten, songsWritten == 1 ? "" : "s", filesWritten,
-              filesWritten == 1 ? "" : "s", totalTime(totalSamples).c_str(), interrupted ? " (interrupted)" : "");
-  if (interrupted) return InterruptedExitCode;
-  return anyFailed ? 1 : 0;
+  if (verbosity != Verbosity::Quiet) {
+    const size_t files = totals.files + totals.skipped;
+    std::string summary = std::to_string(totals.songs) + (totals.songs == 1 ? " song, " : " songs, ") +
+                          std::to_string(files) + (files == 1 ? " file, " : " files, ") + totalTime(totals.samples) +
+                          " in all, " + byteCount(totals.bytesWritten) + " written";
+    if (totals.skipped > 0) summary += ", " + std::to_string(totals.skipped) + " complete before";
+    if (request.verify)
+      summary += totals.verified == files && !totals.anyFailed ? ", all verified"
+                                                               : ", " + std::to_string(totals.verified) + " verified";
+    if (totals.stopped) summary += " (interrupted)";
+    std::printf("%s\n", summary.c_str());
+  }
+  if (totals.stopped) return InterruptedExitCode;
+  return totals.anyFailed ? 1 : 0;
 }
 
 }  // namespace
@@ -337,6 +175,12 @@ CommandRun DefineStems(CLI::App& command) {
   command.add_flag("-r,--recursive", arguments->recursive,
                    "search SRC at any depth and archive every song into OUTDIR/<song name>/");
   command.add_flag("--aiff", arguments->aiff, "write AIFF files (.aif) instead of WAV");
+  command.add_flag("--flac", arguments->flac, "write FLAC files (.flac, lossless, about half the size) instead of WAV");
+  command.add_flag("--verify", arguments->verify,
+                   "read every file back from the disk after writing it and compare its samples with the take");
+  command.add_flag("--continue", arguments->resume,
+                   "resume an interrupted archive: skip the files its manifest lists as complete (and verified, "
+                   "with --verify)");
   command.add_flag("-f,--force", arguments->force, "replace files that exist already");
   AddVerbosityOptions(command, arguments->verbosity);
   return [arguments] { return runStems(*arguments); };

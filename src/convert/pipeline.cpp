@@ -30,6 +30,13 @@ ConversionResult finish(const PipelineJob& job, bool aborted, uint64_t written) 
       return ConversionResult::Failure(finished);
     }
   }
+  if (job.beforeCommit) {
+    const Status checked = job.beforeCommit();
+    if (!checked.ok()) {
+      discardAll(job);
+      return ConversionResult::Failure(checked);
+    }
+  }
   std::vector<SafeFile*> outputs;
   for (BlockSink* sink : job.sinks) outputs.push_back(&sink->Output());
   const Status committed = SafeFile::CommitTogether(outputs, job.writeFailure);

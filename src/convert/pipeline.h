@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "convert/conversion.h"
@@ -54,6 +55,9 @@ struct PipelineJob {
   // of what was asked for); or nothing at all.
   enum class OnAbort { KeepNewFiles, KeepNothing } onAbort = OnAbort::KeepNewFiles;
   const char* writeFailure = nullptr;  // the program's text for a failed write
+  // Runs after every sink finished and before anything is renamed into
+  // place (an archive's read-back check); a failure discards the outputs.
+  std::function<Status()> beforeCommit;
 };
 
 ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hooks);

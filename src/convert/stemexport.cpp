@@ -4,35 +4,95 @@
 #include <cstdio>
 #include <vector>
 
+#include <cerrno>
+
+#include <fcntl.h>
+
+#include "audiofile/takefile.h"
 #include "convert/sinks.h"
+#include "convert/sndfilebridge.h"
+#include "storage/sha256.h"
 #include "convert/takesource.h"
 #include "project/messages.h"
 #include "project/namecodec.h"
 
 namespace tp {
 
-ConversionResult ExportStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
-                            const ConversionHooks& hooks) {
+namespace {
+
+// The stem's take(s) as one block source: a take alone, or a master take's
+// two files as a stereo pair.
+struct StemTakes {
   TakeSelection selection;
-  selection.takes[0] = stem.left;
-  selection.labels[0] = stem.label;
-  if (stem.right) {
-    selection.takes[1] = *stem.right;
-    selection.labels[1] = stem.label;
-    selection.masterMode = true;  // left file to the left channel, right to the right
-  }
   TakeFiles takes;
-  const Status opened = OpenSelectedTakes(selection, takes);
-  if (!opened.ok()) return ConversionResult::Failure(opened);
+  std::unique_ptr<MixSource> pair;
+  std::unique_ptr<OneTakeSource> one;
+  BlockSource& source() { return pair ? static_cast<BlockSource&>(*pair) : *one; }
+};
+
+Status openStemTakes(const StemSource& stem, StemTakes& open) {
+  open.selection.takes[0] = stem.left;
+  open.selection.labels[0] = stem.label;
+  if (stem.right) {
+    open.selection.takes[1] = *stem.right;
+    open.selection.labels[1] = stem.label;
+    open.selection.masterMode = true;  // left file to the left channel, right to the right
+  }
+  const Status opened = OpenSelectedTakes(open.selection, open.takes);
+  if (!opened.ok()) return opened;
   static const MixerSettings unused;
-  MixSource pair(takes, selection, unused);
-  OneTakeSource one(takes, 0, stem.label);
-  BlockSource& source = stem.right ? static_cast<BlockSource&>(pair) : one;
+  if (stem.right) open.pair = std::make_unique<MixSource>(open.takes, open.selection, unused);
+  else open.one = std::make_unique<OneTakeSource>(open.takes, 0, stem.label);
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status VerifyStem(const StemSource& stem, const std::filesystem::path& written, const std::filesystem::path& output) {
+  StemTakes takes;
+  Status status = openStemTakes(stem, takes);
+  if (!status.ok()) return status;
+  std::unique_ptr<ArchivedAudio> audio;
+  status = ArchivedAudio::Open(written, true, audio);
+  if (!status.ok()) return Status::Fail(messages::ArchiveFileNotVerified, output, status.systemError());
+  BlockSource& source = takes.source();
+  const uint32_t channels = source.Channels();
+  if (audio->Channels() != channels || audio->SampleRate() != TakeSampleRate || audio->Frames() != stem.length)
+    return Status::Fail(messages::ArchiveFileNotVerified, output);
+  std::vector<int16_t> expected(size_t(channels) * ConversionBlockFrames), found(expected.size());
+  for (uint64_t position = 0; position < stem.length;) {
+    const uint32_t frames = uint32_t(std::min<uint64_t>(ConversionBlockFrames, stem.length - position));
+    status = source.Read(expected.data(), frames);
+    if (!status.ok()) return status;
+    uint32_t got = 0;
+    status = audio->Read(found.data(), frames, got);
+    if (!status.ok()) return Status::Fail(messages::ArchiveFileNotVerified, output, status.systemError());
+    if (got != frames || !std::equal(expected.begin(), expected.begin() + size_t(frames) * channels, found.begin()))
+      return Status::Fail(messages::ArchiveFileNotVerified, output);
+    position += frames;
+  }
+  return Status::Ok();
+}
+
+ConversionResult ExportStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
+                            const ConversionHooks& hooks, StemChecks* checks) {
+  StemTakes takes;
+  const Status opened = openStemTakes(stem, takes);
+  if (!opened.ok()) return ConversionResult::Failure(opened);
+  BlockSource& source = takes.source();
 
   std::unique_ptr<SafeFile> file;
   Status status = SafeFile::Create(output, messages::OutputNotCreated, file);
-  std::unique_ptr<AudioFileSink> sink;
-  if (status.ok()) status = AudioFileSink::Create(std::move(file), source.Channels(), format, sink);
+  std::unique_ptr<BlockSink> sink;
+  if (status.ok() && format == FormatFlac) {
+    std::unique_ptr<FlacSink> flac;
+    status = FlacSink::Create(std::move(file), source.Channels(), flac);
+    sink = std::move(flac);
+  } else if (status.ok()) {
+    std::unique_ptr<AudioFileSink> audio;
+    status = AudioFileSink::Create(std::move(file), source.Channels(), format, audio);
+    sink = std::move(audio);
+  }
   if (!status.ok()) return ConversionResult::Failure(status);
 
   // A stem has exactly the take's length, and an interrupted archive keeps
@@ -44,6 +104,23 @@ ConversionResult ExportStem(const StemSource& stem, const std::filesystem::path&
   job.progressTotal = stem.length;
   job.onAbort = PipelineJob::OnAbort::KeepNothing;
   job.writeFailure = messages::OutputNotWritten;
+  if (checks) {
+    checks->verified = false;
+    job.beforeCommit = [&stem, &output, checks, &sink]() -> Status {
+      SafeFile& written = sink->Output();
+      // A verified read-back must come from the disk: the data synced
+      // first, then its pages dropped, so that the cache cannot answer for
+      // the disk. The sum alone may come from the cache.
+      if (!written.handle().Sync()) return Status::Fail(messages::OutputNotWritten, output, errno);
+      if (checks->verify) ::posix_fadvise(written.handle().fd(), 0, 0, POSIX_FADV_DONTNEED);
+      Status status = HashFile(written.writtenPath(), messages::OutputNotWritten, checks->sha256, checks->size);
+      if (!status.ok()) return status;
+      if (!checks->verify) return Status::Ok();
+      status = VerifyStem(stem, written.writtenPath(), output);
+      checks->verified = status.ok();
+      return status;
+    };
+  }
   return RunPipeline(job, hooks);
 }
 

@@ -21,11 +21,29 @@ struct StemSource {
   std::string label;                           // "Track05-1", "Master1": for messages
 };
 
-// Writes `source` to `output` beside its place and renames it there when it
-// is complete; on abort or failure nothing is left behind, and a take that
-// cannot be read is a failure naming it.
+// What an archive asks of each file it writes before the file is renamed
+// into place.
+struct StemChecks {
+  // Read the synced file back from the disk (its pages dropped from the
+  // cache) and compare every sample with the take; a difference fails the
+  // file with messages::ArchiveFileNotVerified.
+  bool verify = false;
+  // Out: the SHA-256 of the file as written, and whether it was verified.
+  std::string sha256;
+  int64_t size = 0;
+  bool verified = false;
+};
+
+// Writes `source` to `output` (WAV, AIFF or FLAC) beside its place and
+// renames it there when it is complete; on abort or failure nothing is left
+// behind, and a take that cannot be read is a failure naming it. With
+// `checks`, the file is hashed (and verified if asked) before the rename.
 ConversionResult ExportStem(const StemSource& source, const std::filesystem::path& output, AudioFormat format,
-                            const ConversionHooks& hooks);
+                            const ConversionHooks& hooks, StemChecks* checks = nullptr);
+
+// Compares the samples of the audio file at `written` with the take(s) of
+// `source`, reading the file from the disk. `output` names it in a failure.
+Status VerifyStem(const StemSource& source, const std::filesystem::path& written, const std::filesystem::path& output);
 
 // "Track01-1 Kick", "Track16-10 Vox 2", "Master1 Final": the take's name
 // (raw name bytes) shown as text, trailing blanks dropped, and characters a

@@ -29,6 +29,16 @@ inline constexpr const char* SourceNotRead = "The file could not be read";
 inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";
 inline constexpr const char* SongInUse = "The song is in use by another TrackPorter.";
 inline constexpr const char* SourceTooLong = "The file is longer than a take can hold.";
+inline constexpr const char* NotAProjectFolder =
+    "The folder is not a project folder (it has no project information file, or it is a backup).";
+inline constexpr const char* NoProjectFound = "No project folder was found.";
+inline constexpr const char* ArchiveFileNotVerified = "The file read back from the disk differs from the take.";
+inline constexpr const char* ArchiveNotRead = "The archive's manifest could not be read.";
+inline constexpr const char* RestoredFileMismatch =
+    "The rebuilt file differs from the original (its SHA-256 in the archive); nothing was written.";
+inline constexpr const char* ArchiveFileChanged =
+    "The archive file was changed after it was archived (samples, length or rate differ).";
+inline constexpr const char* RestoredFileNotWritten = "The restored file could not be written.";
 // UTF-8: the accented capitals share their bytes with the katakana, so only
 // the small letters from U+00E0 on can be stored.
 inline constexpr const char* NameCharactersRefused =

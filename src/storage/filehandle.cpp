@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,7 +17,7 @@ namespace {
 
 struct Faults {
   std::atomic<bool> armed{false};
-  std::atomic<long> readsLeft{0}, writesLeft{0};
+  std::atomic<long> readsLeft{0}, writesLeft{0}, corruptWritesLeft{0};
   std::atomic<int> readError{0}, writeError{0};
   std::mutex mutex;  // guards the path table
   std::string pathSuffix;
@@ -62,6 +63,21 @@ bool writeShouldFail() {
   return false;
 }
 
+// True when this write is the one whose bytes the test asked to corrupt.
+bool writeShouldCorrupt() {
+  Faults& f = faults();
+  if (!f.armed.load(std::memory_order_relaxed)) return false;
+  return f.corruptWritesLeft.load() > 0 && f.corruptWritesLeft.fetch_sub(1) == 1;
+}
+
+// Writes a copy of `source` with one bit flipped.
+template <typename WriteAll>
+bool writeCorrupted(const void* source, size_t count, WriteAll writeAll) {
+  std::vector<uint8_t> copy(static_cast<const uint8_t*>(source), static_cast<const uint8_t*>(source) + count);
+  if (!copy.empty()) copy[copy.size() / 2] ^= 0x01;
+  return writeAll(copy.data(), copy.size());
+}
+
 void noteOpened(int fd, const std::filesystem::path& path) {
   Faults& f = faults();
   if (!f.armed.load(std::memory_order_relaxed)) return;
@@ -86,6 +102,10 @@ void FailNthWrite(long n, int error) {
   faults().writesLeft = n;
   faults().armed = true;
 }
+void CorruptNthWrite(long n) {
+  faults().corruptWritesLeft = n;
+  faults().armed = true;
+}
 void FailReadsOf(const std::string& suffix, int error, long afterReads) {
   std::lock_guard lock(faults().mutex);
   faults().pathSuffix = suffix;
@@ -98,6 +118,7 @@ void Reset() {
   f.armed = false;
   f.readsLeft = 0;
   f.writesLeft = 0;
+  f.corruptWritesLeft = 0;
   std::lock_guard lock(f.mutex);
   f.pathSuffix.clear();
   f.failingDescriptors.clear();
@@ -181,11 +202,16 @@ ssize_t FileHandle::ReadAt(void* destination, size_t count, int64_t offset) {
 
 bool FileHandle::Write(const void* source, size_t count) {
   if (writeShouldFail()) return false;
+  if (writeShouldCorrupt())
+    return writeCorrupted(source, count, [this](const void* bytes, size_t n) { return writeFully(fd_, bytes, n, -1); });
   return writeFully(fd_, source, count, -1);
 }
 
 bool FileHandle::WriteAt(const void* source, size_t count, int64_t offset) {
   if (writeShouldFail()) return false;
+  if (writeShouldCorrupt())
+    return writeCorrupted(source, count,
+                          [this, offset](const void* bytes, size_t n) { return writeFully(fd_, bytes, n, offset); });
   return writeFully(fd_, source, count, offset);
 }
 

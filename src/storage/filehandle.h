@@ -65,6 +65,10 @@ bool SyncFolder(const std::filesystem::path& folder);
 namespace FaultInjection {
 void FailNthRead(long n, int error);   // e.g. (3, EIO): the third read fails
 void FailNthWrite(long n, int error);  // e.g. (1, ENOSPC)
+// The Nth write succeeds but one bit of the byte in the middle of what it was
+// given reaches the file flipped, as from a disk that writes wrong data and
+// reports no error: what a read-back check exists to catch.
+void CorruptNthWrite(long n);
 // Reads of one file only: every read of a file whose path ends in
 // `suffix`, after the first `afterReads` reads of it succeeded.
 void FailReadsOf(const std::string& suffix, int error, long afterReads = 0);

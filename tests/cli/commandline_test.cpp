@@ -111,7 +111,7 @@ TEST_F(CommandLine, QuietSaysNothingAndVerboseNamesEachFile) {
 
   result = cli("stems --verbose " + dir() + " loud");
   ASSERT_EQ(result.status, 0) << result.out;
-  EXPECT_EQ(result.out, "loud/Track01-1 Kick.wav\nloud/Track02-1 Snare.wav\n1 song, 2 files, 0:00:00 in all\n");
+  EXPECT_EQ(result.out, "loud/Track01-1 Kick.wav\nloud/Track02-1 Snare.wav\n1 song, 2 files, 0:00:00 in all, 1.1 KB written\n");
 
   result = cli("import -v " + dir() + " loud.wav --to 9-1");
   ASSERT_EQ(result.status, 0) << result.out;

@@ -38,7 +38,7 @@ expect() {  # what, wanted, words...
 }
 
 takes="1-1 2-1 3-1 4-1 4-2 5-1 6-1 "
-expect "commands" "--help --version -h delete devices export import info play rename stems " "$cli" ""
+expect "commands" "--help --version -h delete devices export import info play rename restore stems " "$cli" ""
 expect "commands by prefix" "import info " "$cli" i
 expect "takes of the song" "$takes" "$cli" export "$song" mix.wav -t ""
 expect "takes by prefix" "4-1 4-2 " "$cli" import "$song" mix.wav --to 4
@@ -47,7 +47,8 @@ expect "the song after other options" "1 " "$cli" export --volume 1=90 --aiff "$
 expect "rename's take" "$takes" "$cli" rename "$song" -t ""
 expect "no song, no takes" "" "$cli" export -t ""
 expect "a folder that is no song" "" "$cli" export /nonexistent -t ""
-expect "options of a command" "--force " "$cli" stems --f
+expect "options of a command" "--flac --force " "$cli" stems --f
+expect "options of restore" "--allow-changed " "$cli" restore --a
 expect "options of stems" "--aiff " "$cli" stems --a
 expect "options of devices" "--help -h " "$cli" devices -
 expect "nothing for a volume" "" "$cli" export "$song" o.wav --volume ""

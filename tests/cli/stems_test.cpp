@@ -43,9 +43,10 @@ TEST_F(Stems, EveryTakeBecomesANamedFileOfExactlyItsLength) {
   const auto result = stems(q(song) + " " + q(out.path()));
   ASSERT_EQ(result.status, 0) << result.out;
   EXPECT_NE(result.out.find("1 song, 5 files"), std::string::npos) << result.out;
-  EXPECT_EQ(namesIn(out.path()), (std::vector<std::string>{"Master1 Final.wav", "Track01-1 Kick.wav",
+  EXPECT_EQ(namesIn(out.path()), (std::vector<std::string>{"Master1 Final.wav", "SHA256SUMS", "Track01-1 Kick.wav",
                                                            "Track02-1 a_b_c_.wav", "Track03-1.wav",
-                                                           "Track16-10 Vox 2.wav", "trackporter.json"}));
+                                                           "Track16-10 Vox 2.wav", "recorder", "trackporter.json"}));
+  EXPECT_EQ(namesIn(out / "recorder"), (std::vector<std::string>{"PRJDATA.ini.orig"}));
   const SoundData mono = ReadWithSndfile(out / "Track01-1 Kick.wav");
   EXPECT_EQ(mono.channels, 1);
   EXPECT_EQ(mono.sampleRate, 44100);
@@ -76,7 +77,8 @@ TEST_F(Stems, OnlyTheNamedTakesAndAiffWhenAsked) {
   WriteTake(disk / "TRACK0_0.DAT", "Kick", Ramp(10));
   WriteTake(disk / "TRACK1_0.DAT", "Snare", Ramp(10));
   ASSERT_EQ(stems(q(disk.path()) + " " + q(out.path()) + " --take 2-1 --aiff").status, 0);
-  EXPECT_EQ(namesIn(out.path()), (std::vector<std::string>{"Track02-1 Snare.aif", "trackporter.json"}));
+  EXPECT_EQ(namesIn(out.path()),
+            (std::vector<std::string>{"SHA256SUMS", "Track02-1 Snare.aif", "recorder", "trackporter.json"}));
   EXPECT_EQ(ReadWithSndfile(out / "Track02-1 Snare.aif").format, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
   EXPECT_EQ(stems(q(disk.path()) + " " + q(out.path()) + " --take 3-1 --force").status, 1);
 }
@@ -147,7 +149,8 @@ TEST_F(Stems, AFailedWriteNamesTheTakeAndLeavesNoPartialFile) {
                                  q(out.path()));
   EXPECT_EQ(result.status, 1) << result.out;
   EXPECT_NE(result.out.find("Track2-1: The Wav/AIFF could not be written."), std::string::npos) << result.out;
-  EXPECT_EQ(namesIn(out.path()), (std::vector<std::string>{"Track01-1 Small.wav", "trackporter.json"}));
+  EXPECT_EQ(namesIn(out.path()),
+            (std::vector<std::string>{"SHA256SUMS", "Track01-1 Small.wav", "recorder", "trackporter.json"}));
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-// Just enough JSON for the commands' reports: strings escaped as the format
-// asks, numbers as they are.
+// Just enough JSON for the reports of the command line and the archive's
+// manifest: strings escaped as the format asks, numbers as they are.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-namespace tp::cli {
+namespace tp {
 
 // Bytes that are not valid UTF-8 (a folder named in Latin-1 on an old disk)
 // are taken as Latin-1, so that the text is always valid JSON.
@@ -52,4 +52,4 @@ inline std::string JsonString(std::string_view text) {
   return out + "\"";
 }
 
-}  // namespace tp::cli
+}  // namespace tp

@@ -1,0 +1,95 @@
+// Archiving songs: every take of a song (or of every song on a disk) as its
+// own named audio file, and what rebuilds the song folder byte for byte
+// (restore.h): a manifest with each take file's size, SHA-256 and header, a
+// copy of every other file of the song under recorder/, and a SHA256SUMS
+// file that lets sha256sum check the archive without this program. The
+// command line's stems runs it; it is written so that the window can too
+// (on a thread of its own, stopping through ArchiveEvents::stopRequested).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audiofile/audiofile.h"
+#include "convert/archivemanifest.h"
+#include "convert/stemexport.h"
+#include "storage/status.h"
+
+namespace tp {
+
+struct ArchiveRequest {
+  std::filesystem::path source;      // the song folder, or with `recursive` a folder (a disk) to search
+  std::filesystem::path outputRoot;  // the archive folder, or the folder of one per song
+  struct Take {
+    int track, take;  // 0-based
+  };
+  std::vector<Take> takes;  // only these takes and master takes; both empty: all
+  std::vector<int> masters;
+  bool recursive = false;
+  AudioFormat format = FormatWav;
+  bool verify = false;
+  bool resume = false;  // skip what an earlier run's manifest lists as complete
+};
+
+// One audio file to write.
+struct ArchiveItem {
+  std::string label;      // "Track3-2" / "Master 1", for messages
+  int track = -1;         // 0-based, or -1 for a master take
+  int take = 0;           // 0-based take or master take
+  std::string nameBytes;  // the take's name as stored
+  StemSource source;
+  std::filesystem::path output;
+  std::vector<std::filesystem::path> takeFiles;  // the take, or a master take's left and right files
+};
+
+struct ArchiveSongPlan {
+  std::filesystem::path folder;
+  std::string nameBytes;
+  std::filesystem::path outputFolder;
+  std::vector<ArchiveItem> items;
+  std::vector<std::string> missing;  // takes asked for that the song lacks
+  std::string relativeFolder;        // the song's path below the archived root
+  std::vector<std::filesystem::path> otherFiles;  // every file of the song that is no take, copied as it is
+  std::optional<ArchiveManifest> previous;        // with `resume`: the manifest an earlier run wrote
+  // Folders inside the song folder: a recorder keeps none, and they are not
+  // part of the song's archive (a song among them is found by `recursive`).
+  std::vector<std::filesystem::path> subfolders;
+};
+
+// Finds the songs and where each one's files go: the output folder itself
+// for one song; <outputRoot>/<song name>/ when searching a disk, with the
+// folder's own name added where two songs share a name. Fails with
+// NotAProjectFolder or NoProjectFound naming the folder.
+Status PlanArchive(const ArchiveRequest& request, std::vector<ArchiveSongPlan>& plans);
+
+// The files the archive would replace (none of an archive being resumed).
+std::vector<std::filesystem::path> ExistingArchiveFiles(const ArchiveRequest& request,
+                                                        const std::vector<ArchiveSongPlan>& plans);
+
+// What the caller hears while the archive runs, all on the archiving thread.
+struct ArchiveEvents {
+  std::function<bool()> stopRequested;                 // between blocks: true stops after complete files
+  std::function<void(const std::string&)> failure;     // "<song folder>, <take>: <reason>"
+  std::function<void(const std::string&)> note;        // something left out, not a failure
+  std::function<void(const std::filesystem::path&)> written;
+  struct Progress {
+    size_t song, songs, file, files;
+    uint64_t doneBytes, totalBytes;  // of take samples
+  };
+  std::function<void(const Progress&)> progress;
+};
+
+struct ArchiveTotals {
+  size_t songs = 0, files = 0, skipped = 0, verified = 0;
+  uint64_t samples = 0, bytesWritten = 0;
+  bool anyFailed = false, stopped = false;
+};
+
+ArchiveTotals RunArchive(const ArchiveRequest& request, const std::vector<ArchiveSongPlan>& plans,
+                         const ArchiveEvents& events);
+
+}  // namespace tp

@@ -1,0 +1,219 @@
+#include "convert/restore.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
+#include <system_error>
+
+#include <fcntl.h>
+
+#include "audiofile/byteorder.h"
+#include "audiofile/takefile.h"
+#include "convert/sndfilebridge.h"
+#include "project/messages.h"
+#include "project/namefield.h"
+#include "storage/filehandle.h"
+#include "storage/safefile.h"
+#include "storage/sha256.h"
+
+namespace tp {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Outcome { Done, Failed, Aborted };
+
+struct FileResult {
+  Outcome outcome = Outcome::Done;
+  Status status;
+  bool headerRebuilt = false, takenAsChanged = false;
+};
+
+FileResult failed(Status status) { return {Outcome::Failed, std::move(status), false, false}; }
+
+std::array<uint8_t, 8> nameField(const std::string& nameBytes) {
+  std::array<uint8_t, 8> field;
+  field.fill(' ');
+  for (size_t i = 0; i < field.size() && i < nameBytes.size(); ++i) field[i] = uint8_t(nameBytes[i]);
+  return field;
+}
+
+// Writes `bytes` to the file and the running sum.
+bool put(SafeFile& file, Sha256& sum, const uint8_t* bytes, size_t count) {
+  sum.Update(bytes, count);
+  return file.handle().Write(bytes, count);
+}
+
+FileResult restoreTakeFile(const fs::path& archiveFolder, const ArchivedTakeFile& take, const fs::path& target,
+                           const RestoreOptions& options, const ConversionHooks& hooks) {
+  const fs::path audioPath = archiveFolder / take.output;
+  std::unique_ptr<ArchivedAudio> audio;
+  Status status = ArchivedAudio::Open(audioPath, false, audio);
+  if (!status.ok()) return failed(status);
+  const TakeFileRecord& record = take.record;
+  const uint32_t samples = record.Samples();
+  // The audio file as it was written: the channel, the rate and exactly the
+  // take's length. Anything else was edited after the archive was made.
+  const bool sameShape = audio->Channels() > take.channel && audio->SampleRate() == TakeSampleRate &&
+                         audio->Frames() == take.outputFrames && samples <= take.outputFrames;
+  if (!sameShape && (!options.allowChanged || audio->Channels() <= take.channel))
+    return failed(Status::Fail(messages::ArchiveFileChanged, audioPath));
+  const bool asChanged = !sameShape;
+  const uint64_t frames = asChanged ? std::min<uint64_t>(audio->Frames(), uint64_t(TakeMaximumSamples)) : samples;
+
+  std::unique_ptr<SafeFile> file;
+  status = SafeFile::Create(target, messages::RestoredFileNotWritten, file);
+  if (!status.ok()) return failed(status);
+  auto writeFailure = [&] { return failed(Status::Fail(messages::RestoredFileNotWritten, target, errno)); };
+
+  Sha256 sum;
+  FileResult result;
+  std::vector<uint8_t> header;
+  if (record.headerKnown) {
+    header = record.HeaderBytes();
+  } else {
+    header = MakeTakeHeader(take.channelIndex, take.trackNumber, nameField(take.nameBytes));
+    result.headerRebuilt = true;
+  }
+  if (!put(*file, sum, header.data(), header.size())) return writeFailure();
+
+  const uint32_t channels = audio->Channels();
+  std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
+  std::vector<uint8_t> bytes(size_t(ConversionBlockFrames) * TakeBytesPerSample);
+  bool silentAfterTake = true;
+  const uint64_t framesToRead = asChanged ? frames : take.outputFrames;
+  for (uint64_t position = 0; position < framesToRead;) {
+    if (hooks.betweenBlocks && hooks.betweenBlocks()) return {Outcome::Aborted, {}, false, false};
+    const uint32_t wanted = uint32_t(std::min<uint64_t>(ConversionBlockFrames, framesToRead - position));
+    uint32_t got = 0;
+    status = audio->Read(block.data(), wanted, got);
+    if (!status.ok()) return failed(status);
+    if (got != wanted) return failed(Status::Fail(messages::ArchiveFileChanged, audioPath));
+    // A master take's shorter side ends before the audio file does; past
+    // its end that channel holds silence, and anything else is an edit.
+    const uint32_t kept = uint32_t(std::min<uint64_t>(got, position < frames ? frames - position : 0));
+    for (uint32_t j = 0; j < kept; ++j) writeU16LE(&bytes[2 * size_t(j)], uint16_t(block[size_t(j) * channels + take.channel]));
+    for (uint32_t j = kept; j < got; ++j)
+      if (block[size_t(j) * channels + take.channel] != 0) silentAfterTake = false;
+    if (!put(*file, sum, bytes.data(), size_t(kept) * TakeBytesPerSample)) return writeFailure();
+    position += got;
+  }
+  if (!asChanged && record.tail) {
+    const uint8_t tail = *record.tail;
+    if (!put(*file, sum, &tail, 1)) return writeFailure();
+  }
+  const std::string digest = sum.HexDigest();
+  if (!asChanged && (!silentAfterTake || (record.headerKnown && !record.sha256.empty() && digest != record.sha256))) {
+    if (!options.allowChanged) return failed(Status::Fail(messages::ArchiveFileChanged, audioPath));
+    result.takenAsChanged = true;
+  }
+  result.takenAsChanged = result.takenAsChanged || asChanged;
+  status = file->Commit(messages::RestoredFileNotWritten);
+  if (!status.ok()) return failed(status);
+  return result;
+}
+
+FileResult restoreOtherFile(const fs::path& archiveFolder, const ArchivedOtherFile& other, const fs::path& target,
+                            const ConversionHooks& hooks) {
+  const fs::path copy = archiveFolder / other.copy;
+  FileHandle source = FileHandle::Open(copy, O_RDONLY);
+  if (!source.valid()) return failed(Status::Fail(messages::SourceNotRead, copy, errno));
+  std::unique_ptr<SafeFile> file;
+  Status status = SafeFile::Create(target, messages::RestoredFileNotWritten, file);
+  if (!status.ok()) return failed(status);
+  Sha256 sum;
+  std::vector<uint8_t> block(1 << 20);
+  int64_t size = 0;
+  for (;;) {
+    if (hooks.betweenBlocks && hooks.betweenBlocks()) return {Outcome::Aborted, {}, false, false};
+    const ssize_t got = source.Read(block.data(), block.size());
+    if (got < 0) return failed(Status::Fail(messages::SourceNotRead, copy, errno));
+    if (got == 0) break;
+    if (!put(*file, sum, block.data(), size_t(got)))
+      return failed(Status::Fail(messages::RestoredFileNotWritten, target, errno));
+    size += got;
+  }
+  if (size != other.size || (!other.sha256.empty() && sum.HexDigest() != other.sha256))
+    return failed(Status::Fail(messages::RestoredFileMismatch, copy));
+  status = file->Commit(messages::RestoredFileNotWritten);
+  if (!status.ok()) return failed(status);
+  return {};
+}
+
+// A name from a manifest becomes one file of the song folder: never a path
+// that climbs out of it or into a subfolder.
+bool isPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+RestoreReport RestoreSong(const fs::path& archiveFolder, const ArchiveManifest& manifest, const fs::path& destination,
+                          const RestoreOptions& options, const ConversionHooks& hooks) {
+  RestoreReport report;
+  std::set<std::string> targets;
+  std::error_code error;
+  for (const auto& take : manifest.takeFiles) targets.insert(take.record.file);
+  for (const auto& other : manifest.otherFiles) targets.insert(other.file);
+  for (const std::string& name : targets) {
+    if (!isPlainFileName(name)) {
+      report.failures.push_back(Status::Fail(messages::ArchiveNotRead, archiveFolder / ArchiveManifestName));
+      return report;
+    }
+    if (fs::exists(destination / name, error) || fs::is_symlink(destination / name, error))
+      report.existing.push_back(destination / name);
+  }
+  if (!report.existing.empty() && !options.force) return report;
+  report.existing.clear();
+  fs::create_directories(destination, error);
+  if (error) {
+    report.failures.push_back(Status::Fail(messages::RestoredFileNotWritten, destination, error.value()));
+    return report;
+  }
+  for (const auto& take : manifest.takeFiles) {
+    const fs::path target = destination / take.record.file;
+    const FileResult result = restoreTakeFile(archiveFolder, take, target, options, hooks);
+    if (result.outcome == Outcome::Aborted) {
+      report.aborted = true;
+      break;
+    }
+    if (result.outcome == Outcome::Failed) {
+      report.failures.push_back(result.status);
+      continue;
+    }
+    report.restored.push_back(target);
+    if (result.headerRebuilt) report.rebuiltHeaders.push_back(target);
+    if (result.takenAsChanged) report.takenAsChanged.push_back(target);
+  }
+  for (size_t i = 0; !report.aborted && i < manifest.otherFiles.size(); ++i) {
+    const auto& other = manifest.otherFiles[i];
+    const fs::path target = destination / other.file;
+    const FileResult result = restoreOtherFile(archiveFolder, other, target, hooks);
+    if (result.outcome == Outcome::Aborted) report.aborted = true;
+    else if (result.outcome == Outcome::Failed) report.failures.push_back(result.status);
+    else report.restored.push_back(target);
+  }
+  for (fs::directory_iterator it(destination, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!targets.count(name) && !IsSideFileName(name)) report.kept.push_back(it->path());
+  }
+  std::sort(report.kept.begin(), report.kept.end());
+  return report;
+}
+
+std::vector<fs::path> FindArchiveFolders(const fs::path& root) {
+  std::vector<fs::path> found;
+  std::error_code error;
+  if (fs::is_regular_file(root / ArchiveManifestName, error)) found.push_back(root);
+  fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    if (it->is_symlink(error) || !it->is_directory(error)) continue;
+    if (fs::is_regular_file(it->path() / ArchiveManifestName, error)) found.push_back(it->path());
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+}  // namespace tp

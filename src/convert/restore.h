@@ -1,0 +1,48 @@
+// Restore: an archived song folder rebuilt from its archive folder. Each
+// take file is put together from its recorded header, its samples in the
+// audio file and its odd tail byte; every other file of the song comes from
+// its copy. Each file is checked against its SHA-256 before it is renamed
+// into place, so a damaged or edited archive file never becomes a take.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "convert/archivemanifest.h"
+#include "convert/conversion.h"
+#include "storage/status.h"
+
+namespace tp {
+
+struct RestoreOptions {
+  bool force = false;         // replace files of the song folder that the archive holds
+  bool allowChanged = false;  // take an edited audio file as it is, as an import would
+};
+
+struct RestoreReport {
+  std::vector<std::filesystem::path> restored;
+  // Files of the destination the archive holds, when not forced: nothing was
+  // written.
+  std::vector<std::filesystem::path> existing;
+  // Files of the destination the archive does not hold: left as they were.
+  std::vector<std::filesystem::path> kept;
+  // Take files whose header was written anew (an archive without header
+  // runs), and edited audio files taken with allowChanged.
+  std::vector<std::filesystem::path> rebuiltHeaders, takenAsChanged;
+  std::vector<Status> failures;
+  bool aborted = false;
+  bool ByteIdentical() const { return rebuiltHeaders.empty() && takenAsChanged.empty(); }
+};
+
+// Rebuilds the song archived in `archiveFolder` (its manifest already read)
+// as the folder `destination`. Between blocks hooks.betweenBlocks may ask
+// for an abort: the file being written is dropped, complete files stay.
+RestoreReport RestoreSong(const std::filesystem::path& archiveFolder, const ArchiveManifest& manifest,
+                          const std::filesystem::path& destination, const RestoreOptions& options,
+                          const ConversionHooks& hooks);
+
+// Every folder below `root` (itself included) that holds a manifest, sorted.
+std::vector<std::filesystem::path> FindArchiveFolders(const std::filesystem::path& root);
+
+}  // namespace tp
