@@ -14,7 +14,8 @@ namespace tp {
 void TMainWin::WireImport() {
   WavOpen = new TCOpenDialog(this);
   WavOpen->setParent(this);
-  WavOpen->SetFilter(QStringLiteral("Audio(*.wav;*.aif)|*.wav;*.aif|Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif"));
+  WavOpen->SetFilter(
+      QStringLiteral("Audio(*.wav;*.aif;*.flac)|*.wav;*.aif;*.flac|Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
   WavOpen->SetDefaultExt(QStringLiteral("wav"));
   WavOpen->SetSubFormPos(fpBottom);
   WavOpen->SetSubFormAnchors(AllSubFormAnchors);
@@ -44,8 +45,14 @@ void TMainWin::ImpBtnClick() {
     return;
   }
   const std::filesystem::path source = QFile::encodeName(WavOpen->FileName()).toStdString();
-  const ConversionResult result =
-      RunConversion(1, *ImpBtn, [&](const ConversionHooks& hooks) { return ImportAudioFile(model_, source, hooks); });
+  const std::optional<RateHandling> rate = AskRateHandling(source);
+  if (!rate) {
+    ImpBtn->SetDown(false);
+    return;
+  }
+  const ConversionResult result = RunConversion(1, *ImpBtn, [&](const ConversionHooks& hooks) {
+    return ImportAudioFile(model_, source, hooks, SongLock::Wait::No, *rate);
+  });
   if (result.outcome == ConversionResult::Failed) return;  // no take changed
   MirrorMatrices();
   UpdateSelection();

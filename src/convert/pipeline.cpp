@@ -58,7 +58,8 @@ ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hook
       discardAll(job);
       return ConversionResult::Failure(status);
     }
-    if (hooks.progress) hooks.progress(uint32_t(std::min<uint64_t>(position, job.progressTotal)), job.progressTotal);
+    if (hooks.progress) hooks.progress(uint32_t(std::min<uint64_t>(job.source->SourcePosition(position), job.progressTotal)),
+                                      job.progressTotal);
     position += frames;
   }
   const bool keeps = !aborted || keepsAfterAbort(job);
