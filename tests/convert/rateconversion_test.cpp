@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <numbers>
 
+#include <sys/resource.h>
+
 #include "audiofile/byteorder.h"
 #include "audiofile/extended80.h"
 #include "convert/importengine.h"
@@ -16,6 +18,7 @@
 #include "project/messages.h"
 #include "storage/filehandle.h"
 #include "support/projectfixture.h"
+#include "support/runcommand.h"
 #include "support/sndfileio.h"
 #include "support/spectrum.h"
 
@@ -290,6 +293,36 @@ TEST_F(RateConversion, AnAiffAtAFractionalRateIsConvertedByItsExactRate) {
   EXPECT_GT(*std::max_element(take.begin() + converted - 50, take.begin() + converted), 10000);
   EXPECT_TRUE(std::all_of(take.begin() + converted, take.end(), [](int16_t s) { return s == 0; }));
   EXPECT_NEAR(PeakFrequency(HannSpectrum(take, 4096, 65536), 44100.0 / 65536.0), 1000.0, 1.0);
+}
+
+TEST_F(RateConversion, AThreeMinuteFileIsConvertedInBoundedMemory) {
+  // Three minutes of 48 kHz 24-bit stereo: 51,840,000 bytes of samples
+  // (69 MB as floats), a sparse file of silence after the header.
+  const uint32_t dataBytes = 180 * 48000 * 6;
+  std::vector<uint8_t> header = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
+                                 'f', 'm', 't', ' ', 16, 0, 0, 0,  // chunk size
+                                 1, 0, 2, 0,                       // PCM, 2 channels
+                                 0, 0, 0, 0, 0, 0, 0, 0,           // rate, bytes a second
+                                 6, 0, 24, 0,                      // block align, bits
+                                 'd', 'a', 't', 'a', 0, 0, 0, 0};
+  writeU32LE(&header[4], 36 + dataBytes);
+  writeU32LE(&header[24], 48000);
+  writeU32LE(&header[28], 48000 * 6);
+  writeU32LE(&header[40], dataBytes);
+  const auto file = sources / "long.wav";
+  WriteBytes(file, header);
+  std::filesystem::resize_file(file, header.size() + dataBytes);
+
+  const auto result = RunCommand(std::string(TP_CLI_PATH) + " import " + Quoted(song.path().string()) + " " +
+                                 Quoted(file.string()) + " --to 1-1 --to 2-1 --resample -q");
+  ASSERT_EQ(result.status, 0) << result.out;
+  // The largest resident size of any program this test has waited for.
+  rusage usage{};
+  ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &usage), 0);
+  RecordProperty("peak_kib", std::to_string(usage.ru_maxrss));
+  EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "KiB";
+  // 180 s at 44,100 Hz: 7,938,000 frames, padded to 243 blocks.
+  EXPECT_EQ(std::filesystem::file_size(song / "TRACK0_0.DAT"), 65536u + 2u * 243u * 32768u);
 }
 
 TEST(ConvertedFrameCount, RoundsFramesTimes44100OverTheRateToTheNearestFrame) {
