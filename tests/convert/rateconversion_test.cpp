@@ -15,6 +15,7 @@
 #include "convert/importengine.h"
 #include "convert/importsource.h"
 #include "convert/rateconverter.h"
+#include "convert/tpdfdither.h"
 #include "project/messages.h"
 #include "storage/filehandle.h"
 #include "support/projectfixture.h"
@@ -323,6 +324,41 @@ TEST_F(RateConversion, AThreeMinuteFileIsConvertedInBoundedMemory) {
   EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "KiB";
   // 180 s at 44,100 Hz: 7,938,000 frames, padded to 243 blocks.
   EXPECT_EQ(std::filesystem::file_size(song / "TRACK0_0.DAT"), 65536u + 2u * 243u * 32768u);
+}
+
+TEST(TpdfDither, IsUnbiasedWithAQuarterStepOfNoiseWhateverTheValue) {
+  // Triangular dither of +-1 step before rounding: the mean of the output
+  // is the input itself, the error's variance 2/12 + 1/12 = 1/4 step^2 for
+  // every input, and no output is more than one step beyond the rounding.
+  for (const double steps : {0.0, 0.3, -0.5, 0.77, 1000.25}) {
+    SCOPED_TRACE(steps);
+    TpdfDither dither;
+    const int count = 200000;
+    double sum = 0, squares = 0;
+    for (int i = 0; i < count; ++i) {
+      const int out = dither.Quantise(float(steps / 32768.0));
+      ASSERT_LE(std::abs(out - steps), 1.5);
+      sum += out - steps;
+      squares += (out - steps) * (out - steps);
+    }
+    EXPECT_NEAR(sum / count, 0.0, 0.01);
+    EXPECT_NEAR(squares / count, 0.25, 0.01);
+  }
+}
+
+TEST(TpdfDither, ClipsAtFullScaleAndRepeatsItsSequenceFromTheSameSeed) {
+  TpdfDither dither;
+  EXPECT_EQ(dither.Quantise(1.5f), 32767);
+  EXPECT_EQ(dither.Quantise(-2.0f), -32768);
+  TpdfDither first, second, other(12345);
+  std::vector<int16_t> a, b, c;
+  for (int i = 0; i < 1000; ++i) {
+    a.push_back(first.Quantise(0.1f));
+    b.push_back(second.Quantise(0.1f));
+    c.push_back(other.Quantise(0.1f));
+  }
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, c);
 }
 
 TEST(ConvertedFrameCount, RoundsFramesTimes44100OverTheRateToTheNearestFrame) {
