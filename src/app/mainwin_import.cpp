@@ -14,8 +14,8 @@ namespace tp {
 void TMainWin::WireImport() {
   WavOpen = new TCOpenDialog(this);
   WavOpen->setParent(this);
-  WavOpen->SetFilter(
-      QStringLiteral("Audio(*.wav;*.aif;*.flac)|*.wav;*.aif;*.flac|Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
+  WavOpen->SetFilter(QStringLiteral("Audio(*.wav;*.aif;*.flac)|*.wav;*.aif;*.flac|Windows Wave(*.wav)|*.wav|"
+                                    "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
   WavOpen->SetDefaultExt(QStringLiteral("wav"));
   WavOpen->SetSubFormPos(fpBottom);
   WavOpen->SetSubFormAnchors(AllSubFormAnchors);

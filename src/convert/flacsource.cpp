@@ -94,7 +94,8 @@ Status FlacFileSource::readFrames(Sample* block, uint32_t frames, Convert conver
     if (got <= 0) {
       // A decoding error is a damaged file, not silence; a clean early end
       // (a header that promised more) leaves the rest silent.
-      if (sf_error(static_cast<SNDFILE*>(file_)) != SF_ERR_NO_ERROR) return Status::Fail(messages::SourceNotRead, path_);
+      if (sf_error(static_cast<SNDFILE*>(file_)) != SF_ERR_NO_ERROR)
+        return Status::Fail(messages::SourceNotRead, path_);
       remaining_ = 0;
       break;
     }

@@ -91,7 +91,8 @@ Status RateConverter::Read(int16_t* block, uint32_t frames) {
   // The converted length is fixed by the source's length alone; whatever
   // the filter's tail gives beyond it is dropped, and a shortfall (none has
   // been seen) stays silent.
-  const uint32_t wanted = uint32_t(std::min<uint64_t>(frames, convertedFrames_ - std::min(delivered_, convertedFrames_)));
+  const uint64_t left = convertedFrames_ - std::min(delivered_, convertedFrames_);
+  const uint32_t wanted = uint32_t(std::min<uint64_t>(frames, left));
   if (wanted == 0) return Status::Ok();
   if (converted_.size() < size_t(wanted) * channels) converted_.resize(size_t(wanted) * channels);
   size_t produced = 0;

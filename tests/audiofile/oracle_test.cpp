@@ -329,7 +329,8 @@ class FullPrecisionRead : public testing::TestWithParam<PrecisionCase> {};
 TEST_P(FullPrecisionRead, GivesTheSamplesLibsndfileGivesAsFloats) {
   const PrecisionCase c = GetParam();
   test::TemporaryFolder folder;
-  const auto path = folder / (std::string(c.name) + ((c.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV ? ".wav" : ".aif"));
+  const bool wav = (c.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV;
+  const auto path = folder / (std::string(c.name) + (wav ? ".wav" : ".aif"));
   constexpr size_t Frames = 3000;
   std::vector<double> written(Frames * 3);  // three channels: the reader keeps two
   for (size_t i = 0; i < written.size(); ++i) written[i] = 0.99 * std::sin(double(i) * 0.0123 + double(i % 3));

@@ -127,7 +127,8 @@ TEST_F(CliRate, ProbeOfAFileThatIsNoSoundFails) {
   WriteBytes(sources / "notes.wav", {'h', 'i'});
   const auto result = cli("probe " + Quoted((sources / "notes.wav").string()));
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "trackporter-cli: probe: The file is not a WAV/AIFF.: " + (sources / "notes.wav").string() + "\n");
+  EXPECT_EQ(result.out,
+            "trackporter-cli: probe: The file is not a WAV/AIFF.: " + (sources / "notes.wav").string() + "\n");
 }
 
 }  // namespace

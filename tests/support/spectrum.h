@@ -106,7 +106,8 @@ inline SineFit FitSine(const std::vector<int16_t>& samples, size_t first, size_t
   double low = guess - span, high = guess + span;
   for (int i = 0; i < 40; ++i) {
     const double left = high - ratio * (high - low), right = low + ratio * (high - low);
-    if (FitSineAt(samples, first, last, rate, left).residualRms < FitSineAt(samples, first, last, rate, right).residualRms)
+    const double leftResidual = FitSineAt(samples, first, last, rate, left).residualRms;
+    if (leftResidual < FitSineAt(samples, first, last, rate, right).residualRms)
       high = right;
     else
       low = left;
