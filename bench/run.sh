@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times trackporter-cli against sox on the same work, in one run, with
 # hyperfine, and prints the ratio of the median times with its spread. The
-# data is generated here: 16 takes of five minutes and a five-minute stereo
-# WAV. Our writers sync what they write before they return, so each sox
+# data is generated here: 16 takes of five minutes, a five-minute stereo
+# WAV, and the same length at 48 kHz in 24 bits for the import that converts
+# the rate. Our writers sync what they write before they return, so each sox
 # command is followed by a sync of its outputs: like is compared with like.
 # BENCH_RUNS sets the runs per command (default 10, after 2 warm-up runs).
 set -euo pipefail
@@ -21,7 +22,7 @@ project="$work/project"
 load=$(cut -d" " -f1-3 /proc/loadavg)
 
 make_data() {
-  [[ -f "$work/.ready-v2-$seconds" ]] && return
+  [[ -f "$work/.ready-v3-$seconds" ]] && return
   rm -rf "$work"/* "$work"/.ready-*
   mkdir -p "$project" "$work/raw"
   # Project information file: the name lies at offset 52.
@@ -35,11 +36,12 @@ make_data() {
     { head -c 65536 /dev/zero; cat "$raw"; } > "$project/$name"
   done
   sox -n -r 44100 -c 2 -b 16 -e signed-integer "$work/stereo.wav" synth "$seconds" sine 220 sine 330 vol 0.5
+  sox -n -r 48000 -c 2 -b 24 -e signed-integer "$work/stereo48.wav" synth "$seconds" sine 220 sine 330 vol 0.5
   # The import goes into a song of its own, so that the 16 takes above stay
   # the only ones the export and the stems see.
   mkdir -p "$work/import-project"
   cp "$project/PRJDATA.ini" "$work/import-project/"
-  touch "$work/.ready-v2-$seconds"
+  touch "$work/.ready-v3-$seconds"
 }
 
 runs=${BENCH_RUNS:-10}
@@ -68,6 +70,10 @@ export_ours="\"$cli\" export \"$project\" \"$work/ours-mix.wav\" $force $takes"
 export_sox="sox -D -M $raws -b 16 \"$work/sox-mix.wav\" remix 1-16 1-16 && sync \"$work/sox-mix.wav\""
 import_ours="\"$cli\" import \"$work/import-project\" \"$work/stereo.wav\" --to 1-1 --to 2-1 $force"
 import_sox="sox -D \"$work/stereo.wav\" -t raw \"$work/left.raw\" remix 1 && sox -D \"$work/stereo.wav\" -t raw \"$work/right.raw\" remix 2 && sync \"$work/left.raw\" \"$work/right.raw\""
+# The same resampler (libsoxr) at the same quality on both sides; sox
+# dithers by default, as we do.
+resample_ours="\"$cli\" import \"$work/import-project\" \"$work/stereo48.wav\" --to 1-1 --to 2-1 --resample $force"
+resample_sox="sox \"$work/stereo48.wav\" -b 16 -r 44100 \"$work/left.raw\" remix 1 rate -v && sox \"$work/stereo48.wav\" -b 16 -r 44100 \"$work/right.raw\" remix 2 rate -v && sync \"$work/left.raw\" \"$work/right.raw\""
 stems_ours="rm -rf \"$work/stems-ours\" && \"$cli\" stems \"$project\" \"$work/stems-ours\""
 stems_sox="rm -rf \"$work/stems-sox\" && mkdir -p \"$work/stems-sox\" && for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" \"$work/stems-sox/track\$t.wav\" || exit 1; done && sync \"$work/stems-sox\"/*"
 
@@ -81,6 +87,7 @@ restore_ours="rm -rf \"$work/restored\" && \"$cli\" restore \"$work/stems-ours\"
 
 compare export "$export_ours" "$export_sox"
 compare import "$import_ours" "$import_sox"
+compare resample "$resample_ours" "$resample_sox"
 compare stems "$stems_ours" "$stems_sox"
 compare flac "$flac_ours" "$flac_sox"
 # Ours against ours: the second command is the baseline.
@@ -94,7 +101,7 @@ python3 - "$work" <<'PY'
 import json, statistics, sys
 work = sys.argv[1]
 rows = [("export", "export: mix 16 takes to stereo"), ("import", "import: stereo file into 2 takes"),
-        ("stems", "stems: 16 takes to 16 WAV files")]
+        ("resample", "import 48k/24 --resample: 2 takes"), ("stems", "stems: 16 takes to 16 WAV files")]
 def table(rows, ours_name, other_name, ratio_name):
   print(f"\n{'task':40} {ours_name:>9} {other_name:>9} {ratio_name:>11} {'spread (IQR)':>16}")
   for key, label in rows:
@@ -115,6 +122,6 @@ table(rows + [("flac", "stems --flac: 16 takes to FLAC (-C 5)")], "ours (s)", "s
 table([("verify", "stems --verify against stems"), ("restore", "restore against stems (WAV)")],
       "this (s)", "base (s)", "base / this")
 PY
-printf '\npeak memory (KiB): export %s, import %s, stems %s, stems --flac %s, stems --verify %s, restore %s\n' \
-  "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_ours")" \
+printf '\npeak memory (KiB): export %s, import %s, import --resample %s, stems %s, stems --flac %s, stems --verify %s, restore %s\n' \
+  "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$resample_ours")" "$(peak_kib "$stems_ours")" \
   "$(peak_kib "$flac_ours")" "$(peak_kib "$verify_ours")" "$(peak_kib "$restore_ours")"

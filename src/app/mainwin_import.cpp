@@ -51,7 +51,8 @@ bool TMainWin::ConfirmReplacing(const std::filesystem::path& source) {
 void TMainWin::WireImport() {
   WavOpen = new TCOpenDialog(this);
   WavOpen->setParent(this);
-  WavOpen->SetFilter(QStringLiteral("Audio(*.wav;*.aif)|*.wav;*.aif|Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif"));
+  WavOpen->SetFilter(QStringLiteral("Audio(*.wav;*.aif;*.flac)|*.wav;*.aif;*.flac|Windows Wave(*.wav)|*.wav|"
+                                    "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
   WavOpen->SetDefaultExt(QStringLiteral("wav"));
   WavOpen->SetSubFormPos(fpBottom);
   WavOpen->SetSubFormAnchors(AllSubFormAnchors);
@@ -86,15 +87,22 @@ void TMainWin::ImpBtnClick() {
 }
 
 // The import once its source is known, with IMPORT down: a click on it
-// aborts, whether the source came from the dialog or was dropped.
+// aborts, whether the source came from the dialog or was dropped. The
+// replace question comes first, then the question about the file's rate.
 void TMainWin::ImportFrom(const std::filesystem::path& source) {
   if (!ConfirmReplacing(source)) {
     ImpBtn->SetDown(false);
     return;
   }
+  const std::optional<RateHandling> rate = AskRateHandling(source);
+  if (!rate) {
+    ImpBtn->SetDown(false);
+    return;
+  }
   ImpBtn->SetDown(true);
-  const ConversionResult result =
-      RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks& hooks) { return ImportAudioFile(model_, source, hooks); });
+  const ConversionResult result = RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks& hooks) {
+    return ImportAudioFile(model_, source, hooks, SongLock::Wait::No, *rate);
+  });
   if (result.outcome == ConversionResult::Failed) return;  // no take changed
   MirrorMatrices();
   UpdateSelection();

@@ -13,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 
 #include "app/dialogs.h"
 #include "convert/conversion.h"
+#include "convert/importengine.h"
 #include "folders/tdirtreeview.h"
 #include "playback/transport.h"
 #include "project/projectmodel.h"
@@ -250,6 +252,9 @@ class TMainWin : public QWidget, private TransportEvents {
   void DropOnTake(int track, int take, const std::filesystem::path& source);
   void DropOnMasterTake(int take, const std::filesystem::path& source);
   void DragTakeOut(int track, int take);
+  // Before an import of a file that is not at the takes' 44,100 Hz: convert
+  // it, keep its samples, or nothing (Cancel). mainwin_ratequestion.cpp.
+  std::optional<RateHandling> AskRateHandling(const std::filesystem::path& source);
 
   // Runs one export or import (`kind` is its Conversion value) from its
   // button's click: the busy cursor, the window's events once per block, a

@@ -103,6 +103,10 @@ int64_t ReadAudioFrames(AudioFile& file, uint32_t frames, int16_t* buffer);
 constexpr size_t MaximumReadBytes = 1 << 20;
 int64_t ReadAudioFrameChannels(AudioFile& file, uint32_t frames, int16_t* buffer, uint32_t keptChannels,
                                std::vector<uint8_t>& scratch);
+// The same at the stored precision, full scale +-1.0 (for the rate
+// converter, which must not work from samples already cut to 16 bits).
+int64_t ReadAudioFrameChannels(AudioFile& file, uint32_t frames, float* buffer, uint32_t keptChannels,
+                               std::vector<uint8_t>& scratch);
 // The bytes of one frame as stored.
 inline uint64_t StoredFrameBytes(const AudioFile& file) { return uint64_t(file.channels) * uint64_t(file.bytesPerSample); }
 

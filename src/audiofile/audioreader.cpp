@@ -62,6 +62,80 @@ void decodeSamples(const AudioFile& file, const uint8_t* bytes, size_t count, in
   for (size_t i = 0; i < count; ++i) out[i] = decodeSample(file, bytes + i * width);
 }
 
+// Overloads the piecewise reader picks by its output type.
+int16_t decodeSample(const AudioFile& file, const uint8_t* bytes, const int16_t*) { return decodeSample(file, bytes); }
+void decodeSamples(const AudioFile& file, const uint8_t* bytes, size_t count, int16_t* out, int) {
+  decodeSamples(file, bytes, count, out);
+}
+
+// The full stored precision, for the rate converter: full scale is +-1.0.
+// An integer sample is placed at the top of 32 bits, as the 16-bit rule
+// takes its top 16, and scaled by 2^31; a 24-bit value is exact in a float.
+float decodeSample(const AudioFile& file, const uint8_t* bytes, const float*) {
+  const int width = file.bytesPerSample;
+  if (file.encoding == SampleEncoding::Float) {
+    const double value = width == 4 ? double(std::bit_cast<float>(readU32LE(bytes)))
+                                    : std::bit_cast<double>(readU64LE(bytes));
+    return std::isnan(value) ? 0.0f : float(value);
+  }
+  uint32_t top = 0;
+  if (file.format == FormatWav) {
+    if (width == 1) return float(int(bytes[0]) - 128) / 128.0f;
+    for (int i = 0; i < width; ++i) top |= uint32_t(bytes[width - 1 - i]) << (24 - 8 * i);
+  } else {
+    for (int i = 0; i < width; ++i) top |= uint32_t(bytes[i]) << (24 - 8 * i);
+  }
+  return float(int32_t(top)) * (1.0f / 2147483648.0f);
+}
+
+void decodeSamples(const AudioFile& file, const uint8_t* bytes, size_t count, float* out, int) {
+  const size_t width = size_t(file.bytesPerSample);
+  for (size_t i = 0; i < count; ++i) out[i] = decodeSample(file, bytes + i * width, out);
+}
+
+template <typename Sample>
+int64_t readFrameChannels(AudioFile& file, uint32_t frames, Sample* buffer, uint32_t keptChannels,
+                          std::vector<uint8_t>& scratch) {
+  if (!isReadable(file)) return AudioBadState;
+  const size_t width = size_t(file.bytesPerSample);
+  const uint64_t frameBytes = StoredFrameBytes(file);
+  const uint32_t kept = std::min(keptChannels, file.channels);
+  std::fill(buffer, buffer + size_t(frames) * keptChannels, Sample(0));
+  if (width == 0 || frameBytes == 0 || frameBytes > MaximumReadBytes) return 0;
+  const size_t pieceFrames = size_t(std::max<uint64_t>(1, MaximumReadBytes / frameBytes));
+  if (scratch.size() < std::min<uint64_t>(pieceFrames, frames) * frameBytes)
+    scratch.resize(size_t(std::min<uint64_t>(pieceFrames, frames) * frameBytes));
+
+  uint32_t done = 0;
+  while (done < frames) {
+    const size_t want = std::min<size_t>(pieceFrames, frames - done);
+    const size_t got = file.stream->read(scratch.data(), want * size_t(frameBytes));
+    const size_t whole = got / size_t(frameBytes);
+    Sample* out = buffer + size_t(done) * keptChannels;
+    if (kept == file.channels && kept == keptChannels) {
+      decodeSamples(file, scratch.data(), whole * kept, out, 0);
+    } else {
+      for (size_t f = 0; f < whole; ++f) {
+        const uint8_t* frame = scratch.data() + f * size_t(frameBytes);
+        for (uint32_t c = 0; c < kept; ++c) out[f * keptChannels + c] = decodeSample(file, frame + c * width, out);
+      }
+    }
+    done += uint32_t(whole);
+    if (got == want * size_t(frameBytes)) continue;
+    // The end of the file (or a read error, which stream->failed() tells).
+    // A file that ends inside a sample: the missing bytes count as FF and
+    // the sample counts as read, as ReadAudioFrames has it.
+    const size_t left = got - whole * size_t(frameBytes);
+    uint8_t* frame = scratch.data() + whole * size_t(frameBytes);
+    const size_t samples = (left + width - 1) / width;
+    if (left % width != 0) std::memset(frame + left, 0xFF, width - left % width);
+    for (size_t c = 0; c < samples && c < kept; ++c)
+      buffer[size_t(done) * keptChannels + c] = decodeSample(file, frame + c * width, buffer);
+    break;
+  }
+  return done;
+}
+
 }  // namespace
 
 int SeekAudioFrame(AudioFile& file, uint32_t frame) {
@@ -105,44 +179,12 @@ int64_t ReadAudioFrames(AudioFile& file, uint32_t frames, int16_t* buffer) {
 
 int64_t ReadAudioFrameChannels(AudioFile& file, uint32_t frames, int16_t* buffer, uint32_t keptChannels,
                                std::vector<uint8_t>& scratch) {
-  if (!isReadable(file)) return AudioBadState;
-  const size_t width = size_t(file.bytesPerSample);
-  const uint64_t frameBytes = StoredFrameBytes(file);
-  const uint32_t kept = std::min(keptChannels, file.channels);
-  std::fill(buffer, buffer + size_t(frames) * keptChannels, int16_t(0));
-  if (width == 0 || frameBytes == 0 || frameBytes > MaximumReadBytes) return 0;
-  const size_t pieceFrames = size_t(std::max<uint64_t>(1, MaximumReadBytes / frameBytes));
-  if (scratch.size() < std::min<uint64_t>(pieceFrames, frames) * frameBytes)
-    scratch.resize(size_t(std::min<uint64_t>(pieceFrames, frames) * frameBytes));
+  return readFrameChannels(file, frames, buffer, keptChannels, scratch);
+}
 
-  uint32_t done = 0;
-  while (done < frames) {
-    const size_t want = std::min<size_t>(pieceFrames, frames - done);
-    const size_t got = file.stream->read(scratch.data(), want * size_t(frameBytes));
-    const size_t whole = got / size_t(frameBytes);
-    int16_t* out = buffer + size_t(done) * keptChannels;
-    if (kept == file.channels && kept == keptChannels) {
-      decodeSamples(file, scratch.data(), whole * kept, out);
-    } else {
-      for (size_t f = 0; f < whole; ++f) {
-        const uint8_t* frame = scratch.data() + f * size_t(frameBytes);
-        for (uint32_t c = 0; c < kept; ++c) out[f * keptChannels + c] = decodeSample(file, frame + c * width);
-      }
-    }
-    done += uint32_t(whole);
-    if (got == want * size_t(frameBytes)) continue;
-    // The end of the file (or a read error, which stream->failed() tells).
-    // A file that ends inside a sample: the missing bytes count as FF and
-    // the sample counts as read, as ReadAudioFrames has it.
-    const size_t left = got - whole * size_t(frameBytes);
-    uint8_t* frame = scratch.data() + whole * size_t(frameBytes);
-    const size_t samples = (left + width - 1) / width;
-    if (left % width != 0) std::memset(frame + left, 0xFF, width - left % width);
-    for (size_t c = 0; c < samples && c < kept; ++c)
-      buffer[size_t(done) * keptChannels + c] = decodeSample(file, frame + c * width);
-    break;
-  }
-  return done;
+int64_t ReadAudioFrameChannels(AudioFile& file, uint32_t frames, float* buffer, uint32_t keptChannels,
+                               std::vector<uint8_t>& scratch) {
+  return readFrameChannels(file, frames, buffer, keptChannels, scratch);
 }
 
 }  // namespace tp

@@ -41,6 +41,7 @@ const std::vector<Command>& Commands();
 CommandRun DefineInfo(CLI::App& command);
 CommandRun DefineExport(CLI::App& command);
 CommandRun DefineImport(CLI::App& command);
+CommandRun DefineProbe(CLI::App& command);
 CommandRun DefineRename(CLI::App& command);
 CommandRun DefineDelete(CLI::App& command);
 CommandRun DefinePlay(CLI::App& command);
@@ -55,6 +56,9 @@ void OpenProject(ProjectModel& model, const std::string& folder);
 // Selects a take as a click would, after checking that it exists.
 void SelectTake(ProjectModel& model, const TrackTake& take);
 void SelectMasterTake(ProjectModel& model, int masterTake);
+
+// A sampling rate as a person writes it: "48000", "22050.5".
+std::string RateText(long double rate);
 
 // "Track3-2", "Master 4": the names the window shows.
 std::string TrackTakeLabel(const TrackTake& take);

@@ -14,7 +14,11 @@ const std::vector<Command>& Commands() {
        {R"(trackporter-cli export ~/"TrackPorter Demo" mix.wav -t 1-1 -t 4-1 --pan 4=30)",
         R"(trackporter-cli export ~/"TrackPorter Demo" final.aif -m 1)"},
        true, DefineExport},
-      {"import", "import a WAV or AIFF file into a take (a stereo file over two tracks) or a master take",
+      {"probe", "describe a WAV, AIFF or FLAC file as the import sees it: format, rate, bits, channels and length",
+       {R"(trackporter-cli probe mix.wav --json)"}, false, DefineProbe},
+      {"import",
+       "import a WAV, AIFF or FLAC file into a take (a stereo file over two tracks) or a master take; --resample "
+       "converts a file that is not 44100 Hz",
        {R"(trackporter-cli import ~/"TrackPorter Demo" mix.wav --to 7-1 --to 8-1)"}, true, DefineImport},
       {"rename", "rename the project, a take or a master take (8 characters are kept)",
        {R"(trackporter-cli rename ~/"TrackPorter Demo" -t 7-1 "Mix L")",

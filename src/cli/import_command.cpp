@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "cli/options.h"
 #include "cli/verbosity.h"
 #include "convert/importengine.h"
+#include "convert/importsource.h"
 
 namespace tp::cli {
 
@@ -17,6 +19,7 @@ struct ImportOptions {
   std::string folder, input;
   std::vector<std::string> targets, masters;
   bool force = false, noWait = false;
+  bool resample = false, keepSamples = false;
   VerbosityOptions verbosity;
 };
 
@@ -30,9 +33,22 @@ std::vector<std::string> existingTargets(const ProjectModel& model, const std::v
   return existing;
 }
 
+// A source at another rate, imported sample for sample without being asked
+// to: say once how it will sound, and how to convert it. A file that cannot
+// be probed gets no note; the import itself reports it.
+void noteRate(const std::string& input) {
+  SourceFormat format;
+  if (!ProbeSourceFile(input, format).ok() || !NeedsRateConversion(format.sampleRate)) return;
+  std::fprintf(stderr,
+               "note: %s is %s Hz; takes play at 44100 Hz, so it will sound %s (use --resample to convert the "
+               "rate)\n",
+               input.c_str(), RateText(format.sampleRate).c_str(),
+               format.sampleRate > TakeSampleRate ? "slower and lower" : "faster and higher");
+}
+
 int runImport(const ImportOptions& options) {
   if (options.folder.empty() || options.input.empty())
-    throw UsageError("name the project folder and the WAV/AIFF file");
+    throw UsageError("name the project folder and the file to import");
   std::vector<TrackTake> targets;
   for (const auto& text : options.targets) targets.push_back(ParseTrackTake(text));
   if (options.masters.size() > 1) throw UsageError("one --master only");
@@ -52,6 +68,8 @@ int runImport(const ImportOptions& options) {
     throw CommandFailure(list + (existing.size() == 1 ? " holds a take" : " hold takes") +
                          "; nothing was written (add --force to replace)");
   }
+  if (!options.resample && !options.keepSamples) noteRate(options.input);
+  const RateHandling rate = options.resample ? RateHandling::Convert : RateHandling::KeepSamples;
   // The order of the clicks makes the first --to the left (or only) target.
   std::vector<std::filesystem::path> written;
   for (const auto& target : targets) {
@@ -66,7 +84,7 @@ int runImport(const ImportOptions& options) {
     written.push_back(model.MasterPath(MasterSide::Right, *master));
   }
   return RunConversion("Importing", options.verbosity.level(), written,
-                       [&](const ConversionHooks& hooks) { return ImportAudioFile(model, options.input, hooks, options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes);
+                       [&](const ConversionHooks& hooks) { return ImportAudioFile(model, options.input, hooks, options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes, rate);
   });
 }
 
@@ -75,11 +93,21 @@ int runImport(const ImportOptions& options) {
 CommandRun DefineImport(CLI::App& command) {
   auto options = std::make_shared<ImportOptions>();
   AddPositional(command, "DIR", options->folder, "the song folder");
-  AddPositional(command, "IN", options->input, "the WAV or AIFF file to import, mono or stereo; its samples are copied at whatever rate it has");
+  AddPositional(command, "IN", options->input,
+                "the WAV, AIFF or FLAC file to import, mono or stereo; takes play at 44100 Hz, and a file at "
+                "another rate is copied sample for sample (with a note) unless --resample is given");
   AddTakeOption(command, "--to", options->targets,
                 "the take to fill: the first --to gets the left (or only) channel, a second one the right");
   AddMasterOption(command, "-m,--master", options->masters, "the master take to fill with both channels");
   command.add_flag("-f,--force", options->force, "replace takes that exist");
+  CLI::Option* resample = command.add_flag(
+      "--resample", options->resample,
+      "convert a file that is not 44100 Hz to 44100 Hz, so it keeps its pitch and length (very-high quality, dithered "
+      "to 16 bits)");
+  command.add_flag("--keep-samples", options->keepSamples,
+                   "copy a file at another rate sample for sample without the note (it plays slower and lower, or "
+                   "faster and higher)")
+      ->excludes(resample);
   AddNoWaitOption(command, options->noWait);
   AddVerbosityOptions(command, options->verbosity);
   return [options] { return runImport(*options); };

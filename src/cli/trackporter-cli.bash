@@ -9,7 +9,8 @@
 declare -A _trackporter_cli_options=(
   [info]="-h --help --json"
   [export]="-h --help -t --take -m --master --volume --pan --aiff -f --force -q --quiet -v --verbose"
-  [import]="-h --help --to -m --master -f --force --no-wait -q --quiet -v --verbose"
+  [probe]="-h --help --json"
+  [import]="-h --help --to -m --master --resample --keep-samples -f --force --no-wait -q --quiet -v --verbose"
   [rename]="-h --help --project -t --take -m --master --no-wait"
   [delete]="-h --help -t --take -m --master --no-wait"
   [play]="-h --help -t --take -m --master --volume --pan --from --device -q --quiet"
@@ -17,7 +18,7 @@ declare -A _trackporter_cli_options=(
   [restore]="-h --help -r --recursive -f --force --allow-changed -q --quiet -v --verbose"
   [devices]="-h --help"
 )
-_trackporter_cli_commands="info export import rename delete play stems restore devices"
+_trackporter_cli_commands="info export probe import rename delete play stems restore devices"
 # Options that take a value: the word after them is that value.
 _trackporter_cli_valued=" -t --take -m --master --to --volume --pan --from --device --project "
 

@@ -18,6 +18,8 @@ Status AudioFileSource::Open(const std::filesystem::path& path, std::unique_ptr<
   if (SeekAudioFrame(file, 0) != AudioOk) return Status::Fail(messages::SourceNotRead, path, file.stream->systemError());
   source->channels_ = std::min(file.channels, 2u);
   source->remaining_ = file.frames;
+  source->format_ = {file.format == FormatWav ? "WAV" : "AIFF", file.sampleRate, file.bits, file.channels,
+                     file.frames};
   opened = std::move(source);
   return Status::Ok();
 }
@@ -26,16 +28,21 @@ AudioFileSource::~AudioFileSource() {
   if (file_) CloseAudioFile(std::move(file_));
 }
 
-Status AudioFileSource::Read(int16_t* block, uint32_t frames) {
+template <typename Sample>
+Status AudioFileSource::readFrames(Sample* block, uint32_t frames) {
   // Past the frames the header promises, the block is silence, as the take
   // is padded to whole blocks.
   const uint32_t wanted = uint32_t(std::min<uint64_t>(frames, remaining_));
-  std::fill(block, block + size_t(frames) * channels_, int16_t(0));
+  std::fill(block, block + size_t(frames) * channels_, Sample(0));
   if (wanted == 0) return Status::Ok();
   ReadAudioFrameChannels(*file_, wanted, block, channels_, scratch_);
   remaining_ -= wanted;
   if (file_->stream->failed()) return Status::Fail(messages::SourceNotRead, path_, file_->stream->systemError());
   return Status::Ok();
 }
+
+Status AudioFileSource::Read(int16_t* block, uint32_t frames) { return readFrames(block, frames); }
+
+Status AudioFileSource::ReadFloat(float* block, uint32_t frames) { return readFrames(block, frames); }
 
 }  // namespace tp

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "audiofile/audiofile.h"
-#include "convert/pipeline.h"
+#include "convert/importsource.h"
 
 namespace tp {
 
-class AudioFileSource final : public BlockSource {
+class AudioFileSource final : public ImportSource {
  public:
   // Opens and recognises `path`. Fails with "The file is not a WAV/AIFF."
   // for anything else, including a file whose single frame is larger than
@@ -20,13 +20,19 @@ class AudioFileSource final : public BlockSource {
   ~AudioFileSource() override;
 
   const AudioFile& File() const { return *file_; }
+  const SourceFormat& Format() const override { return format_; }
   uint32_t Channels() const override { return channels_; }
   Status Read(int16_t* block, uint32_t frames) override;
+  Status ReadFloat(float* block, uint32_t frames) override;
 
  private:
   AudioFileSource() = default;
+  template <typename Sample>
+  Status readFrames(Sample* block, uint32_t frames);
+
   std::filesystem::path path_;
   std::unique_ptr<AudioFile> file_;
+  SourceFormat format_;
   uint32_t channels_ = 1;
   uint64_t remaining_ = 0;  // frames the header promises that are not read yet
   std::vector<uint8_t> scratch_;

@@ -1,11 +1,14 @@
 #include "convert/importengine.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "audiofile/takefile.h"
-#include "convert/audiofilesource.h"
+#include "convert/importsource.h"
 #include "convert/pipeline.h"
+#include "convert/rateconverter.h"
 #include "convert/sinks.h"
 #include "project/folderfiles.h"
 #include "project/messages.h"
@@ -74,19 +77,31 @@ std::string TakeNameFromSourceFile(const fs::path& source) {
   return Utf8ToNameBytesLossy(name);
 }
 
+bool NeedsRateConversion(long double sampleRate) { return sampleRate != TakeSampleRate; }
+
 ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath, const ConversionHooks& hooks,
-                                 SongLock::Wait wait) {
-  std::unique_ptr<AudioFileSource> source;
-  const Status opened = AudioFileSource::Open(sourcePath, source);
+                                 SongLock::Wait wait, RateHandling rate) {
+  std::unique_ptr<ImportSource> source;
+  const Status opened = OpenImportSource(sourcePath, source);
   if (!opened.ok()) return ConversionResult::Failure(opened);
-  const uint32_t channels = source->File().channels;
+  const SourceFormat& format = source->Format();
+  const uint32_t channels = format.channels;
   const ImportTargets targets = model.ImportTargetsFor(channels);
   if (!targets.first.used()) return {ConversionResult::Failed, messages::NoImportTarget, {}, 0};
 
+  BlockSource* blocks = source.get();
+  uint64_t frames = format.frames;
+  std::unique_ptr<RateConverter> converter;
+  if (rate == RateHandling::Convert && NeedsRateConversion(format.sampleRate)) {
+    const Status created = RateConverter::Create(*source, converter);
+    if (!created.ok()) return ConversionResult::Failure(Status::Fail(created.message(), sourcePath));
+    blocks = converter.get();
+    frames = converter->Frames();
+  }
+
   // Every take is padded to whole blocks; its length must still fit.
-  const uint32_t frames = source->File().frames;
-  const uint64_t blocks = (uint64_t(frames) + ConversionBlockFrames - 1) / ConversionBlockFrames;
-  if (blocks * ConversionBlockFrames > uint64_t(TakeMaximumSamples))
+  const uint64_t blockCount = (frames + ConversionBlockFrames - 1) / ConversionBlockFrames;
+  if (blockCount * ConversionBlockFrames > uint64_t(TakeMaximumSamples))
     return ConversionResult::Failure(Status::Fail(messages::SourceTooLong, sourcePath));
 
   SongLock lock;
@@ -96,10 +111,10 @@ ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath
   if (!created.ok()) return ConversionResult::Failure(created);
 
   PipelineJob job;
-  job.source = source.get();
+  job.source = blocks;
   for (auto& take : takes) job.sinks.push_back(take.sink.get());
-  job.frames = blocks * ConversionBlockFrames;
-  job.progressTotal = frames;
+  job.frames = blockCount * ConversionBlockFrames;
+  job.progressTotal = uint32_t(std::min<uint64_t>(format.frames, UINT32_MAX));
   job.writeFailure = messages::TakeNotWritten;
   ConversionResult result = RunPipeline(job, hooks);
   if (result.outputsKept)

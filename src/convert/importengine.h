@@ -1,7 +1,9 @@
-// The import: one WAV or AIFF file into the chosen takes of the project, in
-// the recorder's take format, block by block. Channel 0 goes to the first
-// target, channel 1 to the second; a mono source in master mode fills both
-// files of the master take. Samples are copied at whatever rate the file has.
+// The import: one WAV, AIFF or FLAC file into the chosen takes of the
+// project, in the recorder's take format, block by block. Channel 0 goes to
+// the first target, channel 1 to the second; a mono source in master mode
+// fills both files of the master take. A source at another rate than the
+// takes' 44,100 Hz is either copied sample for sample (it then plays slower
+// or faster) or converted to 44,100 Hz, as the caller chooses.
 #pragma once
 
 #include <filesystem>
@@ -25,7 +27,17 @@ std::string TakeNameFromSourceFile(const std::filesystem::path& source);
 // The song is locked while its takes are written; with SongLock::Wait::No
 // (the window's way) a song another program is writing fails at once with
 // "The song is in use by another TrackPorter.".
+// With RateHandling::Convert a source that is not at 44,100 Hz is
+// resampled (RateConverter) and its take holds round(frames x 44,100 /
+// rate) frames, padded to whole blocks; a 44,100 Hz source is copied
+// either way. Progress counts the source's frames.
+enum class RateHandling { KeepSamples, Convert };
 ConversionResult ImportAudioFile(ProjectModel& model, const std::filesystem::path& source,
-                                 const ConversionHooks& hooks, SongLock::Wait wait = SongLock::Wait::No);
+                                 const ConversionHooks& hooks, SongLock::Wait wait = SongLock::Wait::No,
+                                 RateHandling rate = RateHandling::KeepSamples);
+
+// True when a source at `sampleRate` would play at another speed and pitch
+// than it was recorded at, unless it is converted.
+bool NeedsRateConversion(long double sampleRate);
 
 }  // namespace tp

@@ -65,7 +65,10 @@ ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hook
       discardAll(job);
       return ConversionResult::Failure(status);
     }
-    if (hooks.progress) hooks.progress(uint32_t(std::min<uint64_t>(position, job.progressTotal)), job.progressTotal);
+    if (hooks.progress) {
+      const uint64_t reached = std::min<uint64_t>(job.source->SourcePosition(position), job.progressTotal);
+      hooks.progress(uint32_t(reached), job.progressTotal);
+    }
     position += frames;
   }
   const bool keeps = !aborted || keepsAfterAbort(job);

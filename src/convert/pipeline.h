@@ -30,6 +30,10 @@ class BlockSource {
   // Fills `frames` interleaved frames from the current position; frames past
   // the source's end are silence. A read error is a failure, never silence.
   virtual Status Read(int16_t* block, uint32_t frames) = 0;
+  // The position progress reports once `delivered` frames were read: the
+  // same count, except for a source that changes the number of frames,
+  // whose progress counts the frames of what it wraps.
+  virtual uint64_t SourcePosition(uint64_t delivered) const { return delivered; }
 };
 
 class BlockSink {

@@ -28,6 +28,7 @@ inline constexpr const char* TakeNotRead = "The take could not be read";
 inline constexpr const char* SourceNotRead = "The file could not be read";
 inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";
 inline constexpr const char* SongInUse = "The song is in use by another TrackPorter.";
+inline constexpr const char* RateNotConverted = "The sampling rate of the file cannot be converted.";
 inline constexpr const char* SourceTooLong = "The file is longer than a take can hold.";
 inline constexpr const char* NotAProjectFolder =
     "The folder is not a project folder (it has no project information file, or it is a backup).";

@@ -200,7 +200,8 @@ TEST_F(Import, TheOpenDialogCarriesThePreviewFormAlongItsBottomEdge) {
   Click(window->ImpBtn);
   ASSERT_NE(offered, nullptr);
   EXPECT_EQ(subFormWhenOffered, getWin.get());
-  EXPECT_EQ(offered->Filter(), QStringLiteral("Audio(*.wav;*.aif)|*.wav;*.aif|Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif"));
+  EXPECT_EQ(offered->Filter(), QStringLiteral("Audio(*.wav;*.aif;*.flac)|*.wav;*.aif;*.flac|Windows Wave(*.wav)|*.wav|"
+                                               "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
   EXPECT_EQ(offered->DefaultExt(), QStringLiteral("wav"));
   EXPECT_EQ(offered->SubFormPos(), fpBottom);
   EXPECT_EQ(offered->SubFormAnchors(), AllSubFormAnchors);

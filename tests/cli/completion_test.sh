@@ -38,7 +38,7 @@ expect() {  # what, wanted, words...
 }
 
 takes="1-1 2-1 3-1 4-1 4-2 5-1 6-1 "
-expect "commands" "--help --version -h delete devices export import info play rename restore stems " "$cli" ""
+expect "commands" "--help --version -h delete devices export import info play probe rename restore stems " "$cli" ""
 expect "commands by prefix" "import info " "$cli" i
 expect "takes of the song" "$takes" "$cli" export "$song" mix.wav -t ""
 expect "takes by prefix" "4-1 4-2 " "$cli" import "$song" mix.wav --to 4
@@ -51,5 +51,7 @@ expect "options of a command" "--flac --force " "$cli" stems --f
 expect "options of restore" "--allow-changed " "$cli" restore --a
 expect "options of stems" "--aiff " "$cli" stems --a
 expect "options of devices" "--help -h " "$cli" devices -
+expect "the rate choices of import" "--resample " "$cli" import "$song" in.wav --r
+expect "options of probe" "--help --json -h " "$cli" probe x.wav -
 expect "nothing for a volume" "" "$cli" export "$song" o.wav --volume ""
 ((failures == 0))

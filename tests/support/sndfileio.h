@@ -48,4 +48,33 @@ inline void WriteWithSndfile(const std::filesystem::path& path, int format, int 
   sf_close(file);
 }
 
+// Writes interleaved samples given as doubles, full scale +-1.0, in
+// `format` (e.g. SF_FORMAT_WAV | SF_FORMAT_PCM_24); libsndfile rounds them
+// to the encoding asked for.
+inline void WriteDoublesWithSndfile(const std::filesystem::path& path, int format, int channels, int sampleRate,
+                                    const std::vector<double>& samples) {
+  SF_INFO info{};
+  info.channels = channels;
+  info.samplerate = sampleRate;
+  info.format = format;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file) throw std::runtime_error("libsndfile cannot write " + path.string() + ": " + sf_strerror(nullptr));
+  sf_writef_double(file, samples.data(), sf_count_t(samples.size() / size_t(channels)));
+  sf_close(file);
+}
+
+// The same with 32-bit integers, full scale +-2^31 (libsndfile keeps the
+// top bits the encoding has room for).
+inline void WriteIntsWithSndfile(const std::filesystem::path& path, int format, int channels, int sampleRate,
+                                 const std::vector<int32_t>& samples) {
+  SF_INFO info{};
+  info.channels = channels;
+  info.samplerate = sampleRate;
+  info.format = format;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file) throw std::runtime_error("libsndfile cannot write " + path.string() + ": " + sf_strerror(nullptr));
+  sf_writef_int(file, samples.data(), sf_count_t(samples.size() / size_t(channels)));
+  sf_close(file);
+}
+
 }  // namespace tp::test

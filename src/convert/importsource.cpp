@@ -1,0 +1,42 @@
+#include "convert/importsource.h"
+
+#include <cstring>
+
+#include "convert/audiofilesource.h"
+#include "convert/flacsource.h"
+#include "project/messages.h"
+
+namespace tp {
+
+namespace {
+
+// By their text: the same message may sit at different addresses in
+// different parts of the program (an unoptimised or sanitised build does not
+// merge equal strings).
+bool isNotAudio(const Status& status) { return std::strcmp(status.message(), messages::NotWavOrAiff) == 0; }
+
+}  // namespace
+
+Status OpenImportSource(const std::filesystem::path& path, std::unique_ptr<ImportSource>& opened) {
+  std::unique_ptr<AudioFileSource> audioFile;
+  const Status status = AudioFileSource::Open(path, audioFile);
+  if (status.ok()) {
+    opened = std::move(audioFile);
+    return status;
+  }
+  if (!isNotAudio(status)) return status;
+  std::unique_ptr<FlacFileSource> flac;
+  const Status flacStatus = FlacFileSource::Open(path, flac);
+  if (!flacStatus.ok()) return isNotAudio(flacStatus) ? status : flacStatus;
+  opened = std::move(flac);
+  return flacStatus;
+}
+
+Status ProbeSourceFile(const std::filesystem::path& path, SourceFormat& format) {
+  std::unique_ptr<ImportSource> source;
+  const Status status = OpenImportSource(path, source);
+  if (status.ok()) format = source->Format();
+  return status;
+}
+
+}  // namespace tp

@@ -1,0 +1,42 @@
+// What an import reads: the first one or two channels of a WAV, AIFF or
+// FLAC file, either as the recorder's 16-bit samples (the top 16 bits of
+// each) or at the precision the file stores, for the rate converter.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "audiofile/takefile.h"
+#include "convert/pipeline.h"
+
+namespace tp {
+
+// A source file's format, as the preview and `probe` describe it.
+struct SourceFormat {
+  std::string format;           // "WAV", "AIFF" or "FLAC"
+  long double sampleRate = 0;   // an AIFF may have a fractional rate
+  int32_t bits = 0;             // bits per sample as stored
+  uint32_t channels = 0;        // in the file; the import uses the first two
+  uint64_t frames = 0;
+};
+
+class ImportSource : public BlockSource {
+ public:
+  virtual const SourceFormat& Format() const = 0;
+  // Fills `frames` interleaved frames of Channels() channels from the
+  // current position, full scale +-1.0; past the end, silence. Reads the
+  // same frames as Read would: a source is read one way or the other.
+  virtual Status ReadFloat(float* block, uint32_t frames) = 0;
+};
+
+// Opens `path` as a WAV or AIFF file (recognised by its contents), else as
+// a FLAC file. Fails with "The file is not a WAV/AIFF." for anything else,
+// and with "The file could not be read" when reading it fails.
+Status OpenImportSource(const std::filesystem::path& path, std::unique_ptr<ImportSource>& opened);
+
+// The format of `path` without importing it.
+Status ProbeSourceFile(const std::filesystem::path& path, SourceFormat& format);
+
+}  // namespace tp

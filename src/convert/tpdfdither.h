@@ -1,0 +1,40 @@
+// Reduction of float samples to the takes' 16 bits with triangular (TPDF)
+// dither: the sum of two uniform values of one step each, added before
+// rounding, makes the rounding error a steady noise instead of distortion
+// that follows the signal. The generator starts from a fixed seed so that
+// one source always gives the same take, byte for byte.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace tp {
+
+class TpdfDither {
+ public:
+  static constexpr uint64_t DefaultSeed = 0x5EED'7AC0'44A1'0016ull;
+  explicit TpdfDither(uint64_t seed = DefaultSeed) : state_(seed) {}
+
+  // `sample` has full scale +-1.0; beyond it the result is clipped.
+  int16_t Quantise(float sample) {
+    const uint64_t bits = next();
+    // Two 32-bit uniforms in [0, 1), their sum less one: -1 to +1 steps.
+    const double noise = double(uint32_t(bits)) * TwoToMinus32 + double(uint32_t(bits >> 32)) * TwoToMinus32 - 1.0;
+    const double value = std::floor(double(sample) * 32768.0 + noise + 0.5);
+    return int16_t(std::clamp(value, -32768.0, 32767.0));
+  }
+
+ private:
+  static constexpr double TwoToMinus32 = 1.0 / 4294967296.0;
+  // splitmix64: small, fast and well mixed; nothing here needs more.
+  uint64_t next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  uint64_t state_;
+};
+
+}  // namespace tp
