@@ -35,16 +35,15 @@ bool staysBelow(const fs::path& relative) {
   return true;
 }
 
-int runRestore(const RestoreArguments& arguments) {
-  if (arguments.archive.empty() || arguments.destination.empty())
-    throw UsageError("name the archive folder and the song folder to rebuild");
-  const fs::path archive = arguments.archive, destination = arguments.destination;
-  const Verbosity verbosity = arguments.verbosity.level();
+struct Song {
+  fs::path archiveFolder, destination;
+  ArchiveManifest manifest;
+};
 
-  struct Song {
-    fs::path archiveFolder, destination;
-    ArchiveManifest manifest;
-  };
+// The songs to rebuild and where each goes: DEST itself for one song, or
+// DEST/<its archived folder> for every song below ARCHIVE.
+std::vector<Song> songsToRestore(const RestoreArguments& arguments) {
+  const fs::path archive = arguments.archive, destination = arguments.destination;
   std::vector<Song> songs;
   const std::vector<fs::path> folders = arguments.recursive ? FindArchiveFolders(archive) : std::vector<fs::path>{archive};
   if (folders.empty()) throw CommandFailure("No archived song was found in \"" + archive.string() + "\".");
@@ -61,68 +60,88 @@ int runRestore(const RestoreArguments& arguments) {
     }
     songs.push_back(std::move(song));
   }
+  return songs;
+}
+
+// The files of the archive that already exist at their places.
+std::vector<fs::path> existingFiles(const std::vector<Song>& songs) {
+  std::vector<fs::path> existing;
+  std::error_code error;
+  for (const Song& song : songs) {
+    for (const auto& take : song.manifest.takeFiles)
+      if (fs::exists(song.destination / take.record.file, error)) existing.push_back(song.destination / take.record.file);
+    for (const auto& other : song.manifest.otherFiles)
+      if (fs::exists(song.destination / other.file, error)) existing.push_back(song.destination / other.file);
+  }
+  return existing;
+}
+
+struct RestoreTally {
+  bool anyFailed = false, interrupted = false, identical = true;
+  size_t files = 0;
+};
+
+// Says what restoring one song did, and adds it to the tally.
+void reportSong(const Song& song, const RestoreReport& report, Verbosity verbosity, RestoreTally& tally) {
+  for (const Status& failure : report.failures) {
+    ReportError(failure.Text());
+    tally.anyFailed = true;
+  }
+  for (const fs::path& path : report.existing) ReportError("exists already: " + path.string());
+  tally.anyFailed = tally.anyFailed || !report.existing.empty();
+  if (verbosity == Verbosity::Verbose)
+    for (const fs::path& path : report.restored) std::printf("%s\n", path.c_str());
+  if (!report.kept.empty() && verbosity != Verbosity::Quiet) {
+    std::printf("%s: these files are not in the archive and were left as they are:\n", song.destination.c_str());
+    for (const fs::path& path : report.kept) std::printf("  %s\n", path.filename().c_str());
+  }
+  if (!report.rebuiltHeaders.empty()) {
+    tally.identical = false;
+    ReportError(song.archiveFolder.string() +
+                ": the archive holds no take headers; they were written anew, so the take files are not "
+                "byte-identical to the originals.");
+  }
+  for (const fs::path& path : report.takenAsChanged) {
+    tally.identical = false;
+    ReportError(path.string() + ": taken from an edited archive file; it is not the original.");
+  }
+  tally.files += report.restored.size();
+  tally.interrupted = report.aborted;
+}
+
+int runRestore(const RestoreArguments& arguments) {
+  if (arguments.archive.empty() || arguments.destination.empty())
+    throw UsageError("name the archive folder and the song folder to rebuild");
+  const Verbosity verbosity = arguments.verbosity.level();
+  const std::vector<Song> songs = songsToRestore(arguments);
 
   RestoreOptions options;
   options.force = arguments.force;
   options.allowChanged = arguments.allowChanged;
   // Every song is checked for files it would replace before any is written.
-  if (!options.force) {
-    std::vector<fs::path> existing;
-    for (const Song& song : songs) {
-      std::error_code error;
-      for (const auto& take : song.manifest.takeFiles)
-        if (fs::exists(song.destination / take.record.file, error)) existing.push_back(song.destination / take.record.file);
-      for (const auto& other : song.manifest.otherFiles)
-        if (fs::exists(song.destination / other.file, error)) existing.push_back(song.destination / other.file);
-    }
-    if (!existing.empty()) {
-      ReportError("These files exist already; nothing was written (add --force to replace them):");
-      for (const auto& path : existing) std::fprintf(stderr, "  %s\n", path.c_str());
-      return 1;
-    }
+  if (const auto existing = existingFiles(songs); !options.force && !existing.empty()) {
+    ReportError("These files exist already; nothing was written (add --force to replace them):");
+    for (const auto& path : existing) std::fprintf(stderr, "  %s\n", path.c_str());
+    return 1;
   }
 
   WatchForInterrupt();
   ConversionHooks hooks;
   hooks.betweenBlocks = [] { return InterruptRequested(); };
-  bool anyFailed = false, interrupted = false, identical = true;
-  size_t files = 0;
+  RestoreTally tally;
   for (const Song& song : songs) {
-    const RestoreReport report = RestoreSong(song.archiveFolder, song.manifest, song.destination, options, hooks);
-    for (const Status& failure : report.failures) {
-      ReportError(failure.Text());
-      anyFailed = true;
-    }
-    for (const fs::path& path : report.existing) ReportError("exists already: " + path.string());
-    anyFailed = anyFailed || !report.existing.empty();
-    if (verbosity == Verbosity::Verbose)
-      for (const fs::path& path : report.restored) std::printf("%s\n", path.c_str());
-    if (!report.kept.empty() && verbosity != Verbosity::Quiet) {
-      std::printf("%s: these files are not in the archive and were left as they are:\n", song.destination.c_str());
-      for (const fs::path& path : report.kept) std::printf("  %s\n", path.filename().c_str());
-    }
-    if (!report.rebuiltHeaders.empty()) {
-      identical = false;
-      ReportError(song.archiveFolder.string() +
-                  ": the archive holds no take headers; they were written anew, so the take files are not "
-                  "byte-identical to the originals.");
-    }
-    for (const fs::path& path : report.takenAsChanged) {
-      identical = false;
-      ReportError(path.string() + ": taken from an edited archive file; it is not the original.");
-    }
-    files += report.restored.size();
-    if (report.aborted) {
-      interrupted = true;
-      break;
-    }
+    reportSong(song, RestoreSong(song.archiveFolder, song.manifest, song.destination, options, hooks), verbosity,
+               tally);
+    if (tally.interrupted) break;
   }
   if (verbosity != Verbosity::Quiet)
-    std::printf("%zu song%s, %zu file%s restored%s%s\n", songs.size(), songs.size() == 1 ? "" : "s", files,
-                files == 1 ? "" : "s", !anyFailed && identical && !interrupted ? ", every file checked against its SHA-256" : "",
-                interrupted ? " (interrupted)" : "");
-  if (interrupted) return InterruptedExitCode;
-  return anyFailed ? 1 : 0;
+    std::printf("%zu song%s, %zu file%s restored%s%s\n", songs.size(), songs.size() == 1 ? "" : "s", tally.files,
+                tally.files == 1 ? "" : "s",
+                !tally.anyFailed && tally.identical && !tally.interrupted ? ", every file checked against its SHA-256"
+                                                                          : "",
+                tally.interrupted ? " (interrupted)" : "");
+  if (tally.interrupted) return InterruptedExitCode;
+  return tally.anyFailed ? 1 : 0;
 }
 
 }  // namespace

@@ -102,6 +102,20 @@ class ArchiveProgress {
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now(), lastDrawn_{};
 };
 
+// "1 song, 16 files, 1:20:00 in all, 424 MB written, all verified".
+std::string summaryLine(const ArchiveTotals& totals, bool verify) {
+  const size_t files = totals.files + totals.skipped;
+  std::string summary = std::to_string(totals.songs) + (totals.songs == 1 ? " song, " : " songs, ") +
+                        std::to_string(files) + (files == 1 ? " file, " : " files, ") + totalTime(totals.samples) +
+                        " in all, " + byteCount(totals.bytesWritten) + " written";
+  if (totals.skipped > 0) summary += ", " + std::to_string(totals.skipped) + " complete before";
+  if (verify)
+    summary += totals.verified == files && !totals.anyFailed ? ", all verified"
+                                                             : ", " + std::to_string(totals.verified) + " verified";
+  if (totals.stopped) summary += " (interrupted)";
+  return summary;
+}
+
 int runStems(const StemArguments& arguments) {
   const ArchiveRequest request = resolve(arguments);
   const Verbosity verbosity = arguments.verbosity.level();
@@ -148,18 +162,7 @@ int runStems(const StemArguments& arguments) {
   };
   const ArchiveTotals totals = RunArchive(request, plans, events);
   bar.Finish();
-  if (verbosity != Verbosity::Quiet) {
-    const size_t files = totals.files + totals.skipped;
-    std::string summary = std::to_string(totals.songs) + (totals.songs == 1 ? " song, " : " songs, ") +
-                          std::to_string(files) + (files == 1 ? " file, " : " files, ") + totalTime(totals.samples) +
-                          " in all, " + byteCount(totals.bytesWritten) + " written";
-    if (totals.skipped > 0) summary += ", " + std::to_string(totals.skipped) + " complete before";
-    if (request.verify)
-      summary += totals.verified == files && !totals.anyFailed ? ", all verified"
-                                                               : ", " + std::to_string(totals.verified) + " verified";
-    if (totals.stopped) summary += " (interrupted)";
-    std::printf("%s\n", summary.c_str());
-  }
+  if (verbosity != Verbosity::Quiet) std::printf("%s\n", summaryLine(totals, request.verify).c_str());
   if (totals.stopped) return InterruptedExitCode;
   return totals.anyFailed ? 1 : 0;
 }

@@ -417,120 +417,160 @@ Status copyOtherFile(const fs::path& source, const fs::path& target, CopiedFile&
   return file->Commit(messages::OutputNotWritten);
 }
 
-}  // namespace
+// One run of the archive: the totals and the running counts that the
+// progress events report.
+class ArchiveRun {
+ public:
+  ArchiveRun(const ArchiveRequest& request, const std::vector<ArchiveSongPlan>& plans, const ArchiveEvents& events)
+      : request_(request), plans_(plans), events_(events) {
+    for (const auto& plan : plans)
+      for (const auto& item : plan.items) {
+        totalBytes_ += bytesOf(item);
+        ++totalFiles_;
+      }
+  }
 
-ArchiveTotals RunArchive(const ArchiveRequest& request, const std::vector<ArchiveSongPlan>& plans,
-                         const ArchiveEvents& events) {
-  ArchiveTotals totals;
-  uint64_t totalBytes = 0, doneBytes = 0;
-  size_t totalFiles = 0, fileNumber = 0;
-  for (const auto& plan : plans)
-    for (const auto& item : plan.items) {
-      totalBytes += uint64_t(item.source.length) * (item.source.right ? 4 : 2);
-      ++totalFiles;
-    }
-  auto stop = [&] { return events.stopRequested && events.stopRequested(); };
-  auto fail = [&](const std::string& message) {
-    totals.anyFailed = true;
-    if (events.failure) events.failure(message);
-  };
-  auto progress = [&](size_t song) {
-    if (events.progress) events.progress({song + 1, plans.size(), fileNumber, totalFiles, doneBytes, totalBytes});
-  };
-  for (size_t p = 0; p < plans.size() && !totals.stopped; ++p) {
-    const ArchiveSongPlan& plan = plans[p];
+  ArchiveTotals Run() {
+    for (size_t p = 0; p < plans_.size() && !totals_.stopped; ++p) archiveSong(p);
+    return totals_;
+  }
+
+ private:
+  static uint64_t bytesPerFrame(const ArchiveItem& item) { return item.source.right ? 4 : 2; }
+  static uint64_t bytesOf(const ArchiveItem& item) { return uint64_t(item.source.length) * bytesPerFrame(item); }
+
+  bool stop() const { return events_.stopRequested && events_.stopRequested(); }
+  void fail(const std::string& message) {
+    totals_.anyFailed = true;
+    if (events_.failure) events_.failure(message);
+  }
+  void progress(size_t song) {
+    if (events_.progress)
+      events_.progress({song + 1, plans_.size(), fileNumber_, totalFiles_, doneBytes_, totalBytes_});
+  }
+
+  // After a file, the manifest is rewritten when a second has passed since
+  // it last was: a synced write per file would cost more than a short take
+  // itself, and a resumed archive writes again what it does not list.
+  void record(const ArchiveSongPlan& plan, const SongArchive& song, bool songDone) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!songDone && now - lastRecorded_ < std::chrono::seconds(1)) return;
+    lastRecorded_ = now;
+    const Status status = writeManifestAndSums(plan, song, songDone);
+    if (!status.ok()) fail(plan.outputFolder.string() + ": the manifest could not be written: " + status.Text());
+  }
+
+  void archiveSong(size_t p) {
+    const ArchiveSongPlan& plan = plans_[p];
     for (const auto& message : plan.missing) fail(plan.folder.string() + ": " + message);
-    if (events.note)
+    if (events_.note)
       for (const auto& subfolder : plan.subfolders)
-        events.note(plan.folder.string() + ": the folder \"" + subfolder.filename().string() +
-                    "\" inside the song is not part of its archive");
+        events_.note(plan.folder.string() + ": the folder \"" + subfolder.filename().string() +
+                     "\" inside the song is not part of its archive");
     std::error_code error;
     fs::create_directories(plan.outputFolder / ArchiveRecorderFolder, error);
     if (error) {
       fail(plan.outputFolder.string() + ": the folder could not be created: " + error.message());
-      continue;
+      return;
     }
     SongArchive song;
+    copyOtherFiles(plan, song);
+    lastRecorded_ = std::chrono::steady_clock::now();
+    record(plan, song, true);
+    for (const ArchiveItem& item : plan.items) {
+      ++fileNumber_;
+      if (totals_.stopped = stop(); totals_.stopped) break;
+      if (!archiveItem(p, item, song)) break;
+    }
+    record(plan, song, true);
+    if (!song.written.empty()) ++totals_.songs;
+  }
+
+  void copyOtherFiles(const ArchiveSongPlan& plan, SongArchive& song) {
     for (const fs::path& other : plan.otherFiles) {
       CopiedFile copied;
       const Status status = copyOtherFile(other, plan.outputFolder / copyPath(other.filename().string()), copied);
       if (!status.ok()) fail(plan.folder.string() + ": " + status.Text());
       else song.copies.push_back(std::move(copied));
     }
-    // After a file, the manifest is rewritten when a second has passed since
-    // it last was: a synced write per file would cost more than a short take
-    // itself, and a resumed archive writes again what it does not list.
-    auto lastRecorded = std::chrono::steady_clock::now();
-    auto record = [&](bool songDone = false) {
-      const auto now = std::chrono::steady_clock::now();
-      if (!songDone && now - lastRecorded < std::chrono::seconds(1)) return;
-      lastRecorded = now;
-      const Status status = writeManifestAndSums(plan, song, songDone);
-      if (!status.ok()) fail(plan.outputFolder.string() + ": the manifest could not be written: " + status.Text());
-    };
-    record(true);
-    for (size_t i = 0; i < plan.items.size(); ++i) {
-      const ArchiveItem& item = plan.items[i];
-      ++fileNumber;
-      const uint64_t bytesBefore = doneBytes;
-      const uint64_t itemBytesPerFrame = item.source.right ? 4 : 2;
-      if (totals.stopped = stop(); totals.stopped) break;
-      if (auto before = completeBefore(request, plan, item)) {
-        doneBytes = bytesBefore + uint64_t(item.source.length) * itemBytesPerFrame;
-        totals.verified += before->verified ? 1 : 0;
-        ++totals.skipped;
-        totals.samples += item.source.length;
-        song.written.push_back(std::move(*before));
-        record();
-        continue;
-      }
-      progress(p);
-      WrittenItem written{&item, {}, {}, 0, false};
-      Status described;
-      for (const fs::path& takeFile : item.takeFiles) {
-        TakeFileRecord takeRecord;
-        described = DescribeTakeFile(takeFile, takeRecord);
-        if (!described.ok()) break;
-        written.records.push_back(std::move(takeRecord));
-      }
-      ConversionHooks hooks;
-      hooks.betweenBlocks = stop;
-      hooks.progress = [&](uint32_t position, uint32_t) {
-        doneBytes = bytesBefore + position * itemBytesPerFrame;
-        progress(p);
-      };
-      StemChecks checks;
-      checks.verify = request.verify;
-      const ConversionResult result = described.ok() ? ExportStem(item.source, item.output, request.format, hooks, &checks)
-                                                     : ConversionResult::Failure(described);
-      doneBytes = bytesBefore + uint64_t(item.source.length) * itemBytesPerFrame;
-      if (result.outcome == ConversionResult::Aborted) {
-        totals.stopped = true;
-        break;
-      }
-      if (result.outcome == ConversionResult::Failed) {
-        const std::string reason =
-            result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail;
-        fail(plan.folder.string() + ", " + item.label + ": " + reason);
-        song.failed.push_back({&item, reason});
-        record();
-        continue;
-      }
-      written.outputSha256 = checks.sha256;
-      written.outputSize = checks.size;
-      written.verified = checks.verified;
-      totals.bytesWritten += uint64_t(checks.size);
-      totals.verified += checks.verified ? 1 : 0;
-      song.written.push_back(std::move(written));
-      record();
-      if (events.written) events.written(item.output);
-      ++totals.files;
-      totals.samples += item.source.length;
-    }
-    record(true);
-    if (!song.written.empty()) ++totals.songs;
   }
-  return totals;
+
+  // Archives one file of song `p`; false when the archive was stopped.
+  bool archiveItem(size_t p, const ArchiveItem& item, SongArchive& song) {
+    const ArchiveSongPlan& plan = plans_[p];
+    const uint64_t bytesBefore = doneBytes_;
+    if (auto before = completeBefore(request_, plan, item)) {
+      doneBytes_ = bytesBefore + bytesOf(item);
+      totals_.verified += before->verified ? 1 : 0;
+      ++totals_.skipped;
+      totals_.samples += item.source.length;
+      song.written.push_back(std::move(*before));
+      record(plan, song, false);
+      return true;
+    }
+    progress(p);
+    WrittenItem written{&item, {}, {}, 0, false};
+    StemChecks checks;
+    checks.verify = request_.verify;
+    const ConversionResult result = writeItem(p, item, written, checks);
+    doneBytes_ = bytesBefore + bytesOf(item);
+    if (result.outcome == ConversionResult::Aborted) {
+      totals_.stopped = true;
+      return false;
+    }
+    if (result.outcome == ConversionResult::Failed) {
+      const std::string reason =
+          result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail;
+      fail(plan.folder.string() + ", " + item.label + ": " + reason);
+      song.failed.push_back({&item, reason});
+      record(plan, song, false);
+      return true;
+    }
+    written.outputSha256 = checks.sha256;
+    written.outputSize = checks.size;
+    written.verified = checks.verified;
+    totals_.bytesWritten += uint64_t(checks.size);
+    totals_.verified += checks.verified ? 1 : 0;
+    song.written.push_back(std::move(written));
+    record(plan, song, false);
+    if (events_.written) events_.written(item.output);
+    ++totals_.files;
+    totals_.samples += item.source.length;
+    return true;
+  }
+
+  // Describes the item's take files, then writes its audio file.
+  ConversionResult writeItem(size_t p, const ArchiveItem& item, WrittenItem& written, StemChecks& checks) {
+    for (const fs::path& takeFile : item.takeFiles) {
+      TakeFileRecord takeRecord;
+      const Status described = DescribeTakeFile(takeFile, takeRecord);
+      if (!described.ok()) return ConversionResult::Failure(described);
+      written.records.push_back(std::move(takeRecord));
+    }
+    const uint64_t bytesBefore = doneBytes_;
+    ConversionHooks hooks;
+    hooks.betweenBlocks = [this] { return stop(); };
+    hooks.progress = [&](uint32_t position, uint32_t) {
+      doneBytes_ = bytesBefore + position * bytesPerFrame(item);
+      progress(p);
+    };
+    return ExportStem(item.source, item.output, request_.format, hooks, &checks);
+  }
+
+  const ArchiveRequest& request_;
+  const std::vector<ArchiveSongPlan>& plans_;
+  const ArchiveEvents& events_;
+  ArchiveTotals totals_;
+  uint64_t totalBytes_ = 0, doneBytes_ = 0;
+  size_t totalFiles_ = 0, fileNumber_ = 0;
+  std::chrono::steady_clock::time_point lastRecorded_;
+};
+
+}  // namespace
+
+ArchiveTotals RunArchive(const ArchiveRequest& request, const std::vector<ArchiveSongPlan>& plans,
+                         const ArchiveEvents& events) {
+  return ArchiveRun(request, plans, events).Run();
 }
 
 }  // namespace tp

@@ -45,6 +45,50 @@ bool put(SafeFile& file, Sha256& sum, const uint8_t* bytes, size_t count) {
   return file.handle().Write(bytes, count);
 }
 
+// What copying a take's samples out of its archived audio gave.
+struct SampleCopy {
+  Status status;
+  bool aborted = false;
+  bool silentAfterTake = true;  // the channel held only silence past the take's end
+};
+
+// Copies `framesToRead` frames of the take's channel from `audio` into
+// `file` (the first `frames` of them; the rest must be silence).
+SampleCopy copyTakeSamples(ArchivedAudio& audio, const ArchivedTakeFile& take, const fs::path& audioPath,
+                           const fs::path& target, SafeFile& file, Sha256& sum, uint64_t frames,
+                           uint64_t framesToRead, const ConversionHooks& hooks) {
+  SampleCopy copy;
+  const uint32_t channels = audio.Channels();
+  std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
+  std::vector<uint8_t> bytes(size_t(ConversionBlockFrames) * TakeBytesPerSample);
+  for (uint64_t position = 0; position < framesToRead;) {
+    if (hooks.betweenBlocks && hooks.betweenBlocks()) {
+      copy.aborted = true;
+      return copy;
+    }
+    const uint32_t wanted = uint32_t(std::min<uint64_t>(ConversionBlockFrames, framesToRead - position));
+    uint32_t got = 0;
+    copy.status = audio.Read(block.data(), wanted, got);
+    if (!copy.status.ok()) return copy;
+    if (got != wanted) {
+      copy.status = Status::Fail(messages::ArchiveFileChanged, audioPath);
+      return copy;
+    }
+    // A master take's shorter side ends before the audio file does; past
+    // its end that channel holds silence, and anything else is an edit.
+    const uint32_t kept = uint32_t(std::min<uint64_t>(got, position < frames ? frames - position : 0));
+    for (uint32_t j = 0; j < kept; ++j) writeU16LE(&bytes[2 * size_t(j)], uint16_t(block[size_t(j) * channels + take.channel]));
+    for (uint32_t j = kept; j < got; ++j)
+      if (block[size_t(j) * channels + take.channel] != 0) copy.silentAfterTake = false;
+    if (!put(file, sum, bytes.data(), size_t(kept) * TakeBytesPerSample)) {
+      copy.status = Status::Fail(messages::RestoredFileNotWritten, target, errno);
+      return copy;
+    }
+    position += got;
+  }
+  return copy;
+}
+
 FileResult restoreTakeFile(const fs::path& archiveFolder, const ArchivedTakeFile& take, const fs::path& target,
                            const RestoreOptions& options, const ConversionHooks& hooks) {
   const fs::path audioPath = archiveFolder / take.output;
@@ -78,27 +122,11 @@ FileResult restoreTakeFile(const fs::path& archiveFolder, const ArchivedTakeFile
   }
   if (!put(*file, sum, header.data(), header.size())) return writeFailure();
 
-  const uint32_t channels = audio->Channels();
-  std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
-  std::vector<uint8_t> bytes(size_t(ConversionBlockFrames) * TakeBytesPerSample);
-  bool silentAfterTake = true;
-  const uint64_t framesToRead = asChanged ? frames : take.outputFrames;
-  for (uint64_t position = 0; position < framesToRead;) {
-    if (hooks.betweenBlocks && hooks.betweenBlocks()) return {Outcome::Aborted, {}, false, false};
-    const uint32_t wanted = uint32_t(std::min<uint64_t>(ConversionBlockFrames, framesToRead - position));
-    uint32_t got = 0;
-    status = audio->Read(block.data(), wanted, got);
-    if (!status.ok()) return failed(status);
-    if (got != wanted) return failed(Status::Fail(messages::ArchiveFileChanged, audioPath));
-    // A master take's shorter side ends before the audio file does; past
-    // its end that channel holds silence, and anything else is an edit.
-    const uint32_t kept = uint32_t(std::min<uint64_t>(got, position < frames ? frames - position : 0));
-    for (uint32_t j = 0; j < kept; ++j) writeU16LE(&bytes[2 * size_t(j)], uint16_t(block[size_t(j) * channels + take.channel]));
-    for (uint32_t j = kept; j < got; ++j)
-      if (block[size_t(j) * channels + take.channel] != 0) silentAfterTake = false;
-    if (!put(*file, sum, bytes.data(), size_t(kept) * TakeBytesPerSample)) return writeFailure();
-    position += got;
-  }
+  const SampleCopy copy = copyTakeSamples(*audio, take, audioPath, target, *file, sum, frames,
+                                         asChanged ? frames : take.outputFrames, hooks);
+  if (copy.aborted) return {Outcome::Aborted, {}, false, false};
+  if (!copy.status.ok()) return failed(copy.status);
+  const bool silentAfterTake = copy.silentAfterTake;
   if (!asChanged && record.tail) {
     const uint8_t tail = *record.tail;
     if (!put(*file, sum, &tail, 1)) return writeFailure();
