@@ -32,23 +32,6 @@ using test::Click;
 using test::Q;
 using test::RunUntilIdle;
 
-// The samples of a take file after its 65,536-byte header.
-std::vector<int16_t> TakeSamples(const fs::path& file) {
-  if (!fs::exists(file)) return {};
-  const std::vector<uint8_t> bytes = test::ReadBytes(file);
-  std::vector<int16_t> samples;
-  for (size_t at = 65536; at + 1 < bytes.size(); at += 2) samples.push_back(int16_t(readU16LE(&bytes[at])));
-  return samples;
-}
-
-// One channel of an interleaved source, padded with zeros as the take is.
-std::vector<int16_t> Channel(const std::vector<int16_t>& interleaved, int channels, int channel, size_t length) {
-  std::vector<int16_t> samples(length, 0);
-  for (size_t frame = 0; frame * channels + channel < interleaved.size() && frame < length; ++frame)
-    samples[frame] = interleaved[frame * channels + channel];
-  return samples;
-}
-
 class DragDrop : public test::WindowTest {
  protected:
   DragDrop() {
@@ -125,7 +108,7 @@ TEST_F(DragDrop, AFileDroppedOnATakeIsImportedThereAndAStereoOneFillsTheNextTrac
     EXPECT_FALSE(window->ImpBtn->Down());
     EXPECT_EQ(window->Conversion, 0);
     for (const Target& target : c.targets)
-      EXPECT_EQ(TakeSamples(project / target.file), Channel(source, c.channels, target.channel, 65536)) << target.file;
+      EXPECT_EQ(test::ReadTakeSamples(project / target.file), test::ChannelOf(source, c.channels, target.channel, 65536)) << target.file;
     if (c.absent) EXPECT_FALSE(fs::exists(project / c.absent));
     EXPECT_TRUE(matrix->GetAssigned(c.row, c.column));
     EXPECT_TRUE(matrix->GetDown(c.row, c.column)) << "the matrix shows what was imported";

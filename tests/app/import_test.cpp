@@ -58,14 +58,6 @@ TakeOnDisk ReadTake(const fs::path& file) {
   return take;
 }
 
-// `source`'s samples of one channel, padded with zeros to `length`.
-std::vector<int16_t> Channel(const std::vector<int16_t>& interleaved, int channels, int channel, size_t length) {
-  std::vector<int16_t> samples(length, 0);
-  for (size_t frame = 0; frame * channels + channel < interleaved.size() && frame < length; ++frame)
-    samples[frame] = interleaved[frame * channels + channel];
-  return samples;
-}
-
 class Import : public test::WindowTest {
  protected:
   Import() {
@@ -176,7 +168,7 @@ TEST_F(Import, WritesAMonoAStereoOrAMasterSourceIntoTheChosenTakesAndShowsThem) 
     for (const Target& target : c.targets) {
       const TakeOnDisk take = ReadTake(project / target.file);
       EXPECT_EQ(take.name, target.name) << target.file;
-      EXPECT_EQ(take.samples, Channel(source, c.channels, target.channel, c.takeLength)) << target.file;
+      EXPECT_EQ(take.samples, test::ChannelOf(source, c.channels, target.channel, c.takeLength)) << target.file;
     }
     // The matrices, times and slider show the new takes.
     EXPECT_EQ(c.shownName(), QString::fromLatin1(c.targets.back().name));
@@ -233,7 +225,7 @@ TEST_F(Import, ASecondClickOnTheButtonAbortsAndKeepsTheBlocksWritten) {
   EXPECT_EQ(states, "000010000000") << "only ImpBtn is usable while importing";
   EXPECT_EQ(cursor, Qt::WaitCursor);
   const TakeOnDisk take = ReadTake(project / "TRACK1_3.DAT");
-  EXPECT_EQ(take.samples, Channel(source, 1, 0, 65536)) << "the two blocks written before the click";
+  EXPECT_EQ(take.samples, test::ChannelOf(source, 1, 0, 65536)) << "the two blocks written before the click";
   EXPECT_TRUE(window->TakeSel->GetAssigned(1, 3));
   EXPECT_EQ(window->Times[1]->text(), QString::fromStdString(FormatTakeTime(65536)));
 }

@@ -35,14 +35,6 @@ namespace fs = std::filesystem;
 using test::Click;
 using test::Q;
 
-std::vector<int16_t> takeSamples(const fs::path& file) {
-  const std::vector<uint8_t> bytes = test::ReadBytes(file);
-  std::vector<int16_t> samples;
-  for (size_t at = 65536; at + 1 < bytes.size(); at += 2)
-    samples.push_back(int16_t(uint16_t(bytes[at] | (bytes[at + 1] << 8))));
-  return samples;
-}
-
 // What the box showed when the test met it.
 struct SeenQuestion {
   QString text, defaultButton;
@@ -149,7 +141,7 @@ TEST_F(RateQuestion, A48kHzFileIsAskedAboutBeforeAnythingIsWrittenAndEachAnswerD
     }
     EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Converted")});
     EXPECT_TRUE(window->TakeSel->GetAssigned(1, 3));
-    const auto take = takeSamples(project / "TRACK1_3.DAT");
+    const auto take = test::ReadTakeSamples(project / "TRACK1_3.DAT");
     ASSERT_EQ(take.size(), 32768u);
     if (c.outcome == Outcome::SampleForSample) {
       EXPECT_TRUE(std::equal(tone.begin(), tone.end(), take.begin()));
@@ -176,7 +168,7 @@ TEST_F(RateQuestion, ASlowerFileIsAskedAboutByItsOwnRateAndA44100HzFileIsNot) {
   importAnswering(sources / "cd.wav", "Cancel");
   EXPECT_FALSE(seen.has_value()) << "asked about a 44,100 Hz file";
   EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Converted")});
-  const auto take = takeSamples(project / "TRACK1_3.DAT");
+  const auto take = test::ReadTakeSamples(project / "TRACK1_3.DAT");
   EXPECT_TRUE(std::equal(tone.begin(), tone.end(), take.begin()));
 }
 

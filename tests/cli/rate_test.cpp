@@ -14,13 +14,6 @@ namespace {
 
 using namespace tp::test;
 
-std::vector<int16_t> takeSamples(const std::filesystem::path& file) {
-  const auto bytes = ReadBytes(file);
-  std::vector<int16_t> samples;
-  for (size_t i = 65536; i + 1 < bytes.size(); i += 2) samples.push_back(int16_t(readU16LE(&bytes[i])));
-  return samples;
-}
-
 class CliRate : public ::testing::Test {
  protected:
   void SetUp() override { WriteProjectInfo(project.path(), "Demo"); }
@@ -51,7 +44,7 @@ TEST_F(CliRate, WithoutAChoiceTheImportCopiesSampleForSampleAndSaysHowItWillSoun
     EXPECT_EQ(result.out, "note: " + file + " is " + std::to_string(c.rate) +
                               " Hz; takes play at 44100 Hz, so it will sound " + c.sound +
                               " (use --resample to convert the rate)\n");
-    const auto take = takeSamples(project / "TRACK0_0.DAT");
+    const auto take = test::ReadTakeSamples(project / "TRACK0_0.DAT");
     const auto ramp = Ramp(50000, -25000);
     EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), take.begin())) << c.rate;
   }
@@ -62,14 +55,14 @@ TEST_F(CliRate, KeepSamplesCopiesWithoutANoteAndResampleConverts) {
   auto result = errors("import " + dir() + " " + Quoted(file) + " --to 1-1 --keep-samples");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(takeSamples(project / "TRACK0_0.DAT")[49999], int16_t(-25000 + 49999));
+  EXPECT_EQ(test::ReadTakeSamples(project / "TRACK0_0.DAT")[49999], int16_t(-25000 + 49999));
 
   result = errors("import " + dir() + " " + Quoted(file) + " --to 2-1 --resample");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "");
   // 50,000 frames at 48 kHz are 45,938 at 44.1 kHz (45,937.5 rounded),
   // padded to two blocks; the ramp climbs at the same speed per second.
-  const auto take = takeSamples(project / "TRACK1_0.DAT");
+  const auto take = test::ReadTakeSamples(project / "TRACK1_0.DAT");
   ASSERT_EQ(take.size(), 65536u);
   EXPECT_TRUE(std::all_of(take.begin() + 45938, take.end(), [](int16_t s) { return s == 0; }));
   const double slope = double(take[30000] - take[10000]) / 20000.0;

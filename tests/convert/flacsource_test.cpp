@@ -17,13 +17,6 @@ namespace {
 
 using namespace tp::test;
 
-std::vector<int16_t> takeSamples(const std::filesystem::path& file) {
-  const auto bytes = ReadBytes(file);
-  std::vector<int16_t> samples;
-  for (size_t i = 65536; i + 1 < bytes.size(); i += 2) samples.push_back(int16_t(readU16LE(&bytes[i])));
-  return samples;
-}
-
 class FlacImport : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,7 +44,7 @@ TEST_F(FlacImport, AStereoFlacIsSplitOverTwoTracksSampleForSample) {
   chooseTwoTracks();
   const auto result = ImportAudioFile(model, file, {});
   ASSERT_EQ(result.outcome, ConversionResult::Converted) << result.message << " " << result.detail;
-  const auto left = takeSamples(song / "TRACK0_0.DAT"), right = takeSamples(song / "TRACK1_0.DAT");
+  const auto left = test::ReadTakeSamples(song / "TRACK0_0.DAT"), right = test::ReadTakeSamples(song / "TRACK1_0.DAT");
   ASSERT_EQ(left.size(), 65536u);
   for (size_t n = 0; n < 40000; ++n) {
     ASSERT_EQ(left[n], stereo[2 * n]) << n;
@@ -78,7 +71,7 @@ TEST_F(FlacImport, WiderSamplesKeepTheirTop16BitsAsInAWav) {
     const auto file = sources / (std::string(c.name) + ".flac");
     WriteIntsWithSndfile(file, SF_FORMAT_FLAC | c.encoding, 1, 44100, {c.stored, 0});
     ASSERT_EQ(ImportAudioFile(model, file, {}).outcome, ConversionResult::Converted) << c.name;
-    EXPECT_EQ(takeSamples(song / "TRACK0_0.DAT")[0], c.expected) << c.name;
+    EXPECT_EQ(test::ReadTakeSamples(song / "TRACK0_0.DAT")[0], c.expected) << c.name;
   }
 }
 
@@ -98,7 +91,7 @@ TEST_F(FlacImport, A48kHzFlacIsProbedAndConverted) {
   chooseTwoTracks();
   ASSERT_EQ(ImportAudioFile(model, file, {}, SongLock::Wait::No, RateHandling::Convert).outcome,
             ConversionResult::Converted);
-  const auto left = takeSamples(song / "TRACK0_0.DAT");
+  const auto left = test::ReadTakeSamples(song / "TRACK0_0.DAT");
   // One second at 44,100 Hz, then the padding.
   EXPECT_NE(left[44099], 0);
   EXPECT_TRUE(std::all_of(left.begin() + 44100, left.end(), [](int16_t s) { return s == 0; }));

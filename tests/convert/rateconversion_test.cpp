@@ -31,13 +31,6 @@ using namespace tp::test;
 constexpr int Wav24 = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
 const double MinusSixDb = std::pow(10.0, -6.0 / 20.0);
 
-std::vector<int16_t> takeSamples(const std::filesystem::path& file) {
-  const auto bytes = ReadBytes(file);
-  std::vector<int16_t> samples;
-  for (size_t i = 65536; i + 1 < bytes.size(); i += 2) samples.push_back(int16_t(readU16LE(&bytes[i])));
-  return samples;
-}
-
 std::vector<double> sine(double hz, double rate, size_t frames, double amplitude = MinusSixDb) {
   std::vector<double> samples(frames);
   for (size_t n = 0; n < frames; ++n) samples[n] = amplitude * std::sin(2.0 * std::numbers::pi * hz * double(n) / rate);
@@ -80,7 +73,7 @@ TEST_P(ConvertedSine, KeepsItsPitchAndLengthAndIsPureToBetterThanMinus85Db) {
   chooseTargets(1);
   ASSERT_EQ(import(file, RateHandling::Convert).outcome, ConversionResult::Converted);
 
-  const auto take = takeSamples(song / "TRACK0_0.DAT");
+  const auto take = test::ReadTakeSamples(song / "TRACK0_0.DAT");
   const auto converted = size_t(std::llround(double(c.frames) * 44100.0 / c.rate));
   ASSERT_GE(take.size(), converted);
   EXPECT_EQ(take.size() % 32768, 0u);
@@ -129,7 +122,7 @@ TEST_F(RateConversion, AgreesWithSoxsOwnConversionToWithinTheDither) {
 
   chooseTargets(1);
   ASSERT_EQ(import(file, RateHandling::Convert).outcome, ConversionResult::Converted);
-  const auto take = takeSamples(song / "TRACK0_0.DAT");
+  const auto take = test::ReadTakeSamples(song / "TRACK0_0.DAT");
   ASSERT_EQ(expected.size(), 91876u);  // round(100,001 x 0.91875) = round(91,875.92)
   ASSERT_GE(take.size(), expected.size());
   // Our dither moves a sample by less than 1.5 steps, sox's rounding by
@@ -167,7 +160,7 @@ TEST_F(RateConversion, ASweepAbove22050HzIsRemovedNotFoldedBack) {
   WriteDoublesWithSndfile(file, Wav24, 1, int(rate), sweep);
   chooseTargets(1);
   ASSERT_EQ(import(file, RateHandling::Convert).outcome, ConversionResult::Converted);
-  const auto take = takeSamples(song / "TRACK0_0.DAT");
+  const auto take = test::ReadTakeSamples(song / "TRACK0_0.DAT");
 
   // Around one second the sweep (at 6 kHz) passes at its level.
   double energy = 0;
@@ -205,7 +198,7 @@ TEST_F(RateConversion, TheSameSourceGivesTheSameTakesByteForByte) {
   EXPECT_EQ(ReadBytes(song / "TRACK0_0.DAT"), firstLeft);
   EXPECT_EQ(ReadBytes(song / "TRACK1_0.DAT"), firstRight);
   // Two different channels, each converted: not one copied into the other.
-  EXPECT_NE(takeSamples(song / "TRACK0_0.DAT"), takeSamples(song / "TRACK1_0.DAT"));
+  EXPECT_NE(test::ReadTakeSamples(song / "TRACK0_0.DAT"), test::ReadTakeSamples(song / "TRACK1_0.DAT"));
 }
 
 TEST_F(RateConversion, ASourceAt44100HzIsCopiedAsItIsWhateverTheChoice) {
@@ -225,7 +218,7 @@ TEST_F(RateConversion, ASourceAt44100HzIsCopiedAsItIsWhateverTheChoice) {
   // ... and that copy is the top 16 bits of each 24-bit sample, as libsndfile
   // reads them.
   const SoundData source = ReadWithSndfile(file);
-  const auto take = takeSamples(song / "TRACK0_0.DAT");
+  const auto take = test::ReadTakeSamples(song / "TRACK0_0.DAT");
   for (size_t n = 0; n < 50000; n += 997) EXPECT_EQ(take[n], source.samples[2 * n]) << n;
 }
 
@@ -234,7 +227,7 @@ TEST_F(RateConversion, KeepingTheSamplesCopiesA48kHzFileSampleForSample) {
   WriteWithSndfile(file, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 48000, Ramp(40000, -20000));
   chooseTargets(1);
   ASSERT_EQ(import(file, RateHandling::KeepSamples).outcome, ConversionResult::Converted);
-  const auto take = takeSamples(song / "TRACK0_0.DAT");
+  const auto take = test::ReadTakeSamples(song / "TRACK0_0.DAT");
   ASSERT_EQ(take.size(), 65536u);
   const auto ramp = Ramp(40000, -20000);
   EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), take.begin()));
@@ -263,7 +256,7 @@ TEST_F(RateConversion, AnAbortKeepsTheConvertedBlocksWrittenSoFar) {
   ConversionHooks hooks;
   hooks.betweenBlocks = [&] { return ++calls > 1; };
   EXPECT_EQ(import(file, RateHandling::Convert, hooks).outcome, ConversionResult::Aborted);
-  const auto take = takeSamples(song / "TRACK0_0.DAT");
+  const auto take = test::ReadTakeSamples(song / "TRACK0_0.DAT");
   EXPECT_EQ(take.size(), 32768u);
   // The block kept is the converted one: the 500 Hz tone at 44,100 Hz.
   EXPECT_NEAR(FitSine(take, 2000, 30000, 44100.0, 500.0).frequency, 500.0, 0.05);
@@ -288,7 +281,7 @@ TEST_F(RateConversion, AnAiffAtAFractionalRateIsConvertedByItsExactRate) {
 
   chooseTargets(1);
   ASSERT_EQ(import(file, RateHandling::Convert).outcome, ConversionResult::Converted);
-  const auto take = takeSamples(song / "TRACK0_0.DAT");
+  const auto take = test::ReadTakeSamples(song / "TRACK0_0.DAT");
   const auto converted = size_t(std::llround(50001.0 * 44100.0 / rate));  // 99,999.73
   EXPECT_EQ(converted, 100000u);
   EXPECT_GT(*std::max_element(take.begin() + converted - 50, take.begin() + converted), 10000);

@@ -40,6 +40,25 @@ inline void WriteTakeBytes(const std::filesystem::path& file, const std::vector<
   WriteBytes(file, all);
 }
 
+// The samples of a take file: everything after its header.
+inline std::vector<int16_t> ReadTakeSamples(const std::filesystem::path& file) {
+  const std::vector<uint8_t> bytes = ReadBytes(file);
+  std::vector<int16_t> samples;
+  for (size_t at = size_t(TakeHeaderSize); at + 1 < bytes.size(); at += 2)
+    samples.push_back(int16_t(uint16_t(bytes[at] | (bytes[at + 1] << 8))));
+  return samples;
+}
+
+// One channel of interleaved samples, padded with zeros to `length` as a
+// take is.
+inline std::vector<int16_t> ChannelOf(const std::vector<int16_t>& interleaved, int channels, int channel,
+                                      size_t length) {
+  std::vector<int16_t> samples(length, 0);
+  for (size_t frame = 0; frame * channels + channel < interleaved.size() && frame < length; ++frame)
+    samples[frame] = interleaved[frame * channels + channel];
+  return samples;
+}
+
 // A take of `count` samples: a ramp that starts at `first`, so that every
 // sample's origin can be told. It wraps through the whole 16-bit range.
 inline std::vector<int16_t> Ramp(size_t count, int first = 1, int step = 1) {

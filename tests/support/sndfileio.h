@@ -34,18 +34,27 @@ inline SoundData ReadWithSndfile(const std::filesystem::path& path) {
   return data;
 }
 
-// Writes interleaved 16-bit samples in `format` (e.g. SF_FORMAT_WAV |
-// SF_FORMAT_PCM_16); libsndfile converts them to the encoding asked for.
-inline void WriteWithSndfile(const std::filesystem::path& path, int format, int channels, int sampleRate,
-                             const std::vector<int16_t>& samples) {
+namespace detail {
+// Opens `path` for writing, writes the frames with `write`, closes it.
+template <typename Sample, typename Write>
+void writeWithSndfile(const std::filesystem::path& path, int format, int channels, int sampleRate,
+                      const std::vector<Sample>& samples, Write write) {
   SF_INFO info{};
   info.channels = channels;
   info.samplerate = sampleRate;
   info.format = format;
   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
   if (!file) throw std::runtime_error("libsndfile cannot write " + path.string() + ": " + sf_strerror(nullptr));
-  sf_writef_short(file, samples.data(), sf_count_t(samples.size() / size_t(channels)));
+  write(file, samples.data(), sf_count_t(samples.size() / size_t(channels)));
   sf_close(file);
+}
+}  // namespace detail
+
+// Writes interleaved 16-bit samples in `format` (e.g. SF_FORMAT_WAV |
+// SF_FORMAT_PCM_16); libsndfile converts them to the encoding asked for.
+inline void WriteWithSndfile(const std::filesystem::path& path, int format, int channels, int sampleRate,
+                             const std::vector<int16_t>& samples) {
+  detail::writeWithSndfile(path, format, channels, sampleRate, samples, sf_writef_short);
 }
 
 // Writes interleaved samples given as doubles, full scale +-1.0, in
@@ -53,28 +62,14 @@ inline void WriteWithSndfile(const std::filesystem::path& path, int format, int 
 // to the encoding asked for.
 inline void WriteDoublesWithSndfile(const std::filesystem::path& path, int format, int channels, int sampleRate,
                                     const std::vector<double>& samples) {
-  SF_INFO info{};
-  info.channels = channels;
-  info.samplerate = sampleRate;
-  info.format = format;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-  if (!file) throw std::runtime_error("libsndfile cannot write " + path.string() + ": " + sf_strerror(nullptr));
-  sf_writef_double(file, samples.data(), sf_count_t(samples.size() / size_t(channels)));
-  sf_close(file);
+  detail::writeWithSndfile(path, format, channels, sampleRate, samples, sf_writef_double);
 }
 
 // The same with 32-bit integers, full scale +-2^31 (libsndfile keeps the
 // top bits the encoding has room for).
 inline void WriteIntsWithSndfile(const std::filesystem::path& path, int format, int channels, int sampleRate,
                                  const std::vector<int32_t>& samples) {
-  SF_INFO info{};
-  info.channels = channels;
-  info.samplerate = sampleRate;
-  info.format = format;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-  if (!file) throw std::runtime_error("libsndfile cannot write " + path.string() + ": " + sf_strerror(nullptr));
-  sf_writef_int(file, samples.data(), sf_count_t(samples.size() / size_t(channels)));
-  sf_close(file);
+  detail::writeWithSndfile(path, format, channels, sampleRate, samples, sf_writef_int);
 }
 
 }  // namespace tp::test
