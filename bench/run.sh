@@ -85,23 +85,32 @@ flac_sox="rm -rf \"$work/flac-sox\" && mkdir -p \"$work/flac-sox\" && for t in \
 verify_ours="rm -rf \"$work/verify-ours\" && \"$cli\" stems \"$project\" \"$work/verify-ours\" --verify -q"
 restore_ours="rm -rf \"$work/restored\" && \"$cli\" restore \"$work/stems-ours\" \"$work/restored\" -q"
 
+# BENCH_BASIC=1 times only export, import and stems: what every build of
+# the program can do, for comparing an older build with this one.
+basic=${BENCH_BASIC:-}
+export basic
 compare export "$export_ours" "$export_sox"
 compare import "$import_ours" "$import_sox"
-compare resample "$resample_ours" "$resample_sox"
+[[ -z $basic ]] && compare resample "$resample_ours" "$resample_sox"
 compare stems "$stems_ours" "$stems_sox"
-compare flac "$flac_ours" "$flac_sox"
-# Ours against ours: the second command is the baseline.
-hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/verify.json" \
-  -n ours "$verify_ours" -n sox "$stems_ours" >/dev/null
-hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/restore.json" \
-  -n ours "$restore_ours" -n sox "$stems_ours" >/dev/null
+if [[ -z $basic ]]; then
+  compare flac "$flac_ours" "$flac_sox"
+  # Ours against ours: the second command is the baseline.
+  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/verify.json" \
+    -n ours "$verify_ours" -n sox "$stems_ours" >/dev/null
+  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/restore.json" \
+    -n ours "$restore_ours" -n sox "$stems_ours" >/dev/null
+fi
 
 printf '\nload before the run: %s\n' "$load"
 python3 - "$work" <<'PY'
-import json, statistics, sys
+import json, os, statistics, sys
 work = sys.argv[1]
+basic = bool(os.environ.get("basic"))
 rows = [("export", "export: mix 16 takes to stereo"), ("import", "import: stereo file into 2 takes"),
         ("resample", "import 48k/24 --resample: 2 takes"), ("stems", "stems: 16 takes to 16 WAV files")]
+if basic:
+  rows = [row for row in rows if row[0] != "resample"]
 def table(rows, ours_name, other_name, ratio_name):
   print(f"\n{'task':40} {ours_name:>9} {other_name:>9} {ratio_name:>11} {'spread (IQR)':>16}")
   for key, label in rows:
@@ -116,12 +125,19 @@ def line(key, label):
     om, sm = statistics.median(ours), statistics.median(sox)
     print(f"{label:40} {om:9.3f} {sm:9.3f} {sm / om:10.2f}x {s1 / o3:7.2f}-{s3 / o1:.2f}x")
 
-table(rows + [("flac", "stems --flac: 16 takes to FLAC (-C 5)")], "ours (s)", "sox (s)", "sox / ours")
+table(rows + ([] if basic else [("flac", "stems --flac: 16 takes to FLAC (-C 5)")]), "ours (s)", "sox (s)",
+      "sox / ours")
 # Targets: --verify adds at most 60 % (ratio >= 0.63); restore at least as
 # fast as the archive (ratio >= 1).
-table([("verify", "stems --verify against stems"), ("restore", "restore against stems (WAV)")],
-      "this (s)", "base (s)", "base / this")
+if not basic:
+  table([("verify", "stems --verify against stems"), ("restore", "restore against stems (WAV)")],
+        "this (s)", "base (s)", "base / this")
 PY
+if [[ -n $basic ]]; then
+  printf '\npeak memory (KiB): export %s, import %s, stems %s\n' \
+    "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_ours")"
+  exit 0
+fi
 printf '\npeak memory (KiB): export %s, import %s, import --resample %s, stems %s, stems --flac %s, stems --verify %s, restore %s\n' \
   "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$resample_ours")" "$(peak_kib "$stems_ours")" \
   "$(peak_kib "$flac_ours")" "$(peak_kib "$verify_ours")" "$(peak_kib "$restore_ours")"
