@@ -118,7 +118,7 @@ void TMainWin::StartArchiveJob(const QString& title, std::function<void(ArchiveJ
   progress->setAutoReset(false);
   progress->setMinimumDuration(0);
   progress->setMinimumWidth(420);
-  connect(progress, &QProgressDialog::canceled, this, [this, job] {
+  connect(progress, &QProgressDialog::canceled, this, [job] {
     job->stop = true;
     if (job->progress) {
       job->progress->show();  // Cancel hides the dialog; it says what happens next
@@ -141,9 +141,14 @@ void TMainWin::FinishArchiveJob(const QString& summary) {
   dialogs_->Message(this, text);
 }
 
+QString TMainWin::ArchiveStartFolder() const {
+  // Before the first archive, where exports go is the best guess.
+  return lastArchiveFolder_.isEmpty() ? LastExportFolder : lastArchiveFolder_;
+}
+
 void TMainWin::ArchiveFolder(const QString& path) {
   const std::optional<QString> chosen =
-      dialogs_->ChooseFolder(this, QStringLiteral("Archive into folder"), lastArchiveFolder_);
+      dialogs_->ChooseFolder(this, QStringLiteral("Archive into folder"), ArchiveStartFolder());
   if (!chosen) return;
   lastArchiveFolder_ = *chosen;
   const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"),
@@ -253,7 +258,7 @@ void TMainWin::ArchiveFolder(const QString& path) {
 
 void TMainWin::RestoreInto(const QString& path) {
   const std::optional<QString> chosen =
-      dialogs_->ChooseFolder(this, QStringLiteral("Restore from archive folder"), lastArchiveFolder_);
+      dialogs_->ChooseFolder(this, QStringLiteral("Restore from archive folder"), ArchiveStartFolder());
   if (!chosen) return;
   lastArchiveFolder_ = *chosen;
   const fs::path archive = FilePath(*chosen), target = FilePath(path);

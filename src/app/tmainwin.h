@@ -300,6 +300,7 @@ class TMainWin : public QWidget, private TransportEvents {
   std::unique_ptr<ArchiveJob, ArchiveJobEnd> archiveJob_;
   std::function<void()> archiveFileWritten_;
   QString lastArchiveFolder_;
+  QString ArchiveStartFolder() const;
   // Runs `work` on the job's thread; `title` captions its progress dialog.
   void StartArchiveJob(const QString& title, std::function<void(ArchiveJob&)> work);
   void FinishArchiveJob(const QString& summary);
