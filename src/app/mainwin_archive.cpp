@@ -1,5 +1,5 @@
-// The folder tree's menu: "Archive…" writes a song (or every song below a
-// folder) into an archive folder, verified; "Restore…" rebuilds archived
+// The folder tree's menu: "Archive..." writes a song (or every song below a
+// folder) into an archive folder, verified; "Restore..." rebuilds archived
 // songs below a folder. The work runs on a thread of its own so that the
 // tree stays usable for browsing; the thread posts what happens to the
 // window, which shows it in a progress dialog whose Cancel stops the work
@@ -94,8 +94,8 @@ void TMainWin::WireArchive() {
 void TMainWin::DirTreeMenu(const QString& path, QPoint globalPosition) {
   QMenu menu(this);
   menu.setFont(font());  // a menu is a window of its own
-  QAction* archive = menu.addAction(QStringLiteral("&Archive…"));
-  QAction* restore = menu.addAction(QStringLiteral("&Restore…"));
+  QAction* archive = menu.addAction(QStringLiteral("&Archive..."));
+  QAction* restore = menu.addAction(QStringLiteral("&Restore..."));
   // One archive at a time, and none beside an audition or a conversion,
   // which read the same takes.
   const bool free = !ArchiveRunning && !Playing && Conversion == ConversionIdle;
@@ -109,7 +109,7 @@ void TMainWin::DirTreeMenu(const QString& path, QPoint globalPosition) {
 void TMainWin::StartArchiveJob(const QString& title, std::function<void(ArchiveJob&)> work) {
   archiveJob_.reset(new ArchiveJob);
   ArchiveJob* job = archiveJob_.get();
-  auto* progress = new QProgressDialog(QStringLiteral("Starting…"), QStringLiteral("Cancel"), 0, 1000, this);
+  auto* progress = new QProgressDialog(QStringLiteral("Starting..."), QStringLiteral("Cancel"), 0, 1000, this);
   progress->setWindowTitle(title);
   progress->setFont(font());
   // Not modal: the folder tree stays usable while the work runs.
@@ -122,7 +122,7 @@ void TMainWin::StartArchiveJob(const QString& title, std::function<void(ArchiveJ
     job->stop = true;
     if (job->progress) {
       job->progress->show();  // Cancel hides the dialog; it says what happens next
-      job->progress->setLabelText(QStringLiteral("Stopping after the file being written…"));
+      job->progress->setLabelText(QStringLiteral("Stopping after the file being written..."));
     }
   });
   job->progress = progress;

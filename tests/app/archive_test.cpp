@@ -94,13 +94,13 @@ class ArchiveWindow : public test::WindowTest {
   void Archive(const fs::path& folder, const fs::path& into, int format) {
     dialogs->folders.push_back(Q(into));
     dialogs->items.push_back(format);
-    ChooseFromFolderMenu(folder, QStringLiteral("&Archive…"));
+    ChooseFromFolderMenu(folder, QStringLiteral("&Archive..."));
     WaitForTheEnd();
   }
 
   void Restore(const fs::path& archive, const fs::path& into) {
     dialogs->folders.push_back(Q(archive));
-    ChooseFromFolderMenu(into, QStringLiteral("&Restore…"));
+    ChooseFromFolderMenu(into, QStringLiteral("&Restore..."));
     WaitForTheEnd();
   }
 
@@ -201,7 +201,7 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   holdAfterFirstFile = true;
   dialogs->folders.push_back(Q(archive));
   dialogs->items.push_back(0);
-  ChooseFromFolderMenu(song, QStringLiteral("&Archive…"));
+  ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
   {
     std::unique_lock<std::mutex> held(lock);
     changed.wait(held, [this] { return filesWritten >= 1; });
