@@ -212,18 +212,7 @@ void TMainWin::ArchiveFolder(const QString& path) {
     events.failure = [post, &job](const std::string& message) {
       post([&job, text = QString::fromStdString(message)] { job.failures.push_back(text); });
     };
-    events.written = [fileWritten](const fs::path&) {
-      if (fileWritten) fileWritten();
-    };
-    auto lastPosted = std::chrono::steady_clock::time_point{};
-    size_t lastFile = 0;
-    events.progress = [post, &job, fileNames, &lastPosted, &lastFile](const ArchiveEvents::Progress& at) {
-      // A block is a few milliseconds: a tenth of a second between updates
-      // is what the eye follows, and it keeps the event queue short.
-      const auto now = std::chrono::steady_clock::now();
-      if (at.file == lastFile && now - lastPosted < std::chrono::milliseconds(100)) return;
-      lastFile = at.file;
-      lastPosted = now;
+    const auto show = [post, &job, fileNames](const ArchiveEvents::Progress& at) {
       post([&job, at, fileNames] {
         if (!job.progress || job.stop) return;
         QString text = QStringLiteral("Song %1 of %2, file %3 of %4: %5\n%6 of %7")
@@ -241,6 +230,22 @@ void TMainWin::ArchiveFolder(const QString& path) {
         job.progress->setLabelText(text);
         job.progress->setValue(at.totalBytes == 0 ? 1000 : int(at.doneBytes * 1000 / at.totalBytes));
       });
+    };
+    auto lastPosted = std::chrono::steady_clock::time_point{};
+    ArchiveEvents::Progress lastSeen{};
+    events.progress = [show, &lastPosted, &lastSeen](const ArchiveEvents::Progress& at) {
+      // A block is a few milliseconds: a tenth of a second between updates
+      // is what the eye follows, and it keeps the event queue short.
+      const auto now = std::chrono::steady_clock::now();
+      const bool sameFile = at.file == lastSeen.file;
+      lastSeen = at;
+      if (sameFile && now - lastPosted < std::chrono::milliseconds(100)) return;
+      lastPosted = now;
+      show(at);
+    };
+    events.written = [show, &lastSeen, fileWritten](const fs::path&) {
+      show(lastSeen);  // the file's last block, which the pacing above may have held back
+      if (fileWritten) fileWritten();
     };
     const ArchiveTotals totals = RunArchive(request, plans, events);
 

@@ -190,6 +190,14 @@ TEST_F(ArchiveWindow, ASongComesBackUnderItsOwnNameAndRestoringOverItAsksFirst) 
   EXPECT_TRUE(FilesBelow(restored / "SONG07") == FilesBelow(song));
 }
 
+TEST_F(ArchiveWindow, AFolderWithoutSongsIsSaidToHaveNoneAndNothingIsWritten) {
+  fs::create_directories(disk / "empty");
+  Archive(disk / "empty", archive, 0);
+  EXPECT_EQ(LastMessage(), QStringLiteral("No song was found in \"%1\".").arg(Q(disk / "empty")));
+  EXPECT_FALSE(fs::exists(archive / "empty"));
+  EXPECT_FALSE(window->ArchiveRunning);
+}
+
 TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeStaysUsable) {
   const fs::path song = disk / "SONG03";
   test::WriteRecorderSong(song);
@@ -214,6 +222,17 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   auto* progress = window->findChild<QProgressDialog*>();
   ASSERT_NE(progress, nullptr);
   EXPECT_TRUE(progress->isVisible());
+  // The first file is Kick's 40,000 samples; all five hold 210,001 frames
+  // of two bytes.
+  EXPECT_TRUE(progress->labelText().startsWith(QStringLiteral("Song 1 of 1, file 1 of 5: ")))
+      << progress->labelText().toStdString();
+  EXPECT_TRUE(progress->labelText().contains(QStringLiteral("80.0 kB of 420.0 kB")))
+      << progress->labelText().toStdString();
+  // A second archive cannot start beside it.
+  ChooseFromFolderMenu(song, QString());
+  using Item = std::pair<QString, bool>;
+  EXPECT_EQ(dialogs->lastMenu,
+            (std::vector<Item>{{QStringLiteral("&Archive..."), false}, {QStringLiteral("&Restore..."), false}}));
   auto* cancel = progress->findChild<QPushButton*>();
   ASSERT_NE(cancel, nullptr);
   QTest::mouseClick(cancel, Qt::LeftButton);
