@@ -190,6 +190,31 @@ TEST_F(ArchiveWindow, ASongComesBackUnderItsOwnNameAndRestoringOverItAsksFirst) 
   EXPECT_TRUE(FilesBelow(restored / "SONG07") == FilesBelow(song));
 }
 
+TEST_F(ArchiveWindow, TheMenuKeyAsksForTheSelectedFolderAndTheDesktopHasNoMenu) {
+  test::WriteRecorderSong(disk / "SONG05");
+  TDirTreeView* tree = window->DirTree;
+  tree->SetDirectory(QString());  // the Desktop, which is no folder
+  RunUntilIdle();
+  ASSERT_NE(tree->currentItem(), nullptr);
+  const QPoint desktop = tree->visualItemRect(tree->currentItem()).center();
+  QContextMenuEvent onDesktop(QContextMenuEvent::Mouse, desktop, tree->viewport()->mapToGlobal(desktop));
+  QApplication::sendEvent(tree->viewport(), &onDesktop);
+  EXPECT_TRUE(dialogs->lastMenu.empty()) << "no menu came up";
+
+  tree->SetDirectory(Q(disk / "SONG05"));
+  RunUntilIdle();
+  dialogs->menuChoice = QStringLiteral("&Archive...");
+  dialogs->folders.push_back(Q(archive));
+  dialogs->items.push_back(2);
+  // From the keyboard the event carries no useful position: the selected
+  // folder is the one meant.
+  QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, QPoint(0, 0));
+  QApplication::sendEvent(tree->viewport(), &fromKeyboard);
+  WaitForTheEnd();
+  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 5 files, "))) << LastMessage().toStdString();
+  EXPECT_TRUE(fs::exists(archive / "SONG05" / "Track01-1 Kick.flac"));
+}
+
 TEST_F(ArchiveWindow, AFolderWithoutSongsIsSaidToHaveNoneAndNothingIsWritten) {
   fs::create_directories(disk / "empty");
   Archive(disk / "empty", archive, 0);
