@@ -89,7 +89,10 @@ bool StandardDialogs::SaveFile(QWidget* owner, SaveDialog& dialog) {
 bool StandardDialogs::OpenFile(TCOpenDialog& dialog) { return dialog.Execute(); }
 
 std::optional<QString> StandardDialogs::ChooseFolder(QWidget* owner, const QString& caption, const QString& start) {
-  const QString folder = QFileDialog::getExistingDirectory(owner, caption, start);
+  // Qt's own dialog, as for saving, so that every file dialog of the
+  // window looks alike.
+  const QString folder = QFileDialog::getExistingDirectory(owner, caption, start,
+                                                           QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
   if (folder.isEmpty()) return std::nullopt;
   return folder;
 }

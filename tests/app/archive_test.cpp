@@ -4,6 +4,11 @@
 // thread. The songs are the recorder-like ones of the archive's core tests;
 // what comes back is compared byte for byte with what went in.
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QTimer>
 #include <QContextMenuEvent>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -213,6 +218,52 @@ TEST_F(ArchiveWindow, TheMenuKeyAsksForTheSelectedFolderAndTheDesktopHasNoMenu) 
   WaitForTheEnd();
   EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 5 files, "))) << LastMessage().toStdString();
   EXPECT_TRUE(fs::exists(archive / "SONG05" / "Track01-1 Kick.flac"));
+}
+
+// What the scripted answers above stand for: the window's real folder
+// chooser and format choice, driven through their widgets.
+TEST_F(ArchiveWindow, TheRealFolderChooserAndFormatChoiceAnswerWhatTheUserPicked) {
+  fs::create_directories(archive / "inner");
+  StandardDialogs real;
+  QTimer::singleShot(0, [] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setFocus();
+    name->clear();
+    QTest::keyClicks(name, QStringLiteral("inner"));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  EXPECT_EQ(real.ChooseFolder(window.get(), QStringLiteral("Archive into folder"), Q(archive)), Q(archive / "inner"));
+
+  QTimer::singleShot(0, [] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    QTest::keyClick(files, Qt::Key_Escape);
+  });
+  EXPECT_EQ(real.ChooseFolder(window.get(), QStringLiteral("Archive into folder"), Q(archive)), std::nullopt);
+
+  const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"), QStringLiteral("FLAC")};
+  QTimer::singleShot(0, [] {
+    auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(input, nullptr);
+    auto* choices = input->findChild<QComboBox*>();
+    ASSERT_NE(choices, nullptr);
+    choices->setFocus();
+    QTest::keyClick(choices, Qt::Key_Down);
+    QTest::keyClick(choices, Qt::Key_Down);
+    QTest::keyClick(choices, Qt::Key_Return);
+  });
+  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats), 2);
+
+  QTimer::singleShot(0, [] {
+    auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(input, nullptr);
+    QTest::keyClick(input, Qt::Key_Escape);
+  });
+  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats),
+            std::nullopt);
 }
 
 TEST_F(ArchiveWindow, AFolderWithoutSongsIsSaidToHaveNoneAndNothingIsWritten) {
