@@ -88,4 +88,23 @@ bool StandardDialogs::SaveFile(QWidget* owner, SaveDialog& dialog) {
 
 bool StandardDialogs::OpenFile(TCOpenDialog& dialog) { return dialog.Execute(); }
 
+std::optional<QString> StandardDialogs::ChooseFolder(QWidget* owner, const QString& caption, const QString& start) {
+  // Qt's own dialog, as for saving, so that every file dialog of the
+  // window looks alike.
+  const QString folder = QFileDialog::getExistingDirectory(owner, caption, start,
+                                                           QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  if (folder.isEmpty()) return std::nullopt;
+  return folder;
+}
+
+std::optional<int> StandardDialogs::ChooseItem(QWidget* owner, const QString& caption, const QString& label,
+                                               const QStringList& items) {
+  bool ok = false;
+  const QString chosen = QInputDialog::getItem(owner, caption, label, items, 0, false, &ok);
+  if (!ok) return std::nullopt;
+  const qsizetype index = items.indexOf(chosen);
+  if (index < 0) return std::nullopt;
+  return int(index);
+}
+
 }  // namespace tp

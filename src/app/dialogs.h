@@ -4,6 +4,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -49,6 +50,13 @@ class Dialogs {
   // Runs the open dialog (Execute); true when the user chose a file, whose
   // path is then its FileName.
   virtual bool OpenFile(TCOpenDialog& dialog) = 0;
+  // Asks for an existing folder, starting in `start`: its path, or nothing
+  // when the user cancelled.
+  virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption, const QString& start) = 0;
+  // Asks for one of `items` (the first offered): the index chosen, or
+  // nothing when the user cancelled.
+  virtual std::optional<int> ChooseItem(QWidget* owner, const QString& caption, const QString& label,
+                                        const QStringList& items) = 0;
 };
 
 class StandardDialogs : public Dialogs {
@@ -61,6 +69,9 @@ class StandardDialogs : public Dialogs {
   QAction* Popup(QMenu& menu, QPoint globalPosition) override;
   bool SaveFile(QWidget* owner, SaveDialog& dialog) override;
   bool OpenFile(TCOpenDialog& dialog) override;
+  std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption, const QString& start) override;
+  std::optional<int> ChooseItem(QWidget* owner, const QString& caption, const QString& label,
+                                const QStringList& items) override;
 };
 
 }  // namespace tp

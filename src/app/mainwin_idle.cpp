@@ -57,17 +57,22 @@ void TMainWin::SetHints() {
 
 void TMainWin::AppEventsIdle() {
   const ProjectModel& m = model_;
-  const bool idle = !Playing && Conversion == ConversionIdle;
+  // The folder tree stays usable while an archive runs: browsing it reads
+  // folders only. Everything that reads or changes takes waits for the end.
+  const bool browsable = !Playing && Conversion == ConversionIdle;
+  const bool idle = browsable && !ArchiveRunning;
   TakeSel->setEnabled(m.ProjectOpen && !m.MasterMode && idle);
   MasTakeSel->setEnabled(m.ProjectOpen && m.MasterMode && idle);
   TrackSel->setEnabled(m.ProjectOpen && !m.MasterMode && idle);
   MasterSel->setEnabled(m.ProjectOpen && idle);
-  ImpBtn->setEnabled(m.ProjectOpen && m.ImportTargetSet && !Playing && Conversion != ConversionExport);
-  ExpBtn->setEnabled(m.TakesScanned && m.TakesSelected && !Playing && Conversion != ConversionImport);
-  AudBtn->setEnabled(m.TakesSelected && Conversion == ConversionIdle);
-  Slider->setEnabled(m.TakesSelected && Conversion == ConversionIdle);
+  ImpBtn->setEnabled(m.ProjectOpen && m.ImportTargetSet && !Playing && Conversion != ConversionExport &&
+                     !ArchiveRunning);
+  ExpBtn->setEnabled(m.TakesScanned && m.TakesSelected && !Playing && Conversion != ConversionImport &&
+                     !ArchiveRunning);
+  AudBtn->setEnabled(m.TakesSelected && Conversion == ConversionIdle && !ArchiveRunning);
+  Slider->setEnabled(m.TakesSelected && Conversion == ConversionIdle && !ArchiveRunning);
   ProjName->setEnabled(m.ProjectOpen && idle);
-  FolderSheet->setEnabled(idle);
+  FolderSheet->setEnabled(browsable);
   MixerPanel->setEnabled(Conversion == ConversionIdle);
   NewFldrBtn->setEnabled(!ProjectFolder().isEmpty());
 }
@@ -77,7 +82,7 @@ void TMainWin::AppEventsHint(const QString& hint) { StatusPanels[0]->setText(Lon
 bool TMainWin::FormKeyPress(QChar key) {
   if (key != QLatin1Char(' ')) return false;
   // The condition that enables AudBtn: the blank starts or stops the audition.
-  if (model_.TakesSelected && Conversion == ConversionIdle) {
+  if (model_.TakesSelected && Conversion == ConversionIdle && !ArchiveRunning) {
     AudBtn->SetDown(!AudBtn->Down());
     AudBtnClick();
   }

@@ -31,7 +31,9 @@ QFont TMainWin::WindowFont() {
 }
 
 TMainWin::TMainWin(Services services)
-    : settingsFile_(std::move(services.settingsFile)), dialogs_(std::move(services.dialogs)) {
+    : settingsFile_(std::move(services.settingsFile)),
+      dialogs_(std::move(services.dialogs)),
+      archiveFileWritten_(std::move(services.archiveFileWritten)) {
   if (!dialogs_) dialogs_ = std::make_unique<StandardDialogs>();
   if (!services.places) services.places = MachinePlaces;
   if (!services.sound) services.sound = MakePortAudioDevice();
@@ -78,6 +80,7 @@ TMainWin::TMainWin(Services services)
   WireImport();
   WireKeyboard();
   WireDragDrop();
+  WireArchive();
 
   connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
           &TMainWin::AppEventsIdle);
@@ -90,6 +93,8 @@ TMainWin::TMainWin(Services services)
 
 TMainWin::~TMainWin() {
   qApp->removeEventFilter(this);
+  // An archive's thread posts to this window: it stops first.
+  archiveJob_.reset();
   // The stream's thread calls back into this window: it goes first.
   transport_.reset();
 }

@@ -60,6 +60,9 @@ class TMainWin : public QWidget, private TransportEvents {
     TDirTreeView::PlaceSource places;
     // The settings file; empty for the user's configuration folder.
     QString settingsFile;
+    // Called on the archiving thread after each file an archive wrote;
+    // tests hold the thread there to press Cancel at a known point.
+    std::function<void()> archiveFileWritten;
   };
 
   // The layout was drawn for an 840 x 480 window whose frame takes 8 pixels
@@ -115,6 +118,10 @@ class TMainWin : public QWidget, private TransportEvents {
   void ExpBtnClick();
   void ImpBtnClick();
   void WavOpenSelectionChange(TCOpenDialog* sender);
+  // The folder tree's menu: archiving and restoring songs (mainwin_archive.cpp).
+  void DirTreeMenu(const QString& path, QPoint globalPosition);
+  void ArchiveFolder(const QString& path);
+  void RestoreInto(const QString& path);
 
   // Recomputes the selection summary in the model and shows it.
   void UpdateSelection();
@@ -132,6 +139,9 @@ class TMainWin : public QWidget, private TransportEvents {
   enum ConversionKind : int32_t { ConversionIdle = 0, ConversionImport = 1, ConversionExport = 2 };
   ConversionKind Conversion = ConversionIdle;
   bool AbortRequested = false;
+  // An archive or a restore runs on its own thread; the idle rules keep
+  // everything that reads or changes takes disabled meanwhile.
+  bool ArchiveRunning = false;
   int PopupRow = -1, PopupCol = -1;
 
   // Controls of the face (BitPanel).
@@ -222,6 +232,7 @@ class TMainWin : public QWidget, private TransportEvents {
   // Keys (mainwin_keyboard.cpp).
   void WireKeyboard();
   void WireDragDrop();
+  void WireArchive();
   void PressByKey(TBPBtn& button, void (TMainWin::*handler)());
   void ImportKey();
   void ExportKey();
@@ -281,6 +292,18 @@ class TMainWin : public QWidget, private TransportEvents {
   // the count of its fill; one mixed before the latest seek is stale and
   // would put the slider back where the user moved it away from.
   std::atomic<uint32_t> seekCount_{0};
+  // The archive or restore running, if any; ending it stops and joins its thread.
+  struct ArchiveJob;
+  struct ArchiveJobEnd {
+    void operator()(ArchiveJob* job) const;
+  };
+  std::unique_ptr<ArchiveJob, ArchiveJobEnd> archiveJob_;
+  std::function<void()> archiveFileWritten_;
+  QString lastArchiveFolder_;
+  QString ArchiveStartFolder() const;
+  // Runs `work` on the job's thread; `title` captions its progress dialog.
+  void StartArchiveJob(const QString& title, std::function<void(ArchiveJob&)> work);
+  void FinishArchiveJob(const QString& summary);
 };
 
 }  // namespace tp

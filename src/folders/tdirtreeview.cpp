@@ -1,6 +1,7 @@
 #include "folders/tdirtreeview.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -54,6 +55,18 @@ TDirTreeView::TDirTreeView(QWidget* parent, PlaceSource places) : QTreeWidget(pa
   // The selection, not the current item: a focused tree gets a current item
   // without anyone choosing a folder.
   connect(this, &QTreeWidget::itemSelectionChanged, this, [this] { Change(); });
+}
+
+void TDirTreeView::contextMenuEvent(QContextMenuEvent* event) {
+  // From the keyboard the menu is for the selected folder, not for whatever
+  // lies under the mouse pointer.
+  QTreeWidgetItem* node = event->reason() == QContextMenuEvent::Mouse ? itemAt(event->pos()) : currentItem();
+  const QString path = node ? node->data(0, PathRole).toString() : QString();
+  if (path.isEmpty()) return;
+  QPoint at = event->globalPos();
+  if (event->reason() != QContextMenuEvent::Mouse) at = viewport()->mapToGlobal(visualItemRect(node).center());
+  emit FolderMenuRequested(path, at);
+  event->accept();
 }
 
 void TDirTreeView::Loaded() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QFileIconProvider>
+#include <QPoint>
 #include <QString>
 #include <QTreeWidget>
 
@@ -53,8 +54,13 @@ class TDirTreeView : public QTreeWidget {
 
  signals:
   void OnChange(TDirTreeView* sender, const QString& path);
+  // A right-click (or the menu key) on a folder: its path and the screen
+  // position for the menu. The owner decides what the menu offers; the
+  // Desktop, which is no folder, asks for none.
+  void FolderMenuRequested(const QString& path, QPoint globalPosition);
 
  protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void CanExpand(QTreeWidgetItem* node);
   void Change();
   // `node`, when given, is the one the user chose and stays selected;

@@ -59,6 +59,9 @@ class ScriptedDialogs : public Dialogs {
   // drives through its widgets.
   bool realSaveDialog = false;
   std::function<bool(TCOpenDialog&)> open;
+  std::deque<std::optional<QString>> folders;  // ChooseFolder answers
+  std::deque<std::optional<int>> items;        // ChooseItem answers
+  std::vector<QStringList> itemsOffered;
 
   std::vector<Asked> asked;
   std::vector<std::pair<QString, QString>> questions;  // caption, text
@@ -122,6 +125,25 @@ class ScriptedDialogs : public Dialogs {
     }
     return open(dialog);
   }
+  std::optional<QString> ChooseFolder(QWidget*, const QString& caption, const QString&) override {
+    if (folders.empty()) {
+      ADD_FAILURE() << "unexpected folder chooser: " << caption.toStdString();
+      return std::nullopt;
+    }
+    auto folder = folders.front();
+    folders.pop_front();
+    return folder;
+  }
+  std::optional<int> ChooseItem(QWidget*, const QString& caption, const QString&, const QStringList& offered) override {
+    itemsOffered.push_back(offered);
+    if (items.empty()) {
+      ADD_FAILURE() << "unexpected choice: " << caption.toStdString();
+      return std::nullopt;
+    }
+    auto item = items.front();
+    items.pop_front();
+    return item;
+  }
 };
 
 // Lets the event loop handle what is pending and run until it would wait:
@@ -178,6 +200,7 @@ class WindowTest : public ::testing::Test {
     const QString root = Q(scratch.path());
     services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
     services.settingsFile = Q(settingsFile);
+    services.archiveFileWritten = archiveFileWritten;
     return std::make_unique<TMainWin>(std::move(services));
   }
 
@@ -193,6 +216,8 @@ class WindowTest : public ::testing::Test {
   const std::filesystem::path settingsFile = scratch.path() / "config" / "trackporter.ini";
   ScriptedDialogs* dialogs = nullptr;
   VirtualSoundDevice* sound = nullptr;
+  // Handed to the window as its Services::archiveFileWritten.
+  std::function<void()> archiveFileWritten;
   std::unique_ptr<TMainWin> window;
 };
 

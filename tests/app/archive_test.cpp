@@ -1,0 +1,342 @@
+// Archiving and restoring from the folder tree's menu, offscreen: the menu
+// is asked for by a right-click on the real tree, the folder and format
+// choices are answered by the test, and the work runs on the window's own
+// thread. The songs are the recorder-like ones of the archive's core tests;
+// what comes back is compared byte for byte with what went in.
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QContextMenuEvent>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTreeWidgetItem>
+
+#include <condition_variable>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "convert/archivemanifest.h"
+#include "support/recordersong.h"
+#include "support/sndfileio.h"
+#include "windowfixture.h"
+
+namespace tp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Q;
+using test::RunUntilIdle;
+
+// Every file below `root` by its path relative to it, with its bytes.
+std::map<std::string, std::vector<uint8_t>> FilesBelow(const fs::path& root) {
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = test::ReadBytes(entry.path());
+  return files;
+}
+
+class ArchiveWindow : public test::WindowTest {
+ protected:
+  ArchiveWindow() {
+    // Called on the archive's thread after each file it wrote; it can hold
+    // the thread there until the test has pressed Cancel.
+    archiveFileWritten = [this] {
+      std::unique_lock<std::mutex> held(lock);
+      ++filesWritten;
+      changed.notify_all();
+      if (holdAfterFirstFile && filesWritten == 1) changed.wait(held, [this] { return released; });
+    };
+  }
+
+  void SetUp() override {
+    window = MakeWindow(false);
+    window->show();
+    RunUntilIdle();
+  }
+
+  // A test that stopped early must not leave the archive's thread held: the
+  // window joins it when it goes, and the hook uses this fixture's lock.
+  void TearDown() override {
+    {
+      std::lock_guard<std::mutex> held(lock);
+      released = true;
+    }
+    changed.notify_all();
+    window.reset();
+  }
+
+  // A right-click on the folder's node in the tree, and `choice` taken from
+  // the menu it brings up.
+  void ChooseFromFolderMenu(const fs::path& folder, const QString& choice) {
+    TDirTreeView* tree = window->DirTree;
+    tree->SetDirectory(Q(folder));
+    RunUntilIdle();
+    QTreeWidgetItem* node = tree->currentItem();
+    ASSERT_NE(node, nullptr);
+    ASSERT_EQ(node->data(0, TDirTreeView::PathRole).toString(), Q(folder));
+    tree->scrollToItem(node);
+    const QPoint centre = tree->visualItemRect(node).center();
+    dialogs->menuChoice = choice;
+    QContextMenuEvent event(QContextMenuEvent::Mouse, centre, tree->viewport()->mapToGlobal(centre));
+    QApplication::sendEvent(tree->viewport(), &event);
+  }
+
+  // The work ends with its summary; the window's queued calls wake the loop.
+  void WaitForTheEnd() {
+    while (window->ArchiveRunning) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    RunUntilIdle();
+  }
+
+  void Archive(const fs::path& folder, const fs::path& into, int format) {
+    dialogs->folders.push_back(Q(into));
+    dialogs->items.push_back(format);
+    ChooseFromFolderMenu(folder, QStringLiteral("&Archive..."));
+    WaitForTheEnd();
+  }
+
+  void Restore(const fs::path& archive, const fs::path& into) {
+    dialogs->folders.push_back(Q(archive));
+    ChooseFromFolderMenu(into, QStringLiteral("&Restore..."));
+    WaitForTheEnd();
+  }
+
+  QString LastMessage() const { return dialogs->messages.empty() ? QString() : dialogs->messages.back(); }
+
+  std::mutex lock;
+  std::condition_variable changed;
+  int filesWritten = 0;
+  bool holdAfterFirstFile = false, released = false;
+
+  const fs::path disk = scratch.path() / "disk";
+  const fs::path archive = scratch.path() / "archive";
+  const fs::path restored = scratch.path() / "restored";
+};
+
+class DiskRoundTrip : public ArchiveWindow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(DiskRoundTrip, EverySongBelowAFolderIsArchivedVerifiedAndRestoredByteForByte) {
+  test::WriteRecorderSong(disk / "SONG01");
+  test::WriteRecorderSong(disk / "live" / "SONG02");
+  fs::create_directories(restored);
+
+  Archive(disk, archive, GetParam());
+  ASSERT_FALSE(dialogs->itemsOffered.empty());
+  EXPECT_EQ(dialogs->itemsOffered.back().size(), 3) << "WAV, AIFF and FLAC";
+  // Five audio files per song (four takes and a master take), 9 files each.
+  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("2 songs, 10 files, "))) << LastMessage().toStdString();
+  EXPECT_TRUE(LastMessage().endsWith(QStringLiteral(", all verified"))) << LastMessage().toStdString();
+  const char* extension[] = {".wav", ".aif", ".flac"};
+  size_t audioFiles = 0;
+  for (const auto& [name, bytes] : FilesBelow(archive)) audioFiles += fs::path(name).extension() == extension[GetParam()];
+  EXPECT_EQ(audioFiles, 10u);
+
+  Restore(archive, restored);
+  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("2 songs, 18 files restored, every file checked")))
+      << LastMessage().toStdString();
+  EXPECT_TRUE(dialogs->questions.empty()) << "nothing was there to replace";
+  const auto original = FilesBelow(disk), rebuilt = FilesBelow(restored);
+  EXPECT_EQ(rebuilt.size(), original.size());
+  for (const auto& [name, bytes] : original) {
+    ASSERT_TRUE(rebuilt.count(name)) << name;
+    EXPECT_TRUE(rebuilt.at(name) == bytes) << name << " differs";
+  }
+
+  // The tree shows what was restored, below the folder it went into.
+  QTreeWidgetItem* node = window->DirTree->currentItem();
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->data(0, TDirTreeView::PathRole).toString(), Q(restored));
+  std::set<QString> shown;
+  for (int i = 0; i < node->childCount(); ++i) shown.insert(node->child(i)->text(0));
+  EXPECT_EQ(shown, (std::set<QString>{QStringLiteral("SONG01"), QStringLiteral("live")}));
+}
+
+std::string FormatName(const ::testing::TestParamInfo<int>& info) {
+  const char* names[] = {"Wav", "Aiff", "Flac"};
+  return names[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, DiskRoundTrip, ::testing::Values(0, 1, 2), FormatName);
+
+TEST_F(ArchiveWindow, ASongComesBackUnderItsOwnNameAndRestoringOverItAsksFirst) {
+  const fs::path song = disk / "SONG07";
+  test::WriteRecorderSong(song);
+  fs::create_directories(restored);
+  Archive(song, archive, 0);
+  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 5 files, "))) << LastMessage().toStdString();
+  ASSERT_TRUE(fs::exists(archive / "SONG07" / ArchiveManifestName)) << "a song goes into a folder of its name";
+
+  Restore(archive / "SONG07", restored);
+  EXPECT_TRUE(FilesBelow(restored / "SONG07") == FilesBelow(song));
+
+  // Over the song, restoring asks; No leaves the song as it is.
+  const std::vector<uint8_t> edited = {'e', 'd', 'i', 't'};
+  test::WriteBytes(restored / "SONG07" / "mixnotes.bin", edited);
+  const size_t messagesBefore = dialogs->messages.size();
+  dialogs->answers.push_back(false);
+  Restore(archive / "SONG07", restored);
+  ASSERT_EQ(dialogs->questions.size(), 1u);
+  EXPECT_TRUE(dialogs->questions[0].second.contains(QStringLiteral("exists already")));
+  EXPECT_EQ(test::ReadBytes(restored / "SONG07" / "mixnotes.bin"), edited);
+  EXPECT_EQ(dialogs->messages.size(), messagesBefore) << "no song was left to restore, and no work ran";
+  EXPECT_FALSE(window->ArchiveRunning);
+
+  // Yes replaces the song's files with the archive's.
+  dialogs->answers.push_back(true);
+  Restore(archive / "SONG07", restored);
+  EXPECT_TRUE(FilesBelow(restored / "SONG07") == FilesBelow(song));
+}
+
+TEST_F(ArchiveWindow, TheMenuKeyAsksForTheSelectedFolderAndTheDesktopHasNoMenu) {
+  test::WriteRecorderSong(disk / "SONG05");
+  TDirTreeView* tree = window->DirTree;
+  tree->SetDirectory(QString());  // the Desktop, which is no folder
+  RunUntilIdle();
+  ASSERT_NE(tree->currentItem(), nullptr);
+  const QPoint desktop = tree->visualItemRect(tree->currentItem()).center();
+  QContextMenuEvent onDesktop(QContextMenuEvent::Mouse, desktop, tree->viewport()->mapToGlobal(desktop));
+  QApplication::sendEvent(tree->viewport(), &onDesktop);
+  EXPECT_TRUE(dialogs->lastMenu.empty()) << "no menu came up";
+
+  tree->SetDirectory(Q(disk / "SONG05"));
+  RunUntilIdle();
+  dialogs->menuChoice = QStringLiteral("&Archive...");
+  dialogs->folders.push_back(Q(archive));
+  dialogs->items.push_back(2);
+  // From the keyboard the event carries no useful position: the selected
+  // folder is the one meant.
+  QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, QPoint(0, 0));
+  QApplication::sendEvent(tree->viewport(), &fromKeyboard);
+  WaitForTheEnd();
+  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 5 files, "))) << LastMessage().toStdString();
+  EXPECT_TRUE(fs::exists(archive / "SONG05" / "Track01-1 Kick.flac"));
+}
+
+// What the scripted answers above stand for: the window's real folder
+// chooser and format choice, driven through their widgets.
+TEST_F(ArchiveWindow, TheRealFolderChooserAndFormatChoiceAnswerWhatTheUserPicked) {
+  fs::create_directories(archive / "inner");
+  StandardDialogs real;
+  QTimer::singleShot(0, [] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setFocus();
+    name->clear();
+    QTest::keyClicks(name, QStringLiteral("inner"));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  EXPECT_EQ(real.ChooseFolder(window.get(), QStringLiteral("Archive into folder"), Q(archive)), Q(archive / "inner"));
+
+  QTimer::singleShot(0, [] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    QTest::keyClick(files, Qt::Key_Escape);
+  });
+  EXPECT_EQ(real.ChooseFolder(window.get(), QStringLiteral("Archive into folder"), Q(archive)), std::nullopt);
+
+  const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"), QStringLiteral("FLAC")};
+  QTimer::singleShot(0, [] {
+    auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(input, nullptr);
+    auto* choices = input->findChild<QComboBox*>();
+    ASSERT_NE(choices, nullptr);
+    choices->setFocus();
+    QTest::keyClick(choices, Qt::Key_Down);
+    QTest::keyClick(choices, Qt::Key_Down);
+    QTest::keyClick(choices, Qt::Key_Return);
+  });
+  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats), 2);
+
+  QTimer::singleShot(0, [] {
+    auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(input, nullptr);
+    QTest::keyClick(input, Qt::Key_Escape);
+  });
+  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats),
+            std::nullopt);
+}
+
+TEST_F(ArchiveWindow, AFolderWithoutSongsIsSaidToHaveNoneAndNothingIsWritten) {
+  fs::create_directories(disk / "empty");
+  Archive(disk / "empty", archive, 0);
+  EXPECT_EQ(LastMessage(), QStringLiteral("No song was found in \"%1\".").arg(Q(disk / "empty")));
+  EXPECT_FALSE(fs::exists(archive / "empty"));
+  EXPECT_FALSE(window->ArchiveRunning);
+}
+
+TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeStaysUsable) {
+  const fs::path song = disk / "SONG03";
+  test::WriteRecorderSong(song);
+  window->DirTreeChange(Q(song));
+  RunUntilIdle();
+  const std::string before = EnabledStates();
+  ASSERT_EQ(before[0], '1') << "a song is open, its takes ready to choose";
+
+  holdAfterFirstFile = true;
+  dialogs->folders.push_back(Q(archive));
+  dialogs->items.push_back(0);
+  ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
+  {
+    std::unique_lock<std::mutex> held(lock);
+    changed.wait(held, [this] { return filesWritten >= 1; });
+  }
+  RunUntilIdle();
+  ASSERT_TRUE(window->ArchiveRunning);
+  // The tree and the mixer stay usable; the takes, import, export,
+  // audition and renaming wait.
+  EXPECT_EQ(EnabledStates(), "000000000111");
+  auto* progress = window->findChild<QProgressDialog*>();
+  ASSERT_NE(progress, nullptr);
+  EXPECT_TRUE(progress->isVisible());
+  // The first file is Kick's 40,000 samples; all five hold 210,001 frames
+  // of two bytes.
+  EXPECT_TRUE(progress->labelText().startsWith(QStringLiteral("Song 1 of 1, file 1 of 5: ")))
+      << progress->labelText().toStdString();
+  EXPECT_TRUE(progress->labelText().contains(QStringLiteral("80.0 kB of 420.0 kB")))
+      << progress->labelText().toStdString();
+  // A second archive cannot start beside it.
+  ChooseFromFolderMenu(song, QString());
+  using Item = std::pair<QString, bool>;
+  EXPECT_EQ(dialogs->lastMenu,
+            (std::vector<Item>{{QStringLiteral("&Archive..."), false}, {QStringLiteral("&Restore..."), false}}));
+  auto* cancel = progress->findChild<QPushButton*>();
+  ASSERT_NE(cancel, nullptr);
+  QTest::mouseClick(cancel, Qt::LeftButton);
+  {
+    std::lock_guard<std::mutex> held(lock);
+    released = true;
+  }
+  changed.notify_all();
+  WaitForTheEnd();
+
+  EXPECT_TRUE(LastMessage().contains(QStringLiteral("Cancelled"))) << LastMessage().toStdString();
+  EXPECT_EQ(filesWritten, 1);
+  const fs::path folder = archive / "SONG03";
+  ArchiveManifest manifest;
+  ASSERT_TRUE(ReadArchiveManifest(folder, manifest).ok());
+  std::set<std::string> listed;
+  for (const auto& take : manifest.takeFiles) listed.insert(take.output);
+  std::set<std::string> present;
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().extension() == ".wav") present.insert(entry.path().filename().string());
+  EXPECT_EQ(listed.size(), 1u);
+  EXPECT_EQ(present, listed) << "only the complete file is there, and the manifest lists it";
+  // The file kept is whole: libsndfile reads as many frames as the manifest says.
+  for (const auto& take : manifest.takeFiles) {
+    EXPECT_EQ(test::ReadWithSndfile(folder / take.output).frames, int64_t(take.outputFrames)) << take.output;
+  }
+  EXPECT_EQ(EnabledStates(), before) << "the takes are usable again";
+}
+
+}  // namespace
+}  // namespace tp
