@@ -146,186 +146,169 @@ QString TMainWin::ArchiveStartFolder() const {
   return lastArchiveFolder_.isEmpty() ? LastExportFolder : lastArchiveFolder_;
 }
 
-void TMainWin::ArchiveFolder(const QString& path) {
-  const std::optional<QString> chosen =
-      dialogs_->ChooseFolder(this, QStringLiteral("Archive into folder"), ArchiveStartFolder());
-  if (!chosen) return;
-  lastArchiveFolder_ = *chosen;
-  const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"),
-                               QStringLiteral("FLAC (lossless, about half the size)")};
-  const std::optional<int> format =
-      dialogs_->ChooseItem(this, QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats);
-  if (!format) return;
+// One song of a restore: where its archive is and where it goes.
+struct SongToRestore {
+  fs::path archiveFolder, destination;
+  ArchiveManifest manifest;
+  bool force = false;
+};
 
-  ArchiveRequest request;
-  request.source = FilePath(path);
-  request.format = *format == 2 ? FormatFlac : *format == 1 ? FormatAiff : FormatWav;
-  // The window always reads every file back from the disk: an archive is
-  // made to be trusted years later.
-  request.verify = true;
-  // A song goes into a folder of its own name, as each song of a disk does,
-  // so that archiving into a folder that holds other things stays tidy.
-  fs::path source = fs::absolute(request.source).lexically_normal();
-  if (source.filename().empty()) source = source.parent_path();
-  request.outputRoot = FilePath(*chosen) / source.filename();
-  std::vector<ArchiveSongPlan> plans;
-  Status planned = PlanArchive(request, plans);
-  if (!planned.ok() && planned.message() == messages::NotAProjectFolder) {
-    // Not a song: every song below it, as a disk is searched.
-    request.recursive = true;
-    request.outputRoot = FilePath(*chosen);
-    plans.clear();
-    planned = PlanArchive(request, plans);
-  }
-  if (!planned.ok()) {
-    dialogs_->Message(this, planned.message() == messages::NoProjectFound
-                                ? QStringLiteral("No song was found in \"%1\".").arg(path)
-                                : QString::fromStdString(planned.Text()));
-    return;
-  }
-  if (const auto existing = ExistingArchiveFiles(request, plans); !existing.empty()) {
-    const QString question = QStringLiteral("%1 of the archive exist already in \"%2\", e.g. \"%3\".\n\nReplace them?")
-                                 .arg(Plural(existing.size(), "file", "files"), *chosen,
-                                      PathText(existing.front().filename()));
-    if (!dialogs_->Confirm(this, QStringLiteral("Archive"), question)) return;
+// The pieces of the archive and restore commands; a friend of the window,
+// so that the job's thread can reach the job it runs.
+struct ArchiveSteps {
+  using Job = TMainWin::ArchiveJob;
+
+  // Plans the archive of `path` into `into`: the song, or every song below
+  // it. False (the user told why, or declined to replace) when there is
+  // nothing to do.
+  static bool Plan(TMainWin& window, const QString& path, const QString& into, ArchiveRequest& request,
+                   std::vector<ArchiveSongPlan>& plans) {
+    // A song goes into a folder of its own name, as each song of a disk
+    // does, so that archiving into a folder that holds other things stays
+    // tidy.
+    fs::path source = fs::absolute(request.source).lexically_normal();
+    if (source.filename().empty()) source = source.parent_path();
+    request.outputRoot = FilePath(into) / source.filename();
+    Status planned = PlanArchive(request, plans);
+    if (!planned.ok() && planned.message() == messages::NotAProjectFolder) {
+      // Not a song: every song below it, as a disk is searched.
+      request.recursive = true;
+      request.outputRoot = FilePath(into);
+      plans.clear();
+      planned = PlanArchive(request, plans);
+    }
+    if (!planned.ok()) {
+      window.dialogs_->Message(&window, planned.message() == messages::NoProjectFound
+                                            ? QStringLiteral("No song was found in \"%1\".").arg(path)
+                                            : QString::fromStdString(planned.Text()));
+      return false;
+    }
+    if (const auto existing = ExistingArchiveFiles(request, plans); !existing.empty()) {
+      const QString question = QStringLiteral("%1 of the archive exist already in \"%2\", e.g. \"%3\".\n\nReplace them?")
+                                   .arg(Plural(existing.size(), "file", "files"), into,
+                                        PathText(existing.front().filename()));
+      if (!window.dialogs_->Confirm(&window, QStringLiteral("Archive"), question)) return false;
+    }
+    return true;
   }
 
-  // The files in the order the archive writes them, to name the one being
-  // written: the progress counts them across the songs.
-  auto fileNames = std::make_shared<QStringList>();
-  for (const auto& plan : plans)
-    for (const auto& item : plan.items) fileNames->push_back(PathText(item.output.filename()));
+  // The user-interface thread: the progress dialog shows where the archive is.
+  static void ShowProgress(Job& job, const ArchiveEvents::Progress& at, const QStringList& fileNames) {
+    if (!job.progress || job.stop) return;
+    QString text = QStringLiteral("Song %1 of %2, file %3 of %4: %5\n%6 of %7")
+                       .arg(at.song)
+                       .arg(at.songs)
+                       .arg(at.file)
+                       .arg(at.files)
+                       .arg(fileNames.value(qsizetype(at.file) - 1), ByteCount(at.doneBytes), ByteCount(at.totalBytes));
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - job.started).count();
+    if (at.doneBytes > 0 && elapsed > 1 && at.doneBytes <= at.totalBytes)
+      text += QStringLiteral(", %1 left")
+                  .arg(ClockTime(elapsed * double(at.totalBytes - at.doneBytes) / double(at.doneBytes)));
+    job.progress->setLabelText(text);
+    job.progress->setValue(at.totalBytes == 0 ? 1000 : int(at.doneBytes * 1000 / at.totalBytes));
+  }
 
-  // The window stops and joins the thread before it goes away: `window`
-  // outlives every call the thread makes.
-  TMainWin* window = this;
-  const auto fileWritten = archiveFileWritten_;
-  StartArchiveJob(QStringLiteral("Archive"), [window, request, plans = std::move(plans), fileNames,
-                                              fileWritten](ArchiveJob& job) {
-    // Everything below runs on the job's thread; it reaches the window only
-    // through queued calls.
+  // What the job's thread keeps between progress events.
+  struct Pacing {
+    std::chrono::steady_clock::time_point lastPosted{};
+    ArchiveEvents::Progress lastSeen{};
+  };
+
+  // The job's thread: the archive's events, passed to the window through
+  // queued calls.
+  static ArchiveEvents EventsFor(TMainWin* window, Job& job, std::shared_ptr<QStringList> fileNames,
+                                 std::function<void()> fileWritten, Pacing& pacing) {
     const auto post = [window](std::function<void()> call) {
       QMetaObject::invokeMethod(window, std::move(call), Qt::QueuedConnection);
+    };
+    const auto show = [post, &job, fileNames](const ArchiveEvents::Progress& at) {
+      post([&job, at, fileNames] { ShowProgress(job, at, *fileNames); });
     };
     ArchiveEvents events;
     events.stopRequested = [&job] { return job.stop.load(); };
     events.failure = [post, &job](const std::string& message) {
       post([&job, text = QString::fromStdString(message)] { job.failures.push_back(text); });
     };
-    const auto show = [post, &job, fileNames](const ArchiveEvents::Progress& at) {
-      post([&job, at, fileNames] {
-        if (!job.progress || job.stop) return;
-        QString text = QStringLiteral("Song %1 of %2, file %3 of %4: %5\n%6 of %7")
-                           .arg(at.song)
-                           .arg(at.songs)
-                           .arg(at.file)
-                           .arg(at.files)
-                           .arg(fileNames->value(qsizetype(at.file) - 1), ByteCount(at.doneBytes),
-                                ByteCount(at.totalBytes));
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - job.started).count();
-        if (at.doneBytes > 0 && elapsed > 1 && at.doneBytes <= at.totalBytes)
-          text += QStringLiteral(", %1 left")
-                      .arg(ClockTime(elapsed * double(at.totalBytes - at.doneBytes) / double(at.doneBytes)));
-        job.progress->setLabelText(text);
-        job.progress->setValue(at.totalBytes == 0 ? 1000 : int(at.doneBytes * 1000 / at.totalBytes));
-      });
-    };
-    auto lastPosted = std::chrono::steady_clock::time_point{};
-    ArchiveEvents::Progress lastSeen{};
-    events.progress = [show, &lastPosted, &lastSeen](const ArchiveEvents::Progress& at) {
+    events.progress = [show, &pacing](const ArchiveEvents::Progress& at) {
       // A block is a few milliseconds: a tenth of a second between updates
       // is what the eye follows, and it keeps the event queue short.
       const auto now = std::chrono::steady_clock::now();
-      const bool sameFile = at.file == lastSeen.file;
-      lastSeen = at;
-      if (sameFile && now - lastPosted < std::chrono::milliseconds(100)) return;
-      lastPosted = now;
+      const bool sameFile = at.file == pacing.lastSeen.file;
+      pacing.lastSeen = at;
+      if (sameFile && now - pacing.lastPosted < std::chrono::milliseconds(100)) return;
+      pacing.lastPosted = now;
       show(at);
     };
-    events.written = [show, &lastSeen, fileWritten](const fs::path&) {
-      show(lastSeen);  // the file's last block, which the pacing above may have held back
+    events.written = [show, &pacing, fileWritten](const fs::path&) {
+      show(pacing.lastSeen);  // the file's last block, which the pacing above may have held back
       if (fileWritten) fileWritten();
     };
-    const ArchiveTotals totals = RunArchive(request, plans, events);
+    return events;
+  }
 
+  static QString ArchiveSummary(const ArchiveTotals& totals) {
     const size_t files = totals.files + totals.skipped;
-    QString summary = Plural(totals.songs, "song", "songs") + QStringLiteral(", ") +
-                      Plural(files, "file", "files") + QStringLiteral(", ") + ByteCount(totals.bytesWritten);
-    summary += totals.verified == files && !totals.anyFailed
-                   ? QStringLiteral(", all verified")
-                   : QStringLiteral(", %1 verified").arg(totals.verified);
+    QString summary = Plural(totals.songs, "song", "songs") + QStringLiteral(", ") + Plural(files, "file", "files") +
+                      QStringLiteral(", ") + ByteCount(totals.bytesWritten);
+    summary += totals.verified == files && !totals.anyFailed ? QStringLiteral(", all verified")
+                                                             : QStringLiteral(", %1 verified").arg(totals.verified);
     if (totals.stopped)
       summary += QStringLiteral(".\nCancelled: the files written so far are complete, and the manifest lists them.");
-    post([window, summary] { window->FinishArchiveJob(summary); });
-  });
-}
-
-void TMainWin::RestoreInto(const QString& path) {
-  const std::optional<QString> chosen =
-      dialogs_->ChooseFolder(this, QStringLiteral("Restore from archive folder"), ArchiveStartFolder());
-  if (!chosen) return;
-  lastArchiveFolder_ = *chosen;
-  const fs::path archive = FilePath(*chosen), target = FilePath(path);
-  const std::vector<fs::path> folders = FindArchiveFolders(archive);
-  if (folders.empty()) {
-    dialogs_->Message(this, QStringLiteral("No archived song was found in \"%1\".").arg(*chosen));
-    return;
+    return summary;
   }
 
-  struct Song {
-    fs::path archiveFolder, destination;
-    ArchiveManifest manifest;
-    bool force = false;
-  };
-  auto songs = std::make_shared<std::vector<Song>>();
-  QStringList skipped;
-  for (const fs::path& folder : folders) {
-    Song song{folder, {}, {}, false};
-    if (const Status status = ReadArchiveManifest(folder, song.manifest); !status.ok()) {
-      dialogs_->Message(this, QString::fromStdString(status.Text()));
-      return;
+  // The songs below `archive` to rebuild below `target`, asking before one
+  // replaces files that are there (No skips that song). False when there is
+  // nothing to restore.
+  static bool CollectSongs(TMainWin& window, const QString& path, const fs::path& archive,
+                           std::vector<SongToRestore>& songs, QStringList& skipped) {
+    const fs::path target = FilePath(path);
+    for (const fs::path& folder : FindArchiveFolders(archive)) {
+      SongToRestore song{folder, {}, {}, false};
+      if (const Status status = ReadArchiveManifest(folder, song.manifest); !status.ok()) {
+        window.dialogs_->Message(&window, QString::fromStdString(status.Text()));
+        return false;
+      }
+      // One song's archive becomes a folder of the song's own name; a disk's
+      // songs go where they were below the archived folder.
+      fs::path relative = song.manifest.folder.empty() ? folder.filename() : fs::path(song.manifest.folder);
+      if (folder == archive) relative = relative.filename();
+      if (!StaysBelow(relative)) {
+        skipped.push_back(QStringLiteral("%1: the archived folder \"%2\" does not lie below \"%3\".")
+                              .arg(PathText(folder), QString::fromStdString(song.manifest.folder), path));
+        continue;
+      }
+      song.destination = target / relative;
+      if (HoldsArchivedFiles(song.destination, song.manifest)) {
+        const QString question = QStringLiteral("\"%1\" exists already.\n\nReplace its files with the archive's?")
+                                     .arg(PathText(song.destination));
+        if (!window.dialogs_->Confirm(&window, QStringLiteral("Restore"), question)) continue;
+        song.force = true;
+      }
+      songs.push_back(std::move(song));
     }
-    // One song's archive becomes a folder of the song's own name; a disk's
-    // songs go where they were below the archived folder.
-    fs::path relative = song.manifest.folder.empty() ? folder.filename() : fs::path(song.manifest.folder);
-    if (folder == archive) relative = relative.filename();
-    if (!StaysBelow(relative)) {
-      skipped.push_back(QStringLiteral("%1: the archived folder \"%2\" does not lie below \"%3\".")
-                            .arg(PathText(folder), QString::fromStdString(song.manifest.folder), path));
-      continue;
-    }
-    song.destination = target / relative;
-    if (HoldsArchivedFiles(song.destination, song.manifest)) {
-      const QString question =
-          QStringLiteral("\"%1\" exists already.\n\nReplace its files with the archive's?").arg(PathText(song.destination));
-      if (!dialogs_->Confirm(this, QStringLiteral("Restore"), question)) continue;
-      song.force = true;
-    }
-    songs->push_back(std::move(song));
-  }
-  if (songs->empty()) {
-    if (!skipped.isEmpty()) dialogs_->Message(this, skipped.join(QLatin1Char('\n')));
-    return;
+    if (songs.empty() && !skipped.isEmpty()) window.dialogs_->Message(&window, skipped.join(QLatin1Char('\n')));
+    return !songs.empty();
   }
 
-  TMainWin* window = this;  // as in ArchiveFolder
-  StartArchiveJob(QStringLiteral("Restore"), [window, songs, skipped, path](ArchiveJob& job) {
-    // On the job's thread, as in ArchiveFolder.
-    const auto post = [window](std::function<void()> call) {
-      QMetaObject::invokeMethod(window, std::move(call), Qt::QueuedConnection);
-    };
+  // The job's thread: rebuilds the songs and returns the summary; what went
+  // wrong goes to `problems`.
+  static QString RestoreSongs(TMainWin* window, Job& job, const std::vector<SongToRestore>& songs,
+                              QStringList& problems) {
     ConversionHooks hooks;
     hooks.betweenBlocks = [&job] { return job.stop.load(); };
     size_t files = 0, done = 0;
     bool identical = true, failed = false, stopped = false;
-    QStringList problems = skipped;
-    for (const Song& song : *songs) {
-      post([&job, number = done + 1, count = songs->size(), name = PathText(song.destination)] {
-        if (!job.progress || job.stop) return;
-        job.progress->setLabelText(QStringLiteral("Song %1 of %2: %3").arg(number).arg(count).arg(name));
-        job.progress->setValue(int((number - 1) * 1000 / count));
-      });
+    for (const SongToRestore& song : songs) {
+      QMetaObject::invokeMethod(
+          window,
+          [&job, number = done + 1, count = songs.size(), name = PathText(song.destination)] {
+            if (!job.progress || job.stop) return;
+            job.progress->setLabelText(QStringLiteral("Song %1 of %2: %3").arg(number).arg(count).arg(name));
+            job.progress->setValue(int((number - 1) * 1000 / count));
+          },
+          Qt::QueuedConnection);
       RestoreOptions options;
       options.force = song.force;
       const RestoreReport report = RestoreSong(song.archiveFolder, song.manifest, song.destination, options, hooks);
@@ -346,19 +329,87 @@ void TMainWin::RestoreInto(const QString& path) {
         break;
       }
     }
-    QString summary = Plural(done, "song", "songs") + QStringLiteral(", ") + Plural(files, "file", "files") +
-                      QStringLiteral(" restored");
+    QString summary =
+        Plural(done, "song", "songs") + QStringLiteral(", ") + Plural(files, "file", "files") + QStringLiteral(" restored");
     if (!failed && identical && !stopped) summary += QStringLiteral(", every file checked against its SHA-256");
     if (stopped) summary += QStringLiteral(".\nCancelled: the files restored so far are complete.");
-    post([window, summary, problems, path] {
-      window->archiveJob_->failures += problems;
-      // The tree lists a folder once; read it again so that it shows the
-      // songs just made, and open the folder they went into.
-      window->DirTree->ReBuild();
-      window->DirTree->SetDirectory(path);
-      if (QTreeWidgetItem* node = window->DirTree->currentItem()) node->setExpanded(true);
-      window->FinishArchiveJob(summary);
-    });
+    return summary;
+  }
+};
+
+void TMainWin::ArchiveFolder(const QString& path) {
+  const std::optional<QString> chosen =
+      dialogs_->ChooseFolder(this, QStringLiteral("Archive into folder"), ArchiveStartFolder());
+  if (!chosen) return;
+  lastArchiveFolder_ = *chosen;
+  const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"),
+                               QStringLiteral("FLAC (lossless, about half the size)")};
+  const std::optional<int> format =
+      dialogs_->ChooseItem(this, QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats);
+  if (!format) return;
+
+  ArchiveRequest request;
+  request.source = FilePath(path);
+  request.format = *format == 2 ? FormatFlac : *format == 1 ? FormatAiff : FormatWav;
+  // The window always reads every file back from the disk: an archive is
+  // made to be trusted years later.
+  request.verify = true;
+  std::vector<ArchiveSongPlan> plans;
+  if (!ArchiveSteps::Plan(*this, path, *chosen, request, plans)) return;
+
+  // The files in the order the archive writes them, to name the one being
+  // written: the progress counts them across the songs.
+  auto fileNames = std::make_shared<QStringList>();
+  for (const auto& plan : plans)
+    for (const auto& item : plan.items) fileNames->push_back(PathText(item.output.filename()));
+
+  // The window stops and joins the thread before it goes away: `window`
+  // outlives every call the thread makes.
+  TMainWin* window = this;
+  const auto fileWritten = archiveFileWritten_;
+  StartArchiveJob(QStringLiteral("Archive"), [window, request, plans = std::move(plans), fileNames,
+                                              fileWritten](ArchiveJob& job) {
+    // Everything below runs on the job's thread; it reaches the window only
+    // through queued calls.
+    ArchiveSteps::Pacing pacing;
+    const ArchiveEvents events = ArchiveSteps::EventsFor(window, job, fileNames, fileWritten, pacing);
+    const QString summary = ArchiveSteps::ArchiveSummary(RunArchive(request, plans, events));
+    QMetaObject::invokeMethod(window, [window, summary] { window->FinishArchiveJob(summary); },
+                              Qt::QueuedConnection);
+  });
+}
+
+void TMainWin::RestoreInto(const QString& path) {
+  const std::optional<QString> chosen =
+      dialogs_->ChooseFolder(this, QStringLiteral("Restore from archive folder"), ArchiveStartFolder());
+  if (!chosen) return;
+  lastArchiveFolder_ = *chosen;
+  const fs::path archive = FilePath(*chosen);
+  if (FindArchiveFolders(archive).empty()) {
+    dialogs_->Message(this, QStringLiteral("No archived song was found in \"%1\".").arg(*chosen));
+    return;
+  }
+  auto songs = std::make_shared<std::vector<SongToRestore>>();
+  QStringList skipped;
+  if (!ArchiveSteps::CollectSongs(*this, path, archive, *songs, skipped)) return;
+
+  TMainWin* window = this;  // as in ArchiveFolder
+  StartArchiveJob(QStringLiteral("Restore"), [window, songs, skipped, path](ArchiveJob& job) {
+    // On the job's thread, as in ArchiveFolder.
+    QStringList problems = skipped;
+    const QString summary = ArchiveSteps::RestoreSongs(window, job, *songs, problems);
+    QMetaObject::invokeMethod(
+        window,
+        [window, summary, problems, path] {
+          window->archiveJob_->failures += problems;
+          // The tree lists a folder once; read it again so that it shows the
+          // songs just made, and open the folder they went into.
+          window->DirTree->ReBuild();
+          window->DirTree->SetDirectory(path);
+          if (QTreeWidgetItem* node = window->DirTree->currentItem()) node->setExpanded(true);
+          window->FinishArchiveJob(summary);
+        },
+        Qt::QueuedConnection);
   });
 }
 

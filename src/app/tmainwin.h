@@ -294,6 +294,7 @@ class TMainWin : public QWidget, private TransportEvents {
   std::atomic<uint32_t> seekCount_{0};
   // The archive or restore running, if any; ending it stops and joins its thread.
   struct ArchiveJob;
+  friend struct ArchiveSteps;  // the pieces of ArchiveFolder and RestoreInto
   struct ArchiveJobEnd {
     void operator()(ArchiveJob* job) const;
   };
