@@ -30,6 +30,15 @@ QFont TMainWin::WindowFont() {
   return font;
 }
 
+void TMainWin::NumberTrackKeys() {
+  TrackSel->SetUpdating(true);
+  for (int row = 0; row < TrackCount; ++row) {
+    TrackSel->SetCaptions(row, 0, QString::number(row + 1));
+    TrackSel->SetAssigned(row, 0, true);
+  }
+  TrackSel->SetUpdating(false);
+}
+
 TMainWin::TMainWin(Services services)
     : settingsFile_(std::move(services.settingsFile)),
       dialogs_(std::move(services.dialogs)),
@@ -57,12 +66,7 @@ TMainWin::TMainWin(Services services)
   setWindowIcon(ApplicationIcon());
 
   // 3. The track keys are numbered and always hold content.
-  TrackSel->SetUpdating(true);
-  for (int row = 0; row < TrackCount; ++row) {
-    TrackSel->SetCaptions(row, 0, QString::number(row + 1));
-    TrackSel->SetAssigned(row, 0, true);
-  }
-  TrackSel->SetUpdating(false);
+  NumberTrackKeys();
 
   // 4. Every skinned control gets the piece of its panel it covers.
   CaptureBackgrounds();

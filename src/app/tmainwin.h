@@ -233,6 +233,7 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireKeyboard();
   void WireDragDrop();
   void WireArchive();
+  void NumberTrackKeys();
   void PressByKey(TBPBtn& button, void (TMainWin::*handler)());
   void ImportKey();
   void ExportKey();
