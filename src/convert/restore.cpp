@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <set>
 #include <system_error>
 
@@ -9,6 +10,8 @@
 
 #include "audiofile/byteorder.h"
 #include "audiofile/takefile.h"
+#include "convert/importsource.h"
+#include "convert/rateconverter.h"
 #include "convert/sndfilebridge.h"
 #include "project/messages.h"
 #include "project/namefield.h"
@@ -54,11 +57,13 @@ struct SampleCopy {
 
 // Copies `framesToRead` frames of the take's channel from `audio` into
 // `file` (the first `frames` of them; the rest must be silence).
-SampleCopy copyTakeSamples(ArchivedAudio& audio, const ArchivedTakeFile& take, const fs::path& audioPath,
-                           const fs::path& target, SafeFile& file, Sha256& sum, uint64_t frames,
-                           uint64_t framesToRead, const ConversionHooks& hooks) {
+// Reads up to `wanted` frames of the archived audio; `got` says how many came.
+using FrameReader = std::function<Status(int16_t* block, uint32_t wanted, uint32_t& got)>;
+
+SampleCopy copyTakeSamples(const FrameReader& read, uint32_t channels, const ArchivedTakeFile& take,
+                           const fs::path& audioPath, const fs::path& target, SafeFile& file, Sha256& sum,
+                           uint64_t frames, uint64_t framesToRead, const ConversionHooks& hooks) {
   SampleCopy copy;
-  const uint32_t channels = audio.Channels();
   std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
   std::vector<uint8_t> bytes(size_t(ConversionBlockFrames) * TakeBytesPerSample);
   for (uint64_t position = 0; position < framesToRead;) {
@@ -68,7 +73,7 @@ SampleCopy copyTakeSamples(ArchivedAudio& audio, const ArchivedTakeFile& take, c
     }
     const uint32_t wanted = uint32_t(std::min<uint64_t>(ConversionBlockFrames, framesToRead - position));
     uint32_t got = 0;
-    copy.status = audio.Read(block.data(), wanted, got);
+    copy.status = read(block.data(), wanted, got);
     if (!copy.status.ok()) return copy;
     if (got != wanted) {
       copy.status = Status::Fail(messages::ArchiveFileChanged, audioPath);
@@ -122,8 +127,29 @@ FileResult restoreTakeFile(const fs::path& archiveFolder, const ArchivedTakeFile
   }
   if (!put(*file, sum, header.data(), header.size())) return writeFailure();
 
-  const SampleCopy copy = copyTakeSamples(*audio, take, audioPath, target, *file, sum, frames,
-                                         asChanged ? frames : take.outputFrames, hooks);
+  // An edited file at another rate comes back at 44,100 Hz, converted as
+  // the import converts it, so that it keeps its pitch and length.
+  std::unique_ptr<ImportSource> edited;
+  std::unique_ptr<RateConverter> converter;
+  uint64_t takeFrames = frames;
+  FrameReader read = [&audio](int16_t* block, uint32_t wanted, uint32_t& got) {
+    return audio->Read(block, wanted, got);
+  };
+  uint32_t channels = audio->Channels();
+  if (asChanged && audio->SampleRate() != double(TakeSampleRate)) {
+    status = OpenImportSource(audioPath, edited);
+    if (status.ok()) status = RateConverter::Create(*edited, converter);
+    if (!status.ok()) return failed(status);
+    takeFrames = std::min<uint64_t>(converter->Frames(), uint64_t(TakeMaximumSamples));
+    channels = converter->Channels();
+    if (channels <= take.channel) return failed(Status::Fail(messages::ArchiveFileChanged, audioPath));
+    read = [&converter](int16_t* block, uint32_t wanted, uint32_t& got) {
+      got = wanted;
+      return converter->Read(block, wanted);
+    };
+  }
+  const SampleCopy copy = copyTakeSamples(read, channels, take, audioPath, target, *file, sum, takeFrames,
+                                         asChanged ? takeFrames : take.outputFrames, hooks);
   if (copy.aborted) return {Outcome::Aborted, {}, false, false};
   if (!copy.status.ok()) return failed(copy.status);
   const bool silentAfterTake = copy.silentAfterTake;

@@ -17,7 +17,7 @@ namespace tp {
 
 struct RestoreOptions {
   bool force = false;         // replace files of the song folder that the archive holds
-  bool allowChanged = false;  // take an edited audio file as it is, as an import would
+  bool allowChanged = false;  // take an edited audio file as an import would (another rate is converted)
 };
 
 struct RestoreReport {

@@ -156,10 +156,16 @@ TEST_F(Archive, AnArchiveFileOfAnotherLengthIsRefusedForThatFileAndTakenWhenAllo
   ASSERT_EQ(restored.status, 0) << restored.out;
   const auto taken = ReadBytes(back / "again" / "TRACK0_0.DAT");
   const auto original = ReadBytes(disk / "song" / "TRACK0_0.DAT");
-  ASSERT_EQ(taken.size(), 65536u + 2 * 96000);
-  // The recorded header, then the edited samples as they are.
+  // Two seconds at 48,000 Hz come back as two seconds at 44,100 Hz:
+  // round(96,000 x 44,100 / 48,000) = 88,200 samples, under the recorded
+  // header.
+  ASSERT_EQ(taken.size(), 65536u + 2 * 88200);
   EXPECT_TRUE(std::equal(original.begin(), original.begin() + 65536, taken.begin()));
-  EXPECT_EQ(int16_t(taken[65536] | taken[65537] << 8), -5000);
+  // The ramp keeps its course in time: at 44,100 Hz sample 10,000 lies at
+  // source sample 10,000 x 48,000 / 44,100 = 10,884.35, where the ramp is
+  // -5,000 + 10,884.35.
+  const size_t at = 65536 + 2 * 10000;
+  EXPECT_NEAR(int16_t(taken[at] | taken[at + 1] << 8), 5884.35, 20.0);
 }
 
 TEST_F(Archive, NothingIsReplacedWithoutForceAndForceLeavesOtherFiles) {
