@@ -170,7 +170,7 @@ struct ArchiveSteps {
     if (source.filename().empty()) source = source.parent_path();
     request.outputRoot = FilePath(into) / source.filename();
     Status planned = PlanArchive(request, plans);
-    if (!planned.ok() && planned.message() == messages::NotAProjectFolder) {
+    if (!planned.ok() && planned.Is(messages::NotAProjectFolder)) {
       // Not a song: every song below it, as a disk is searched.
       request.recursive = true;
       request.outputRoot = FilePath(into);
@@ -178,7 +178,7 @@ struct ArchiveSteps {
       planned = PlanArchive(request, plans);
     }
     if (!planned.ok()) {
-      window.dialogs_->Message(&window, planned.message() == messages::NoProjectFound
+      window.dialogs_->Message(&window, planned.Is(messages::NoProjectFound)
                                             ? QStringLiteral("No song was found in \"%1\".").arg(path)
                                             : QString::fromStdString(planned.Text()));
       return false;
@@ -264,7 +264,13 @@ struct ArchiveSteps {
   static bool CollectSongs(TMainWin& window, const QString& path, const fs::path& archive,
                            std::vector<SongToRestore>& songs, QStringList& skipped) {
     const fs::path target = FilePath(path);
-    for (const fs::path& folder : FindArchiveFolders(archive)) {
+    const std::vector<fs::path> folders = FindArchiveFolders(archive);
+    if (folders.empty()) {
+      window.dialogs_->Message(
+          &window, QStringLiteral("No archived song was found in \"%1\".").arg(PathText(archive)));
+      return false;
+    }
+    for (const fs::path& folder : folders) {
       SongToRestore song{folder, {}, {}, false};
       if (const Status status = ReadArchiveManifest(folder, song.manifest); !status.ok()) {
         window.dialogs_->Message(&window, QString::fromStdString(status.Text()));
@@ -385,10 +391,6 @@ void TMainWin::RestoreInto(const QString& path) {
   if (!chosen) return;
   lastArchiveFolder_ = *chosen;
   const fs::path archive = FilePath(*chosen);
-  if (FindArchiveFolders(archive).empty()) {
-    dialogs_->Message(this, QStringLiteral("No archived song was found in \"%1\".").arg(*chosen));
-    return;
-  }
   auto songs = std::make_shared<std::vector<SongToRestore>>();
   QStringList skipped;
   if (!ArchiveSteps::CollectSongs(*this, path, archive, *songs, skipped)) return;

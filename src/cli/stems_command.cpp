@@ -121,9 +121,9 @@ int runStems(const StemArguments& arguments) {
   const Verbosity verbosity = arguments.verbosity.level();
   std::vector<ArchiveSongPlan> plans;
   if (const Status planned = PlanArchive(request, plans); !planned.ok()) {
-    if (planned.message() == messages::NoProjectFound)
+    if (planned.Is(messages::NoProjectFound))
       throw CommandFailure("No project folder was found in \"" + request.source.string() + "\".");
-    if (planned.message() == messages::NotAProjectFolder)
+    if (planned.Is(messages::NotAProjectFolder))
       throw CommandFailure("\"" + planned.file().string() +
                            "\" is not a project folder (it has no project information file, or it is a backup)");
     throw CommandFailure(planned.Text());

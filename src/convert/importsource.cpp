@@ -1,21 +1,10 @@
 #include "convert/importsource.h"
 
-#include <cstring>
-
 #include "convert/audiofilesource.h"
 #include "convert/flacsource.h"
 #include "project/messages.h"
 
 namespace tp {
-
-namespace {
-
-// By their text: the same message may sit at different addresses in
-// different parts of the program (an unoptimised or sanitised build does not
-// merge equal strings).
-bool isNotAudio(const Status& status) { return std::strcmp(status.message(), messages::NotWavOrAiff) == 0; }
-
-}  // namespace
 
 Status OpenImportSource(const std::filesystem::path& path, std::unique_ptr<ImportSource>& opened) {
   std::unique_ptr<AudioFileSource> audioFile;
@@ -24,10 +13,10 @@ Status OpenImportSource(const std::filesystem::path& path, std::unique_ptr<Impor
     opened = std::move(audioFile);
     return status;
   }
-  if (!isNotAudio(status)) return status;
+  if (!status.Is(messages::NotWavOrAiff)) return status;
   std::unique_ptr<FlacFileSource> flac;
   const Status flacStatus = FlacFileSource::Open(path, flac);
-  if (!flacStatus.ok()) return isNotAudio(flacStatus) ? status : flacStatus;
+  if (!flacStatus.ok()) return flacStatus.Is(messages::NotWavOrAiff) ? status : flacStatus;
   opened = std::move(flac);
   return flacStatus;
 }

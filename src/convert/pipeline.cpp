@@ -15,7 +15,7 @@ void discardAll(const PipelineJob& job) {
 bool keepsAfterAbort(const PipelineJob& job) {
   if (job.onAbort == PipelineJob::OnAbort::KeepNothing) return false;
   return std::none_of(job.sinks.begin(), job.sinks.end(),
-                      [](BlockSink* sink) { return sink->ReplacesExistingFile(); });
+                      [](BlockSink* sink) { return sink->Output().replacesExistingFile(); });
 }
 
 ConversionResult finish(const PipelineJob& job, bool aborted, uint64_t written) {

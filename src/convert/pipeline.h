@@ -43,10 +43,9 @@ class BlockSink {
   virtual Status Write(const int16_t* block, uint32_t frames, uint32_t channels) = 0;
   // Completes the file (sizes, headers) once every block is written.
   virtual Status Finish() = 0;
-  // The file being written, committed or discarded by the loop.
+  // The file being written, committed or discarded by the loop. An abort
+  // never replaces a file that was there (SafeFile::replacesExistingFile).
   virtual SafeFile& Output() = 0;
-  // True when the target already existed: an abort never replaces it.
-  virtual bool ReplacesExistingFile() const = 0;
 };
 
 struct PipelineJob {

@@ -1,7 +1,6 @@
 #include "convert/sinks.h"
 
 #include <cerrno>
-#include <system_error>
 
 #include "audiofile/byteorder.h"
 #include "audiofile/bytestream.h"
@@ -10,17 +9,9 @@
 
 namespace tp {
 
-namespace {
-bool existsAsRegularFile(const std::filesystem::path& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-}  // namespace
-
 Status AudioFileSink::Create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
                              std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames) {
   std::unique_ptr<AudioFileSink> sink(new AudioFileSink);
-  sink->replaces_ = !output->inPlace() && existsAsRegularFile(output->target());
   sink->output_ = std::move(output);
   sink->writer_ = OpenAudioFileForWriting(sink->output_->handle());
   sink->writer_->channels = channels;
@@ -66,7 +57,6 @@ Status AudioFileSink::Finish() {
 Status TakeSink::Create(std::unique_ptr<SafeFile> output, const Header& header, uint32_t channel,
                         std::unique_ptr<TakeSink>& created) {
   std::unique_ptr<TakeSink> sink(new TakeSink);
-  sink->replaces_ = existsAsRegularFile(output->target());
   sink->output_ = std::move(output);
   sink->channel_ = channel;
   if (!WriteTakeHeader(sink->output_->handle(), header.channelIndex, header.trackNumber, header.name)) {

@@ -25,14 +25,12 @@ class AudioFileSink final : public BlockSink {
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override;
   SafeFile& Output() override { return *output_; }
-  bool ReplacesExistingFile() const override { return replaces_; }
 
  private:
   AudioFileSink() = default;
   Status failure() const;
   std::unique_ptr<SafeFile> output_;
   std::unique_ptr<AudioFile> writer_;
-  bool replaces_ = false;
 };
 
 // One channel of the blocks as a take data file: the header, then the
@@ -50,13 +48,11 @@ class TakeSink final : public BlockSink {
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override { return Status::Ok(); }
   SafeFile& Output() override { return *output_; }
-  bool ReplacesExistingFile() const override { return replaces_; }
 
  private:
   TakeSink() = default;
   std::unique_ptr<SafeFile> output_;
   uint32_t channel_ = 0;
-  bool replaces_ = false;
   std::vector<uint8_t> bytes_;
 };
 

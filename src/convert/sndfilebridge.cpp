@@ -77,8 +77,6 @@ struct SndfileChannel {
 
 Status FlacSink::Create(std::unique_ptr<SafeFile> output, uint32_t channels, std::unique_ptr<FlacSink>& created) {
   std::unique_ptr<FlacSink> sink(new FlacSink);
-  std::error_code error;
-  sink->replaces_ = !output->inPlace() && std::filesystem::is_regular_file(output->target(), error);
   sink->output_ = std::move(output);
   sink->file_ = std::make_unique<SndfileChannel>();
   sink->file_->io.handle = &sink->output_->handle();

@@ -27,14 +27,12 @@ class FlacSink final : public BlockSink {
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override;
   SafeFile& Output() override { return *output_; }
-  bool ReplacesExistingFile() const override { return replaces_; }
 
  private:
   FlacSink() = default;
   Status failure() const;
   std::unique_ptr<SafeFile> output_;
   std::unique_ptr<SndfileChannel> file_;
-  bool replaces_ = false;
 };
 
 // A WAV, AIFF or FLAC file read as 16-bit frames.

@@ -1,20 +1,19 @@
 #include "convert/stemexport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
-
-#include <cerrno>
 
 #include <fcntl.h>
 
 #include "audiofile/takefile.h"
 #include "convert/sinks.h"
 #include "convert/sndfilebridge.h"
-#include "storage/sha256.h"
 #include "convert/takesource.h"
 #include "project/messages.h"
 #include "project/namecodec.h"
+#include "storage/sha256.h"
 
 namespace tp {
 

@@ -103,6 +103,7 @@ Status SafeFile::Create(const fs::path& target, const char* createFailure, std::
   file->handle_ = createSideFile(folder, mode, file->side_);
   if (!file->handle_.valid()) return Status::Fail(createFailure, target, errno);
   if (exists && S_ISREG(info.st_mode)) ::fchmod(file->handle_.fd(), mode);
+  file->replaces_ = exists && S_ISREG(info.st_mode);
   created = std::move(file);
   return Status::Ok();
 }

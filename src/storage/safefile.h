@@ -45,6 +45,9 @@ class SafeFile {
   bool inPlace() const { return inPlace_; }
   // True when the output cannot seek (a FIFO, a terminal, a pipe).
   bool sequential() const { return sequential_; }
+  // True when a regular file stood at the target when this was created: a
+  // commit replaces it.
+  bool replacesExistingFile() const { return replaces_; }
 
   // Syncs, renames into place and syncs the folder. `writeFailure` names the
   // failure in the program's words. The side file is removed on failure.
@@ -62,7 +65,7 @@ class SafeFile {
   SafeFile() = default;
   std::filesystem::path target_, side_;
   FileHandle handle_;
-  bool inPlace_ = false, sequential_ = false, done_ = false;
+  bool inPlace_ = false, sequential_ = false, replaces_ = false, done_ = false;
 };
 
 // Removes the side files in `folder` that no writer holds any more.

@@ -4,6 +4,10 @@
 
 namespace tp {
 
+bool Status::Is(const char* message) const {
+  return message_ != nullptr && message != nullptr && std::strcmp(message_, message) == 0;
+}
+
 std::string Status::Detail() const {
   std::string detail = file_.string();
   if (systemError_ != 0) {

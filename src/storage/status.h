@@ -24,6 +24,10 @@ class Status {
   }
 
   bool ok() const { return message_ == nullptr; }
+  // True when the failure is the one of `message`. Compared as text: the
+  // same text may lie at different addresses in different parts of the
+  // program (an unoptimised build does not merge equal strings).
+  bool Is(const char* message) const;
   const char* message() const { return message_; }
   const std::filesystem::path& file() const { return file_; }
   int systemError() const { return systemError_; }

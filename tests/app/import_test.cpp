@@ -41,8 +41,6 @@ using test::Click;
 using test::Q;
 using test::RunUntilIdle;
 
-constexpr size_t TakeHeaderBytes = 65536;
-
 struct TakeOnDisk {
   std::string name;              // the 8 name bytes
   std::vector<int16_t> samples;  // after the header
@@ -51,10 +49,9 @@ struct TakeOnDisk {
 TakeOnDisk ReadTake(const fs::path& file) {
   const std::vector<uint8_t> bytes = test::ReadBytes(file);
   TakeOnDisk take;
-  if (bytes.size() < TakeHeaderBytes) return take;
-  take.name.assign(bytes.begin() + 1024, bytes.begin() + 1032);
-  for (size_t at = TakeHeaderBytes; at + 1 < bytes.size(); at += 2)
-    take.samples.push_back(int16_t(uint16_t(bytes[at] | (bytes[at + 1] << 8))));
+  if (bytes.size() < size_t(TakeHeaderSize)) return take;
+  take.name.assign(bytes.begin() + TakeNameOffset, bytes.begin() + TakeNameOffset + 8);
+  take.samples = test::ReadTakeSamples(file);
   return take;
 }
 
