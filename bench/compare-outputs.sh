@@ -33,7 +33,9 @@ run() {  # run CLI OUTDIR
   "$cli" import "$out/song" "$work/in16.aif" --master 2 >/dev/null 2>&1
   "$cli" stems "$out/song" "$out/stems" >/dev/null
   "$cli" stems "$out/song" "$out/stems-aiff" --aiff >/dev/null
-  rm -f "$out"/stems*/trackporter.json   # holds the absolute source path
+  # The manifest holds the absolute source path; the archive's checksums
+  # and recorder copies are written only by builds that archive.
+  rm -rf "$out"/stems*/trackporter.json "$out"/stems*/SHA256SUMS "$out"/stems*/recorder
 }
 run "$old" "$work/old"
 run "$new" "$work/new"
