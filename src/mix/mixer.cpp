@@ -36,6 +36,18 @@ MixerSettings::MixerSettings() { Reset(); }
 void MixerSettings::Reset() {
   for (auto& v : volume) v.store(DefaultVolume, std::memory_order_relaxed);
   for (auto& p : pan) p.store(DefaultPan, std::memory_order_relaxed);
+  for (auto& m : mute) m.store(false, std::memory_order_relaxed);
+  for (auto& s : solo) s.store(false, std::memory_order_relaxed);
+}
+
+uint32_t HeardStrips(const MixerSettings& settings) {
+  uint32_t muted = 0, soloed = 0;
+  for (int strip = 0; strip < 16; ++strip) {
+    if (settings.mute[strip].load(std::memory_order_relaxed)) muted |= 1u << strip;
+    if (settings.solo[strip].load(std::memory_order_relaxed)) soloed |= 1u << strip;
+  }
+  const uint32_t all = 0xffffu;
+  return (soloed != 0 ? soloed : all) & ~muted;
 }
 
 namespace {
@@ -103,7 +115,7 @@ int settingAt(const std::atomic<int>& setting, int highest) {
 }  // namespace
 
 bool MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
-              const MixerSettings& settings) {
+              const MixerSettings& settings, BlockLevels* levels) {
   int32_t leftGain[TakeFiles::SlotCount];
   int32_t rightGain[TakeFiles::SlotCount];
   // The settings are read once per block: a change is heard from the next
@@ -114,6 +126,9 @@ bool MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool maste
     leftGain[slot] = (v * PanTable[p]) >> 13;
     rightGain[slot] = (v * PanTable[100 - p]) >> 13;
   }
+  // Master mode ignores the mixer, mute and solo included.
+  const uint32_t heard = masterMode ? 0xffffu : HeardStrips(settings);
+  if (levels) levels->strip.fill(0);
 
   bool delivered = false;
   bool exhausted[TakeFiles::SlotCount] = {};
@@ -130,10 +145,15 @@ bool MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool maste
       if (got < want) exhausted[slot] = true;
       if (got == 0) continue;
       delivered = true;
-      if (masterMode)
+      if (masterMode) {
         copyToChannel(piece, scratch, got, slot);
-      else
-        addScaled(piece, scratch, got, leftGain[slot], rightGain[slot]);
+        continue;
+      }
+      if ((heard & (1u << slot)) == 0) continue;
+      addScaled(piece, scratch, got, leftGain[slot], rightGain[slot]);
+      if (levels)
+        levels->strip[size_t(slot)] = std::max(
+            levels->strip[size_t(slot)], ScaledPeak(scratch, got, std::max(leftGain[slot], rightGain[slot])));
     }
   }
   return delivered;

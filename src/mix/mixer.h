@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "mix/levels.h"
 #include "mix/takefiles.h"
 
 namespace tp {
@@ -22,18 +23,29 @@ constexpr int DefaultPan = 50;
 // delays a change by one block.
 struct MixerSettings {
   MixerSettings();
-  void Reset();  // every strip back to volume 100, pan centre
+  void Reset();  // every strip back to volume 100, pan centre, neither muted nor soloed
   std::array<std::atomic<int>, 16> volume;  // 0..127
   std::array<std::atomic<int>, 16> pan;     // 0..100
+  // A muted strip is silent; once any strip is soloed, every strip that is
+  // not soloed is silent too.
+  std::array<std::atomic<bool>, 16> mute;
+  std::array<std::atomic<bool>, 16> solo;
 };
+
 
 // Adds one block of every open slot of `files` into `stereoBlock` (count
 // frames, interleaved left/right, zeroed by the caller). In master mode slot
 // 0 replaces the left and slot 1 the right channel, with no gain. Otherwise
 // each slot is scaled by its strip's volume and pan and the sum is clamped to
 // 16 bits after each slot, in slot order. Returns true when at least one slot
-// delivered a sample.
+// delivered a sample. A strip that mute or solo silences is still read, so
+// that its take stays in time with the others, but it adds nothing. When
+// `levels` is given, it receives the block's strip peaks.
 bool MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
-              const MixerSettings& settings);
+              const MixerSettings& settings, BlockLevels* levels = nullptr);
+
+// Which strips the mix adds, one bit per strip (bit i for strip i): every
+// strip that is not muted and, while any strip is soloed, is soloed.
+uint32_t HeardStrips(const MixerSettings& settings);
 
 }  // namespace tp

@@ -38,6 +38,8 @@ int Transport::Start(const PlaySelection& selection, uint32_t startFrame) {
     }
   }
   sliderPosition_.store(startFrame);
+  // A clip of the previous audition is not this one's.
+  levels_.Clear();
   if (!StartPlayback()) {
     std::lock_guard lock(MixLock);
     takeFiles_.CloseAll();
@@ -103,8 +105,12 @@ int Transport::MixerFill(uint8_t* region, uint32_t bytes) {
   std::memset(region, 0, bytes);
   if (Playing.load()) {
     const uint32_t frames = bytes / StreamBytesPerFrame;
-    const bool more =
-        MixBlock(reinterpret_cast<int16_t*>(region), frames, takeFiles_, masterMode_, settings_);
+    int16_t* block = reinterpret_cast<int16_t*>(region);
+    // On the stack: the meters cost this thread no allocation and no lock.
+    BlockLevels levels;
+    const bool more = MixBlock(block, frames, takeFiles_, masterMode_, settings_, &levels);
+    levels.mix = StereoPeaks(block, frames);
+    levels_.Publish(levels, 0);
     if (const auto failure = takeFiles_.Failure()) {
       // What was read of this block is heard; then the audition stops
       // rather than go on with a track missing.

@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "playback/audiooutstream.h"
+#include "mix/levelexchange.h"
 #include "mix/mixer.h"
 #include "playback/sounddevice.h"
 #include "mix/takefiles.h"
@@ -100,6 +101,9 @@ class Transport {
   // The volume and pan of the 16 strips; the owner writes them at any time.
   MixerSettings& Settings() { return settings_; }
   const MixerSettings& Settings() const { return settings_; }
+  // The meters' levels and the clip flag, published block by block by the
+  // mixing thread; Start clears them.
+  LevelExchange& Levels() { return levels_; }
   // The slots, for an export that mixes with MixBlock while no audition runs.
   TakeFiles& Files() { return takeFiles_; }
   AudioOutStream& Stream() { return stream_; }
@@ -113,6 +117,7 @@ class Transport {
   std::mutex MixLock;  // serialises MixerFill against the owner's use of the slots
   std::atomic<bool> Playing{false};  // written by the owner and by MixerFill
   MixerSettings settings_;
+  LevelExchange levels_;
   std::atomic<uint32_t> sliderPosition_{0};
   bool masterMode_ = false;  // written and read under MixLock
   std::array<std::string, TakeFiles::SlotCount> labels_;  // written under MixLock before the stream starts
