@@ -28,6 +28,8 @@ TrackTake ParseTrackTake(std::string_view text) {
           parseNumber(text.substr(dash + 1), 1, 10, "the take") - 1};
 }
 
+int ParseTrack(std::string_view text) { return parseNumber(text, 1, 16, "the track") - 1; }
+
 int ParseMasterTake(std::string_view text) { return parseNumber(text, 1, 10, "the master take") - 1; }
 
 std::pair<int, int> ParseTrackValue(std::string_view text, int low, int high) {

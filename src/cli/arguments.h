@@ -29,6 +29,8 @@ struct TrackTake {
 
 // "T-K" with T 1-16 and K 1-10.
 TrackTake ParseTrackTake(std::string_view text);
+// "T" with T 1-16; returns 0-15.
+int ParseTrack(std::string_view text);
 // "N" with N 1-10; returns 0-9.
 int ParseMasterTake(std::string_view text);
 // "T=V" with T 1-16 and V within [low, high]; returns the 0-based track.

@@ -27,7 +27,11 @@ int RunConversion(const std::string& label, Verbosity verbosity, const std::vect
     case ConversionResult::Converted:
       if (verbosity == Verbosity::Verbose)
         for (const auto& file : written) std::fprintf(reports, "%s\n", file.c_str());
-      if (verbosity != Verbosity::Quiet) std::fprintf(reports, "%s\n", result.message);
+      if (verbosity != Verbosity::Quiet) {
+        std::fprintf(reports, "%s\n", result.message);
+        if (const std::string clipped = ClippedSamplesText(result.clippedSamples); !clipped.empty())
+          std::fprintf(reports, "%s\n", clipped.c_str());
+      }
       return 0;
     case ConversionResult::Aborted:
       ReportError(result.message);

@@ -20,6 +20,8 @@ void MixSelection::Define(CLI::App& command) {
       ->check(Checked([](std::string_view text) { ParseTrackValue(text, 0, 127); }));
   AddRepeatable(command, "--pan", panTexts_, "T=P", "the pan of track T: 0 left, 50 centre (default), 100 right")
       ->check(Checked([](std::string_view text) { ParseTrackValue(text, 0, 100); }));
+  AddTrackOption(command, "--mute", muteTexts_, "silence track T in the mix");
+  AddTrackOption(command, "--solo", soloTexts_, "hear track T; once any track is soloed, only soloed tracks are heard");
 }
 
 void MixSelection::Resolve() {
@@ -34,6 +36,8 @@ void MixSelection::Resolve() {
     const auto [track, value] = ParseTrackValue(text, 0, 100);
     pan[track] = value;
   }
+  for (const auto& text : muteTexts_) mute[size_t(ParseTrack(text))] = true;
+  for (const auto& text : soloTexts_) solo[size_t(ParseTrack(text))] = true;
   if (master && !takes.empty()) throw UsageError("choose track takes or a master take, not both");
   if (!master && takes.empty()) throw UsageError("choose at least one take with --take or --master");
   for (size_t i = 0; i < takes.size(); ++i)
@@ -50,6 +54,8 @@ void MixSelection::ApplyTo(MixerSettings& settings) const {
   for (int strip = 0; strip < 16; ++strip) {
     settings.volume[strip] = volume[strip];
     settings.pan[strip] = pan[strip];
+    settings.mute[strip] = mute[strip];
+    settings.solo[strip] = solo[strip];
   }
 }
 

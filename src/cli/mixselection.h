@@ -1,5 +1,5 @@
 // The options that choose what export and play hear: the takes, or a master
-// take, and the mixer's volume and pan per track.
+// take, and the mixer's volume, pan, mute and solo per track.
 #pragma once
 
 #include <array>
@@ -21,9 +21,10 @@ struct MixSelection {
   std::vector<TrackTake> takes;
   std::optional<int> master;
   std::array<int, 16> volume, pan;
+  std::array<bool, 16> mute{}, solo{};
 
   MixSelection();
-  // Declares -t/--take, -m/--master, --volume and --pan on the command; the
+  // Declares -t/--take, -m/--master, --volume, --pan, --mute and --solo on the command; the
   // values land in this object, which must outlive the parse.
   void Define(CLI::App& command);
   // After the parse: turns the values into takes and mixer settings, and
@@ -35,7 +36,7 @@ struct MixSelection {
   void ApplyTo(MixerSettings& settings) const;
 
  private:
-  std::vector<std::string> takeTexts_, masterTexts_, volumeTexts_, panTexts_;
+  std::vector<std::string> takeTexts_, masterTexts_, volumeTexts_, panTexts_, muteTexts_, soloTexts_;
 };
 
 }  // namespace tp::cli

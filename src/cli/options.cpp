@@ -29,6 +29,12 @@ CLI::Option* AddTakeOption(CLI::App& command, const std::string& names, std::vec
       ->check(Checked([](std::string_view text) { ParseTrackTake(text); }));
 }
 
+CLI::Option* AddTrackOption(CLI::App& command, const std::string& names, std::vector<std::string>& values,
+                            const std::string& description) {
+  return AddRepeatable(command, names, values, "T", description)
+      ->check(Checked([](std::string_view text) { ParseTrack(text); }));
+}
+
 CLI::Option* AddMasterOption(CLI::App& command, const std::string& names, std::vector<std::string>& values,
                              const std::string& description) {
   return AddRepeatable(command, names, values, "N", description)

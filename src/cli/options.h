@@ -28,6 +28,9 @@ CLI::Option* AddRepeatable(CLI::App& command, const std::string& names, std::vec
 // Repeatable track takes (T-K) and master takes (N), checked as they are read.
 CLI::Option* AddTakeOption(CLI::App& command, const std::string& names, std::vector<std::string>& values,
                            const std::string& description);
+// Repeatable track numbers (T), checked as they are read.
+CLI::Option* AddTrackOption(CLI::App& command, const std::string& names, std::vector<std::string>& values,
+                            const std::string& description);
 CLI::Option* AddMasterOption(CLI::App& command, const std::string& names, std::vector<std::string>& values,
                              const std::string& description);
 

@@ -8,19 +8,19 @@
 # The options of each command, as its --help lists them.
 declare -A _trackporter_cli_options=(
   [info]="-h --help --json"
-  [export]="-h --help -t --take -m --master --volume --pan --aiff -f --force -q --quiet -v --verbose"
+  [export]="-h --help -t --take -m --master --volume --pan --mute --solo --aiff -f --force -q --quiet -v --verbose"
   [probe]="-h --help --json"
   [import]="-h --help --to -m --master --resample --keep-samples -f --force --no-wait -q --quiet -v --verbose"
   [rename]="-h --help --project -t --take -m --master --no-wait"
   [delete]="-h --help -t --take -m --master --no-wait"
-  [play]="-h --help -t --take -m --master --volume --pan --from --device -q --quiet"
+  [play]="-h --help -t --take -m --master --volume --pan --mute --solo --from --device -q --quiet"
   [stems]="-h --help -t --take -m --master -r --recursive --aiff --flac --verify --continue -f --force -q --quiet -v --verbose"
   [restore]="-h --help -r --recursive -f --force --allow-changed -q --quiet -v --verbose"
   [devices]="-h --help"
 )
 _trackporter_cli_commands="info export probe import rename delete play stems restore devices"
 # Options that take a value: the word after them is that value.
-_trackporter_cli_valued=" -t --take -m --master --to --volume --pan --from --device --project "
+_trackporter_cli_valued=" -t --take -m --master --to --volume --pan --mute --solo --from --device --project "
 
 # A word as the shell will pass it: quotes removed, a leading ~ expanded.
 _trackporter_cli_dequote() {
@@ -88,6 +88,10 @@ _trackporter_cli() {
     -m | --master)
       [[ -n $song ]] &&
         mapfile -t COMPREPLY < <(compgen -W "$(_trackporter_cli_takes "$program" "$song" masters)" -- "$cur")
+      return 0
+      ;;
+    --mute | --solo)
+      mapfile -t COMPREPLY < <(compgen -W "$(seq 1 16)" -- "$cur")
       return 0
       ;;
     --volume | --pan | --from | --device | --project)

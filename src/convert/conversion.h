@@ -28,10 +28,17 @@ struct ConversionResult {
   std::string detail;             // the file and the system's reason, for a failure
   uint64_t framesWritten = 0;     // per output (file or take)
   bool outputsKept = false;       // the outputs are in place (after Converted, or an Aborted that kept them)
+  // A mixdown's stereo samples that saturated at any step of the mix; 0 for
+  // every other conversion.
+  uint64_t clippedSamples = 0;
 
   static ConversionResult Failure(const Status& status) {
     return {Failed, status.message(), status.Detail(), 0};
   }
 };
+
+// "312 samples clipped" for a mix that clipped, else empty: the line the
+// window and the command line add under "Converted".
+std::string ClippedSamplesText(uint64_t clippedSamples);
 
 }  // namespace tp

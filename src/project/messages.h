@@ -24,6 +24,9 @@ inline constexpr const char* NoTakeSelected = "No take is selected.";
 inline constexpr const char* NoImportTarget = "No take is chosen to import into.";
 inline constexpr const char* Converted = "Converted";
 inline constexpr const char* Aborted = "Aborted";
+// How many stereo samples of an export's mix saturated, under "Converted".
+inline constexpr const char* SamplesClipped = "%1 samples clipped";
+inline constexpr const char* OneSampleClipped = "1 sample clipped";
 inline constexpr const char* TakeNotRead = "The take could not be read";
 inline constexpr const char* SourceNotRead = "The file could not be read";
 inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";

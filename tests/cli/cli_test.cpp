@@ -81,6 +81,31 @@ TEST_F(Cli, ExportMixesWithTheGivenVolumeAndPan) {
   EXPECT_EQ(data.samples[2 * 50000], -20000);
 }
 
+// Kick is -20000 and Bass 1000 throughout, both centred at unity.
+TEST_F(Cli, ExportHearsOnlyWhatMuteAndSoloLetThrough) {
+  const struct {
+    const char* options;
+    int16_t first;  // frame 0, both sides
+  } cases[] = {
+      {"", -19000},
+      {"--mute 5", -20000},
+      {"--solo 5", 1000},
+      {"--solo 1 --solo 5", -19000},
+      {"--solo 5 --mute 5", 0},
+      {"--mute 1 --mute 5", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    const auto result = cli("export " + dir() + " " + out("mix.wav") + " -t 1-1 -t 5-2 -f " + c.options);
+    ASSERT_EQ(result.status, 0) << result.out;
+    const SoundData data = ReadWithSndfile(outputs / "mix.wav");
+    EXPECT_EQ(data.samples[0], c.first);
+    EXPECT_EQ(data.samples[1], c.first);
+  }
+  // Play takes the same options, and checks them the same way.
+  EXPECT_EQ(cli("play " + dir() + " -t 1-1 --solo 17").status, 2);
+}
+
 TEST_F(Cli, ExportOfAMasterTakeWritesItsPair) {
   ASSERT_EQ(cli("export " + dir() + " " + out("m.wav") + " --master 3").status, 0);
   const SoundData data = ReadWithSndfile(outputs / "m.wav");

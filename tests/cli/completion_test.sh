@@ -54,4 +54,6 @@ expect "options of devices" "--help -h " "$cli" devices -
 expect "the rate choices of import" "--resample " "$cli" import "$song" in.wav --r
 expect "options of probe" "--help --json -h " "$cli" probe x.wav -
 expect "nothing for a volume" "" "$cli" export "$song" o.wav --volume ""
+expect "track numbers for a solo" "1 10 11 12 13 14 15 16 " "$cli" play "$song" -t 1-1 --solo 1
+expect "every track for a mute" "1 10 11 12 13 14 15 16 2 3 4 5 6 7 8 9 " "$cli" export "$song" o.wav --mute ""
 ((failures == 0))
