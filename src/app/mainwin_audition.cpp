@@ -58,6 +58,7 @@ void TMainWin::AudBtnClick() {
   }
   Playing = true;
   transport_->Start(model_.PlaybackSelection(), uint32_t(Slider->Position()));
+  StartMeters();
 }
 
 // The stream's service thread.
@@ -149,6 +150,7 @@ void TMainWin::InitBtnClick() {
     PanVals[strip]->setText(PanText(DefaultPan));
   }
   transport_->Settings().Reset();
+  ShowMuteSolo();
   InitBtn->SetDown(false);
 }
 

@@ -160,7 +160,13 @@ void TMainWin::CaptureBackgrounds() {
   for (int t = 0; t < 16; ++t) {
     Volumes[t]->SetBackBmp(cut(mixer, Volumes[t]));
     Pans[t]->SetBackBmp(cut(mixer, Pans[t]));
+    MuteBtns[t]->SetBackBmp(cut(mixer, MuteBtns[t]));
+    SoloBtns[t]->SetBackBmp(cut(mixer, SoloBtns[t]));
   }
+
+  const QRect timeControls = BitPanel1->childrenRect();
+  const QImage time = PanelPicture(*BitPanel1, QSize(timeControls.right() + 1, timeControls.bottom() + 1));
+  ClipLight->SetBackBmp(cut(time, ClipLight));
 }
 
 }  // namespace tp

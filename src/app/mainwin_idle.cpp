@@ -80,6 +80,7 @@ void TMainWin::AppEventsIdle() {
 void TMainWin::AppEventsHint(const QString& hint) { StatusPanels[0]->setText(LongHint(hint)); }
 
 bool TMainWin::FormKeyPress(QChar key) {
+  if (MuteSoloKey(key)) return true;
   if (key != QLatin1Char(' ')) return false;
   // The condition that enables AudBtn: the blank starts or stops the audition.
   if (model_.TakesSelected && Conversion == ConversionIdle && !ArchiveRunning) {

@@ -72,6 +72,7 @@ void TMainWin::BuildTimeSheet() {
   TimeM = PlacedLabel(BitPanel1, kInitialTime, QRect(12, 348, 72, 12), Qt::AlignLeft | Qt::AlignVCenter, kTimeColour);
   PlayTime =
       PlacedLabel(BitPanel1, kInitialTime, QRect(12, 378, 72, 12), Qt::AlignLeft | Qt::AlignVCenter, kTimeColour);
+  BuildMeters();
 }
 
 void TMainWin::BuildMixerSheet() {
@@ -102,6 +103,7 @@ void TMainWin::BuildMixerSheet() {
   InitBtn = new TBPBtn(MixerPanel);
   InitBtn->setGeometry(26, 370, 56, 20);
   ApplyButtonSkin(*InitBtn, ButtonSkin::InitBtn);
+  BuildMuteSolo();
 }
 
 void TMainWin::BuildStatusBar() {

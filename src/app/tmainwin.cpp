@@ -80,6 +80,8 @@ TMainWin::TMainWin(Services services)
   // 7. The audition's stream; a machine without sound output stays silent.
   transport_ = std::make_unique<Transport>(static_cast<TransportEvents&>(*this), std::move(services.sound));
   WireAudition();
+  WireMeters();
+  WireMuteSolo();
   WireExport();
   WireImport();
   WireKeyboard();

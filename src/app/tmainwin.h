@@ -12,6 +12,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -33,6 +34,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace tp {
 
@@ -41,6 +43,7 @@ class TBitPanel;
 class TBtnMtx;
 class TCOpenDialog;
 class TGetWin;
+class TLevelMeter;
 class TNfWin;
 class TSlider;
 class TVersion;
@@ -114,6 +117,15 @@ class TMainWin : public QWidget, private TransportEvents {
   void Volume1KeyDown(TVolume* sender, int& key, Qt::KeyboardModifiers shift);
   void Pan1KeyDown(TVolume* sender, int& key, Qt::KeyboardModifiers shift);
   void InitBtnClick();
+  // Level meters and the clip light (mainwin_meters.cpp). RefreshMeters
+  // takes what the audition measured since the last look and moves the
+  // meters; the meter timer calls it about 30 times a second.
+  void RefreshMeters();
+  void ClipLightClick();
+  // Mute and solo (mainwin_mutesolo.cpp). A key M or S on the mixer page
+  // toggles the strip whose knob has the focus; true when it did.
+  void MuteSoloClick(TBPBtn* button);
+  bool MuteSoloKey(QChar key);
   // Export (mainwin_export.cpp) and import (mainwin_import.cpp).
   void ExpBtnClick();
   void ImpBtnClick();
@@ -182,6 +194,15 @@ class TMainWin : public QWidget, private TransportEvents {
   std::array<TVolume*, 16> Pans{};
   std::array<QLabel*, 16> PanVals{};
   std::array<QLabel*, 16> Times{};
+  // The meters beside the times, the mix's meter and its clip light on the
+  // MASTER row, and the timer that moves them.
+  std::array<TLevelMeter*, 16> TrackMeters{};
+  TLevelMeter* MasterMeter = nullptr;
+  TBPBtn* ClipLight = nullptr;
+  QTimer* MeterTimer = nullptr;
+  // The mixer strips' mute and solo keys, after the pan values.
+  std::array<TBPBtn*, 16> MuteBtns{};
+  std::array<TBPBtn*, 16> SoloBtns{};
 
   // The status bar's three panels (350, 100 and 50 pixels).
   QWidget* StatusBar = nullptr;
@@ -227,6 +248,14 @@ class TMainWin : public QWidget, private TransportEvents {
   void BuildPopups();
   void SetHints();
   void WireAudition();
+  void BuildMeters();
+  void WireMeters();
+  // Every meter empty and the timer running: a new audition.
+  void StartMeters();
+  void BuildMuteSolo();
+  void WireMuteSolo();
+  // The keys show the mixer's mute and solo settings.
+  void ShowMuteSolo();
   void WireExport();
   void WireImport();
   // Keys (mainwin_keyboard.cpp).
@@ -293,6 +322,8 @@ class TMainWin : public QWidget, private TransportEvents {
   // the count of its fill; one mixed before the latest seek is stale and
   // would put the slider back where the user moved it away from.
   std::atomic<uint32_t> seekCount_{0};
+  // When the meters last moved: the time their levels fall by.
+  std::chrono::steady_clock::time_point metersMoved_;
   // The archive or restore running, if any; ending it stops and joins its thread.
   struct ArchiveJob;
   friend struct ArchiveSteps;  // the pieces of ArchiveFolder and RestoreInto

@@ -1,5 +1,7 @@
 #include "controls/skin.h"
 
+#include "controls/meterballistics.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -356,6 +358,56 @@ QImage SliderThumb(KnobLook look) {
   // The grip: a dark line down the middle where the position is read.
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.fillRect(5, 3, 2, 6, look == KnobLook::Disabled ? QColor(0x3a, 0x3e, 0x44) : QColor(0x2a, 0x2e, 0x33));
+  painter.end();
+  return Finished(image);
+}
+
+// ---- Meters and the mixer strip's keys -------------------------------------
+
+namespace {
+
+// The lamp colour of a meter's segment at `decibels`.
+QColor MeterSegmentColour(double decibels, bool lit) {
+  QColor colour = decibels > -6.0 ? QColor(0xe8, 0x3a, 0x22) : decibels > -18.0 ? kAmberTop : QColor(0x5c, 0xd0, 0x4c);
+  return lit ? colour : colour.darker(520);
+}
+
+}  // namespace
+
+QImage MeterBar(QSize size, bool lit) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(kWell);
+  QPainter painter(&image);
+  // Segments of two pixels with a one-pixel gap read as a row of lamps at
+  // any width; each takes the colour of its left edge on the scale.
+  for (int x = 0; x + 2 <= size.width(); x += 3) {
+    const double decibels = MeterFloorDecibels * (1.0 - double(x + 1) / size.width());
+    const QColor colour = MeterSegmentColour(decibels, lit);
+    painter.fillRect(x, 0, 2, size.height(), colour);
+    if (lit && size.height() > 2) painter.fillRect(x, 0, 2, 1, colour.lighter(135));
+  }
+  painter.end();
+  return image;
+}
+
+QColor MeterHoldColour(double decibels) { return MeterSegmentColour(decibels, true).lighter(150); }
+
+QImage ClipLight(ButtonLook look) {
+  const CapColours dark{QColor(0x4a, 0x1c, 0x16), QColor(0x2e, 0x10, 0x0c), QColor(0x5a, 0x2a, 0x22)};
+  const CapColours red{QColor(0xff, 0x5a, 0x3c), QColor(0xc8, 0x1c, 0x10), QColor(0xff, 0xa0, 0x80)};
+  return Finished(Cap(18, 10, look, dark, red, 2));
+}
+
+QImage StripToggleKey(StripToggle which, ButtonLook look) {
+  const bool solo = which == StripToggle::Solo;
+  QImage image = Cap(16, 15, look, kDarkCap, solo ? kAmberCap : kLampCap, 2.5);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  painter.setFont(KeyFont(9));
+  const bool latched = look == ButtonLook::Down || look == ButtonLook::DownPointed;
+  painter.setPen(latched ? (solo ? QColor(0x2a, 0x1a, 0x00) : QColor(0xff, 0xf0, 0xe8)) : QColor(0xc9, 0xce, 0xd6));
+  const int sink = look == ButtonLook::Pressed ? 1 : 0;
+  painter.drawText(QRect(0, sink, 16, 15), Qt::AlignCenter, solo ? QStringLiteral("S") : QStringLiteral("M"));
   painter.end();
   return Finished(image);
 }

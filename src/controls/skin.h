@@ -22,6 +22,9 @@ enum class KnobLook { Normal, Pointed, Focused, FocusedPointed, Disabled };
 
 enum class Command { Import, Export, Init };
 
+// The mixer strip's two small keys.
+enum class StripToggle { Mute, Solo };
+
 // Main window face (BitPanel), 667 x 446. Its empty take slots, wells and
 // strips lie under the controls at the positions of the main window's layout.
 QImage MainPanel();
@@ -49,5 +52,18 @@ QImage Knob(KnobLook look);
 // The slider's track, 300 x 12, and its thumb, 12 x 12.
 QImage SliderTrack();
 QImage SliderThumb(KnobLook look);
+
+// A level meter's bar, `size` big, on the meters' dB scale from left to
+// right: lit, or the dark segments an empty meter shows. Segments are green
+// up to -18 dBFS, amber up to -6 dBFS and red above, like lamps behind a
+// grille; a meter draws the dark bar and the lit one up to its level.
+QImage MeterBar(QSize size, bool lit);
+// The colour of a meter's hold mark at `decibels`: that segment's lamp, brightened.
+QColor MeterHoldColour(double decibels);
+// The mix's clip light, 18 x 10: a red lamp, lit in the Down looks.
+QImage ClipLight(ButtonLook look);
+// The mixer strip's mute and solo keys, 16 x 15, marked "M" and "S": a
+// latched mute glows red, a latched solo amber.
+QImage StripToggleKey(StripToggle which, ButtonLook look);
 
 }  // namespace tp::Skin

@@ -46,6 +46,9 @@ void ApplyButtonSkin(TBPBtn& button, ButtonSkin skin) {
       case ButtonSkin::ImpBtn: return Skin::CommandBtn(Skin::Command::Import, look);
       case ButtonSkin::ExpBtn: return Skin::CommandBtn(Skin::Command::Export, look);
       case ButtonSkin::InitBtn: return Skin::CommandBtn(Skin::Command::Init, look);
+      case ButtonSkin::ClipLight: return Skin::ClipLight(look);
+      case ButtonSkin::MuteBtn: return Skin::StripToggleKey(Skin::StripToggle::Mute, look);
+      case ButtonSkin::SoloBtn: return Skin::StripToggleKey(Skin::StripToggle::Solo, look);
     }
     return QImage();
   };

@@ -10,7 +10,7 @@ class TBtnMtx;
 class TSlider;
 class TVolume;
 
-enum class ButtonSkin { MasterSel, AudBtn, ImpBtn, ExpBtn, InitBtn };
+enum class ButtonSkin { MasterSel, AudBtn, ImpBtn, ExpBtn, InitBtn, ClipLight, MuteBtn, SoloBtn };
 
 // TakeSel and MasTakeSel: 60 x 20 cells, every state bitmap but NBtnBmp.
 void ApplyTakeCellSkin(TBtnMtx& matrix);

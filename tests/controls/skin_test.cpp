@@ -35,6 +35,9 @@ const StateSet kStateSets[] = {
     {"init key", {56, 20}, [](int i) { return CommandBtn(Command::Init, kButtonLooks[i]); }},
     {"knob", {17, 17}, [](int i) { return Knob(kKnobLooks[i]); }},
     {"slider thumb", {12, 12}, [](int i) { return SliderThumb(kKnobLooks[i]); }},
+    {"clip light", {18, 10}, [](int i) { return ClipLight(kButtonLooks[i]); }},
+    {"mute key", {16, 15}, [](int i) { return StripToggleKey(StripToggle::Mute, kButtonLooks[i]); }},
+    {"solo key", {16, 15}, [](int i) { return StripToggleKey(StripToggle::Solo, kButtonLooks[i]); }},
 };
 
 // A real alpha channel: the panel shows through somewhere, and something is

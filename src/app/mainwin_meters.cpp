@@ -1,0 +1,82 @@
+// The level meters of the "Time" page and the mix's clip light. The
+// audition's mixing thread publishes every block's peaks into the
+// transport's level exchange; a timer on this thread takes them about 30
+// times a second and lets the meters rise at once and fall back slowly.
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
+
+#include "app/tmainwin.h"
+#include "controls/skinapply.h"
+#include "controls/tbitpanel.h"
+#include "controls/tbpbtn.h"
+#include "controls/tlevelmeter.h"
+
+namespace tp {
+namespace {
+
+// About 30 looks a second: smooth to the eye, and far below the rate at
+// which the stream's blocks (8,192 frames, 186 ms) arrive, so no peak is
+// shown late by more than a frame of the screen.
+constexpr int MeterInterval = 33;  // milliseconds
+
+constexpr double Silence = -std::numeric_limits<double>::infinity();
+
+}  // namespace
+
+void TMainWin::BuildMeters() {
+  // The page is too narrow for a meter of useful length beside the time
+  // and the track's name, so each meter runs under both, in the row's gap.
+  for (int t = 0; t < TrackCount; ++t) {
+    TrackMeters[t] = new TLevelMeter(1, BitPanel1);
+    TrackMeters[t]->setGeometry(12, 37 + 20 * t, 138, 5);
+  }
+  MasterMeter = new TLevelMeter(2, BitPanel1);
+  MasterMeter->setGeometry(12, 362, 116, 9);
+  ClipLight = new TBPBtn(BitPanel1);
+  ClipLight->setGeometry(132, 361, 18, 10);
+  ApplyButtonSkin(*ClipLight, ButtonSkin::ClipLight);
+  MeterTimer = new QTimer(this);
+  MeterTimer->setInterval(MeterInterval);
+}
+
+void TMainWin::WireMeters() {
+  connect(MeterTimer, &QTimer::timeout, this, &TMainWin::RefreshMeters);
+  connect(ClipLight, &TBPBtn::OnClick, this, [this] { ClipLightClick(); });
+  const QString hint = QStringLiteral("Clip|The mix saturated; click to put the light out");
+  ClipLight->setStatusTip(hint);
+  ClipLight->setToolTip(QStringLiteral("Clip"));
+  for (int t = 0; t < TrackCount; ++t)
+    TrackMeters[t]->setStatusTip(QStringLiteral("|Level of track %1 after its volume and pan").arg(t + 1));
+  MasterMeter->setStatusTip(QStringLiteral("|Level of the mix, left above right"));
+}
+
+void TMainWin::StartMeters() {
+  for (TLevelMeter* meter : TrackMeters) meter->Reset();
+  MasterMeter->Reset();
+  ClipLight->SetDown(false);
+  metersMoved_ = std::chrono::steady_clock::now();
+  MeterTimer->start();
+}
+
+void TMainWin::RefreshMeters() {
+  const auto now = std::chrono::steady_clock::now();
+  const double seconds = std::chrono::duration<double>(now - metersMoved_).count();
+  metersMoved_ = now;
+  const BlockLevels levels = transport_->Levels().Take();
+  for (int t = 0; t < TrackCount; ++t) TrackMeters[t]->Feed({PeakDecibels(levels.strip[t]), Silence}, seconds);
+  MasterMeter->Feed({PeakDecibels(levels.mix[0]), PeakDecibels(levels.mix[1])}, seconds);
+  ClipLight->SetDown(transport_->Levels().ClipLit());
+  // Once the audition is over the meters fall to rest; then the timer stops.
+  const bool atRest = MasterMeter->AtRest() && std::all_of(TrackMeters.begin(), TrackMeters.end(),
+                                                           [](const TLevelMeter* meter) { return meter->AtRest(); });
+  if (!Playing && atRest) MeterTimer->stop();
+}
+
+void TMainWin::ClipLightClick() {
+  transport_->Levels().ClearClip();
+  ClipLight->SetDown(false);
+}
+
+}  // namespace tp

@@ -1,0 +1,69 @@
+#include "controls/tlevelmeter.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "controls/skin.h"
+
+namespace tp {
+
+TLevelMeter::TLevelMeter(int channels, QWidget* parent)
+    : QWidget(parent), channels_(std::clamp(channels, 1, MaxChannels)) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  resize(60, 5);
+}
+
+void TLevelMeter::Feed(const std::array<double, MaxChannels>& peakDecibels, double seconds) {
+  const bool wasAtRest = AtRest();
+  for (int channel = 0; channel < channels_; ++channel)
+    ballistics_[size_t(channel)].Update(peakDecibels[size_t(channel)], seconds);
+  // A silent meter that stays silent costs no painting.
+  if (!(wasAtRest && AtRest())) update();
+}
+
+void TLevelMeter::Reset() {
+  for (MeterBallistics& channel : ballistics_) channel.Reset();
+  update();
+}
+
+bool TLevelMeter::AtRest() const {
+  return std::all_of(ballistics_.begin(), ballistics_.begin() + channels_,
+                     [](const MeterBallistics& channel) { return channel.AtRest(); });
+}
+
+QRect TLevelMeter::BarRect(int channel) const {
+  // A one-pixel frame, and a one-pixel gap between two bars.
+  const int inner = height() - 2 - (channels_ - 1);
+  const int rowHeight = std::max(1, inner / channels_);
+  return QRect(1, 1 + channel * (rowHeight + 1), std::max(0, width() - 2), rowHeight);
+}
+
+void TLevelMeter::paintEvent(QPaintEvent*) {
+  // The skin's bars are made once for each size the meter is given.
+  const QSize barSize = BarRect(0).size();
+  if (dark_.size() != barSize && !barSize.isEmpty()) {
+    dark_ = Skin::MeterBar(barSize, false);
+    lit_ = Skin::MeterBar(barSize, true);
+  }
+  QPainter painter(this);
+  // Recessed into the panel: shadow above and to the left, light below.
+  painter.fillRect(rect(), QColor(0x08, 0x09, 0x0a));
+  painter.fillRect(0, height() - 1, width(), 1, QColor(0x45, 0x4b, 0x53));
+  if (barSize.isEmpty()) return;
+  for (int channel = 0; channel < channels_; ++channel) {
+    const QRect bar = BarRect(channel);
+    const MeterBallistics& meter = ballistics_[size_t(channel)];
+    painter.drawImage(bar.topLeft(), dark_);
+    const int litWidth = int(std::lround(MeterFraction(meter.Level()) * bar.width()));
+    if (meter.Level() > MeterFloorDecibels && litWidth > 0)
+      painter.drawImage(bar.topLeft(), lit_, QRect(0, 0, litWidth, bar.height()));
+    if (meter.Hold() > MeterFloorDecibels) {
+      const int x = std::clamp(int(std::lround(MeterFraction(meter.Hold()) * bar.width())) - 2, 0, bar.width() - 2);
+      painter.fillRect(bar.left() + x, bar.top(), 2, bar.height(), Skin::MeterHoldColour(meter.Hold()));
+    }
+  }
+}
+
+}  // namespace tp
