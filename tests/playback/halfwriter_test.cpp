@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "playback/autoresetevent.h"
@@ -23,8 +24,11 @@ constexpr uint32_t FramesPerHalf = 4;
 // has let go of it.
 class FakeOutput : public std::enable_shared_from_this<FakeOutput> {
  public:
-  HalfWriter::WriteHalf Function() {
-    return [self = shared_from_this()](const int16_t* samples, uint32_t frames) {
+  // `alive` expires once the writer that was given the function is gone.
+  HalfWriter::WriteHalf Function(std::weak_ptr<int>* alive = nullptr) {
+    auto token = std::make_shared<int>(0);
+    if (alive) *alive = token;
+    return [self = shared_from_this(), token](const int16_t* samples, uint32_t frames) {
       std::unique_lock lock(self->mutex_);
       self->written_.emplace_back(samples, samples + frames * 2);
       self->changed_.notify_all();
@@ -87,13 +91,14 @@ TEST(HalfWriter, WritesEachHalfOnceInOrderOnlyAfterItIsHandedBack) {
   EXPECT_FALSE(writer.Running());
 }
 
-TEST(HalfWriter, AStopLeavesAWriteThatNeverReturnsAndTheRingAndEventMayThenGo) {
+TEST(HalfWriter, AStopLeavesAWriteThatNeverReturnsAndTheLeftWriterTouchesNothingOfTheStream) {
   auto output = std::make_shared<FakeOutput>();
   output->Hang();
-  auto played = std::make_unique<AutoResetEvent>();
+  AutoResetEvent played;
   auto ring = std::make_unique<std::vector<int16_t>>(RingOf(5, 6));
   HalfWriter writer;
-  ASSERT_TRUE(writer.Start(ring->data(), FramesPerHalf, *played, output->Function()));
+  std::weak_ptr<int> leftWriter;
+  ASSERT_TRUE(writer.Start(ring->data(), FramesPerHalf, played, output->Function(&leftWriter)));
   ASSERT_TRUE(output->WaitForWrites(1));
 
   // The write hangs: the stop gives up at its limit and says so.
@@ -101,16 +106,20 @@ TEST(HalfWriter, AStopLeavesAWriteThatNeverReturnsAndTheRingAndEventMayThenGo) {
   EXPECT_FALSE(writer.Running());
   EXPECT_FALSE(writer.HalfPlayed(0));
 
-  // The stream frees its ring and event; when the write finally returns, the
-  // left writer must touch neither (the sanitizer builds catch a use after
-  // free) and must write nothing more.
+  // The stream frees its ring (the sanitizer builds catch a read of it).
+  // When the write finally returns, the left writer ends without writing
+  // again and without signalling the stream.
   ring.reset();
-  played.reset();
   output->Release();
+  for (int waited = 0; !leftWriter.expired() && waited < 10000; ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(leftWriter.expired()) << "the left writer never ended";
+  EXPECT_FALSE(played.WaitFor(std::chrono::milliseconds(0)))
+      << "the left writer signalled a stream that had stopped";
+
   // A new run on the same writer works as the first did.
-  AutoResetEvent secondEvent;
   std::vector<int16_t> secondRing = RingOf(7, 8);
-  ASSERT_TRUE(writer.Start(secondRing.data(), FramesPerHalf, secondEvent, output->Function()));
+  ASSERT_TRUE(writer.Start(secondRing.data(), FramesPerHalf, played, output->Function()));
   ASSERT_TRUE(output->WaitForWrites(3));
   EXPECT_TRUE(writer.Stop(std::chrono::seconds(10)));
   const auto written = output->Written();
