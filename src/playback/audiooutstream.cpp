@@ -1,5 +1,6 @@
 #include "playback/audiooutstream.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -87,6 +88,8 @@ int AudioOutStream::Start() {
 int AudioOutStream::Stop() {
   if (!prepared_) return StreamFailed;
   if (!device_->IsPlaying()) return StreamNothingToDo;
+  // The whole stop, service thread and device together, keeps to stopWait.
+  const auto deadline = std::chrono::steady_clock::now() + options_.stopWait;
   if (thread_.joinable()) {
     stopRequest_.fetch_add(1);
     // Wake the thread now rather than at the device's next signal; it sees
@@ -94,13 +97,15 @@ int AudioOutStream::Stop() {
     event_.Set();
     std::unique_lock lock(threadMutex_);
     const bool ended =
-        threadChanged_.wait_for(lock, options_.stopWait, [this] { return threadEnded_; });
+        threadChanged_.wait_until(lock, deadline, [this] { return threadEnded_; });
     lock.unlock();
     // A thread that did not end in time is left to finish its fill; it is
     // joined by the next Prepare, Start or Close.
     if (ended) thread_.join();
   }
-  return device_->StopPlaying();
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return device_->StopPlaying(std::max(left, std::chrono::milliseconds(0)));
 }
 
 int AudioOutStream::ReleaseBuffer() {

@@ -28,7 +28,8 @@ struct StreamOptions {
   // How long the service thread waits for the device's signal before it
   // writes a trace line and waits again.
   std::chrono::milliseconds halfPlayedWait{1000};
-  // How long Stop waits for the service thread to end.
+  // How long a Stop may take in all: waiting for the service thread to end,
+  // then for the device to let go of the ring.
   std::chrono::milliseconds stopWait{10000};
   // Where the trace line goes (one line, no newline given); empty means
   // standard error. Called on the service thread.
@@ -59,9 +60,10 @@ class AudioOutStream {
   // service thread. 1 when already playing; StreamFailed without a ring or
   // while the thread of the previous run has not ended yet.
   int Start();
-  // Asks the service thread to end, waits for it up to stopWait and stops
-  // the device. 1 when not playing. Once the thread has ended, no fill
-  // arrives until the next Start.
+  // Asks the service thread to end, waits for it and stops the device,
+  // within stopWait in all, even when the fill or the device's output
+  // hangs. 1 when not playing. Once the thread has ended, no fill arrives
+  // until the next Start.
   int Stop();
   // Forgets the ring (stopping first if it still plays); the device stays open.
   int ReleaseBuffer();

@@ -1,36 +1,39 @@
 // The wave preview's output through PortAudio.
-#include <condition_variable>
+#include <chrono>
 #include <deque>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 #include <portaudio.h>
 
 #include "playback/previewoutput.h"
+#include "playback/previewwriter.h"
 #include "playback/sounddevice.h"
 #include "playback/portaudiodevice.h"
 #include "playback/standarderrorsilencer.h"
-#include "playback/threadpriority.h"
 
 namespace tp {
 
 namespace {
 
-// A writer thread takes the queued blocks in order and hands each to
-// PortAudio's blocking write; once the write has returned, the block is in
-// the device's buffer and goes back to the preview, which refills it. So the
-// preview keeps the device's buffer full with at most 16 blocks in flight,
-// and a refill never races the device: the write has copied the block.
+// A writer thread (PreviewWriter) takes the queued blocks in order and hands
+// each to PortAudio's blocking write; once the write has returned, the block
+// is in the device's buffer and goes back to the preview, which refills it.
+// So the preview keeps the device's buffer full with at most 16 blocks in
+// flight, and a refill never races the device: the write has copied it.
 //
 // Reset lets the writer finish the write it is in (at most one block, about
 // 12 ms at 44,100 Hz), then aborts the stream, which drops whatever the
-// device still holds: the sound stops at once.
+// device still holds: the sound stops at once. A write that does not return
+// within PreviewStopLimit means the output has stalled: the writer is left
+// inside it with the stream, which can then be neither aborted nor closed,
+// and the next preview opens a stream of its own.
+constexpr std::chrono::milliseconds PreviewStopLimit{2000};
+
 class PortAudioPreviewOutput : public PreviewOutput {
  public:
   ~PortAudioPreviewOutput() override {
     Close();
-    if (initialised_) WithStandardErrorSilenced([] { return Pa_Terminate(); });
+    // A writer left inside a stalled write is still inside PortAudio.
+    if (initialised_ && !stalled_) WithStandardErrorSilenced([] { return Pa_Terminate(); });
   }
 
   int Open(uint32_t channels, uint32_t framesPerSecond, BlockDone blockDone) override {
@@ -69,82 +72,51 @@ class PortAudioPreviewOutput : public PreviewOutput {
       blockDone_(block);
       return;
     }
-    {
-      std::lock_guard lock(mutex_);
-      queue_.push_back(block);
-    }
-    changed_.notify_all();
-    if (!writer_.joinable()) StartWriter();
+    if (!writer_.Running()) StartWriter();
+    // A stream that would not start plays nothing: its blocks wait for Reset.
+    if (!writer_.Queue(block)) unstarted_.push_back(block);
   }
 
   // The preview's thread.
   void Reset() override {
-    if (writer_.joinable()) {
-      {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
-      }
-      changed_.notify_all();
-      writer_.join();
+    std::deque<PreviewBlock*> unstarted;
+    unstarted.swap(unstarted_);
+    for (PreviewBlock* block : unstarted) blockDone_(block);
+    if (!writer_.Running()) return;
+    if (writer_.Reset(PreviewStopLimit)) {
       Pa_AbortStream(stream_);
+    } else {
+      stream_ = nullptr;
+      stalled_ = true;
     }
-    std::deque<PreviewBlock*> dropped;
-    {
-      std::lock_guard lock(mutex_);
-      dropped.swap(queue_);
-      quit_ = false;
-    }
-    for (PreviewBlock* block : dropped) blockDone_(block);
   }
 
   // The preview's thread.
   void Close() override {
-    if (!stream_) return;
     Reset();
-    WithStandardErrorSilenced([this] { return Pa_CloseStream(stream_); });
+    if (stream_) WithStandardErrorSilenced([this] { return Pa_CloseStream(stream_); });
     stream_ = nullptr;
     blockDone_ = nullptr;
   }
 
  private:
   void StartWriter() {
-    if (Pa_StartStream(stream_) != paNoError) return;  // blocks stay queued; Reset hands them back
-    try {
-      writer_ = std::thread(&PortAudioPreviewOutput::Writer, this);
-    } catch (const std::system_error&) {
-      Pa_AbortStream(stream_);
-    }
-  }
-
-  // The output's writer thread.
-  void Writer() {
-    NameCurrentThread("tp-preview-out");
-    RaiseCurrentThreadPriority();
-    for (;;) {
-      PreviewBlock* block = nullptr;
-      {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return quit_ || !queue_.empty(); });
-        if (quit_) return;
-        block = queue_.front();
-        queue_.pop_front();
-      }
-      // An underflow (paOutputUnderflowed) only means a click was heard.
-      Pa_WriteStream(stream_, block->samples.data(), static_cast<unsigned long>(block->samples.size() / channels_));
-      blockDone_(block);
-    }
+    if (Pa_StartStream(stream_) != paNoError) return;
+    // An underflow (paOutputUnderflowed) only means a click was heard.
+    PaStream* stream = stream_;
+    const auto write = [stream](const int16_t* samples, uint32_t frames) {
+      Pa_WriteStream(stream, samples, frames);
+    };
+    if (!writer_.Start(channels_, write, blockDone_)) Pa_AbortStream(stream_);
   }
 
   bool initialised_ = false;
+  bool stalled_ = false;  // a writer was left inside PortAudio
   PaStream* stream_ = nullptr;
   uint32_t channels_ = 1;
   BlockDone blockDone_;
-
-  std::thread writer_;
-  std::mutex mutex_;  // guards queue_ and quit_
-  std::condition_variable changed_;
-  std::deque<PreviewBlock*> queue_;
-  bool quit_ = false;
+  PreviewWriter writer_;
+  std::deque<PreviewBlock*> unstarted_;
 };
 
 }  // namespace

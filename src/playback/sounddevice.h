@@ -4,6 +4,7 @@
 // a device only reads the ring and sets the event.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace tp {
@@ -18,6 +19,12 @@ constexpr int StreamNothingToDo = 1;
 constexpr int StreamFailed = -1;
 constexpr int StreamOutOfMemory = -2;
 constexpr int StreamNoDevice = -3;
+// The device's output stalled: a stop gave up waiting for it and left it.
+constexpr int StreamDeviceStalled = -4;
+
+// How long a device's stop may wait for its output to let go of the ring
+// when the stream has no time of its own left to give it.
+constexpr std::chrono::milliseconds DeviceStopLimit{10000};
 
 // The block format of the ring: 16-bit signed little-endian PCM, two
 // channels interleaved left then right.
@@ -46,8 +53,10 @@ class SoundDevice {
   // Owner's thread. Starts with half 0; both halves count as written (the
   // stream has just filled them with silence).
   virtual int Play() = 0;
-  // Owner's thread. Once it returns the device reads the ring no more.
-  virtual int StopPlaying() = 0;
+  // Owner's thread. Once it returns the device reads the ring no more and
+  // sets the event no more. Returns within about `limit` even when the
+  // output has stalled (StreamDeviceStalled: the device gave up its output).
+  virtual int StopPlaying(std::chrono::milliseconds limit) = 0;
   // Owner's thread.
   virtual bool IsPlaying() const = 0;
 

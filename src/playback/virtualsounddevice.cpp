@@ -52,10 +52,11 @@ int VirtualSoundDevice::Play() {
   return StreamOk;
 }
 
-int VirtualSoundDevice::StopPlaying() {
+int VirtualSoundDevice::StopPlaying(std::chrono::milliseconds limit) {
   {
     std::lock_guard lock(mutex_);
     playing_ = false;
+    lastStopLimit_ = limit;
   }
   changed_.notify_all();
   return StreamOk;

@@ -30,7 +30,7 @@ class VirtualSoundDevice : public SoundDevice {
                  AutoResetEvent& halfPlayed) override;
   void ReleaseRing() override;
   int Play() override;
-  int StopPlaying() override;
+  int StopPlaying(std::chrono::milliseconds limit) override;
   bool IsPlaying() const override;
   void HalfWritten(int half) override;       // the stream's service thread
   bool HalfPlayed(int half) const override;  // the stream's service thread
@@ -46,6 +46,12 @@ class VirtualSoundDevice : public SoundDevice {
   bool WaitForHalvesWritten(size_t count, std::chrono::milliseconds guard = std::chrono::seconds(10));
   // Signals the stream as if a half had been played, without playing one.
   void SignalWithoutPlaying();
+
+  // The limit the last StopPlaying was given.
+  std::chrono::milliseconds LastStopLimit() const {
+    std::lock_guard lock(mutex_);
+    return lastStopLimit_;
+  }
 
   // Every interleaved 16-bit value played since Play, in order.
   std::vector<int16_t> Received() const;
@@ -73,6 +79,7 @@ class VirtualSoundDevice : public SoundDevice {
   int ringsCreated_ = 0;
   std::vector<int16_t> received_;
   std::atomic<bool> refusePlay_{false};
+  std::chrono::milliseconds lastStopLimit_{0};
 };
 
 }  // namespace tp

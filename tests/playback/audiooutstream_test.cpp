@@ -292,6 +292,8 @@ TEST(AudioOutStream, StopGivesUpWaitingAfterItsTimeOutAndCloseWaitsForTheThread)
   // The thread is stuck in its fill: Stop stops the device regardless.
   EXPECT_EQ(stream.Stop(), StreamOk);
   EXPECT_FALSE(device->IsPlaying());
+  EXPECT_LE(device->LastStopLimit(), options.stopWait)
+      << "the device's stop gets only what is left of the stream's time";
   EXPECT_TRUE(stream.HasThread());
   EXPECT_EQ(stream.Start(), StreamFailed) << "the last run's thread has not ended";
 

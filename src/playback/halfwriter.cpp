@@ -1,0 +1,124 @@
+#include "playback/halfwriter.h"
+
+#include <bit>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <vector>
+
+#include "playback/autoresetevent.h"
+#include "playback/sounddevice.h"
+#include "playback/threadpriority.h"
+
+namespace tp {
+
+// Shared by the owner and the writer thread, so that a writer left inside a
+// stalled write still has it when the write returns, however long after.
+struct HalfWriter::State {
+  std::mutex mutex;  // guards everything below but `write` and `copy`
+  std::condition_variable changed;
+  bool written[2] = {true, true};
+  bool quit = false;
+  bool ended = false;
+  const int16_t* ring = nullptr;
+  AutoResetEvent* halfPlayed = nullptr;
+  uint32_t framesPerHalf = 0;
+  WriteHalf write;            // the writer thread only
+  std::vector<int16_t> copy;  // the writer thread only: the half being written
+};
+
+HalfWriter::HalfWriter() = default;
+
+HalfWriter::~HalfWriter() { Stop(std::chrono::milliseconds(0)); }
+
+bool HalfWriter::Start(const int16_t* ring, uint32_t framesPerHalf, AutoResetEvent& halfPlayed,
+                       WriteHalf write) {
+  if (thread_.joinable()) return true;
+  auto state = std::make_shared<State>();
+  state->ring = ring;
+  state->framesPerHalf = framesPerHalf;
+  state->halfPlayed = &halfPlayed;
+  state->write = std::move(write);
+  state->copy.assign(size_t(framesPerHalf) * StreamChannels, 0);
+  try {
+    thread_ = std::thread(&HalfWriter::Run, state);
+  } catch (const std::system_error&) {
+    return false;
+  }
+  state_ = std::move(state);
+  return true;
+}
+
+bool HalfWriter::Stop(std::chrono::milliseconds limit) {
+  if (!thread_.joinable()) return true;
+  std::unique_lock lock(state_->mutex);
+  state_->quit = true;
+  state_->changed.notify_all();
+  const bool ended = state_->changed.wait_for(lock, limit, [this] { return state_->ended; });
+  lock.unlock();
+  if (ended) {
+    thread_.join();
+  } else {
+    thread_.detach();
+  }
+  state_.reset();
+  return ended;
+}
+
+void HalfWriter::HalfWritten(int half) {
+  if (!state_) return;
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->written[half & 1] = true;
+  }
+  state_->changed.notify_all();
+}
+
+bool HalfWriter::HalfPlayed(int half) const {
+  if (!state_) return false;
+  std::lock_guard lock(state_->mutex);
+  return !state_->quit && !state_->written[half & 1];
+}
+
+namespace {
+
+// The ring is little-endian; the write wants the host's order.
+void copyHalf(int16_t* to, const int16_t* from, size_t values) {
+  for (size_t i = 0; i < values; ++i) {
+    if constexpr (std::endian::native == std::endian::little) {
+      to[i] = from[i];
+    } else {
+      const auto value = uint16_t(from[i]);
+      to[i] = int16_t(uint16_t((value >> 8) | (value << 8)));
+    }
+  }
+}
+
+}  // namespace
+
+// The writer thread. The ring is read and the event set only under the
+// lock and only while no stop has been asked for: once Stop has set `quit`
+// the thread touches nothing but its state.
+void HalfWriter::Run(std::shared_ptr<State> state) {
+  NameCurrentThread("tp-sound-out");
+  RaiseCurrentThreadPriority();
+  const size_t valuesPerHalf = state->copy.size();
+  for (int half = 0;; half ^= 1) {
+    {
+      std::unique_lock lock(state->mutex);
+      state->changed.wait(lock, [&] { return state->quit || state->written[half]; });
+      if (state->quit) break;
+      copyHalf(state->copy.data(), state->ring + size_t(half) * valuesPerHalf, valuesPerHalf);
+    }
+    state->write(state->copy.data(), state->framesPerHalf);
+    std::lock_guard lock(state->mutex);
+    if (state->quit) break;
+    state->written[half] = false;
+    state->halfPlayed->Set();
+  }
+  std::lock_guard lock(state->mutex);
+  state->ended = true;
+  state->changed.notify_all();
+}
+
+}  // namespace tp
