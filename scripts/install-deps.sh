@@ -30,7 +30,7 @@ test_packages=(
   librsvg2-bin                     # scripts/render-icons.sh
   ccache                           # cheap rebuilds; the build works without it
   time python3                     # peak memory of a command; reading JSON back
-  xvfb imagemagick                 # look at the window on a virtual screen (xvfb-run, import)
+  xvfb imagemagick xdotool        # look at the window on a virtual screen (xvfb-run, import, clicks)
 )
 # The version-neutral name: it depends on the runtime of the default clang.
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
