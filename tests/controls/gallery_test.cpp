@@ -204,7 +204,12 @@ TEST_F(Gallery, ButtonsShowSixDistinctLooks) {
   const Kind kinds[] = {{"MasterSel", ButtonSkin::MasterSel, {22, 367, 20, 20}, "M"},
                         {"AudBtn", ButtonSkin::AudBtn, {251, 396, 30, 16}, ""},
                         {"ImpBtn", ButtonSkin::ImpBtn, {22, 395, 56, 20}, ""},
-                        {"ExpBtn", ButtonSkin::ExpBtn, {594, 395, 56, 20}, ""}};
+                        {"ExpBtn", ButtonSkin::ExpBtn, {594, 395, 56, 20}, ""},
+                        // The clip light and the mixer strip's keys live on the
+                        // pages; the face's header strip is as dark a ground.
+                        {"ClipLight", ButtonSkin::ClipLight, {300, 8, 18, 10}, ""},
+                        {"MuteBtn", ButtonSkin::MuteBtn, {330, 5, 16, 15}, ""},
+                        {"SoloBtn", ButtonSkin::SoloBtn, {350, 5, 16, 15}, ""}};
   std::vector<TBPBtn*> buttons;
   for (const Kind& kind : kinds) {
     TBPBtn* b = OnFace<TBPBtn>(kind.at);
