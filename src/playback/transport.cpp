@@ -104,7 +104,7 @@ int Transport::MixerFill(uint8_t* region, uint32_t bytes) {
   if (Playing.load()) {
     const uint32_t frames = bytes / StreamBytesPerFrame;
     const bool more =
-        MixBlock(reinterpret_cast<int16_t*>(region), frames, takeFiles_, masterMode_, settings_);
+        MixBlock(reinterpret_cast<int16_t*>(region), frames, takeFiles_, masterMode_, settings_).delivered;
     if (const auto failure = takeFiles_.Failure()) {
       // What was read of this block is heard; then the audition stops
       // rather than go on with a track missing.
