@@ -46,7 +46,10 @@ ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks
   job.frames = blocks * ConversionBlockFrames;
   job.progressTotal = request.length;
   job.writeFailure = messages::OutputNotWritten;
-  return RunPipeline(job, hooks);
+  ConversionResult result = RunPipeline(job, hooks);
+  // A master take's pair never clips: the mixer only copies it.
+  if (&source == &mix) result.clippedSamples = mix.ClippedSamples();
+  return result;
 }
 
 }  // namespace tp

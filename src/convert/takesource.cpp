@@ -26,7 +26,7 @@ Status readFailure(const TakeFiles& takes, const TakeSelection* selection, const
 
 Status MixSource::Read(int16_t* block, uint32_t frames) {
   std::fill(block, block + 2 * size_t(frames), int16_t(0));
-  MixBlock(block, frames, takes_, selection_.masterMode, mixer_);
+  clippedSamples_ += MixBlock(block, frames, takes_, selection_.masterMode, mixer_).clippedFrames;
   return readFailure(takes_, &selection_, {});
 }
 

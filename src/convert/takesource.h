@@ -25,11 +25,15 @@ class MixSource final : public BlockSource {
       : takes_(takes), selection_(selection), mixer_(mixer) {}
   uint32_t Channels() const override { return 2; }
   Status Read(int16_t* block, uint32_t frames) override;
+  // The stereo samples read so far whose sum saturated at any step of the
+  // mix. Read it on the reading thread, or once the reading is over.
+  uint64_t ClippedSamples() const { return clippedSamples_; }
 
  private:
   TakeFiles& takes_;
   const TakeSelection& selection_;
   const MixerSettings& mixer_;
+  uint64_t clippedSamples_ = 0;
 };
 
 // One slot's samples unchanged: mono.

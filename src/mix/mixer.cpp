@@ -1,6 +1,7 @@
 #include "mix/mixer.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tp {
 
@@ -52,28 +53,41 @@ uint32_t HeardStrips(const MixerSettings& settings) {
 
 namespace {
 
-// A block is read in pieces of at most this many samples into a scratch block
-// on the stack, so that mixing allocates nothing. The audition's 8,192 and
-// the export's 32,768 frames are each one piece: one read per slot and block.
+// Each open slot is read in pieces of at most this many samples, one read
+// per slot and piece: the audition's 8,192 and the export's 32,768 frames
+// are each one piece.
 constexpr uint32_t PieceFrames = 32768;
 
-inline int32_t clampToSample(int32_t value) {
-  return std::clamp(value, int32_t(-32768), int32_t(32767));
-}
+// The sums of a chunk of frames stay in 32-bit accumulators while every slot
+// is added, and are narrowed to 16 bits once: a chunk's accumulators (and
+// the flags of clipped frames) fit in the first-level cache. Loops run over
+// a whole chunk, a fixed trip count that the compiler vectorises at -O2; the
+// frames past the block's end are computed on zeros and never stored.
+constexpr uint32_t ChunkFrames = 2048;
+static_assert(PieceFrames % ChunkFrames == 0);
 
-// The per-sample work of a strip: one multiply, shift, add and clamp per
-// sample and side. The frames go in runs of a fixed length so that the
-// compiler vectorises the run at -O2 (its cheap cost model refuses a loop
-// whose trip count is unknown, as that needs a scalar epilogue); the few
-// frames left over go through the same arithmetic one by one.
-constexpr size_t RunFrames = 16;
+uint32_t roundUpToChunk(uint32_t frames) { return (frames + ChunkFrames - 1) / ChunkFrames * ChunkFrames; }
 
-inline void addScaledFrame(int16_t* __restrict stereo, const int16_t* __restrict samples,
-                           size_t n, int32_t leftGain, int32_t rightGain) {
-  const int32_t s = samples[n];
-  // >> on a negative int is an arithmetic shift (rounds toward minus infinity).
-  stereo[2 * n] = int16_t(clampToSample(stereo[2 * n] + ((s * leftGain) >> 13)));
-  stereo[2 * n + 1] = int16_t(clampToSample(stereo[2 * n + 1] + ((s * rightGain) >> 13)));
+struct SlotPiece {
+  const int16_t* samples;  // the piece's samples, zeros past what the take delivered
+  int32_t leftGain, rightGain;
+};
+
+// Adds one slot into a chunk's accumulators with the clamp after the slot,
+// and notes the frames whose sum saturated.
+inline void addSlot(int32_t* __restrict left, int32_t* __restrict right, int32_t* __restrict clipped,
+                    const int16_t* __restrict samples, int32_t leftGain, int32_t rightGain) {
+  for (uint32_t n = 0; n < ChunkFrames; ++n) {
+    const int32_t s = samples[n];
+    // >> on a negative int is an arithmetic shift (rounds toward minus infinity).
+    const int32_t l = left[n] + ((s * leftGain) >> 13);
+    const int32_t r = right[n] + ((s * rightGain) >> 13);
+    const int32_t cl = std::clamp(l, int32_t(-32768), int32_t(32767));
+    const int32_t cr = std::clamp(r, int32_t(-32768), int32_t(32767));
+    clipped[n] |= int32_t(l != cl) | int32_t(r != cr);
+    left[n] = cl;
+    right[n] = cr;
+  }
 }
 
 // Built twice, for the baseline and for AVX2, and chosen when the program
@@ -84,79 +98,116 @@ inline void addScaledFrame(int16_t* __restrict stereo, const int16_t* __restrict
 #else
 #define TP_ALSO_FOR_AVX2 __attribute__((target_clones("avx2", "default")))
 #endif
+// Mixes `count` (at most a chunk) frames into `stereo`, starting from what
+// it holds; returns the frames that clipped.
 TP_ALSO_FOR_AVX2
-void addScaled(int16_t* __restrict stereo, const int16_t* __restrict samples, size_t count,
-               int32_t leftGain, int32_t rightGain) {
-  size_t done = 0;
-  for (; done + RunFrames <= count; done += RunFrames) {
-    int16_t* __restrict runStereo = stereo + 2 * done;
-    const int16_t* __restrict runSamples = samples + done;
-    for (size_t n = 0; n < RunFrames; ++n)
-      addScaledFrame(runStereo, runSamples, n, leftGain, rightGain);
+uint32_t mixChunk(int16_t* __restrict stereo, uint32_t count, const SlotPiece* slots, int slotCount,
+                  uint32_t offset) {
+  alignas(64) int32_t left[ChunkFrames], right[ChunkFrames], clipped[ChunkFrames];
+  for (uint32_t n = 0; n < ChunkFrames; ++n) {
+    left[n] = n < count ? stereo[2 * n] : 0;
+    right[n] = n < count ? stereo[2 * n + 1] : 0;
+    clipped[n] = 0;
   }
-  for (; done < count; ++done) addScaledFrame(stereo, samples, done, leftGain, rightGain);
+  // Slot order matters: where the sum saturates depends on it.
+  for (int slot = 0; slot < slotCount; ++slot)
+    addSlot(left, right, clipped, slots[slot].samples + offset, slots[slot].leftGain, slots[slot].rightGain);
+  uint32_t clippedFrames = 0;
+  for (uint32_t n = 0; n < count; ++n) {
+    stereo[2 * n] = int16_t(left[n]);
+    stereo[2 * n + 1] = int16_t(right[n]);
+    clippedFrames += uint32_t(clipped[n]);
+  }
+  return clippedFrames;
 }
 
-void copyToChannel(int16_t* __restrict stereo, const int16_t* __restrict samples, size_t count,
-                   int channel) {
-  size_t done = 0;
-  for (; done + RunFrames <= count; done += RunFrames) {
-    int16_t* __restrict runStereo = stereo + 2 * done + channel;
-    const int16_t* __restrict runSamples = samples + done;
-    for (size_t n = 0; n < RunFrames; ++n) runStereo[2 * n] = runSamples[n];
-  }
-  for (; done < count; ++done) stereo[2 * done + channel] = samples[done];
+void copyToChannel(int16_t* __restrict stereo, const int16_t* __restrict samples, size_t count, int channel) {
+  for (size_t n = 0; n < count; ++n) stereo[2 * n + channel] = samples[n];
 }
 
 int settingAt(const std::atomic<int>& setting, int highest) {
   return std::clamp(setting.load(std::memory_order_relaxed), 0, highest);
 }
 
-}  // namespace
+// The calling thread's scratch area for the slots' samples of one piece.
+int16_t* slotScratch(size_t samples) {
+  thread_local std::vector<int16_t> scratch;
+  if (scratch.size() < samples) scratch.resize(samples);
+  return scratch.data();
+}
 
-bool MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
-              const MixerSettings& settings, BlockLevels* levels) {
-  int32_t leftGain[TakeFiles::SlotCount];
-  int32_t rightGain[TakeFiles::SlotCount];
-  // The settings are read once per block: a change is heard from the next
-  // block on, and every piece of this block uses the same gains.
+struct BlockGains {
+  int32_t left[TakeFiles::SlotCount];
+  int32_t right[TakeFiles::SlotCount];
+};
+
+// The settings are read once per block: a change is heard from the next
+// block on, and every piece of this block uses the same gains.
+BlockGains gainsOf(const MixerSettings& settings) {
+  BlockGains gains;
   for (int slot = 0; slot < TakeFiles::SlotCount; ++slot) {
     const int32_t v = VolumeTable[settingAt(settings.volume[slot], 127)];
     const int p = settingAt(settings.pan[slot], 100);
-    leftGain[slot] = (v * PanTable[p]) >> 13;
-    rightGain[slot] = (v * PanTable[100 - p]) >> 13;
+    gains.left[slot] = (v * PanTable[p]) >> 13;
+    gains.right[slot] = (v * PanTable[100 - p]) >> 13;
   }
-  // Master mode ignores the mixer, mute and solo included.
-  const uint32_t heard = masterMode ? 0xffffu : HeardStrips(settings);
-  if (levels) levels->strip.fill(0);
+  return gains;
+}
 
-  bool delivered = false;
+// One piece of a block: every slot still delivering is read, then mixed
+// chunk by chunk (or, in master mode, copied to its side).
+struct PieceMixer {
+  TakeFiles& files;
+  bool masterMode;
+  const BlockGains& gains;
+  uint32_t heard;       // HeardStrips, read with the gains
+  BlockLevels* levels;  // the strips' peaks, when asked for
   bool exhausted[TakeFiles::SlotCount] = {};
-  int16_t scratch[PieceFrames];
-  for (uint32_t done = 0; done < count; done += PieceFrames) {
-    const uint32_t want = std::min(PieceFrames, count - done);
-    int16_t* piece = stereoBlock + 2 * size_t(done);
-    // Slots are added in order 0..15 and clamped after each, so where the sum
-    // saturates depends on that order.
+  MixResult result;
+
+  void mix(int16_t* piece, uint32_t want) {
+    const uint32_t stride = roundUpToChunk(want);
+    int16_t* scratch = slotScratch(size_t(TakeFiles::SlotCount) * stride);
+    SlotPiece slots[TakeFiles::SlotCount];
+    int used = 0;
     for (int slot = 0; slot < TakeFiles::SlotCount; ++slot) {
-      if (exhausted[slot] || !files.IsOpen(slot)) continue;
-      if (masterMode && slot > 1) continue;
-      const uint32_t got = uint32_t(files.Read(slot, scratch, want));
+      if (exhausted[slot] || !files.IsOpen(slot) || (masterMode && slot > 1)) continue;
+      int16_t* samples = scratch + size_t(used) * stride;
+      const uint32_t got = uint32_t(files.Read(slot, samples, want));
       if (got < want) exhausted[slot] = true;
       if (got == 0) continue;
-      delivered = true;
+      result.delivered = true;
       if (masterMode) {
-        copyToChannel(piece, scratch, got, slot);
+        copyToChannel(piece, samples, got, slot);
         continue;
       }
       if ((heard & (1u << slot)) == 0) continue;
-      addScaled(piece, scratch, got, leftGain[slot], rightGain[slot]);
-      if (levels)
-        levels->strip[size_t(slot)] = std::max(
-            levels->strip[size_t(slot)], ScaledPeak(scratch, got, std::max(leftGain[slot], rightGain[slot])));
+      if (levels) {
+        const int32_t peak = ScaledPeak(samples, got, std::max(gains.left[slot], gains.right[slot]));
+        levels->strip[size_t(slot)] = std::max(levels->strip[size_t(slot)], peak);
+      }
+      // A take that ended adds nothing more, exactly as adding zeros does.
+      std::fill(samples + got, samples + stride, int16_t(0));
+      slots[used++] = {samples, gains.left[slot], gains.right[slot]};
     }
+    if (used == 0) return;
+    for (uint32_t done = 0; done < want; done += ChunkFrames)
+      result.clippedFrames += mixChunk(piece + 2 * size_t(done), std::min(ChunkFrames, want - done), slots, used, done);
   }
-  return delivered;
+};
+
+}  // namespace
+
+MixResult MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
+                   const MixerSettings& settings, BlockLevels* levels) {
+  const BlockGains gains = gainsOf(settings);
+  // Master mode ignores the mixer, mute and solo included.
+  const uint32_t heard = masterMode ? 0xffffu : HeardStrips(settings);
+  if (levels) levels->strip.fill(0);
+  PieceMixer mixer{files, masterMode, gains, heard, levels};
+  for (uint32_t done = 0; done < count; done += PieceFrames)
+    mixer.mix(stereoBlock + 2 * size_t(done), std::min(PieceFrames, count - done));
+  return mixer.result;
 }
 
 }  // namespace tp

@@ -32,17 +32,30 @@ struct MixerSettings {
   std::array<std::atomic<bool>, 16> solo;
 };
 
+// What one call of MixBlock did.
+struct MixResult {
+  bool delivered = false;  // at least one slot delivered a sample
+  // Frames of the block where the sum of either side saturated at 16 bits
+  // after any slot: a frame counts once however often and on whichever side
+  // it clipped. Always 0 in master mode, which adds nothing.
+  uint32_t clippedFrames = 0;
+  explicit operator bool() const { return delivered; }
+};
 
 // Adds one block of every open slot of `files` into `stereoBlock` (count
 // frames, interleaved left/right, zeroed by the caller). In master mode slot
 // 0 replaces the left and slot 1 the right channel, with no gain. Otherwise
 // each slot is scaled by its strip's volume and pan and the sum is clamped to
-// 16 bits after each slot, in slot order. Returns true when at least one slot
-// delivered a sample. A strip that mute or solo silences is still read, so
-// that its take stays in time with the others, but it adds nothing. When
-// `levels` is given, it receives the block's strip peaks.
-bool MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
-              const MixerSettings& settings, BlockLevels* levels = nullptr);
+// 16 bits after each slot, in slot order. A strip that mute or solo
+// silences is still read, so that its take stays in time with the others,
+// but it adds nothing. When `levels` is given, it receives the block's strip
+// peaks.
+//
+// Reads each slot once per 32,768 frames into a scratch area of the calling
+// thread (allocated on its first call, 1 MiB, kept for the thread's life),
+// so that a block allocates nothing.
+MixResult MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
+                   const MixerSettings& settings, BlockLevels* levels = nullptr);
 
 // Which strips the mix adds, one bit per strip (bit i for strip i): every
 // strip that is not muted and, while any strip is soloed, is soloed.

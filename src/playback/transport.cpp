@@ -108,9 +108,10 @@ int Transport::MixerFill(uint8_t* region, uint32_t bytes) {
     int16_t* block = reinterpret_cast<int16_t*>(region);
     // On the stack: the meters cost this thread no allocation and no lock.
     BlockLevels levels;
-    const bool more = MixBlock(block, frames, takeFiles_, masterMode_, settings_, &levels);
+    const MixResult mixed = MixBlock(block, frames, takeFiles_, masterMode_, settings_, &levels);
+    const bool more = mixed.delivered;
     levels.mix = StereoPeaks(block, frames);
-    levels_.Publish(levels, 0);
+    levels_.Publish(levels, mixed.clippedFrames);
     if (const auto failure = takeFiles_.Failure()) {
       // What was read of this block is heard; then the audition stops
       // rather than go on with a track missing.

@@ -106,6 +106,20 @@ TEST_F(Cli, ExportHearsOnlyWhatMuteAndSoloLetThrough) {
   EXPECT_EQ(cli("play " + dir() + " -t 1-1 --solo 17").status, 2);
 }
 
+TEST_F(Cli, ExportSaysHowManySamplesOfTheMixClipped) {
+  // Kick at volume 127: -20000 x 32613 >> 13 = -79623 saturates on each of
+  // its 100,000 frames, before Bass adds its 1000.
+  auto result = cli("export " + dir() + " " + out("loud.wav") + " -t 1-1 -t 5-2 --volume 1=127");
+  ASSERT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(result.out, "Converted\n100000 samples clipped\n");
+  EXPECT_EQ(ReadWithSndfile(outputs / "loud.wav").samples[0], -32768 + 1000);
+  result = cli("export " + dir() + " " + out("loud.wav") + " -t 1-1 -t 5-2 --volume 1=127 -f -q");
+  EXPECT_EQ(result.out, "");
+  // Muted, the loud track clips nothing.
+  result = cli("export " + dir() + " " + out("loud.wav") + " -t 1-1 -t 5-2 --volume 1=127 --mute 1 -f");
+  EXPECT_EQ(result.out, "Converted\n");
+}
+
 TEST_F(Cli, ExportOfAMasterTakeWritesItsPair) {
   ASSERT_EQ(cli("export " + dir() + " " + out("m.wav") + " --master 3").status, 0);
   const SoundData data = ReadWithSndfile(outputs / "m.wav");

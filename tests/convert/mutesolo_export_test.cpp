@@ -95,6 +95,7 @@ TEST_F(MixdownExport, WithoutMuteOrSoloTheFileHoldsTheReferenceMixByteForByte) {
   const ReferenceMixResult reference = expected(0xffff);
   ASSERT_GT(reference.clippedSamples, 0u) << "the fixture is meant to clip";
   EXPECT_TRUE(data == LittleEndianBytes(reference.stereo));
+  EXPECT_EQ(result.clippedSamples, reference.clippedSamples);
 }
 
 TEST_F(MixdownExport, HoldsExactlyTheTracksThatMuteAndSoloLetThrough) {
@@ -119,10 +120,13 @@ TEST_F(MixdownExport, HoldsExactlyTheTracksThatMuteAndSoloLetThrough) {
     }
     for (int track : c.muted) mixer.mute[track] = true;
     for (int track : c.soloed) mixer.solo[track] = true;
-    ASSERT_EQ(run("mix.wav").outcome, ConversionResult::Converted);
+    const ConversionResult result = run("mix.wav");
+    ASSERT_EQ(result.outcome, ConversionResult::Converted);
     const SoundData data = ReadWithSndfile(folder / "mix.wav");
     ASSERT_EQ(data.frames, int64_t(2 * ConversionBlockFrames));
-    EXPECT_TRUE(data.samples == expected(c.heard).stereo);
+    const ReferenceMixResult reference = expected(c.heard);
+    EXPECT_TRUE(data.samples == reference.stereo);
+    EXPECT_EQ(result.clippedSamples, reference.clippedSamples);
     std::filesystem::remove(folder / "mix.wav");
   }
 }
@@ -130,7 +134,7 @@ TEST_F(MixdownExport, HoldsExactlyTheTracksThatMuteAndSoloLetThrough) {
 TEST(OneTakeAndMasterExports, IgnoreMuteAndSolo) {
   TempFolder folder;
   WriteProjectInfo(folder.path(), "Song");
-  const auto take = Ramp(3000, -1500);
+  const auto take = Ramp(3000, -32768, 0);  // full scale, and never counted as clipped
   WriteTake(folder / "TRACK3_0.DAT", "Solo", take);
   WriteTake(folder / "TRACKL_0.DAT", "Final", Ramp(2000, 7));
   WriteTake(folder / "TRACKR_0.DAT", "Final", Ramp(2000, -7, -1));
@@ -147,7 +151,9 @@ TEST(OneTakeAndMasterExports, IgnoreMuteAndSolo) {
   request.selection = model.PlaybackSelection();
   request.length = model.View.sliderMax;
   request.output = folder / "one.wav";
-  ASSERT_EQ(ExportTakes(request, {}).outcome, ConversionResult::Converted);
+  const ConversionResult single = ExportTakes(request, {});
+  ASSERT_EQ(single.outcome, ConversionResult::Converted);
+  EXPECT_EQ(single.clippedSamples, 0u);
   const SoundData one = ReadWithSndfile(folder / "one.wav");
   EXPECT_TRUE(std::equal(take.begin(), take.end(), one.samples.begin()));
 
@@ -158,10 +164,18 @@ TEST(OneTakeAndMasterExports, IgnoreMuteAndSolo) {
   request.output = folder / "master.wav";
   const ConversionResult result = ExportTakes(request, {});
   ASSERT_EQ(result.outcome, ConversionResult::Converted);
+  EXPECT_EQ(result.clippedSamples, 0u);
   const SoundData master = ReadWithSndfile(folder / "master.wav");
   EXPECT_EQ(master.samples[0], 7);
   EXPECT_EQ(master.samples[1], -7);
   EXPECT_EQ(master.samples[2 * 1999], 7 + 1999);
+}
+
+TEST(ClippedSamplesText, SaysNothingForACleanMixAndCountsTheRest) {
+  EXPECT_EQ(ClippedSamplesText(0), "");
+  EXPECT_EQ(ClippedSamplesText(1), "1 sample clipped");
+  EXPECT_EQ(ClippedSamplesText(312), "312 samples clipped");
+  EXPECT_EQ(ClippedSamplesText(5000000000ull), "5000000000 samples clipped");
 }
 
 }  // namespace

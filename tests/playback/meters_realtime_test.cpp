@@ -136,7 +136,7 @@ TEST(MetersOnTheStreamThread, MixingWithLevelsAndPublishingThemTakesNoLockAndNoM
   // The mixer may set up what it needs once per thread on its first block;
   // the stream's thread does that on the audition's first fill. What
   // follows, every block, is what must cost nothing.
-  const auto warmUp = [&] { MixBlock(block.data(), 1, files, false, settings); };
+  const auto warmUp = [&] { MixBlock(block.data(), Transport::FramesPerHalf, files, false, settings); };
   const auto [allocations, locks] = UnderChecker(warmUp, [&] {
     for (int n = 0; n < 4; ++n) {
       BlockLevels levels;
