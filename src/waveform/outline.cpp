@@ -98,8 +98,7 @@ Status ComputeTakeOutline(const std::filesystem::path& file, int columns, ReadGa
   return Status::Ok();
 }
 
-Status ComputeSoundFileOutline(const std::filesystem::path& file, int columns, ReadGate& gate,
-                               std::vector<ChannelOutline>& outlines) {
+Status ComputeSoundFileOutline(const std::filesystem::path& file, int columns, ReadGate& gate, SoundOutline& outline) {
   std::unique_ptr<ImportSource> source;
   if (Status opened = OpenImportSource(file, source); !opened.ok()) return opened;
   const uint64_t frames = source->Format().frames;
@@ -113,7 +112,8 @@ Status ComputeSoundFileOutline(const std::filesystem::path& file, int columns, R
     builder.Add(block.data(), count);
     at += count;
   }
-  outlines = builder.Finish();
+  outline.channels = builder.Finish();
+  outline.frames = frames;
   return Status::Ok();
 }
 

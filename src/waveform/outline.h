@@ -51,8 +51,12 @@ constexpr uint32_t OutlineBlockFrames = 65536;
 // messages::OutlineReadingStopped.
 Status ComputeTakeOutline(const std::filesystem::path& file, int columns, ReadGate& gate, ChannelOutline& outline);
 
-// The outline of a WAV, AIFF or FLAC file: its first one or two channels.
-Status ComputeSoundFileOutline(const std::filesystem::path& file, int columns, ReadGate& gate,
-                               std::vector<ChannelOutline>& outlines);
+// The outline of a WAV, AIFF or FLAC file: its first one or two channels,
+// and the frames they span.
+struct SoundOutline {
+  std::vector<ChannelOutline> channels;
+  uint64_t frames = 0;
+};
+Status ComputeSoundFileOutline(const std::filesystem::path& file, int columns, ReadGate& gate, SoundOutline& outline);
 
 }  // namespace tp

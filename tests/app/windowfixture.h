@@ -201,6 +201,8 @@ class WindowTest : public ::testing::Test {
     services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
     services.settingsFile = Q(settingsFile);
     services.archiveFileWritten = archiveFileWritten;
+    services.outlineCacheFolder = scratch.path() / "cache";
+    services.outlineReading = outlineReading;
     return std::make_unique<TMainWin>(std::move(services));
   }
 
@@ -218,6 +220,8 @@ class WindowTest : public ::testing::Test {
   VirtualSoundDevice* sound = nullptr;
   // Handed to the window as its Services::archiveFileWritten.
   std::function<void()> archiveFileWritten;
+  // Handed to the window as its Services::outlineReading.
+  std::function<void()> outlineReading;
   std::unique_ptr<TMainWin> window;
 };
 

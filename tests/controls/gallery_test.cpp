@@ -300,6 +300,7 @@ TEST(GalleryWindow, TheWindowsFaceAndPagesShowEveryControlWhereTheWindowPutsIt) 
   const QString root = QString::fromStdString(scratch.path().string());
   services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
   services.settingsFile = root + QStringLiteral("/settings.ini");
+  services.outlineCacheFolder = scratch.path() / "cache";
   TMainWin window(std::move(services));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

@@ -124,11 +124,12 @@ TEST(SoundFileOutline, AStereoFileGivesAnOutlinePerChannel) {
     SCOPED_TRACE(kind.name);
     WriteWithSndfile(folder / kind.name, kind.format, 2, 44100, interleaved);
     ReadGate gate;
-    std::vector<ChannelOutline> outlines;
-    ASSERT_TRUE(ComputeSoundFileOutline(folder / kind.name, 40, gate, outlines).ok());
-    ASSERT_EQ(outlines.size(), 2u);
+    SoundOutline outline;
+    ASSERT_TRUE(ComputeSoundFileOutline(folder / kind.name, 40, gate, outline).ok());
+    EXPECT_EQ(outline.frames, 90001u);
+    ASSERT_EQ(outline.channels.size(), 2u);
     for (int channel = 0; channel < 2; ++channel)
-      EXPECT_EQ(outlines[size_t(channel)], ExpectedOutline(ChannelOf(interleaved, 2, channel, 90001), 40));
+      EXPECT_EQ(outline.channels[size_t(channel)], ExpectedOutline(ChannelOf(interleaved, 2, channel, 90001), 40));
   }
 }
 
@@ -136,8 +137,8 @@ TEST(SoundFileOutline, AFileThatIsNoSoundIsRefused) {
   TempFolder folder;
   WriteBytes(folder / "a.wav", std::vector<uint8_t>(100, 'x'));
   ReadGate gate;
-  std::vector<ChannelOutline> outlines;
-  EXPECT_TRUE(ComputeSoundFileOutline(folder / "a.wav", 40, gate, outlines).Is(messages::NotWavOrAiff));
+  SoundOutline outline;
+  EXPECT_TRUE(ComputeSoundFileOutline(folder / "a.wav", 40, gate, outline).Is(messages::NotWavOrAiff));
 }
 
 }  // namespace
