@@ -30,7 +30,8 @@ class MatrixOutline : public ::testing::Test {
     matrix->SetBtnHeight(Height);
     matrix->SetRows(1);
     matrix->SetCols(2);
-    for (auto set : {&TBtnMtx::SetBtnBmp, &TBtnMtx::SetPointBtnBmp, &TBtnMtx::SetPressBtnBmp, &TBtnMtx::SetDPointBtnBmp})
+    for (auto set :
+         {&TBtnMtx::SetBtnBmp, &TBtnMtx::SetPointBtnBmp, &TBtnMtx::SetPressBtnBmp, &TBtnMtx::SetDPointBtnBmp})
       (matrix->*set)(Solid(Width, Height, kBtn));
     matrix->SetDownBtnBmp(Solid(Width, Height, kDownBtn));
     matrix->SetNBtnBmp(Solid(Width, Height, kNBtn));
@@ -67,7 +68,8 @@ TEST_F(MatrixOutline, AFullScaleOutlineFaintlyFillsTheCellInsideItsBevel) {
   matrix->SetOutline(0, 0, {FullScale});
   const QImage cell = Cell(0);
   for (QPoint inside : {QPoint(2, 2), QPoint(30, 10), QPoint(57, 17)})
-    EXPECT_TRUE(Faint(cell.pixel(inside), kBtn)) << inside.x() << "," << inside.y() << " " << std::hex << cell.pixel(inside);
+    EXPECT_TRUE(Faint(cell.pixel(inside), kBtn))
+        << inside.x() << "," << inside.y() << " " << std::hex << cell.pixel(inside);
   for (QPoint bevel : {QPoint(0, 0), QPoint(1, 10), QPoint(59, 19), QPoint(30, 18)})
     EXPECT_EQ(cell.pixel(bevel), kBtn) << bevel.x() << "," << bevel.y();
   EXPECT_TRUE(Plain(1, kBtn)) << "the other cell has no outline";

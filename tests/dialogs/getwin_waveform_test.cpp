@@ -105,7 +105,8 @@ TEST_F(GetWinWaveform, ThePositionLineFollowsThePreviewAndGoesWhenItStops) {
   EXPECT_EQ(x, 1 + int(40 * 512 * 391 / 50000));
   const QImage playing = view->grab().toImage();
   const QRgb line = view->palette().color(QPalette::Highlight).rgb();
-  for (int y : {2, view->height() / 2, view->height() - 3}) EXPECT_EQ(playing.pixel(x, y) & 0xffffff, line & 0xffffff) << y;
+  for (int y : {2, view->height() / 2, view->height() - 3})
+    EXPECT_EQ(playing.pixel(x, y) & 0xffffff, line & 0xffffff) << y;
 
   QTest::mouseRelease(form->AudBtn(), Qt::LeftButton);
   EXPECT_EQ(view->Position(), -1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sndfile.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <cerrno>
@@ -42,6 +43,27 @@ TEST_P(TakeOutlineShapes, OutlineOfATakeIsTheMinAndMaxOfItsSamplesPerColumn) {
 INSTANTIATE_TEST_SUITE_P(Shapes, TakeOutlineShapes,
                          ::testing::Values(Shape{0, 56}, Shape{10, 56}, Shape{56, 56}, Shape{1000, 56},
                                            Shape{200001, 7}, Shape{300000, 56}));
+
+TEST(TakeOutline, ALongTakeIsReadInBoundedMemory) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "under AddressSanitizer the resident size is mostly its shadow memory";
+#endif
+  // 50,000,000 samples (about 19 minutes): 100 MB of silence after the
+  // header, a sparse file that costs the disk nothing.
+  TempFolder folder;
+  const std::filesystem::path take = folder / "TRACK1_0.DAT";
+  WriteTake(take, "long", {});
+  std::filesystem::resize_file(take, uint64_t(TakeHeaderSize) + 2u * 50000000u);
+  rusage before{}, after{};
+  ASSERT_EQ(getrusage(RUSAGE_SELF, &before), 0);
+  ReadGate gate;
+  ChannelOutline outline;
+  ASSERT_TRUE(ComputeTakeOutline(take, 56, gate, outline).ok());
+  ASSERT_EQ(getrusage(RUSAGE_SELF, &after), 0);
+  EXPECT_EQ(outline, ExpectedOutline(std::vector<int16_t>(56, 0), 56));
+  // The largest resident size grew by less than 16 MB (in KiB).
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024);
+}
 
 TEST(TakeOutline, AnUnreadableTakeIsAFailureNamingTheFileAndTheReason) {
   TempFolder folder;
@@ -119,7 +141,8 @@ TEST(SoundFileOutline, AStereoFileGivesAnOutlinePerChannel) {
     const char* name;
     int format;
   };
-  for (const Case& kind : {Case{"a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16}, Case{"a.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+  for (const Case& kind : {Case{"a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+                           Case{"a.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
                            Case{"a.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16}}) {
     SCOPED_TRACE(kind.name);
     WriteWithSndfile(folder / kind.name, kind.format, 2, 44100, interleaved);

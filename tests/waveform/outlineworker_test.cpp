@@ -24,6 +24,8 @@
 namespace tp::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int Columns = 16;
 
 // What the worker delivered, gathered from its thread.
@@ -171,6 +173,19 @@ INSTANTIATE_TEST_SUITE_P(
                  ::utimensat(AT_FDCWD, take.c_str(), times, 0);
                }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OutlineWorkerTest, ATakeIsFoundWhateverTheLetterCaseOfItsName) {
+  fs::rename(song / TakeFileName(0, 1), song / "track0_1.dat");
+  Deliveries got;
+  OutlineWorker worker(cache, Columns, got.Sink());
+  worker.FollowSong(song, Jobs());
+  ASSERT_TRUE(got.WaitFor(4));
+  for (const auto& [generation, cell] : got.list) {
+    if (cell.cell != 1) continue;
+    ASSERT_TRUE(cell.failure.ok()) << cell.failure.Text();
+    EXPECT_EQ(cell.channels.at(0), ExpectedOutline(samples[1], Columns));
+  }
+}
 
 TEST_F(OutlineWorkerTest, APausedWorkerDeliversNothingUntilResumed) {
   Deliveries got;
