@@ -18,7 +18,9 @@
 #include "project/messages.h"
 #include "storage/filehandle.h"
 #include "support/projectfixture.h"
+#include "support/sndfileio.h"
 #include "support/tempfolder.h"
+#include "waveform/fileoutlineworker.h"
 #include "waveform/outlineworker.h"
 
 namespace tp::test {
@@ -233,6 +235,65 @@ TEST_F(OutlineWorkerTest, AnUnreadableTakeIsDeliveredAsAFailureWithTheReason) {
       EXPECT_TRUE(cell.channels.empty());
     }
   }
+}
+
+}  // namespace
+}  // namespace tp::test
+
+namespace tp::test {
+namespace {
+
+// The preview form's worker: a request made while another is being read
+// gives that one up, and only the latest is answered, from the worker's thread.
+TEST(FileOutlineWorker, AnswersOnlyTheLatestRequestFromItsOwnThread) {
+  TempFolder folder;
+  const std::vector<int16_t> first = Noise(2 * 20000, 1), second = Noise(2 * 30000, 2);
+  WriteWithSndfile(folder / "first.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, first);
+  WriteWithSndfile(folder / "second.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, second);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool held = false, released = false;
+  std::vector<std::pair<uint64_t, Status>> answers;
+  std::vector<SoundOutline> outlines;
+  std::set<std::thread::id> readers;
+  const auto deliver = [&](uint64_t request, Status status, SoundOutline outline) {
+    std::lock_guard lock(mutex);
+    answers.emplace_back(request, status);
+    outlines.push_back(std::move(outline));
+    readers.insert(std::this_thread::get_id());
+    changed.notify_all();
+  };
+  // The first reading waits here until the second request was made.
+  const auto hold = [&] {
+    std::unique_lock lock(mutex);
+    held = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return released; });
+  };
+  uint64_t latest = 0;
+  {
+    FileOutlineWorker worker(deliver, hold);
+    worker.Request(folder / "first.wav", 10);
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return held; });
+    }
+    latest = worker.Request(folder / "second.wav", 10);
+    {
+      std::lock_guard lock(mutex);
+      released = true;
+      changed.notify_all();
+    }
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(60), [&] { return !answers.empty(); }));
+  }  // joined: nothing more can come
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0].first, latest);
+  ASSERT_TRUE(answers[0].second.ok());
+  EXPECT_EQ(outlines[0].frames, 30000u);
+  ASSERT_EQ(outlines[0].channels.size(), 2u);
+  EXPECT_EQ(outlines[0].channels[1], ExpectedOutline(ChannelOf(second, 2, 1, 30000), 10));
+  EXPECT_FALSE(readers.contains(std::this_thread::get_id()));
 }
 
 }  // namespace
