@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -236,6 +237,25 @@ TEST_F(ThumbnailsOfASmallSong, OutlinesWaitWhileTheAuditionPlays) {
   EXPECT_TRUE(window->Thumbnails().Gate().Paused());
   Click(window->AudBtn);
   ASSERT_FALSE(window->Playing);
+  EXPECT_FALSE(window->Thumbnails().Gate().Paused());
+}
+
+TEST_F(ThumbnailsOfASmallSong, OutlinesWaitWhileAnExportRuns) {
+  OpenAndWait(3);
+  Click(window->TakeSel, 0, 0);
+  const fs::path exported = scratch / "out.wav";
+  dialogs->save = [&](SaveDialog& dialog) {
+    dialog.fileName = test::Q(exported);
+    dialog.filterIndex = 1;
+    return true;
+  };
+  // The "Converted" box comes while the conversion still holds the window.
+  std::optional<bool> pausedWhileConverting;
+  dialogs->onMessage = [&](const QString&) { pausedWhileConverting = window->Thumbnails().Gate().Paused(); };
+  Click(window->ExpBtn);
+  ASSERT_TRUE(fs::exists(exported));
+  ASSERT_TRUE(pausedWhileConverting.has_value());
+  EXPECT_TRUE(*pausedWhileConverting);
   EXPECT_FALSE(window->Thumbnails().Gate().Paused());
 }
 

@@ -90,7 +90,12 @@ class ScriptedDialogs : public Dialogs {
     answers.pop_front();
     return answer;
   }
-  void Message(QWidget*, const QString& text) override { messages.push_back(text); }
+  // Called with each message as it is shown, while the window waits for it.
+  std::function<void(const QString&)> onMessage;
+  void Message(QWidget*, const QString& text) override {
+    messages.push_back(text);
+    if (onMessage) onMessage(text);
+  }
   int ShowModal(QDialog& form) override {
     if (!modal) {
       ADD_FAILURE() << "unexpected modal form";
