@@ -2,7 +2,10 @@
 // window's thread, filled in as they come, a warning mark with the reason
 // for a take that cannot be read, read again after a rename, dropped for a
 // song left behind, and held while the audition plays.
+#include <QDropEvent>
 #include <QHelpEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QToolTip>
 
 #include <unistd.h>
@@ -18,6 +21,7 @@
 #include "project/messages.h"
 #include "storage/filehandle.h"
 #include "support/projectfixture.h"
+#include "support/sndfileio.h"
 #include "windowfixture.h"
 
 namespace tp {
@@ -238,6 +242,25 @@ TEST_F(ThumbnailsOfASmallSong, OutlinesWaitWhileTheAuditionPlays) {
   Click(window->AudBtn);
   ASSERT_FALSE(window->Playing);
   EXPECT_FALSE(window->Thumbnails().Gate().Paused());
+}
+
+TEST_F(ThumbnailsOfASmallSong, ATakeImportedOverAnotherShowsTheNewOutline) {
+  OpenAndWait(3);
+  const fs::path source = scratch / "new.wav";
+  test::WriteWithSndfile(source, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, test::Noise(12000, 77));
+  dialogs->answers.push_back(true);  // replace the take
+  const QPoint at(7, 2 * 20 + 7);
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(test::Q(source))});
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window->TakeSel, &enter);
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window->TakeSel, &drop);
+  ASSERT_EQ(dialogs->questions.size(), 1u);
+  // The take as written: the new samples, padded to whole blocks.
+  const std::vector<TMtxLane> expected = Lanes({test::ReadTakeSamples(song / "TRACK2_0.DAT")});
+  ASSERT_NE(expected, Lanes({b}));
+  RunUntil([&] { return window->TakeSel->GetOutline(2, 0) == expected; });
 }
 
 TEST_F(ThumbnailsOfASmallSong, OutlinesWaitWhileAnExportRuns) {
