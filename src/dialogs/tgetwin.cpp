@@ -58,17 +58,7 @@ TGetWin::TGetWin(QWidget* parent, std::unique_ptr<PreviewOutput> output, FileOut
         },
         Qt::QueuedConnection);
   });
-  // The outline's thread: only post the result.
-  outlineWorker_ = std::make_unique<FileOutlineWorker>(
-      [this](uint64_t request, Status status, SoundOutline outline) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, request, status = std::move(status), outline = std::move(outline)]() mutable {
-              ShowOutline(request, status, std::move(outline));
-            },
-            Qt::QueuedConnection);
-      },
-      std::move(outlineReading));
+  StartOutlineWorker(std::move(outlineReading));
 
   QFont small = font();
   small.setPixelSize(12);
@@ -123,6 +113,20 @@ void TGetWin::ShowWaveInfo() {
   SetCaption(bitLabel_, QString::fromStdString(texts.bitsPerWord));
   KeepBitLabelClear();
   RequestOutline();
+}
+
+void TGetWin::StartOutlineWorker(FileOutlineWorker::Hook outlineReading) {
+  // The outline's thread: only post the result.
+  outlineWorker_ = std::make_unique<FileOutlineWorker>(
+      [this](uint64_t request, Status status, SoundOutline outline) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, request, status = std::move(status), outline = std::move(outline)]() mutable {
+              ShowOutline(request, status, std::move(outline));
+            },
+            Qt::QueuedConnection);
+      },
+      std::move(outlineReading));
 }
 
 void TGetWin::RequestOutline() {

@@ -71,6 +71,7 @@ class TGetWin : public QWidget {
  private:
   static void SetCaption(QLabel* label, const QString& text);
   void KeepBitLabelClear();
+  void StartOutlineWorker(FileOutlineWorker::Hook outlineReading);
   void RequestOutline();
   void ShowOutline(uint64_t request, const Status& status, SoundOutline outline);
   void ShowPreviewPosition();
