@@ -206,7 +206,7 @@ class WindowTest : public ::testing::Test {
     services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
     services.settingsFile = Q(settingsFile);
     services.archiveFileWritten = archiveFileWritten;
-    services.outlineCacheFolder = scratch.path() / "cache";
+    services.outlineCacheFolder = outlineCache.path();
     services.outlineReading = outlineReading;
     return std::make_unique<TMainWin>(std::move(services));
   }
@@ -218,7 +218,25 @@ class WindowTest : public ::testing::Test {
 
   std::string EnabledStates() const { return test::EnabledStates(*window); }
 
+  // Lets the window run until every take in the grid shows its outline (or
+  // why it has none): the outline thread reads no take after this, which a
+  // test that makes a take's reads fail needs.
+  void WaitForOutlines() {
+    const auto done = [](const TBtnMtx& matrix) {
+      for (int row = 0; row < matrix.Rows(); ++row)
+        for (int column = 0; column < matrix.Cols(); ++column)
+          if (matrix.GetAssigned(row, column) && !matrix.HasOutline(row, column) &&
+              matrix.OutlineProblem(row, column).isEmpty())
+            return false;
+      return true;
+    };
+    while (!done(*window->TakeSel) || !done(*window->MasTakeSel))
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+
   TempFolder scratch;
+  // The takes' outlines are kept here, out of the folder tree's sight.
+  TempFolder outlineCache;
   // What the window remembers lives here, not in the user's configuration.
   const std::filesystem::path settingsFile = scratch.path() / "config" / "trackporter.ini";
   ScriptedDialogs* dialogs = nullptr;
