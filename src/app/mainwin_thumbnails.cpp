@@ -6,16 +6,14 @@
 #include <QMetaObject>
 
 #include "app/tmainwin.h"
-#include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
 #include "waveform/outlinecache.h"
 
 namespace tp {
 namespace {
 
-// A cell is 60 pixels wide and its bevel takes 2 on each side: one column
-// per pixel in between.
-constexpr int ThumbnailColumns = 56;
+// A cell's bevel takes 2 pixels on each side: one column per pixel in between.
+constexpr int CellBevel = 2;
 
 std::vector<TMtxLane> LanesOf(const CellOutline& outline) {
   std::vector<TMtxLane> lanes;
@@ -37,7 +35,8 @@ void TMainWin::StartThumbnails(const std::filesystem::path& cacheFolder, std::fu
         Qt::QueuedConnection);
   };
   thumbnails_ = std::make_unique<OutlineWorker>(cacheFolder.empty() ? DefaultOutlineCacheFolder() : cacheFolder,
-                                                ThumbnailColumns, std::move(deliver), std::move(reading));
+                                                TakeSel->BtnWidth() - 2 * CellBevel, std::move(deliver),
+                                                std::move(reading));
 }
 
 // After every change of the cells: the worker looks at each take again and
