@@ -128,6 +128,7 @@ void TMainWin::StartArchiveJob(const QString& title, std::function<void(ArchiveJ
   job->progress = progress;
   progress->show();
   ArchiveRunning = true;
+  PauseThumbnailsWhileBusy();
   job->worker = std::thread([job, work = std::move(work)] { work(*job); });
 }
 

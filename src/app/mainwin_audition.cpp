@@ -57,6 +57,7 @@ void TMainWin::AudBtnClick() {
     return;
   }
   Playing = true;
+  PauseThumbnailsWhileBusy();  // before the takes are opened: one reader at a time
   transport_->Start(model_.PlaybackSelection(), uint32_t(Slider->Position()));
   StartMeters();
 }

@@ -75,6 +75,7 @@ void TMainWin::AppEventsIdle() {
   FolderSheet->setEnabled(browsable);
   MixerPanel->setEnabled(Conversion == ConversionIdle);
   NewFldrBtn->setEnabled(!ProjectFolder().isEmpty());
+  PauseThumbnailsWhileBusy();
 }
 
 void TMainWin::AppEventsHint(const QString& hint) { StatusPanels[0]->setText(LongHint(hint)); }

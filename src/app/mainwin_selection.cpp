@@ -53,6 +53,7 @@ void TMainWin::MirrorMatrices() {
   TrackSel->SetUpdating(false);
 
   MasterSel->SetDown(model_.MasterMode);
+  FollowTakesForThumbnails();
 }
 
 void TMainWin::ShowSelection() {

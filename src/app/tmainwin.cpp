@@ -79,6 +79,8 @@ TMainWin::TMainWin(Services services)
 
   // 7. The audition's stream; a machine without sound output stays silent.
   transport_ = std::make_unique<Transport>(static_cast<TransportEvents&>(*this), std::move(services.sound));
+  // 8. The outlines' thread, before the tree reports the first song.
+  StartThumbnails(services.outlineCacheFolder, std::move(services.outlineReading));
   WireAudition();
   WireMeters();
   WireMuteSolo();
@@ -99,6 +101,8 @@ TMainWin::TMainWin(Services services)
 
 TMainWin::~TMainWin() {
   qApp->removeEventFilter(this);
+  // The outlines' thread posts to this window too.
+  thumbnails_.reset();
   // An archive's thread posts to this window: it stops first.
   archiveJob_.reset();
   // The stream's thread calls back into this window: it goes first.

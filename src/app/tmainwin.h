@@ -26,6 +26,7 @@
 #include "folders/tdirtreeview.h"
 #include "playback/transport.h"
 #include "project/projectmodel.h"
+#include "waveform/outlineworker.h"
 
 class QAction;
 class QSettings;
@@ -66,6 +67,12 @@ class TMainWin : public QWidget, private TransportEvents {
     // Called on the archiving thread after each file an archive wrote;
     // tests hold the thread there to press Cancel at a known point.
     std::function<void()> archiveFileWritten;
+    // Where the takes' outlines are kept between runs; empty for the
+    // user's cache folder.
+    std::filesystem::path outlineCacheFolder;
+    // Called on the outline thread before each take it reads; tests check
+    // the thread and hold it there.
+    std::function<void()> outlineReading;
   };
 
   // The layout was drawn for an 840 x 480 window whose frame takes 8 pixels
@@ -143,6 +150,8 @@ class TMainWin : public QWidget, private TransportEvents {
   // Empty until the tree has reported a folder; then the model's folder.
   QString ProjectFolder() const;
   Transport& Audition() { return *transport_; }
+  // The thread that reads the takes' outlines for the grid (mainwin_thumbnails.cpp).
+  OutlineWorker& Thumbnails() { return *thumbnails_; }
 
   // Run state besides the project model.
   QString BaseCaption;
@@ -235,6 +244,12 @@ class TMainWin : public QWidget, private TransportEvents {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The takes' outlines in the grid (mainwin_thumbnails.cpp).
+  void StartThumbnails(const std::filesystem::path& cacheFolder, std::function<void()> reading);
+  void FollowTakesForThumbnails();
+  void ShowThumbnail(uint64_t generation, const CellOutline& outline);
+  void PauseThumbnailsWhileBusy();
+
   // The face (mainwin_face.cpp), the tabs and the status bar (mainwin_sheets.cpp).
   void BuildFace();
   void BuildMatrices();
@@ -316,6 +331,8 @@ class TMainWin : public QWidget, private TransportEvents {
   std::unique_ptr<QTemporaryDir> dragFolder_;  // the files of drags out of the window
   std::unique_ptr<Dialogs> dialogs_;
   std::unique_ptr<Transport> transport_;
+  std::unique_ptr<OutlineWorker> thumbnails_;
+  uint64_t thumbnailGeneration_ = 0;  // of the song the grid shows
   TNfWin* nfWin_ = nullptr;
   QPointer<TGetWin> getWin_;
   // Counts the seeks of the running audition. A position notice carries

@@ -8,9 +8,13 @@
 #include <algorithm>
 
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
+
+#include <cmath>
 
 namespace tp {
 
@@ -144,6 +148,42 @@ void TBtnMtx::SetAssigned(int row, int col, bool value) {
   }
 }
 
+void TBtnMtx::SetOutline(int row, int col, std::vector<TMtxLane> lanes) {
+  if (TMtxCell* cell = CellAt(row, col)) {
+    cell->outline = std::move(lanes);
+    cell->outlineProblem.clear();
+    Repaint();
+  }
+}
+
+void TBtnMtx::SetOutlineProblem(int row, int col, const QString& reason) {
+  if (TMtxCell* cell = CellAt(row, col)) {
+    cell->outline.clear();
+    cell->outlineProblem = reason;
+    Repaint();
+  }
+}
+
+void TBtnMtx::ClearOutline(int row, int col) {
+  TMtxCell* cell = CellAt(row, col);
+  if (!cell || (cell->outline.empty() && cell->outlineProblem.isEmpty())) return;
+  cell->outline.clear();
+  cell->outlineProblem.clear();
+  Repaint();
+}
+
+bool TBtnMtx::HasOutline(int row, int col) const {
+  return InGrid(row, col) && !cells_[size_t(row * cols_ + col)].outline.empty();
+}
+
+std::vector<TMtxLane> TBtnMtx::GetOutline(int row, int col) const {
+  return InGrid(row, col) ? cells_[size_t(row * cols_ + col)].outline : std::vector<TMtxLane>();
+}
+
+QString TBtnMtx::OutlineProblem(int row, int col) const {
+  return InGrid(row, col) ? cells_[size_t(row * cols_ + col)].outlineProblem : QString();
+}
+
 void TBtnMtx::SetUpdating(bool value) {
   updating_ = value;
   if (!value) Repaint();
@@ -189,6 +229,7 @@ QImage TBtnMtx::ComposeFace() const {
     }
   }
 
+  DrawOutlines(work);
   QPainter painter(&work);
   painter.setFont(font());
   const QFontMetrics metrics(font());
@@ -214,6 +255,58 @@ void TBtnMtx::DrawFocusFrame(QImage& face) const {
   QPainter painter(&face);
   painter.setPen(QColor(0xff, 0xc4, 0x4c));  // the amber of the time displays
   painter.drawRect(focusCol_ * btnWidth_ + 1, focusRow_ * btnHeight_ + 1, btnWidth_ - 3, btnHeight_ - 3);
+}
+
+void TBtnMtx::DrawOutlines(QImage& face) const {
+  QPainter painter(&face);
+  for (int row = 0; row < rows_; ++row) {
+    for (int col = 0; col < cols_; ++col) {
+      const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
+      if (!cell.Assigned) continue;
+      // Inside the cell's bevel, which carries the selected and pointed looks.
+      const QRect inner(col * btnWidth_ + 2, row * btnHeight_ + 2, btnWidth_ - 4, btnHeight_ - 4);
+      if (!cell.outline.empty()) DrawOutline(painter, cell, inner);
+      else if (!cell.outlineProblem.isEmpty()) DrawWarningMark(painter, inner);
+    }
+  }
+}
+
+void TBtnMtx::DrawOutline(QPainter& painter, const TMtxCell& cell, QRect inner) const {
+  // The caption's own colour, faint enough that the caption stays the
+  // first thing read and the cell's state colour still shows through.
+  QColor ink = charColor_;
+  if (!isEnabled()) ink = QColor::fromRgba(DimmedColour(ink.rgba()));
+  ink.setAlpha(72);
+  const int lanes = int(cell.outline.size());
+  for (int lane = 0; lane < lanes; ++lane) {
+    const TMtxLane& samples = cell.outline[size_t(lane)];
+    const int top = inner.top() + lane * inner.height() / lanes;
+    const int height = (lane + 1) * inner.height() / lanes - lane * inner.height() / lanes;
+    const double centre = top + height / 2.0, half = height / 2.0;
+    const int columns = int(std::min(samples.low.size(), samples.high.size()));
+    for (int column = 0; column < columns; ++column) {
+      const int left = inner.left() + column * inner.width() / columns;
+      const int right = inner.left() + (column + 1) * inner.width() / columns;
+      const int high = int(std::floor(centre - samples.high[size_t(column)] / 32768.0 * half));
+      const int low = int(std::ceil(centre - samples.low[size_t(column)] / 32768.0 * half));
+      painter.fillRect(left, high, std::max(1, right - left), std::max(1, low - high), ink);
+    }
+  }
+}
+
+void TBtnMtx::DrawWarningMark(QPainter& painter, QRect inner) const {
+  // A small amber triangle with a mark in the top right corner, clear of a
+  // centred caption of up to eight characters.
+  const int right = inner.right(), top = inner.top();
+  const QPoint corners[3] = {QPoint(right - 8, top + 8), QPoint(right - 4, top), QPoint(right, top + 8)};
+  painter.setPen(Qt::NoPen);
+  QColor amber(0xff, 0xc4, 0x4c);
+  if (!isEnabled()) amber = QColor::fromRgba(DimmedColour(amber.rgba()));
+  painter.setBrush(amber);
+  painter.drawPolygon(corners, 3);
+  painter.setPen(Qt::black);
+  painter.drawLine(right - 4, top + 3, right - 4, top + 5);
+  painter.drawPoint(right - 4, top + 7);
 }
 
 void TBtnMtx::Paint() {
@@ -367,6 +460,18 @@ void TBtnMtx::focusInEvent(QFocusEvent* event) {
 }
 
 void TBtnMtx::focusOutEvent(QFocusEvent*) { Repaint(); }
+
+bool TBtnMtx::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString problem = OutlineProblem(RowAt(help->pos().y()), ColAt(help->pos().x()));
+    if (GetAssigned(RowAt(help->pos().y()), ColAt(help->pos().x())) && !problem.isEmpty()) {
+      QToolTip::showText(help->globalPos(), problem, this);
+      return true;
+    }
+  }
+  return QWidget::event(event);
+}
 
 void TBtnMtx::changeEvent(QEvent* event) {
   switch (event->type()) {

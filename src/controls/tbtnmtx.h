@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <vector>
 
 #include "controls/dimmed.h"
@@ -16,8 +17,20 @@
 
 namespace tp {
 
+// One lane of a cell's outline (one channel of its sound): per column, the
+// lowest and the highest sample, full scale 32,768.
+struct TMtxLane {
+  std::vector<int16_t> low, high;
+  bool operator==(const TMtxLane&) const = default;
+};
+
 struct TMtxCell {
   QString caption;
+  // The faint outline drawn behind the caption, lanes stacked top to bottom;
+  // or, when the content could not be read, why (a warning mark shows it,
+  // and the cell's tooltip says it).
+  std::vector<TMtxLane> outline;
+  QString outlineProblem;
   bool Down = false;
   bool Assigned = false;
   bool Pressed = false;  // the left button went down here and the pointer is inside
@@ -84,6 +97,15 @@ class TBtnMtx : public QWidget {
   bool GetAssigned(int row, int col) const;
   void SetAssigned(int row, int col, bool value);
 
+  // The outline behind an Assigned cell's caption; setting one clears the
+  // problem and the other way round. Cells without content draw neither.
+  void SetOutline(int row, int col, std::vector<TMtxLane> lanes);
+  void SetOutlineProblem(int row, int col, const QString& reason);
+  void ClearOutline(int row, int col);
+  bool HasOutline(int row, int col) const;
+  std::vector<TMtxLane> GetOutline(int row, int col) const;
+  QString OutlineProblem(int row, int col) const;
+
   // Bracket bulk changes with SetUpdating(true) ... SetUpdating(false): the
   // screen keeps its last picture until the bracket closes, then shows the
   // result in one repaint.
@@ -131,6 +153,8 @@ class TBtnMtx : public QWidget {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // A cell whose outline could not be read answers for itself.
+  bool event(QEvent* event) override;
 
  private:
   void SetBitmap(QImage& owned, const QImage& given);
@@ -142,6 +166,9 @@ class TBtnMtx : public QWidget {
   bool InPressedCell(int x, int y) const;
   QImage ComposeFace() const;
   void DrawFocusFrame(QImage& face) const;
+  void DrawOutlines(QImage& face) const;
+  void DrawOutline(QPainter& painter, const TMtxCell& cell, QRect inner) const;
+  void DrawWarningMark(QPainter& painter, QRect inner) const;
   bool KeyDown(int key);
 
   QColor charColor_{Qt::black};

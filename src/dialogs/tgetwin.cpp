@@ -45,13 +45,20 @@ std::filesystem::path localPath(const QString& path) { return std::filesystem::p
 
 }  // namespace
 
-TGetWin::TGetWin(QWidget* parent, std::unique_ptr<PreviewOutput> output)
+TGetWin::TGetWin(QWidget* parent, std::unique_ptr<PreviewOutput> output, FileOutlineWorker::Hook outlineReading)
     : QWidget(parent), output_(output ? std::move(output) : MakePortAudioPreviewOutput()) {
   // The output's thread, or this thread inside the output's Reset: only
   // post the block; PreviewBlockDone runs later on this thread.
   preview_ = std::make_unique<WavePreview>(*output_, [this](PreviewBlock* block) {
-    QMetaObject::invokeMethod(this, [this, block] { preview_->PreviewBlockDone(block); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, block] {
+          preview_->PreviewBlockDone(block);
+          ShowPreviewPosition();
+        },
+        Qt::QueuedConnection);
   });
+  StartOutlineWorker(std::move(outlineReading));
 
   QFont small = font();
   small.setPixelSize(12);
@@ -82,9 +89,16 @@ TGetWin::TGetWin(QWidget* parent, std::unique_ptr<PreviewOutput> output)
   audBtn_->setIcon(glyph);
   audBtn_->setToolTip(QStringLiteral("Hear the Sound"));
   audBtn_->installEventFilter(this);
+
+  // Under the format lines, as wide as their frame.
+  waveView_ = new TWaveView(this);
+  waveView_->setGeometry(8, 50, 393, 40);
 }
 
-TGetWin::~TGetWin() { StopPreview(); }
+TGetWin::~TGetWin() {
+  outlineWorker_.reset();
+  StopPreview();
+}
 
 void TGetWin::SetCaption(QLabel* label, const QString& text) {
   label->setText(text);
@@ -98,6 +112,37 @@ void TGetWin::ShowWaveInfo() {
   SetCaption(framesLabel_, QString::fromStdString(texts.samplingFrames));
   SetCaption(bitLabel_, QString::fromStdString(texts.bitsPerWord));
   KeepBitLabelClear();
+  RequestOutline();
+}
+
+void TGetWin::StartOutlineWorker(FileOutlineWorker::Hook outlineReading) {
+  // The outline's thread: only post the result.
+  outlineWorker_ = std::make_unique<FileOutlineWorker>(
+      [this](uint64_t request, Status status, SoundOutline outline) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, request, status = std::move(status), outline = std::move(outline)]() mutable {
+              ShowOutline(request, status, std::move(outline));
+            },
+            Qt::QueuedConnection);
+      },
+      std::move(outlineReading));
+}
+
+void TGetWin::RequestOutline() {
+  // The last file's outline goes at once: it is not the file shown.
+  waveView_->Clear();
+  outlineRequest_ = outlineWorker_->Request(localPath(previewFile_), waveView_->Columns());
+}
+
+void TGetWin::ShowOutline(uint64_t request, const Status& status, SoundOutline outline) {
+  if (request != outlineRequest_) return;  // a file passed over since
+  if (status.ok()) waveView_->SetOutline(std::move(outline));
+  else waveView_->Clear();
+}
+
+void TGetWin::ShowPreviewPosition() {
+  waveView_->SetPosition(preview_->DeviceOpen() ? int64_t(preview_->FramesPlayed()) : -1);
 }
 
 void TGetWin::KeepBitLabelClear() {
@@ -108,11 +153,17 @@ void TGetWin::KeepBitLabelClear() {
   bitLabel_->move(std::max(BitLabelLeft, clear), bitLabel_->y());
 }
 
-void TGetWin::AudBtnMouseDown(Qt::MouseButton /*button*/) { preview_->Start(localPath(previewFile_)); }
+void TGetWin::AudBtnMouseDown(Qt::MouseButton /*button*/) {
+  preview_->Start(localPath(previewFile_));
+  ShowPreviewPosition();
+}
 
 void TGetWin::AudBtnMouseUp(Qt::MouseButton /*button*/) { StopPreview(); }
 
-void TGetWin::StopPreview() { preview_->StopPreview(); }
+void TGetWin::StopPreview() {
+  preview_->StopPreview();
+  if (waveView_) waveView_->SetPosition(-1);
+}
 
 bool TGetWin::eventFilter(QObject* watched, QEvent* event) {
   if (watched != audBtn_) return QWidget::eventFilter(watched, event);

@@ -30,6 +30,7 @@ bool WavePreview::Start(const std::filesystem::path& path) {
   // reader has accepted only rates from 1 to 2^32 - 1.
   framesPerSecond_ = uint32_t(std::floor(reader_->sampleRate));
   ++preview_;
+  framesPlayed_ = 0;
 
   deviceOpen_ = output_.Open(channels_, framesPerSecond_, post_) >= 0;
   // Without a device the preview is silent: nothing is queued, and the file
@@ -59,6 +60,8 @@ bool WavePreview::QueuePreviewBlock(PreviewBlock& block) {
 
 void WavePreview::PreviewBlockDone(PreviewBlock* block) {
   if (deviceOpen_ && block->preview == preview_) {
+    // Blocks come back in the order they were queued, each one played.
+    framesPlayed_ += PreviewBlockFrames;
     // The file ran out: stop at once, so the blocks still queued are not
     // heard (a file shorter than 16 blocks plays only its first block).
     if (QueuePreviewBlock(*block)) StopPreview();

@@ -57,6 +57,9 @@ class WavePreview {
   uint32_t Channels() const { return channels_; }
   uint32_t FramesPerSecond() const { return framesPerSecond_; }
   uint32_t BlockAlign() const { return channels_ * 2; }
+  // Frames of the current preview the output has played, counted in whole
+  // blocks as they come back: where the preview is, to within one block.
+  uint64_t FramesPlayed() const { return framesPlayed_; }
 
  private:
   // Reads the next 512 frames into `block` (zeros after the end) and queues
@@ -71,6 +74,7 @@ class WavePreview {
   uint32_t channels_ = 0;
   uint32_t framesPerSecond_ = 0;
   uint64_t preview_ = 0;  // counts Starts; the current preview's number
+  uint64_t framesPlayed_ = 0;
   std::vector<std::unique_ptr<PreviewBlock>> blocks_;
 };
 

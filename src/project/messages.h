@@ -48,4 +48,12 @@ inline constexpr const char* RestoredFileNotWritten = "The restored file could n
 inline constexpr const char* NameCharactersRefused =
     "A name can hold only printable ASCII, half-width katakana and the accented small letters \u00e0 to \u00ff.";
 
+// Reading a take's outline for the grid was given up because the song
+// changed or the window closed; never shown.
+inline constexpr const char* OutlineReadingStopped = "Reading the outline was stopped.";
+// A take that changed its length while its outline was read.
+inline constexpr const char* TakeChangedWhileRead = "The take changed while it was read";
+// The cache of take outlines is only a shortcut: its failures are not shown.
+inline constexpr const char* OutlineCacheNotWritten = "The outline cache could not be written.";
+
 }  // namespace tp::messages

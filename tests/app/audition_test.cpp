@@ -145,6 +145,7 @@ TEST_F(Audition, TheNaturalEndStopsTheAuditionAndRewindsTheSlider) {
 
 TEST_F(Audition, ATakeThatCannotBeReadStopsTheAuditionAndSaysWhich) {
   SelectBothTracks();
+  WaitForOutlines();  // their reading would count against the fault's
   // The disk fails on take B's second block.
   FaultInjection::FailReadsOf("TRACK1_0.DAT", EIO, 1);
   Click(window->AudBtn);

@@ -90,7 +90,12 @@ class ScriptedDialogs : public Dialogs {
     answers.pop_front();
     return answer;
   }
-  void Message(QWidget*, const QString& text) override { messages.push_back(text); }
+  // Called with each message as it is shown, while the window waits for it.
+  std::function<void(const QString&)> onMessage;
+  void Message(QWidget*, const QString& text) override {
+    messages.push_back(text);
+    if (onMessage) onMessage(text);
+  }
   int ShowModal(QDialog& form) override {
     if (!modal) {
       ADD_FAILURE() << "unexpected modal form";
@@ -201,6 +206,8 @@ class WindowTest : public ::testing::Test {
     services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
     services.settingsFile = Q(settingsFile);
     services.archiveFileWritten = archiveFileWritten;
+    services.outlineCacheFolder = outlineCache.path();
+    services.outlineReading = outlineReading;
     return std::make_unique<TMainWin>(std::move(services));
   }
 
@@ -211,13 +218,33 @@ class WindowTest : public ::testing::Test {
 
   std::string EnabledStates() const { return test::EnabledStates(*window); }
 
+  // Lets the window run until every take in the grid shows its outline (or
+  // why it has none): the outline thread reads no take after this, which a
+  // test that makes a take's reads fail needs.
+  void WaitForOutlines() {
+    const auto done = [](const TBtnMtx& matrix) {
+      for (int row = 0; row < matrix.Rows(); ++row)
+        for (int column = 0; column < matrix.Cols(); ++column)
+          if (matrix.GetAssigned(row, column) && !matrix.HasOutline(row, column) &&
+              matrix.OutlineProblem(row, column).isEmpty())
+            return false;
+      return true;
+    };
+    while (!done(*window->TakeSel) || !done(*window->MasTakeSel))
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+
   TempFolder scratch;
+  // The takes' outlines are kept here, out of the folder tree's sight.
+  TempFolder outlineCache;
   // What the window remembers lives here, not in the user's configuration.
   const std::filesystem::path settingsFile = scratch.path() / "config" / "trackporter.ini";
   ScriptedDialogs* dialogs = nullptr;
   VirtualSoundDevice* sound = nullptr;
   // Handed to the window as its Services::archiveFileWritten.
   std::function<void()> archiveFileWritten;
+  // Handed to the window as its Services::outlineReading.
+  std::function<void()> outlineReading;
   std::unique_ptr<TMainWin> window;
 };
 

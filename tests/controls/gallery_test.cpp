@@ -305,6 +305,8 @@ TEST(GalleryWindow, TheWindowsFaceAndPagesShowEveryControlWhereTheWindowPutsIt) 
   const QString root = QString::fromStdString(scratch.path().string());
   services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
   services.settingsFile = root + QStringLiteral("/settings.ini");
+  test::TempFolder outlineCache;  // out of the folder tree's sight
+  services.outlineCacheFolder = outlineCache.path();
   TMainWin window(std::move(services));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

@@ -1,6 +1,7 @@
 // Opens the import's open dialog with the wave preview on a real display,
-// selects a WAV file and takes two pictures of the screen: as the dialog
-// opens, and after it was resized larger. For a person to look at:
+// selects a WAV file and takes pictures of the screen: as the dialog opens,
+// while the preview plays (its position over the file's outline), and after
+// it was resized larger. For a person to look at:
 //
 //   xvfb-run -s '-screen 0 1280x800x24' build/tests/dialogs/dialogs_screenshot OUT_FOLDER
 //
@@ -15,6 +16,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <QTest>
+
+#include <cmath>
 #include <cstdio>
 #include <functional>
 
@@ -48,9 +52,18 @@ int main(int argc, char** argv) {
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
 
   tp::test::TempFolder folder;
+  // Notes that swell and fade, the right channel a little behind the left,
+  // so that the outline has a shape to show.
   const auto write = [&](const char* name, int format, int channels, int rate, size_t frames) {
     std::vector<int16_t> samples(frames * size_t(channels));
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t((i * 37) % 20000 - 10000);
+    const size_t note = size_t(rate) / 3;
+    for (size_t frame = 0; frame < frames; ++frame)
+      for (int channel = 0; channel < channels; ++channel) {
+        const size_t at = (frame + size_t(channel) * note / 4) % note;
+        const double envelope = std::exp(-6.0 * double(at) / double(note)) * (0.4 + 0.6 * double(frame) / double(frames));
+        samples[frame * size_t(channels) + size_t(channel)] =
+            int16_t(26000.0 * envelope * std::sin(double(frame) * 0.06 * (1 + channel)));
+      }
     tp::test::WriteWithSndfile(folder / name, format, channels, rate, samples);
   };
   write("Guitar solo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, 123456);
@@ -67,7 +80,9 @@ int main(int argc, char** argv) {
   // manager when the user imports.
   waitFor([] { return false; });
 
-  tp::TGetWin getWin(nullptr, std::make_unique<tp::VirtualPreviewOutput>());
+  auto virtualOutput = std::make_unique<tp::VirtualPreviewOutput>();
+  tp::VirtualPreviewOutput* output = virtualOutput.get();
+  tp::TGetWin getWin(nullptr, std::move(virtualOutput));
   tp::TCOpenDialog wavOpen(&mainWindow);
   wavOpen.SetDefaultExt("wav");
   wavOpen.SetFilter("Audio(*.wav;*.aif)|*.wav;*.aif|Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif");
@@ -89,6 +104,13 @@ int main(int argc, char** argv) {
     tp::test::clickInFileList(*files, QString::fromStdString((folder / "Guitar solo.wav").string()));
     waitFor([] { return false; });
     ok = shoot(out + "/opendialog-opened.png") && ok;
+
+    // The hear button held while a third of the file plays.
+    QTest::mousePress(getWin.AudBtn(), Qt::LeftButton);
+    for (int block = 0; block < 80 && output->PlayNextBlock(); ++block) QCoreApplication::sendPostedEvents();
+    waitFor([] { return false; });
+    ok = shoot(out + "/opendialog-playing.png") && ok;
+    QTest::mouseRelease(getWin.AudBtn(), Qt::LeftButton);
 
     wavOpen.DialogWindow()->resize(wavOpen.DialogWindow()->size() + QSize(260, 160));
     waitFor([] { return false; });
