@@ -97,6 +97,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
   tp::test::TempFolder home;
+  // The takes' outlines are cached here rather than in the user's cache.
+  qputenv("XDG_CACHE_HOME", QByteArray::fromStdString((home / "cache").string()));
   const auto song = home / "TrackPorter Demo";
   if (MakeDemoProject(song) != DemoResult::Created) return 1;
 
