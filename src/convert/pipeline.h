@@ -34,6 +34,10 @@ class BlockSource {
   // same count, except for a source that changes the number of frames,
   // whose progress counts the frames of what it wraps.
   virtual uint64_t SourcePosition(uint64_t delivered) const { return delivered; }
+  // Moves to `frame`, so that a worker can start anywhere. Only sources
+  // whose frames map one to one onto what they read can (never a
+  // resampler); the others are read by one worker and fail here.
+  virtual Status Seek(uint64_t frame);
 };
 
 class BlockSink {
@@ -61,6 +65,21 @@ struct PipelineJob {
   // Runs after every sink finished and before anything is renamed into
   // place (an archive's read-back check); a failure discards the outputs.
   std::function<Status()> beforeCommit;
+  // Other readers of the same frames, each with positions of its own (and
+  // able to Seek): with any, `source` and these fill blocks on worker
+  // threads, block k on worker k mod (1 + helpers), while the calling thread
+  // runs the hooks. Each block is written only once the calling thread has
+  // let it be (betweenBlocks said go on) and every block before it is
+  // written: the sinks see the blocks in order, one at a time, as with one
+  // worker, and a non-seekable output gets a stream.
+  std::vector<BlockSource*> helperSources;
+};
+
+// What moving the blocks came to, before the files are finished.
+struct BlocksMoved {
+  bool aborted = false;
+  uint64_t position = 0;  // frames written to every sink
+  Status failure;         // the first failure in block order
 };
 
 ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hooks);

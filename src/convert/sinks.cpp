@@ -11,12 +11,23 @@ namespace tp {
 
 Status AudioFileSink::Create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
                              std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames) {
+  return create(std::move(output), channels, format, created, totalFrames, nullptr);
+}
+
+Status AudioFileSink::CreateHashed(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
+                                   uint64_t totalFrames, Sha256& sum, std::unique_ptr<AudioFileSink>& created) {
+  return create(std::move(output), channels, format, created, totalFrames, &sum);
+}
+
+Status AudioFileSink::create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
+                             std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames, Sha256* sum) {
   std::unique_ptr<AudioFileSink> sink(new AudioFileSink);
   sink->output_ = std::move(output);
   sink->writer_ = OpenAudioFileForWriting(sink->output_->handle());
   sink->writer_->channels = channels;
   sink->writer_->frames = 0;
-  if (sink->output_->sequential()) {
+  if (sum != nullptr) static_cast<FileByteStream&>(*sink->writer_->stream).HashWrites(sum);
+  if (sink->output_->sequential() || sum != nullptr) {
     if (totalFrames > UINT32_MAX) return Status::Fail(messages::OutputNotWritten, sink->output_->target(), EFBIG);
     sink->writer_->frames = uint32_t(totalFrames);
     sink->writer_->sizesPreset = true;

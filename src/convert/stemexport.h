@@ -5,12 +5,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
+#include "convert/takearchive.h"
 
 namespace tp {
 
@@ -32,12 +35,21 @@ struct StemChecks {
   std::string sha256;
   int64_t size = 0;
   bool verified = false;
+  // Out: each take file read (the take, or a master take's left and right
+  // files) as DescribeTakeFile describes it, hashed while its samples were
+  // read for the file.
+  std::vector<TakeFileRecord> takeRecords;
+  // Asked on the converting thread once the file is written and checked,
+  // just before it is renamed into place: false discards it as an abort
+  // would (the archive lets files into place in their order).
+  std::function<bool()> mayCommit;
 };
 
 // Writes `source` to `output` (WAV, AIFF or FLAC) beside its place and
 // renames it there when it is complete; on abort or failure nothing is left
 // behind, and a take that cannot be read is a failure naming it. With
-// `checks`, the file is hashed (and verified if asked) before the rename.
+// `checks`, the take files and the file written are hashed as their bytes
+// pass (and the file verified if asked) before the rename.
 ConversionResult ExportStem(const StemSource& source, const std::filesystem::path& output, AudioFormat format,
                             const ConversionHooks& hooks, StemChecks* checks = nullptr);
 

@@ -1,0 +1,67 @@
+// The audio files of an archive written by two worker threads, each file
+// whole on one of them (its take files read, hashed and converted, the file
+// written, hashed and checked), while the archiving thread hears of them in
+// their order and lets each into place in that order: what an archive
+// stopped at any moment holds is the files before some point, as with one
+// thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "convert/archive.h"
+
+namespace tp {
+
+struct StemOutcome {
+  ConversionResult result;
+  StemChecks checks;
+};
+
+class StemWorkers {
+ public:
+  static constexpr int WorkerCount = 2;
+
+  // Starts writing `items` in this order (an archiving thread's call).
+  StemWorkers(std::vector<const ArchiveItem*> items, AudioFormat format, bool verify);
+  // Stops the workers (a file not yet in place is discarded) and joins them.
+  ~StemWorkers();
+  StemWorkers(const StemWorkers&) = delete;
+  StemWorkers& operator=(const StemWorkers&) = delete;
+
+  // The archiving thread, for n = 0, 1, 2, ... in turn: waits for item `n`,
+  // calling `poll` with its frames written so far whenever a worker moved
+  // (a true answer stops the archive: no further block, no further file
+  // into place). Once the item is written and checked it goes into place,
+  // unless the archive was stopped; returns how it ended.
+  StemOutcome Finish(size_t n, const std::function<bool(uint32_t framesDone)>& poll);
+
+ private:
+  enum class State { Waiting, Running, ReadyToCommit, Granted, Ended };
+  struct Item {
+    const ArchiveItem* item;
+    State state = State::Waiting;
+    bool commit = false;
+    uint32_t framesDone = 0;
+    StemOutcome outcome;
+  };
+  void work();  // a worker thread
+  void writeItem(size_t n);  // a worker thread
+  bool mayCommit(size_t n);  // a worker thread
+
+  AudioFormat format_;
+  bool verify_;
+  std::mutex mutex_;  // guards everything below
+  std::condition_variable changed_;
+  std::vector<Item> items_;
+  size_t next_ = 0;
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace tp
