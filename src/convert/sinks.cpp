@@ -1,5 +1,6 @@
 #include "convert/sinks.h"
 
+#include <bit>
 #include <cerrno>
 
 #include "audiofile/byteorder.h"
@@ -80,6 +81,12 @@ Status TakeSink::Create(std::unique_ptr<SafeFile> output, const Header& header, 
 }
 
 Status TakeSink::Write(const int16_t* block, uint32_t frames, uint32_t channels) {
+  // A mono block on a little-endian host already is the take's bytes.
+  if (channels == 1 && std::endian::native == std::endian::little) {
+    if (!output_->handle().Write(block, size_t(frames) * TakeBytesPerSample))
+      return Status::Fail(messages::TakeNotWritten, output_->target(), errno);
+    return Status::Ok();
+  }
   bytes_.resize(size_t(frames) * TakeBytesPerSample);
   const int16_t* from = block + channel_;
   // Mono and stereo blocks get loops of their own, with the stride known, so
