@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <set>
 
 #include "convert/archive.h"
 #include "convert/exportengine.h"
@@ -15,6 +16,7 @@
 #include "convert/takearchive.h"
 #include "project/messages.h"
 #include "project/projectmodel.h"
+#include "storage/safefile.h"
 #include "storage/sha256.h"
 #include "support/projectfixture.h"
 #include "support/recordersong.h"
@@ -215,6 +217,38 @@ TEST_F(EnginesOnTwoWorkers, AnArchiveHashesEveryTakeFileAndOutputAsTheBytesPass)
     ASSERT_TRUE(HashFile(out / entry.output, messages::OutputNotWritten, sum, size).ok());
     EXPECT_EQ(entry.outputSha256, sum);
   }
+}
+
+TEST_F(EnginesOnTwoWorkers, AnArchiveStoppedAfterItsFirstFileHoldsThatFileAloneAndListsIt) {
+  WriteRecorderSong(song.path());
+  ArchiveRequest request;
+  request.source = song.path();
+  request.outputRoot = out.path();
+  std::vector<ArchiveSongPlan> plans;
+  ASSERT_TRUE(PlanArchive(request, plans).ok());
+  // The second worker has its file written, or nearly, when the first
+  // file's notice comes: the stop must still keep it out.
+  bool stop = false;
+  std::vector<fs::path> written;
+  ArchiveEvents events;
+  events.stopRequested = [&] { return stop; };
+  events.written = [&](const fs::path& file) {
+    written.push_back(file);
+    stop = true;
+  };
+  const ArchiveTotals totals = RunArchive(request, plans, events);
+  EXPECT_TRUE(totals.stopped);
+  ASSERT_EQ(written.size(), 1u);
+  ArchiveManifest manifest;
+  ASSERT_TRUE(ReadArchiveManifest(out.path(), manifest).ok());
+  std::set<std::string> listed, present;
+  for (const auto& take : manifest.takeFiles) listed.insert(take.output);
+  for (const auto& entry : fs::directory_iterator(out.path()))
+    if (entry.is_regular_file() && entry.path().extension() == ".wav") present.insert(entry.path().filename().string());
+  EXPECT_EQ(present, std::set<std::string>{written[0].filename().string()});
+  EXPECT_EQ(listed, present);
+  for (const auto& entry : fs::directory_iterator(out.path()))
+    EXPECT_FALSE(IsSideFileName(entry.path().filename().string())) << entry.path();
 }
 
 }  // namespace
