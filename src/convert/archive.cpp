@@ -550,7 +550,16 @@ class ArchiveRun {
       record(plan, song, false);
       return true;
     }
-    const StemChecks& checks = outcome.checks;
+    StemChecks& checks = outcome.checks;
+    // Into place in the files' order: a stopped archive holds the files
+    // before some point, and the manifest lists exactly those.
+    const Status committed = checks.written->Commit(messages::OutputNotWritten);
+    if (!committed.ok()) {
+      fail(plan.folder.string() + ", " + item.label + ": " + committed.Text());
+      song.failed.push_back({&item, committed.Text()});
+      record(plan, song, false);
+      return true;
+    }
     progress(p);  // the file's last bytes
     totals_.bytesWritten += uint64_t(checks.size);
     totals_.verified += checks.verified ? 1 : 0;

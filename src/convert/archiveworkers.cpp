@@ -24,7 +24,6 @@ void StemWorkers::work() {
       std::lock_guard lock(mutex_);
       if (stopping_ || next_ >= items_.size()) return;
       n = next_++;
-      items_[n].state = State::Running;
     }
     writeItem(n);
   }
@@ -44,20 +43,12 @@ void StemWorkers::writeItem(size_t n) {
   };
   StemChecks checks;
   checks.verify = verify_;
-  checks.mayCommit = [this, n] { return mayCommit(n); };
+  checks.handOver = true;
   ConversionResult result = ExportStem(item.source, item.output, format_, hooks, &checks);
   std::lock_guard lock(mutex_);
   items_[n].outcome = StemOutcome{std::move(result), std::move(checks)};
-  items_[n].state = State::Ended;
+  items_[n].ended = true;
   changed_.notify_all();
-}
-
-bool StemWorkers::mayCommit(size_t n) {
-  std::unique_lock lock(mutex_);
-  items_[n].state = State::ReadyToCommit;
-  changed_.notify_all();
-  changed_.wait(lock, [&] { return items_[n].state == State::Granted || stopping_; });
-  return items_[n].state == State::Granted && items_[n].commit;
 }
 
 StemOutcome StemWorkers::Finish(size_t n, const std::function<bool(uint32_t)>& poll) {
@@ -72,12 +63,7 @@ StemOutcome StemWorkers::Finish(size_t n, const std::function<bool(uint32_t)>& p
       stopping_ = true;
       changed_.notify_all();
     }
-    if (item.state == State::ReadyToCommit) {
-      item.commit = !stopping_;
-      item.state = State::Granted;
-      changed_.notify_all();
-    }
-    if (item.state == State::Ended) return std::move(item.outcome);
+    if (item.ended) return std::move(item.outcome);
     changed_.wait(lock);
   }
 }

@@ -40,6 +40,11 @@ ConversionResult finish(const PipelineJob& job, bool aborted, uint64_t written) 
       return ConversionResult::Failure(checked);
     }
   }
+  if (job.handOver) {
+    job.handOver();
+    return {aborted ? ConversionResult::Aborted : ConversionResult::Converted,
+            aborted ? messages::Aborted : messages::Converted, {}, written, false};
+  }
   std::vector<SafeFile*> outputs;
   for (BlockSink* sink : job.sinks) outputs.push_back(&sink->Output());
   const Status committed = SafeFile::CommitTogether(outputs, job.writeFailure);

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "convert/conversion.h"
@@ -50,6 +51,9 @@ class BlockSink {
   // The file being written, committed or discarded by the loop. An abort
   // never replaces a file that was there (SafeFile::replacesExistingFile).
   virtual SafeFile& Output() = 0;
+  // Gives the file away once the job is done with it (see
+  // PipelineJob::handOver); Output() may not be used afterwards.
+  virtual std::unique_ptr<SafeFile> ReleaseOutput() = 0;
 };
 
 struct PipelineJob {
@@ -65,6 +69,10 @@ struct PipelineJob {
   // Runs after every sink finished and before anything is renamed into
   // place (an archive's read-back check); a failure discards the outputs.
   std::function<Status()> beforeCommit;
+  // Instead of renaming the outputs into place: they are handed over,
+  // complete and checked, to whoever lets them into place (an archive does
+  // that on its own thread, in its files' order, while the worker goes on).
+  std::function<void()> handOver;
   // Other readers of the same frames, each with positions of its own (and
   // able to Seek): with any, `source` and these fill blocks on worker
   // threads, block k on worker k mod (1 + helpers), while the calling thread

@@ -32,6 +32,7 @@ class AudioFileSink final : public BlockSink {
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override;
   SafeFile& Output() override { return *output_; }
+  std::unique_ptr<SafeFile> ReleaseOutput() override { return std::move(output_); }
 
  private:
   AudioFileSink() = default;
@@ -57,6 +58,7 @@ class TakeSink final : public BlockSink {
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override { return Status::Ok(); }
   SafeFile& Output() override { return *output_; }
+  std::unique_ptr<SafeFile> ReleaseOutput() override { return std::move(output_); }
 
  private:
   TakeSink() = default;

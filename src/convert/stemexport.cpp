@@ -144,15 +144,12 @@ ConversionResult exportCheckedStem(const StemSource& stem, const std::filesystem
   PipelineJob job = stemJob(*source, *sink, stem.length);
   checks.verified = false;
   job.beforeCommit = [&]() -> Status {
-    Status checked = source->Finish(checks.takeRecords);
-    if (checked.ok()) checked = checkWrittenStem(stem, output, format, sink->Output(), passing, checks);
-    if (checked.ok() && checks.mayCommit && !checks.mayCommit()) return Status::Fail(messages::Aborted);
-    return checked;
+    const Status checked = source->Finish(checks.takeRecords);
+    if (!checked.ok()) return checked;
+    return checkWrittenStem(stem, output, format, sink->Output(), passing, checks);
   };
-  ConversionResult result = RunPipeline(job, hooks);
-  if (result.outcome == ConversionResult::Failed && Status::Fail(result.message).Is(messages::Aborted))
-    return {ConversionResult::Aborted, messages::Aborted, {}, 0, false};
-  return result;
+  if (checks.handOver) job.handOver = [&] { checks.written = sink->ReleaseOutput(); };
+  return RunPipeline(job, hooks);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +14,7 @@
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
 #include "convert/takearchive.h"
+#include "storage/safefile.h"
 
 namespace tp {
 
@@ -39,10 +40,12 @@ struct StemChecks {
   // files) as DescribeTakeFile describes it, hashed while its samples were
   // read for the file.
   std::vector<TakeFileRecord> takeRecords;
-  // Asked on the converting thread once the file is written and checked,
-  // just before it is renamed into place: false discards it as an abort
-  // would (the archive lets files into place in their order).
-  std::function<bool()> mayCommit;
+  // With `handOver`, the file written and checked is not renamed into
+  // place but kept in `written` for the caller to commit (the archive lets
+  // its files into place in their order on its own thread); dropping it
+  // discards it.
+  bool handOver = false;
+  std::unique_ptr<SafeFile> written;
 };
 
 // Writes `source` to `output` (WAV, AIFF or FLAC) beside its place and

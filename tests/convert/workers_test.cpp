@@ -67,6 +67,7 @@ class RecordingSink final : public BlockSink {
   }
   Status Finish() override { return Status::Ok(); }
   SafeFile& Output() override { return *output_; }
+  std::unique_ptr<SafeFile> ReleaseOutput() override { return std::move(output_); }
   std::vector<int16_t> samples;
   bool overlapped = false;
 
