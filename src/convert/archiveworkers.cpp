@@ -4,7 +4,7 @@ namespace tp {
 
 StemWorkers::StemWorkers(std::vector<const ArchiveItem*> items, AudioFormat format, bool verify)
     : format_(format), verify_(verify) {
-  for (const ArchiveItem* item : items) items_.push_back(Item{item});
+  for (const ArchiveItem* item : items) items_.push_back(Item{item, false, 0, {}});
   for (int w = 0; w < WorkerCount; ++w) workers_.emplace_back(&StemWorkers::work, this);
 }
 

@@ -20,12 +20,12 @@ class BlockTurns {
     granted_ = k + 1;
     changed_.notify_all();
   }
-  // The calling thread waits until block `k` is written; false when the
-  // job stopped first (a failure).
-  bool AwaitWritten(uint64_t k) {
+  // The calling thread waits until more than `k` blocks are written, or
+  // the job stopped (a failure); returns the blocks written.
+  uint64_t AwaitWrittenBeyond(uint64_t k) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return written_ > k || stopped_; });
-    return written_ > k;
+    return written_;
   }
   // The calling thread ends the job: no worker starts or writes another block.
   void Stop() {
@@ -98,6 +98,32 @@ void fillAndWrite(const PipelineJob& job, BlockSource& source, uint64_t first, u
 
 }  // namespace
 
+namespace {
+
+// The calling thread: asks betweenBlocks before granting each block and
+// reports progress for each block written, in order. Returns the blocks
+// granted, all of them written unless the job failed.
+uint64_t grantAndReport(const PipelineJob& job, const ConversionHooks& hooks, BlockTurns& turns, bool& aborted) {
+  const uint64_t blocks = blockCount(job);
+  uint64_t granted = 0, reported = 0;
+  while (reported < blocks) {
+    while (!aborted && granted < blocks && granted <= reported + hooks.blocksAhead) {
+      if (hooks.betweenBlocks && hooks.betweenBlocks()) aborted = true;
+      else turns.Grant(granted++);
+    }
+    if (reported == granted) break;  // aborted, and every block let through is written
+    const uint64_t written = turns.AwaitWrittenBeyond(reported);
+    if (written <= reported) break;  // a failure stopped the job
+    for (; reported < written; ++reported)
+      if (hooks.progress)
+        hooks.progress(uint32_t(std::min<uint64_t>(reported * ConversionBlockFrames, job.progressTotal)),
+                       job.progressTotal);
+  }
+  return granted;
+}
+
+}  // namespace
+
 BlocksMoved MoveBlocksWithWorkers(const PipelineJob& job, const ConversionHooks& hooks) {
   std::vector<BlockSource*> sources{job.source};
   sources.insert(sources.end(), job.helperSources.begin(), job.helperSources.end());
@@ -107,22 +133,13 @@ BlocksMoved MoveBlocksWithWorkers(const PipelineJob& job, const ConversionHooks&
     workers.emplace_back(fillAndWrite, std::cref(job), std::ref(*sources[w]), uint64_t(w), uint64_t(sources.size()),
                          std::ref(turns));
   BlocksMoved moved;
-  for (uint64_t k = 0; k < blockCount(job); ++k) {
-    if (hooks.betweenBlocks && hooks.betweenBlocks()) {
-      moved.aborted = true;
-      break;
-    }
-    turns.Grant(k);
-    if (!turns.AwaitWritten(k)) break;
-    // A source read by several workers delivers frame for frame, so its
-    // position is the frames moved.
-    const uint64_t first = k * ConversionBlockFrames;
-    if (hooks.progress) hooks.progress(uint32_t(std::min<uint64_t>(first, job.progressTotal)), job.progressTotal);
-    moved.position = first + framesOfBlock(job, k);
-  }
+  const uint64_t granted = grantAndReport(job, hooks, turns, moved.aborted);
   turns.Stop();
   for (std::thread& worker : workers) worker.join();
   moved.failure = turns.Failure();
+  // A source read by several workers delivers frame for frame, so its
+  // position is the frames moved.
+  moved.position = std::min<uint64_t>(granted * ConversionBlockFrames, job.frames);
   return moved;
 }
 

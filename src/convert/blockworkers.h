@@ -10,9 +10,11 @@ namespace tp {
 
 // Runs on the calling thread, which starts one worker for `job.source` and
 // one for each of `job.helperSources`, and meanwhile runs the hooks: before
-// each block betweenBlocks (the window pumps its events there), after it
-// progress. An abort lets no further block be written; a failure is the
-// first in block order. Returns once every worker has ended.
+// letting each block be written betweenBlocks (the window pumps its events
+// there), up to hooks.blocksAhead blocks beyond the last one reported, and
+// progress once each block is written, in order. An abort lets no further block be
+// written; a failure is the first in block order. Returns once every
+// worker has ended.
 BlocksMoved MoveBlocksWithWorkers(const PipelineJob& job, const ConversionHooks& hooks);
 
 }  // namespace tp

@@ -86,7 +86,7 @@ struct JobRun {
 // The job over `frames` frames, with one helper or none; `abortAt` is the
 // block before which betweenBlocks asks for an abort.
 JobRun runJob(const fs::path& folder, uint64_t frames, bool helper, long abortAt = -1,
-           std::vector<uint64_t> failing = {}) {
+              std::vector<uint64_t> failing = {}, uint32_t blocksAhead = 0) {
   CountingSource source(failing), second(failing);
   // A file of its own for every run: an abort keeps what it wrote only
   // where no file was.
@@ -102,6 +102,7 @@ JobRun runJob(const fs::path& folder, uint64_t frames, bool helper, long abortAt
   long calls = 0;
   ConversionHooks hooks;
   hooks.betweenBlocks = [&] { return calls++ == abortAt; };
+  hooks.blocksAhead = blocksAhead;
   hooks.progress = [&](uint32_t position, uint32_t) { run.progress.push_back(position); };
   run.result = RunPipeline(job, hooks);
   run.samples = sink.samples;
@@ -115,6 +116,9 @@ TEST(TwoWorkers, DeliverTheBlocksToTheSinksInOrderOneAtATimeAsOneThreadDoes) {
     SCOPED_TRACE(frames);
     const JobRun alone = runJob(folder.path(), frames, false);
     const JobRun two = runJob(folder.path(), frames, true);
+    const JobRun ahead = runJob(folder.path(), frames, true, -1, {}, 4);
+    EXPECT_TRUE(ahead.samples == alone.samples);
+    EXPECT_EQ(ahead.progress, alone.progress);
     ASSERT_EQ(two.result.outcome, ConversionResult::Converted);
     EXPECT_EQ(two.result.framesWritten, frames);
     ASSERT_EQ(two.samples.size(), 2 * frames);
@@ -125,11 +129,14 @@ TEST(TwoWorkers, DeliverTheBlocksToTheSinksInOrderOneAtATimeAsOneThreadDoes) {
   }
 }
 
+// Also with blocks let through ahead of the progress, as the command line
+// does: the blocks kept are those betweenBlocks let through.
 TEST(TwoWorkers, AnAbortBetweenBlocksKeepsExactlyTheBlocksBeforeIt) {
   TempFolder folder;
+  for (uint32_t ahead : {0u, 3u})
   for (long abortAt : {0L, 1L, 2L, 5L}) {
-    SCOPED_TRACE(abortAt);
-    const JobRun two = runJob(folder.path(), 8 * uint64_t(B), true, abortAt);
+    SCOPED_TRACE("abort at " + std::to_string(abortAt) + ", ahead " + std::to_string(ahead));
+    const JobRun two = runJob(folder.path(), 8 * uint64_t(B), true, abortAt, {}, ahead);
     EXPECT_EQ(two.result.outcome, ConversionResult::Aborted);
     EXPECT_EQ(two.result.framesWritten, uint64_t(abortAt) * B);
     EXPECT_EQ(two.samples.size(), 2 * size_t(abortAt) * B);
