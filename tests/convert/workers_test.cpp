@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <thread>
 #include <mutex>
 #include <set>
 
@@ -21,6 +24,8 @@
 #include "support/projectfixture.h"
 #include "support/recordersong.h"
 #include "support/sndfileio.h"
+
+#include <sys/stat.h>
 
 namespace tp {
 namespace {
@@ -180,6 +185,30 @@ TEST_F(EnginesOnTwoWorkers, AnExportOfTwoTakesPannedApartGivesBackEachTake) {
     ASSERT_EQ(data.samples[2 * n], n < left.size() ? left[n] : 0) << "left of frame " << n;
     ASSERT_EQ(data.samples[2 * n + 1], n < right.size() ? right[n] : 0) << "right of frame " << n;
   }
+}
+
+TEST_F(EnginesOnTwoWorkers, AnExportIntoAFifoReceivesTheBlocksInOrderAsAFileDoes) {
+  WriteTake(song / "TRACK0_0.DAT", "One", Ramp(3 * B + 5, -30000, 7));
+  WriteTake(song / "TRACK1_0.DAT", "Two", Ramp(2 * B + 9, 1000, -3));
+  ASSERT_TRUE(model.DirTreeChange(song.path().string()));
+  model.TakeSelClick(0, 0);
+  model.TakeSelClick(1, 0);
+  ExportRequest request{model.PlaybackSelection(), uint32_t(model.View.sliderMax), out / "mix.wav", FormatWav, nullptr};
+  ASSERT_EQ(ExportTakes(request, {}).outcome, ConversionResult::Converted);
+
+  // A pipe cannot seek: the header comes with its final sizes, then every
+  // block in order.
+  ASSERT_EQ(::mkfifo((out / "pipe").c_str(), 0600), 0);
+  std::vector<uint8_t> received;
+  std::thread reader([&] {
+    std::ifstream pipe(out / "pipe", std::ios::binary);
+    received.assign(std::istreambuf_iterator<char>(pipe), std::istreambuf_iterator<char>());
+  });
+  request.output = out / "pipe";
+  const ConversionResult result = ExportTakes(request, {});
+  reader.join();
+  ASSERT_EQ(result.outcome, ConversionResult::Converted);
+  EXPECT_TRUE(received == ReadBytes(out / "mix.wav"));
 }
 
 TEST_F(EnginesOnTwoWorkers, AnImportOfAStereoFileFillsTwoTakesWithItsChannels) {
