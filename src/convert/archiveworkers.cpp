@@ -1,10 +1,12 @@
 #include "convert/archiveworkers.h"
 
+#include "project/messages.h"
+
 namespace tp {
 
 StemWorkers::StemWorkers(std::vector<const ArchiveItem*> items, AudioFormat format, bool verify)
     : format_(format), verify_(verify) {
-  for (const ArchiveItem* item : items) items_.push_back(Item{item, false, 0, {}});
+  for (const ArchiveItem* item : items) items_.push_back(Item{item, false, false, 0, {}});
   for (int w = 0; w < WorkerCount; ++w) workers_.emplace_back(&StemWorkers::work, this);
 }
 
@@ -24,6 +26,7 @@ void StemWorkers::work() {
       std::lock_guard lock(mutex_);
       if (stopping_ || next_ >= items_.size()) return;
       n = next_++;
+      items_[n].started = true;
     }
     writeItem(n);
   }
@@ -64,6 +67,9 @@ StemOutcome StemWorkers::Finish(size_t n, const std::function<bool(uint32_t)>& p
       changed_.notify_all();
     }
     if (item.ended) return std::move(item.outcome);
+    // Stopped before a worker took it: it never will.
+    if (stopping_ && !item.started)
+      return StemOutcome{{ConversionResult::Aborted, messages::Aborted, {}, 0, false}, {}};
     changed_.wait(lock);
   }
 }

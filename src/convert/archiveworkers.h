@@ -45,6 +45,7 @@ class StemWorkers {
  private:
   struct Item {
     const ArchiveItem* item;
+    bool started = false;
     bool ended = false;
     uint32_t framesDone = 0;
     StemOutcome outcome;

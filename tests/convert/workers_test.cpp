@@ -288,5 +288,33 @@ TEST_F(EnginesOnTwoWorkers, AnArchiveStoppedAfterItsFirstFileHoldsThatFileAloneA
     EXPECT_FALSE(IsSideFileName(entry.path().filename().string())) << entry.path();
 }
 
+// A stop asked once, while the first file is written, ends the archive
+// even when it is not asked again: the files no worker took are not waited
+// for. Files the workers had finished by then may be kept; whatever is kept
+// is listed.
+TEST_F(EnginesOnTwoWorkers, AnArchiveStoppedOnceEndsWithoutWaitingForFilesNoWorkerTook) {
+  WriteRecorderSong(song.path());
+  ArchiveRequest request;
+  request.source = song.path();
+  request.outputRoot = out.path();
+  std::vector<ArchiveSongPlan> plans;
+  ASSERT_TRUE(PlanArchive(request, plans).ok());
+  int asked = 0;
+  ArchiveEvents events;
+  events.stopRequested = [&] { return ++asked == 2; };
+  const ArchiveTotals totals = RunArchive(request, plans, events);
+  EXPECT_TRUE(totals.stopped || totals.files == 5u);
+  ArchiveManifest manifest;
+  ASSERT_TRUE(ReadArchiveManifest(out.path(), manifest).ok());
+  std::set<std::string> listed, present;
+  for (const auto& take : manifest.takeFiles) listed.insert(take.output);
+  for (const auto& entry : fs::directory_iterator(out.path())) {
+    EXPECT_FALSE(IsSideFileName(entry.path().filename().string())) << entry.path();
+    if (entry.path().extension() == ".wav") present.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(listed, present);
+  EXPECT_EQ(present.size(), totals.files);
+}
+
 }  // namespace
 }  // namespace tp
