@@ -9,6 +9,15 @@ namespace tp {
 
 Status BlockSource::Seek(uint64_t) { return Status::Fail(messages::SourceNotRead); }
 
+void AfterBlockWritten(const PipelineJob& job, uint64_t blocksWritten) {
+  // 8 blocks: 256 KiB to 1 MiB a file, large enough for the disk.
+  constexpr uint64_t BlocksPerWriteBack = 8;
+  // A file handed over is synced on another thread while the workers go on
+  // (an archive's): there, starting early only takes their processor time.
+  if (job.handOver || blocksWritten % BlocksPerWriteBack != 0) return;
+  for (BlockSink* sink : job.sinks) sink->Output().StartWriteBack();
+}
+
 namespace {
 
 void discardAll(const PipelineJob& job) {
@@ -71,6 +80,7 @@ BlocksMoved moveBlocksAlone(const PipelineJob& job, const ConversionHooks& hooks
       moved.failure = status;
       return moved;
     }
+    AfterBlockWritten(job, moved.position / ConversionBlockFrames + 1);
     if (hooks.progress) {
       const uint64_t reached = std::min<uint64_t>(job.source->SourcePosition(moved.position), job.progressTotal);
       hooks.progress(uint32_t(reached), job.progressTotal);

@@ -83,6 +83,12 @@ struct PipelineJob {
   std::vector<BlockSource*> helperSources;
 };
 
+// Called after each block is written to every sink (on whichever thread
+// wrote it): every few blocks the outputs' writing to the disk is started
+// (SafeFile::StartWriteBack), so that it overlaps the work that follows
+// instead of waiting at the sync that ends the job.
+void AfterBlockWritten(const PipelineJob& job, uint64_t blocksWritten);
+
 // What moving the blocks came to, before the files are finished.
 struct BlocksMoved {
   bool aborted = false;
