@@ -474,12 +474,9 @@ class ArchiveRun {
       fail(plan.outputFolder.string() + ": the folder could not be created: " + error.message());
       return;
     }
-    SongArchive song;
-    copyOtherFiles(plan, song);
-    lastRecorded_ = std::chrono::steady_clock::now();
-    record(plan, song, true);
     // What an earlier run completed is kept; the rest is written by the
-    // workers, heard of here in order.
+    // workers, heard of here in order. They start at once: copying the
+    // song's other files and the first manifest overlap their work.
     std::vector<std::optional<WrittenItem>> before;
     std::vector<const ArchiveItem*> toWrite;
     for (const ArchiveItem& item : plan.items) {
@@ -487,6 +484,10 @@ class ArchiveRun {
       if (!before.back()) toWrite.push_back(&item);
     }
     StemWorkers workers(toWrite, request_.format, request_.verify);
+    SongArchive song;
+    copyOtherFiles(plan, song);
+    lastRecorded_ = std::chrono::steady_clock::now();
+    record(plan, song, true);
     size_t nextWritten = 0;
     for (size_t i = 0; i < plan.items.size(); ++i) {
       ++fileNumber_;
