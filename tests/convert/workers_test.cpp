@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "convert/exportengine.h"
 #include "convert/importengine.h"
 #include "convert/pipeline.h"
+#include "convert/restore.h"
 #include "convert/takearchive.h"
 #include "project/messages.h"
 #include "project/projectmodel.h"
@@ -286,6 +288,44 @@ TEST_F(EnginesOnTwoWorkers, AnArchiveStoppedAfterItsFirstFileHoldsThatFileAloneA
   EXPECT_EQ(listed, present);
   for (const auto& entry : fs::directory_iterator(out.path()))
     EXPECT_FALSE(IsSideFileName(entry.path().filename().string())) << entry.path();
+}
+
+// The restore's two workers: every take file of the song comes back byte
+// for byte, and a stop asked from either worker leaves complete files only.
+TEST_F(EnginesOnTwoWorkers, ARestoreOnTwoWorkersRebuildsEveryFileAndAStopKeepsOnlyCompleteOnes) {
+  WriteRecorderSong(song.path());
+  ArchiveRequest request;
+  request.source = song.path();
+  request.outputRoot = out.path();
+  std::vector<ArchiveSongPlan> plans;
+  ASSERT_TRUE(PlanArchive(request, plans).ok());
+  ArchiveEvents events;
+  ASSERT_FALSE(RunArchive(request, plans, events).anyFailed);
+  ArchiveManifest manifest;
+  ASSERT_TRUE(ReadArchiveManifest(out.path(), manifest).ok());
+
+  auto sameAsSong = [&](const fs::path& file) {
+    std::ifstream a(file, std::ios::binary), b(song / file.filename(), std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {});
+  };
+  for (int stopAt : {0, 3, 5}) {
+    SCOPED_TRACE(stopAt);
+    const fs::path destination = out / ("rebuilt" + std::to_string(stopAt));
+    std::atomic<int> blocks{0};
+    ConversionHooks hooks;
+    if (stopAt > 0) hooks.betweenBlocks = [&] { return ++blocks >= stopAt; };
+    const RestoreReport report = RestoreSong(out.path(), manifest, destination, {}, hooks);
+    EXPECT_EQ(report.aborted, stopAt > 0);
+    EXPECT_TRUE(report.failures.empty());
+    size_t present = 0;
+    for (const auto& entry : fs::directory_iterator(destination)) {
+      EXPECT_FALSE(IsSideFileName(entry.path().filename().string())) << entry.path();
+      EXPECT_TRUE(sameAsSong(entry.path())) << entry.path();
+      ++present;
+    }
+    EXPECT_EQ(present, report.restored.size());
+    if (stopAt == 0) EXPECT_EQ(present, manifest.takeFiles.size() + manifest.otherFiles.size());
+  }
 }
 
 // A stop asked once, while the first file is written, ends the archive
