@@ -43,7 +43,8 @@ test-sanitize: deps-test
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The stream and transport tests under ThreadSanitizer.
+# The stream, transport and conversion-worker tests (label threads) under
+# ThreadSanitizer.
 test-tsan: deps-test
 	$(CMAKE_CONFIGURE) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTP_WITH_GUI=OFF \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer"

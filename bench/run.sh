@@ -6,6 +6,12 @@
 # the rate. Our writers sync what they write before they return, so each sox
 # command is followed by a sync of its outputs: like is compared with like.
 # BENCH_RUNS sets the runs per command (default 10, after 2 warm-up runs).
+# The scaling rows time our export alone over 1, 4 and 16 takes of five
+# minutes, and over 4 takes of 1, 5 and 20 minutes, so that the cost per
+# sample stays visible. The 1- and 20-minute songs (4 takes each, 420 MB for
+# the long one) are generated once and kept in the data folder.
+# BENCH_SCALING=0 skips those rows; BENCH_LONG=0 keeps them but leaves out
+# the 20-minute song.
 set -euo pipefail
 
 build=${1:-build}
@@ -45,6 +51,22 @@ make_data() {
 }
 
 runs=${BENCH_RUNS:-10}
+
+# make_song SECONDS: a song of 4 takes of that length, for the scaling rows.
+make_song() {
+  local song="$work/song-$1s"
+  [[ -f "$song/.ready" ]] && return
+  rm -rf "$song"
+  mkdir -p "$song"
+  cp "$project/PRJDATA.ini" "$song/"
+  for track in 0 1 2 3; do
+    sox -n -r 44100 -c 1 -b 16 -e signed-integer -t raw "$work/long.raw" \
+      synth "$1" sine $((110 + 40 * track)) vol 0.3
+    { head -c 65536 /dev/zero; cat "$work/long.raw"; } > "$song/TRACK${track}_0.DAT"
+  done
+  rm -f "$work/long.raw"
+  touch "$song/.ready"
+}
 
 # compare NAME OURS_COMMAND SOX_COMMAND: times both, keeps the JSON.
 compare() {
@@ -102,7 +124,29 @@ if [[ -z $basic ]]; then
     -n ours "$restore_ours" -n sox "$stems_ours" >/dev/null
 fi
 
-printf '\nload before the run: %s\n' "$load"
+# The scaling rows: ours alone, one hyperfine run per row.
+scaling=()
+if [[ ${BENCH_SCALING:-1} != 0 ]]; then
+  takes_of() { local list=""; for t in $(seq 1 "$1"); do list+=" --take $t-1"; done; echo "$list"; }
+  for count in 1 4 16; do
+    scaling+=("takes-$count" "$count $seconds")
+    hyperfine --style none --warmup 1 --runs "$runs" --export-json "$work/takes-$count.json" \
+      -n ours "\"$cli\" export \"$project\" \"$work/ours-scale.wav\" $force $(takes_of "$count")" >/dev/null
+  done
+  lengths=(60 "$seconds")
+  [[ ${BENCH_LONG:-1} != 0 ]] && lengths+=(1200)
+  for length in "${lengths[@]}"; do
+    song="$project"
+    if [[ $length != "$seconds" ]]; then make_song "$length"; song="$work/song-${length}s"; fi
+    scaling+=("length-$length" "4 $length")
+    hyperfine --style none --warmup 1 --runs "$runs" --export-json "$work/length-$length.json" \
+      -n ours "\"$cli\" export \"$song\" \"$work/ours-scale.wav\" $force $(takes_of 4)" >/dev/null
+  done
+  rm -f "$work/ours-scale.wav"
+fi
+export scaling_rows="${scaling[*]}"
+
+printf '\nload before the run: %s, after it: %s\n' "$load" "$(cut -d" " -f1-3 /proc/loadavg)"
 python3 - "$work" <<'PY'
 import json, os, statistics, sys
 work = sys.argv[1]
@@ -132,6 +176,19 @@ table(rows + ([] if basic else [("flac", "stems --flac: 16 takes to FLAC (-C 5)"
 if not basic:
   table([("verify", "stems --verify against stems"), ("restore", "restore against stems (WAV)")],
         "this (s)", "base (s)", "base / this")
+
+# Scaling: the export's median time and its cost per frame of take read.
+words = os.environ.get("scaling_rows", "").split()
+if words:
+  print(f"\n{'export scaling':40} {'ours (s)':>9} {'ns/frame':>9} {'spread (IQR)':>16}")
+  for i in range(0, len(words), 3):
+    key, takes, seconds = words[i], int(words[i + 1]), int(words[i + 2])
+    times = json.load(open(f"{work}/{key}.json"))["results"][0]["times"]
+    q1, _, q3 = statistics.quantiles(times, n=4) if len(times) > 1 else [times[0]] * 3
+    median = statistics.median(times)
+    frames = takes * seconds * 44100
+    label = f"{takes} take{'s' if takes > 1 else ''} x {seconds // 60} min"
+    print(f"{label:40} {median:9.3f} {median / frames * 1e9:9.2f} {q1:8.3f}-{q3:.3f} s")
 PY
 if [[ -n $basic ]]; then
   printf '\npeak memory (KiB): export %s, import %s, stems %s\n' \

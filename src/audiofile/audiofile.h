@@ -72,6 +72,10 @@ struct AudioFile {
   // the header is written with its final sizes, and closing checks that
   // exactly that many frames came.
   bool sizesPreset = false;
+  // Writing only: a block's samples in the file's byte order when it is
+  // not the host's (AIFF), kept between blocks so that a block costs one
+  // write and no allocation.
+  std::vector<uint8_t> orderedBytes;
   // Reading only: the system's reason when reading the file failed while it
   // was being recognised (a failing disk, not a foreign file).
   int readError = 0;

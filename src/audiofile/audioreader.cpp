@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "audiofile/audiofile.h"
 #include "audiofile/byteorder.h"
@@ -93,6 +94,27 @@ void decodeSamples(const AudioFile& file, const uint8_t* bytes, size_t count, fl
   for (size_t i = 0; i < count; ++i) out[i] = decodeSample(file, bytes + i * width, out);
 }
 
+// True when the stored bytes of every channel already are the samples
+// wanted: 16-bit little-endian integers read on a little-endian host.
+template <typename Sample>
+bool readsAsStored(const AudioFile& file, uint32_t kept, uint32_t keptChannels, const Sample*) {
+  return std::is_same_v<Sample, int16_t> && std::endian::native == std::endian::little &&
+         file.format == FormatWav && file.encoding == SampleEncoding::Integer && file.bytesPerSample == 2 &&
+         kept == file.channels && kept == keptChannels;
+}
+
+// Reads the frames straight into `buffer` (zeroed by the caller), with one
+// read and no copy. A file that ends inside a sample reads its missing byte
+// as FF, as the piecewise reader has it.
+template <typename Sample>
+int64_t readStored(AudioFile& file, uint32_t frames, Sample* buffer) {
+  auto* bytes = reinterpret_cast<uint8_t*>(buffer);
+  const size_t frameBytes = size_t(StoredFrameBytes(file));
+  const size_t got = file.stream->read(bytes, size_t(frames) * frameBytes);
+  if (got % 2 == 1) bytes[got] = 0xFF;
+  return int64_t(got / frameBytes);
+}
+
 template <typename Sample>
 int64_t readFrameChannels(AudioFile& file, uint32_t frames, Sample* buffer, uint32_t keptChannels,
                           std::vector<uint8_t>& scratch) {
@@ -102,6 +124,7 @@ int64_t readFrameChannels(AudioFile& file, uint32_t frames, Sample* buffer, uint
   const uint32_t kept = std::min(keptChannels, file.channels);
   std::fill(buffer, buffer + size_t(frames) * keptChannels, Sample(0));
   if (width == 0 || frameBytes == 0 || frameBytes > MaximumReadBytes) return 0;
+  if (readsAsStored(file, kept, keptChannels, buffer)) return readStored(file, frames, buffer);
   const size_t pieceFrames = size_t(std::max<uint64_t>(1, MaximumReadBytes / frameBytes));
   if (scratch.size() < std::min<uint64_t>(pieceFrames, frames) * frameBytes)
     scratch.resize(size_t(std::min<uint64_t>(pieceFrames, frames) * frameBytes));

@@ -72,8 +72,6 @@ constexpr uint16_t EndLoopMarker = 2;
 // The writer takes 16-bit samples, or single bytes for 8-bit files.
 constexpr int MaximumWriteBits = 16;
 
-constexpr size_t WriteBlockBytes = 32 * 1024;
-
 int sampleBytes(const AudioFile& file) { return (file.bits + 7) / 8; }
 
 int headerSize(AudioFormat format) { return format == FormatWav ? WavHeaderSize : AiffHeaderSize; }
@@ -222,22 +220,19 @@ int WriteAudioFrames(AudioFile& file, const void* buffer, uint32_t frames) {
     // The samples already are the file's bytes: one write, no copy.
     ok = file.stream->write(static_cast<const uint8_t*>(buffer), size_t(byteCount));
   } else {
+    // One write per block: the samples in the file's byte order, in a
+    // buffer that grows to the largest block once.
     const int16_t* samples = static_cast<const int16_t*>(buffer);
-    const bool bigEndian = file.format == FormatAiff;
-    uint8_t block[WriteBlockBytes];
-    uint64_t remaining = byteCount / 2;
-    while (ok && remaining > 0) {
-      size_t count = size_t(std::min<uint64_t>(remaining, WriteBlockBytes / 2));
-      // One loop per byte order, so that each vectorises.
-      if (bigEndian) {
-        for (size_t i = 0; i < count; ++i) writeU16BE(block + 2 * i, uint16_t(samples[i]));
-      } else {
-        for (size_t i = 0; i < count; ++i) writeU16LE(block + 2 * i, uint16_t(samples[i]));
-      }
-      ok = file.stream->write(block, count * 2);
-      samples += count;
-      remaining -= count;
+    const size_t count = size_t(byteCount / 2);
+    file.orderedBytes.resize(size_t(byteCount));
+    uint8_t* bytes = file.orderedBytes.data();
+    // One loop per byte order, so that each vectorises.
+    if (file.format == FormatAiff) {
+      for (size_t i = 0; i < count; ++i) writeU16BE(bytes + 2 * i, uint16_t(samples[i]));
+    } else {
+      for (size_t i = 0; i < count; ++i) writeU16LE(bytes + 2 * i, uint16_t(samples[i]));
     }
+    ok = file.stream->write(bytes, size_t(byteCount));
   }
   if (!ok) return AudioWriteFailed;
   file.bytesWritten += uint32_t(byteCount);

@@ -11,6 +11,7 @@
 #include <sys/types.h>
 
 #include "storage/filehandle.h"
+#include "storage/sha256.h"
 
 namespace tp {
 
@@ -51,7 +52,9 @@ void FileByteStream::fail() {
 
 size_t FileByteStream::read(uint8_t* destination, size_t count) {
   if (handle_ == nullptr || count == 0) return 0;
-  const ssize_t got = handle_->Read(destination, count);
+  // At the stream's own position, so that several streams can read one
+  // open file (one per worker) without moving each other.
+  const ssize_t got = handle_->ReadAt(destination, count, position_);
   if (got < 0) {
     fail();
     return 0;
@@ -70,6 +73,7 @@ bool FileByteStream::write(const uint8_t* source, size_t count) {
     fail();
     return false;
   }
+  if (passingSum_) passingSum_->Update(source, count);
   position_ += int64_t(count);
   return true;
 }

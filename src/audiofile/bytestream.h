@@ -13,6 +13,7 @@
 namespace tp {
 
 class FileHandle;
+class Sha256;
 
 class ByteStream {
  public:
@@ -50,6 +51,8 @@ class ByteStream {
 
 // A file on disk, read and written through the file layer (one system call
 // per read or write the parsers and writers ask for; they ask in blocks).
+// Reads go to the stream's own position (pread), so streams borrowing one
+// open file read independently; writes go to the file's position.
 class FileByteStream final : public ByteStream {
  public:
   // Opens `path` for binary reading, or creates / truncates it for binary
@@ -68,6 +71,12 @@ class FileByteStream final : public ByteStream {
   bool close() override;
   // The system's reason for the first failed read, write or seek (errno).
   int systemError() const override { return systemError_; }
+  // The open file, for a second stream over it (borrow).
+  FileHandle* handle() const { return handle_; }
+  // From now on every byte written also goes into `sum` (nothing when
+  // null): for a file written front to back, never seeking back, whose
+  // digest is then that of the file.
+  void HashWrites(Sha256* sum) { passingSum_ = sum; }
 
  private:
   FileByteStream(std::unique_ptr<FileHandle> owned, FileHandle* handle);
@@ -77,6 +86,7 @@ class FileByteStream final : public ByteStream {
   int64_t position_ = 0;
   bool failed_ = false;
   int systemError_ = 0;
+  Sha256* passingSum_ = nullptr;
 };
 
 // Bytes held in memory: a parser's input in tests and in the fuzzer, or a

@@ -21,6 +21,9 @@ int RunConversion(const std::string& label, Verbosity verbosity, const std::vect
   ConversionHooks hooks;
   hooks.betweenBlocks = [] { return InterruptRequested(); };
   hooks.progress = [&bar](uint32_t position, uint32_t total) { bar.Update(position, total); };
+  // Ctrl-C stops within a few blocks; the workers need not wait for this
+  // thread to be woken after every block.
+  hooks.blocksAhead = 4;
   const ConversionResult result = convert(hooks);
   bar.Finish();
   switch (result.outcome) {

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 
 #include "audiofile/takefile.h"
+#include "convert/archiveworkers.h"
 #include "convert/jsontext.h"
 #include "convert/takearchive.h"
 #include "project/messages.h"
@@ -473,14 +474,27 @@ class ArchiveRun {
       fail(plan.outputFolder.string() + ": the folder could not be created: " + error.message());
       return;
     }
+    // What an earlier run completed is kept; the rest is written by the
+    // workers, heard of here in order. They start at once: copying the
+    // song's other files and the first manifest overlap their work.
+    std::vector<std::optional<WrittenItem>> before;
+    std::vector<const ArchiveItem*> toWrite;
+    for (const ArchiveItem& item : plan.items) {
+      before.push_back(completeBefore(request_, plan, item));
+      if (!before.back()) toWrite.push_back(&item);
+    }
+    StemWorkers workers(toWrite, request_.format, request_.verify);
     SongArchive song;
     copyOtherFiles(plan, song);
     lastRecorded_ = std::chrono::steady_clock::now();
     record(plan, song, true);
-    for (const ArchiveItem& item : plan.items) {
+    size_t nextWritten = 0;
+    for (size_t i = 0; i < plan.items.size(); ++i) {
       ++fileNumber_;
       if (totals_.stopped = stop(); totals_.stopped) break;
-      if (!archiveItem(p, item, song)) break;
+      if (before[i]) keepItem(plan, plan.items[i], std::move(*before[i]), song);
+      else if (!archiveItem(p, plan.items[i], song, workers.Finish(nextWritten++, pollFor(p, plan.items[i]))))
+        break;
     }
     record(plan, song, true);
     if (!song.written.empty()) ++totals_.songs;
@@ -495,29 +509,40 @@ class ArchiveRun {
     }
   }
 
-  // Archives one file of song `p`; false when the archive was stopped.
-  bool archiveItem(size_t p, const ArchiveItem& item, SongArchive& song) {
-    const ArchiveSongPlan& plan = plans_[p];
-    const uint64_t bytesBefore = doneBytes_;
-    if (auto before = completeBefore(request_, plan, item)) {
-      doneBytes_ = bytesBefore + bytesOf(item);
-      totals_.verified += before->verified ? 1 : 0;
-      ++totals_.skipped;
-      totals_.samples += item.source.length;
-      song.written.push_back(std::move(*before));
-      record(plan, song, false);
-      return true;
-    }
+  // An item an earlier run completed, as it recorded it.
+  void keepItem(const ArchiveSongPlan& plan, const ArchiveItem& item, WrittenItem before, SongArchive& song) {
+    doneBytes_ += bytesOf(item);
+    totals_.verified += before.verified ? 1 : 0;
+    ++totals_.skipped;
+    totals_.samples += item.source.length;
+    song.written.push_back(std::move(before));
+    record(plan, song, false);
+  }
+
+  // While a worker writes `item`: its progress, and whether to stop.
+  std::function<bool(uint32_t)> pollFor(size_t p, const ArchiveItem& item) {
     progress(p);
-    WrittenItem written{&item, {}, {}, 0, false};
-    StemChecks checks;
-    checks.verify = request_.verify;
-    const ConversionResult result = writeItem(p, item, written, checks);
-    doneBytes_ = bytesBefore + bytesOf(item);
+    itemStartBytes_ = doneBytes_;
+    return [this, p, &item, shown = uint32_t(0)](uint32_t framesDone) mutable {
+      if (framesDone != shown) {
+        shown = framesDone;
+        doneBytes_ = itemStartBytes_ + framesDone * bytesPerFrame(item);
+        progress(p);
+      }
+      return stop();
+    };
+  }
+
+  // What became of one file of song `p` that a worker wrote; false when
+  // the archive was stopped.
+  bool archiveItem(size_t p, const ArchiveItem& item, SongArchive& song, StemOutcome outcome) {
+    const ArchiveSongPlan& plan = plans_[p];
+    const ConversionResult& result = outcome.result;
     if (result.outcome == ConversionResult::Aborted) {
       totals_.stopped = true;
       return false;
     }
+    doneBytes_ = itemStartBytes_ + bytesOf(item);
     if (result.outcome == ConversionResult::Failed) {
       const std::string reason =
           result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail;
@@ -526,12 +551,20 @@ class ArchiveRun {
       record(plan, song, false);
       return true;
     }
-    written.outputSha256 = checks.sha256;
-    written.outputSize = checks.size;
-    written.verified = checks.verified;
+    StemChecks& checks = outcome.checks;
+    // Into place in the files' order: a stopped archive holds the files
+    // before some point, and the manifest lists exactly those.
+    const Status committed = checks.written->Commit(messages::OutputNotWritten);
+    if (!committed.ok()) {
+      fail(plan.folder.string() + ", " + item.label + ": " + committed.Text());
+      song.failed.push_back({&item, committed.Text()});
+      record(plan, song, false);
+      return true;
+    }
+    progress(p);  // the file's last bytes
     totals_.bytesWritten += uint64_t(checks.size);
     totals_.verified += checks.verified ? 1 : 0;
-    song.written.push_back(std::move(written));
+    song.written.push_back(WrittenItem{&item, checks.takeRecords, checks.sha256, checks.size, checks.verified});
     record(plan, song, false);
     if (events_.written) events_.written(item.output);
     ++totals_.files;
@@ -539,29 +572,12 @@ class ArchiveRun {
     return true;
   }
 
-  // Describes the item's take files, then writes its audio file.
-  ConversionResult writeItem(size_t p, const ArchiveItem& item, WrittenItem& written, StemChecks& checks) {
-    for (const fs::path& takeFile : item.takeFiles) {
-      TakeFileRecord takeRecord;
-      const Status described = DescribeTakeFile(takeFile, takeRecord);
-      if (!described.ok()) return ConversionResult::Failure(described);
-      written.records.push_back(std::move(takeRecord));
-    }
-    const uint64_t bytesBefore = doneBytes_;
-    ConversionHooks hooks;
-    hooks.betweenBlocks = [this] { return stop(); };
-    hooks.progress = [&](uint32_t position, uint32_t) {
-      doneBytes_ = bytesBefore + position * bytesPerFrame(item);
-      progress(p);
-    };
-    return ExportStem(item.source, item.output, request_.format, hooks, &checks);
-  }
-
   const ArchiveRequest& request_;
   const std::vector<ArchiveSongPlan>& plans_;
   const ArchiveEvents& events_;
   ArchiveTotals totals_;
   uint64_t totalBytes_ = 0, doneBytes_ = 0;
+  uint64_t itemStartBytes_ = 0;  // doneBytes_ when the file being heard of started
   size_t totalFiles_ = 0, fileNumber_ = 0;
   std::chrono::steady_clock::time_point lastRecorded_;
 };

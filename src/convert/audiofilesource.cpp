@@ -41,6 +41,36 @@ Status AudioFileSource::readFrames(Sample* block, uint32_t frames) {
   return Status::Ok();
 }
 
+Status AudioFileSource::Seek(uint64_t frame) {
+  if (SeekAudioFrame(*file_, uint32_t(std::min<uint64_t>(frame, file_->frames))) != AudioOk)
+    return Status::Fail(messages::SourceNotRead, path_, file_->stream->systemError());
+  remaining_ = file_->frames - std::min<uint64_t>(frame, file_->frames);
+  return Status::Ok();
+}
+
+std::unique_ptr<ImportSource> AudioFileSource::SharedReader() {
+  auto* stream = dynamic_cast<FileByteStream*>(file_->stream.get());
+  if (stream == nullptr || stream->handle() == nullptr) return nullptr;
+  std::unique_ptr<AudioFileSource> reader(new AudioFileSource);
+  reader->path_ = path_;
+  // What recognising the file found, without reading its header again.
+  reader->file_ = std::make_unique<AudioFile>();
+  AudioFile& file = *reader->file_;
+  file.stream = FileByteStream::borrow(*stream->handle());
+  file.format = file_->format;
+  file.dataStart = file_->dataStart;
+  file.channels = file_->channels;
+  file.frames = file_->frames;
+  file.bits = file_->bits;
+  file.sampleRate = file_->sampleRate;
+  file.encoding = file_->encoding;
+  file.bytesPerSample = file_->bytesPerSample;
+  reader->format_ = format_;
+  reader->channels_ = channels_;
+  reader->remaining_ = file_->frames;
+  return reader;
+}
+
 Status AudioFileSource::Read(int16_t* block, uint32_t frames) { return readFrames(block, frames); }
 
 Status AudioFileSource::ReadFloat(float* block, uint32_t frames) { return readFrames(block, frames); }

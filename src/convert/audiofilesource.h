@@ -24,6 +24,8 @@ class AudioFileSource final : public ImportSource {
   uint32_t Channels() const override { return channels_; }
   Status Read(int16_t* block, uint32_t frames) override;
   Status ReadFloat(float* block, uint32_t frames) override;
+  Status Seek(uint64_t frame) override;
+  std::unique_ptr<ImportSource> SharedReader() override;
 
  private:
   AudioFileSource() = default;

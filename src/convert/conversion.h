@@ -20,6 +20,12 @@ struct ConversionHooks {
   // Called after each block with the position of that block's first frame,
   // and once more at the end with the total.
   std::function<void(uint32_t position, uint32_t total)> progress;
+  // How many blocks may be let through (betweenBlocks asked) beyond the
+  // block whose progress was reported last. With 0 (the window) a click
+  // seen after the progress of block k keeps exactly k + 1 blocks; the
+  // command line lets a few through ahead, so that its workers never wait
+  // for the converting thread to be woken.
+  uint32_t blocksAhead = 0;
 };
 
 struct ConversionResult {

@@ -27,6 +27,12 @@ ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks
   MixSource mix(takes, request.selection, request.mixer ? *request.mixer : centred);
   OneTakeSource one(takes, lastSlot, request.selection.labels[lastSlot]);
   BlockSource& source = selectedCount == 1 ? static_cast<BlockSource&>(one) : mix;
+  // The second worker reads the same open takes at positions of its own.
+  TakeFiles helperTakes;
+  helperTakes.ShareOpenSlots(takes);
+  MixSource helperMix(helperTakes, request.selection, request.mixer ? *request.mixer : centred);
+  OneTakeSource helperOne(helperTakes, lastSlot, request.selection.labels[lastSlot]);
+  BlockSource& helper = selectedCount == 1 ? static_cast<BlockSource&>(helperOne) : helperMix;
 
   // The file is the longest take rounded up to whole blocks.
   const uint64_t blocks = (uint64_t(request.length) + ConversionBlockFrames - 1) / ConversionBlockFrames;
@@ -46,9 +52,11 @@ ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks
   job.frames = blocks * ConversionBlockFrames;
   job.progressTotal = request.length;
   job.writeFailure = messages::OutputNotWritten;
+  job.helperSources = {&helper};
   ConversionResult result = RunPipeline(job, hooks);
-  // A master take's pair never clips: the mixer only copies it.
-  if (&source == &mix) result.clippedSamples = mix.ClippedSamples();
+  // Each worker's mix counted the blocks it read. A master take's pair never
+  // clips: the mixer only copies it.
+  if (&source == &mix) result.clippedSamples = mix.ClippedSamples() + helperMix.ClippedSamples();
   return result;
 }
 

@@ -112,6 +112,11 @@ ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath
 
   PipelineJob job;
   job.source = blocks;
+  // A second worker reads the same file at positions of its own; a FLAC
+  // file, decoded front to back, and the resampler, which carries its
+  // filter's state from block to block, are read by one.
+  std::unique_ptr<ImportSource> helper = converter ? nullptr : source->SharedReader();
+  if (helper) job.helperSources = {helper.get()};
   for (auto& take : takes) job.sinks.push_back(take.sink.get());
   job.frames = blockCount * ConversionBlockFrames;
   job.progressTotal = uint32_t(std::min<uint64_t>(format.frames, UINT32_MAX));

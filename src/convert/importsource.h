@@ -29,6 +29,10 @@ class ImportSource : public BlockSource {
   // current position, full scale +-1.0; past the end, silence. Reads the
   // same frames as Read would: a source is read one way or the other.
   virtual Status ReadFloat(float* block, uint32_t frames) = 0;
+  // A second reader of the same open file with a position of its own (see
+  // BlockSource::Seek), for a second worker; null for a file that can only
+  // be decoded front to back. This source must outlive it.
+  virtual std::unique_ptr<ImportSource> SharedReader() { return nullptr; }
 };
 
 // Opens `path` as a WAV or AIFF file (recognised by its contents), else as

@@ -2,9 +2,21 @@
 
 #include <algorithm>
 
+#include "convert/blockworkers.h"
 #include "project/messages.h"
 
 namespace tp {
+
+Status BlockSource::Seek(uint64_t) { return Status::Fail(messages::SourceNotRead); }
+
+void AfterBlockWritten(const PipelineJob& job, uint64_t blocksWritten) {
+  // 8 blocks: 256 KiB to 1 MiB a file, large enough for the disk.
+  constexpr uint64_t BlocksPerWriteBack = 8;
+  // A file handed over is synced on another thread while the workers go on
+  // (an archive's): there, starting early only takes their processor time.
+  if (job.handOver || blocksWritten % BlocksPerWriteBack != 0) return;
+  for (BlockSink* sink : job.sinks) sink->Output().StartWriteBack();
+}
 
 namespace {
 
@@ -37,6 +49,11 @@ ConversionResult finish(const PipelineJob& job, bool aborted, uint64_t written) 
       return ConversionResult::Failure(checked);
     }
   }
+  if (job.handOver) {
+    job.handOver();
+    return {aborted ? ConversionResult::Aborted : ConversionResult::Converted,
+            aborted ? messages::Aborted : messages::Converted, {}, written, false};
+  }
   std::vector<SafeFile*> outputs;
   for (BlockSink* sink : job.sinks) outputs.push_back(&sink->Output());
   const Status committed = SafeFile::CommitTogether(outputs, job.writeFailure);
@@ -45,34 +62,44 @@ ConversionResult finish(const PipelineJob& job, bool aborted, uint64_t written) 
           aborted ? messages::Aborted : messages::Converted, {}, written, true};
 }
 
-}  // namespace
-
-ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hooks) {
+// One thread: read a block, write it, in turn.
+BlocksMoved moveBlocksAlone(const PipelineJob& job, const ConversionHooks& hooks) {
   const uint32_t channels = job.source->Channels();
   std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
-  bool aborted = false;
-  uint64_t position = 0;
-  while (position < job.frames) {
+  BlocksMoved moved;
+  while (moved.position < job.frames) {
     if (hooks.betweenBlocks && hooks.betweenBlocks()) {
-      aborted = true;
+      moved.aborted = true;
       break;
     }
-    const uint32_t frames = uint32_t(std::min<uint64_t>(ConversionBlockFrames, job.frames - position));
+    const uint32_t frames = uint32_t(std::min<uint64_t>(ConversionBlockFrames, job.frames - moved.position));
     Status status = job.source->Read(block.data(), frames);
     for (size_t i = 0; status.ok() && i < job.sinks.size(); ++i)
       status = job.sinks[i]->Write(block.data(), frames, channels);
     if (!status.ok()) {
-      discardAll(job);
-      return ConversionResult::Failure(status);
+      moved.failure = status;
+      return moved;
     }
+    AfterBlockWritten(job, moved.position / ConversionBlockFrames + 1);
     if (hooks.progress) {
-      const uint64_t reached = std::min<uint64_t>(job.source->SourcePosition(position), job.progressTotal);
+      const uint64_t reached = std::min<uint64_t>(job.source->SourcePosition(moved.position), job.progressTotal);
       hooks.progress(uint32_t(reached), job.progressTotal);
     }
-    position += frames;
+    moved.position += frames;
   }
-  const bool keeps = !aborted || keepsAfterAbort(job);
-  ConversionResult result = finish(job, aborted, position);
+  return moved;
+}
+
+}  // namespace
+
+ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hooks) {
+  const BlocksMoved moved = job.helperSources.empty() ? moveBlocksAlone(job, hooks) : MoveBlocksWithWorkers(job, hooks);
+  if (!moved.failure.ok()) {
+    discardAll(job);
+    return ConversionResult::Failure(moved.failure);
+  }
+  const bool keeps = !moved.aborted || keepsAfterAbort(job);
+  ConversionResult result = finish(job, moved.aborted, moved.position);
   if (result.outcome != ConversionResult::Failed && keeps && hooks.progress)
     hooks.progress(job.progressTotal, job.progressTotal);
   return result;

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "convert/conversion.h"
@@ -34,6 +35,10 @@ class BlockSource {
   // same count, except for a source that changes the number of frames,
   // whose progress counts the frames of what it wraps.
   virtual uint64_t SourcePosition(uint64_t delivered) const { return delivered; }
+  // Moves to `frame`, so that a worker can start anywhere. Only sources
+  // whose frames map one to one onto what they read can (never a
+  // resampler); the others are read by one worker and fail here.
+  virtual Status Seek(uint64_t frame);
 };
 
 class BlockSink {
@@ -46,6 +51,9 @@ class BlockSink {
   // The file being written, committed or discarded by the loop. An abort
   // never replaces a file that was there (SafeFile::replacesExistingFile).
   virtual SafeFile& Output() = 0;
+  // Gives the file away once the job is done with it (see
+  // PipelineJob::handOver); Output() may not be used afterwards.
+  virtual std::unique_ptr<SafeFile> ReleaseOutput() = 0;
 };
 
 struct PipelineJob {
@@ -61,6 +69,31 @@ struct PipelineJob {
   // Runs after every sink finished and before anything is renamed into
   // place (an archive's read-back check); a failure discards the outputs.
   std::function<Status()> beforeCommit;
+  // Instead of renaming the outputs into place: they are handed over,
+  // complete and checked, to whoever lets them into place (an archive does
+  // that on its own thread, in its files' order, while the worker goes on).
+  std::function<void()> handOver;
+  // Other readers of the same frames, each with positions of its own (and
+  // able to Seek): with any, `source` and these fill blocks on worker
+  // threads, block k on worker k mod (1 + helpers), while the calling thread
+  // runs the hooks. Each block is written only once the calling thread has
+  // let it be (betweenBlocks said go on) and every block before it is
+  // written: the sinks see the blocks in order, one at a time, as with one
+  // worker, and a non-seekable output gets a stream.
+  std::vector<BlockSource*> helperSources;
+};
+
+// Called after each block is written to every sink (on whichever thread
+// wrote it): every few blocks the outputs' writing to the disk is started
+// (SafeFile::StartWriteBack), so that it overlaps the work that follows
+// instead of waiting at the sync that ends the job.
+void AfterBlockWritten(const PipelineJob& job, uint64_t blocksWritten);
+
+// What moving the blocks came to, before the files are finished.
+struct BlocksMoved {
+  bool aborted = false;
+  uint64_t position = 0;  // frames written to every sink
+  Status failure;         // the first failure in block order
 };
 
 ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hooks);

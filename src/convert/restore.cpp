@@ -1,10 +1,12 @@
 #include "convert/restore.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <functional>
 #include <set>
 #include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 
@@ -25,7 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Outcome { Done, Failed, Aborted };
+enum class Outcome { NotStarted, Done, Failed, Aborted };
 
 struct FileResult {
   Outcome outcome = Outcome::Done;
@@ -195,6 +197,38 @@ FileResult restoreOtherFile(const fs::path& archiveFolder, const ArchivedOtherFi
   return {};
 }
 
+// Take files are independent of each other: two workers restore them, each
+// file whole on one worker, so that one file's reading and hashing overlaps
+// the other's. A stop ends both between blocks; the files not started then
+// stay NotStarted.
+constexpr int RestoreWorkerCount = 2;
+
+std::vector<FileResult> restoreTakeFiles(const fs::path& archiveFolder, const ArchiveManifest& manifest,
+                                         const fs::path& destination, const RestoreOptions& options,
+                                         const ConversionHooks& hooks) {
+  const auto& takes = manifest.takeFiles;
+  std::vector<FileResult> results(takes.size(), FileResult{Outcome::NotStarted, {}, false, false});
+  std::atomic<size_t> next{0};
+  std::atomic<bool> stopped{false};
+  auto work = [&] {
+    for (size_t n = next++; n < takes.size() && !stopped.load(); n = next++) {
+      results[n] = restoreTakeFile(archiveFolder, takes[n], destination / takes[n].record.file, options, hooks);
+      if (results[n].outcome == Outcome::Aborted) stopped = true;
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (int i = 1; i < RestoreWorkerCount && takes.size() > size_t(i); ++i) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // this thread alone restores them all
+    }
+  }
+  work();
+  for (auto& helper : helpers) helper.join();
+  return results;
+}
+
 // A name from a manifest becomes one file of the song folder: never a path
 // that climbs out of it or into a subfolder.
 bool isPlainFileName(const std::string& name) {
@@ -226,12 +260,16 @@ RestoreReport RestoreSong(const fs::path& archiveFolder, const ArchiveManifest& 
     report.failures.push_back(Status::Fail(messages::RestoredFileNotWritten, destination, error.value()));
     return report;
   }
-  for (const auto& take : manifest.takeFiles) {
-    const fs::path target = destination / take.record.file;
-    const FileResult result = restoreTakeFile(archiveFolder, take, target, options, hooks);
+  const std::vector<FileResult> results = restoreTakeFiles(archiveFolder, manifest, destination, options, hooks);
+  // Reported in the manifest's order, whichever worker finished first: a
+  // file after a stopped one may be complete, and is then restored.
+  for (size_t n = 0; n < results.size(); ++n) {
+    const FileResult& result = results[n];
+    const fs::path target = destination / manifest.takeFiles[n].record.file;
+    if (result.outcome == Outcome::NotStarted) continue;
     if (result.outcome == Outcome::Aborted) {
       report.aborted = true;
-      break;
+      continue;
     }
     if (result.outcome == Outcome::Failed) {
       report.failures.push_back(result.status);

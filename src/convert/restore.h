@@ -36,8 +36,9 @@ struct RestoreReport {
 };
 
 // Rebuilds the song archived in `archiveFolder` (its manifest already read)
-// as the folder `destination`. Between blocks hooks.betweenBlocks may ask
-// for an abort: the file being written is dropped, complete files stay.
+// as the folder `destination`, its take files on two worker threads. Between
+// blocks hooks.betweenBlocks, called from either worker, may ask for an
+// abort: the files being written are dropped, complete files stay.
 RestoreReport RestoreSong(const std::filesystem::path& archiveFolder, const ArchiveManifest& manifest,
                           const std::filesystem::path& destination, const RestoreOptions& options,
                           const ConversionHooks& hooks);

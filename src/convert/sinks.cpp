@@ -1,5 +1,6 @@
 #include "convert/sinks.h"
 
+#include <bit>
 #include <cerrno>
 
 #include "audiofile/byteorder.h"
@@ -11,12 +12,23 @@ namespace tp {
 
 Status AudioFileSink::Create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
                              std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames) {
+  return create(std::move(output), channels, format, created, totalFrames, nullptr);
+}
+
+Status AudioFileSink::CreateHashed(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
+                                   uint64_t totalFrames, Sha256& sum, std::unique_ptr<AudioFileSink>& created) {
+  return create(std::move(output), channels, format, created, totalFrames, &sum);
+}
+
+Status AudioFileSink::create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
+                             std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames, Sha256* sum) {
   std::unique_ptr<AudioFileSink> sink(new AudioFileSink);
   sink->output_ = std::move(output);
   sink->writer_ = OpenAudioFileForWriting(sink->output_->handle());
   sink->writer_->channels = channels;
   sink->writer_->frames = 0;
-  if (sink->output_->sequential()) {
+  if (sum != nullptr) static_cast<FileByteStream&>(*sink->writer_->stream).HashWrites(sum);
+  if (sink->output_->sequential() || sum != nullptr) {
     if (totalFrames > UINT32_MAX) return Status::Fail(messages::OutputNotWritten, sink->output_->target(), EFBIG);
     sink->writer_->frames = uint32_t(totalFrames);
     sink->writer_->sizesPreset = true;
@@ -69,6 +81,12 @@ Status TakeSink::Create(std::unique_ptr<SafeFile> output, const Header& header, 
 }
 
 Status TakeSink::Write(const int16_t* block, uint32_t frames, uint32_t channels) {
+  // A mono block on a little-endian host already is the take's bytes.
+  if (channels == 1 && std::endian::native == std::endian::little) {
+    if (!output_->handle().Write(block, size_t(frames) * TakeBytesPerSample))
+      return Status::Fail(messages::TakeNotWritten, output_->target(), errno);
+    return Status::Ok();
+  }
   bytes_.resize(size_t(frames) * TakeBytesPerSample);
   const int16_t* from = block + channel_;
   // Mono and stereo blocks get loops of their own, with the stride known, so

@@ -10,6 +10,7 @@
 #include "audiofile/audiofile.h"
 #include "convert/pipeline.h"
 #include "storage/safefile.h"
+#include "storage/sha256.h"
 
 namespace tp {
 
@@ -21,14 +22,23 @@ class AudioFileSink final : public BlockSink {
   // from `totalFrames`, the frames the job will write.
   static Status Create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
                        std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames = 0);
+  // The same for a file of exactly `totalFrames` frames, written front to
+  // back with its final sizes in the header from the start, every byte
+  // going into `sum` as it is written: the file's digest without reading
+  // it back.
+  static Status CreateHashed(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
+                             uint64_t totalFrames, Sha256& sum, std::unique_ptr<AudioFileSink>& created);
   ~AudioFileSink() override;
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override;
   SafeFile& Output() override { return *output_; }
+  std::unique_ptr<SafeFile> ReleaseOutput() override { return std::move(output_); }
 
  private:
   AudioFileSink() = default;
   Status failure() const;
+  static Status create(std::unique_ptr<SafeFile> output, uint32_t channels, AudioFormat format,
+                       std::unique_ptr<AudioFileSink>& created, uint64_t totalFrames, Sha256* sum);
   std::unique_ptr<SafeFile> output_;
   std::unique_ptr<AudioFile> writer_;
 };
@@ -48,6 +58,7 @@ class TakeSink final : public BlockSink {
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override { return Status::Ok(); }
   SafeFile& Output() override { return *output_; }
+  std::unique_ptr<SafeFile> ReleaseOutput() override { return std::move(output_); }
 
  private:
   TakeSink() = default;

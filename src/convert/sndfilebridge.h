@@ -27,6 +27,7 @@ class FlacSink final : public BlockSink {
   Status Write(const int16_t* block, uint32_t frames, uint32_t channels) override;
   Status Finish() override;
   SafeFile& Output() override { return *output_; }
+  std::unique_ptr<SafeFile> ReleaseOutput() override { return std::move(output_); }
 
  private:
   FlacSink() = default;

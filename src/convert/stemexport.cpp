@@ -8,6 +8,7 @@
 #include <fcntl.h>
 
 #include "audiofile/takefile.h"
+#include "convert/hashedtakesource.h"
 #include "convert/sinks.h"
 #include "convert/sndfilebridge.h"
 #include "convert/takesource.h"
@@ -73,54 +74,97 @@ Status VerifyStem(const StemSource& stem, const std::filesystem::path& written, 
   return Status::Ok();
 }
 
+namespace {
+
+// The stem's file: FLAC through libsndfile, WAV and AIFF through our writer,
+// which with `sum` hashes every byte as it writes it.
+Status createStemSink(const std::filesystem::path& output, uint32_t channels, AudioFormat format, uint32_t frames,
+                      Sha256* sum, std::unique_ptr<BlockSink>& sink) {
+  std::unique_ptr<SafeFile> file;
+  Status status = SafeFile::Create(output, messages::OutputNotCreated, file);
+  if (!status.ok()) return status;
+  if (format == FormatFlac) {
+    std::unique_ptr<FlacSink> flac;
+    status = FlacSink::Create(std::move(file), channels, flac);
+    sink = std::move(flac);
+    return status;
+  }
+  std::unique_ptr<AudioFileSink> audio;
+  status = sum ? AudioFileSink::CreateHashed(std::move(file), channels, format, frames, *sum, audio)
+               : AudioFileSink::Create(std::move(file), channels, format, audio);
+  sink = std::move(audio);
+  return status;
+}
+
+// A stem has exactly the take's length, and an interrupted archive keeps
+// no half of one.
+PipelineJob stemJob(BlockSource& source, BlockSink& sink, uint32_t length) {
+  PipelineJob job;
+  job.source = &source;
+  job.sinks = {&sink};
+  job.frames = length;
+  job.progressTotal = length;
+  job.onAbort = PipelineJob::OnAbort::KeepNothing;
+  job.writeFailure = messages::OutputNotWritten;
+  return job;
+}
+
+// The digest of the file as written: passed by our writer, or read back for
+// FLAC, whose encoder rewrites its first block when it closes the file. A
+// verified read-back must come from the disk: the data synced first, then
+// its pages dropped, so that the cache cannot answer for the disk.
+Status checkWrittenStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
+                        SafeFile& written, Sha256& passing, StemChecks& checks) {
+  if (format == FormatFlac || checks.verify) {
+    if (!written.handle().Sync()) return Status::Fail(messages::OutputNotWritten, output, errno);
+    if (checks.verify) ::posix_fadvise(written.handle().fd(), 0, 0, POSIX_FADV_DONTNEED);
+  }
+  if (format == FormatFlac) {
+    const Status status = HashFile(written.writtenPath(), messages::OutputNotWritten, checks.sha256, checks.size);
+    if (!status.ok()) return status;
+  } else {
+    checks.sha256 = passing.HexDigest();
+    checks.size = written.handle().Size();
+  }
+  if (!checks.verify) return Status::Ok();
+  const Status status = VerifyStem(stem, written.writtenPath(), output);
+  checks.verified = status.ok();
+  return status;
+}
+
+ConversionResult exportCheckedStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
+                                   const ConversionHooks& hooks, StemChecks& checks) {
+  std::unique_ptr<HashedTakeSource> source;
+  Status status = HashedTakeSource::Open(stem, source);
+  if (!status.ok()) return ConversionResult::Failure(status);
+  Sha256 passing;
+  std::unique_ptr<BlockSink> sink;
+  status = createStemSink(output, source->Channels(), format, stem.length, &passing, sink);
+  if (!status.ok()) return ConversionResult::Failure(status);
+  PipelineJob job = stemJob(*source, *sink, stem.length);
+  checks.verified = false;
+  job.beforeCommit = [&]() -> Status {
+    const Status checked = source->Finish(checks.takeRecords);
+    if (!checked.ok()) return checked;
+    return checkWrittenStem(stem, output, format, sink->Output(), passing, checks);
+  };
+  if (checks.handOver) job.handOver = [&] { checks.written = sink->ReleaseOutput(); };
+  return RunPipeline(job, hooks);
+}
+
+}  // namespace
+
 ConversionResult ExportStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
                             const ConversionHooks& hooks, StemChecks* checks) {
+  if (checks) return exportCheckedStem(stem, output, format, hooks, *checks);
   StemTakes takes;
   const Status opened = openStemTakes(stem, takes);
   if (!opened.ok()) return ConversionResult::Failure(opened);
   BlockSource& source = takes.source();
-
-  std::unique_ptr<SafeFile> file;
-  Status status = SafeFile::Create(output, messages::OutputNotCreated, file);
   std::unique_ptr<BlockSink> sink;
-  if (status.ok() && format == FormatFlac) {
-    std::unique_ptr<FlacSink> flac;
-    status = FlacSink::Create(std::move(file), source.Channels(), flac);
-    sink = std::move(flac);
-  } else if (status.ok()) {
-    std::unique_ptr<AudioFileSink> audio;
-    status = AudioFileSink::Create(std::move(file), source.Channels(), format, audio);
-    sink = std::move(audio);
-  }
-  if (!status.ok()) return ConversionResult::Failure(status);
-
-  // A stem has exactly the take's length, and an interrupted archive keeps
-  // no half of one.
-  PipelineJob job;
-  job.source = &source;
-  job.sinks = {sink.get()};
-  job.frames = stem.length;
-  job.progressTotal = stem.length;
-  job.onAbort = PipelineJob::OnAbort::KeepNothing;
-  job.writeFailure = messages::OutputNotWritten;
-  if (checks) {
-    checks->verified = false;
-    job.beforeCommit = [&stem, &output, checks, &sink]() -> Status {
-      SafeFile& written = sink->Output();
-      // A verified read-back must come from the disk: the data synced
-      // first, then its pages dropped, so that the cache cannot answer for
-      // the disk. The sum alone may come from the cache.
-      if (!written.handle().Sync()) return Status::Fail(messages::OutputNotWritten, output, errno);
-      if (checks->verify) ::posix_fadvise(written.handle().fd(), 0, 0, POSIX_FADV_DONTNEED);
-      Status status = HashFile(written.writtenPath(), messages::OutputNotWritten, checks->sha256, checks->size);
-      if (!status.ok()) return status;
-      if (!checks->verify) return Status::Ok();
-      status = VerifyStem(stem, written.writtenPath(), output);
-      checks->verified = status.ok();
-      return status;
-    };
-  }
-  return RunPipeline(job, hooks);
+  const Status created = createStemSink(output, source.Channels(), format, stem.length, nullptr, sink);
+  if (!created.ok()) return ConversionResult::Failure(created);
+  return RunPipeline(stemJob(source, *sink, stem.length), hooks);
 }
 
 std::string SafeFileNameComponent(std::string_view text) {

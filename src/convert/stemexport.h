@@ -5,12 +5,16 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
+#include "convert/takearchive.h"
+#include "storage/safefile.h"
 
 namespace tp {
 
@@ -32,12 +36,23 @@ struct StemChecks {
   std::string sha256;
   int64_t size = 0;
   bool verified = false;
+  // Out: each take file read (the take, or a master take's left and right
+  // files) as DescribeTakeFile describes it, hashed while its samples were
+  // read for the file.
+  std::vector<TakeFileRecord> takeRecords;
+  // With `handOver`, the file written and checked is not renamed into
+  // place but kept in `written` for the caller to commit (the archive lets
+  // its files into place in their order on its own thread); dropping it
+  // discards it.
+  bool handOver = false;
+  std::unique_ptr<SafeFile> written;
 };
 
 // Writes `source` to `output` (WAV, AIFF or FLAC) beside its place and
 // renames it there when it is complete; on abort or failure nothing is left
 // behind, and a take that cannot be read is a failure naming it. With
-// `checks`, the file is hashed (and verified if asked) before the rename.
+// `checks`, the take files and the file written are hashed as their bytes
+// pass (and the file verified if asked) before the rename.
 ConversionResult ExportStem(const StemSource& source, const std::filesystem::path& output, AudioFormat format,
                             const ConversionHooks& hooks, StemChecks* checks = nullptr);
 

@@ -30,6 +30,16 @@ Status MixSource::Read(int16_t* block, uint32_t frames) {
   return readFailure(takes_, &selection_, {});
 }
 
+Status MixSource::Seek(uint64_t frame) {
+  for (int slot = 0; slot < TakeFiles::SlotCount; ++slot) takes_.Seek(slot, uint32_t(frame));
+  return Status::Ok();
+}
+
+Status OneTakeSource::Seek(uint64_t frame) {
+  takes_.Seek(slot_, uint32_t(frame));
+  return Status::Ok();
+}
+
 Status OneTakeSource::Read(int16_t* block, uint32_t frames) {
   // A take shorter than asked for (or one that shrank meanwhile) ends in
   // silence.

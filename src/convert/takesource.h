@@ -25,6 +25,7 @@ class MixSource final : public BlockSource {
       : takes_(takes), selection_(selection), mixer_(mixer) {}
   uint32_t Channels() const override { return 2; }
   Status Read(int16_t* block, uint32_t frames) override;
+  Status Seek(uint64_t frame) override;
   // The stereo samples read so far whose sum saturated at any step of the
   // mix. Read it on the reading thread, or once the reading is over.
   uint64_t ClippedSamples() const { return clippedSamples_; }
@@ -42,6 +43,7 @@ class OneTakeSource final : public BlockSource {
   OneTakeSource(TakeFiles& takes, int slot, std::string label) : takes_(takes), slot_(slot), label_(std::move(label)) {}
   uint32_t Channels() const override { return 1; }
   Status Read(int16_t* block, uint32_t frames) override;
+  Status Seek(uint64_t frame) override;
 
  private:
   TakeFiles& takes_;

@@ -52,7 +52,7 @@ struct MixResult {
 // peaks.
 //
 // Reads each slot once per 32,768 frames into a scratch area of the calling
-// thread (allocated on its first call, 1 MiB, kept for the thread's life),
+// thread (allocated on its first call, about 1 MiB, kept for the thread's life),
 // so that a block allocates nothing.
 MixResult MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
                    const MixerSettings& settings, BlockLevels* levels = nullptr);

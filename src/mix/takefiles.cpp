@@ -12,7 +12,8 @@
 namespace tp {
 
 struct TakeFiles::Slot {
-  FileHandle file;
+  FileHandle owned;            // closed with the slot, unless the file is shared
+  FileHandle* file = &owned;
   int64_t position = 0;  // byte offset of the next sample
   int systemError = 0;   // set by a failed read
 };
@@ -26,9 +27,19 @@ bool TakeFiles::Open(int slot, const std::filesystem::path& path, uint32_t frame
   FileHandle file = FileHandle::Open(path, O_RDONLY);
   if (!file.valid()) return false;
   slots_[slot] = std::make_unique<Slot>();
-  slots_[slot]->file = std::move(file);
+  slots_[slot]->owned = std::move(file);
   Seek(slot, frame);
   return true;
+}
+
+void TakeFiles::ShareOpenSlots(TakeFiles& owner) {
+  CloseAll();
+  for (int slot = 0; slot < SlotCount; ++slot) {
+    if (!owner.IsOpen(slot)) continue;
+    slots_[slot] = std::make_unique<Slot>();
+    slots_[slot]->file = owner.slots_[slot]->file;
+    Seek(slot, 0);
+  }
 }
 
 bool TakeFiles::IsOpen(int slot) const { return slot >= 0 && slot < SlotCount && slots_[slot] != nullptr; }
@@ -44,7 +55,7 @@ size_t TakeFiles::Read(int slot, int16_t* samples, size_t count) {
   Slot& s = *slots_[slot];
   if (s.systemError != 0) return 0;
   auto* bytes = reinterpret_cast<unsigned char*>(samples);
-  const ssize_t got = s.file.ReadAt(bytes, count * TakeBytesPerSample, s.position);
+  const ssize_t got = s.file->ReadAt(bytes, count * TakeBytesPerSample, s.position);
   if (got < 0) {
     s.systemError = errno == 0 ? EIO : errno;
     return 0;

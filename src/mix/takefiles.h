@@ -32,6 +32,12 @@ class TakeFiles {
   // Opens a take data file for reading into `slot`, positioned at `frame`.
   // Returns false, leaving the slot empty, when the file cannot be opened.
   bool Open(int slot, const std::filesystem::path& path, uint32_t frame);
+  // Opens every slot that `owner` has open onto the same open files, at the
+  // first sample, with positions and read errors of its own: a second
+  // reader of the same takes for another thread (reads go to an offset and
+  // never move a shared file position). `owner` keeps the files open and
+  // must outlive this.
+  void ShareOpenSlots(TakeFiles& owner);
   bool IsOpen(int slot) const;
   // Positions an open slot at `frame`; false when the seek failed.
   bool Seek(int slot, uint32_t frame);

@@ -228,6 +228,12 @@ bool FileHandle::Sync() {
   return errno == EINVAL || errno == EROFS || errno == ENOTSUP;
 }
 
+void FileHandle::StartWriteBack() {
+#ifdef __linux__
+  ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 bool SyncFolder(const std::filesystem::path& folder) {
   FileHandle handle = FileHandle::Open(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
   if (!handle.valid()) return false;

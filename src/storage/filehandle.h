@@ -51,6 +51,9 @@ class FileHandle {
   // fsync(2), treating "this kind of file cannot be synced" (a pipe, a
   // character device) as done.
   bool Sync();
+  // Starts writing the file's dirty pages to the disk and returns at once
+  // (sync_file_range); a hint, whose failure shows at the next Sync.
+  void StartWriteBack();
 
  private:
   int fd_ = -1;

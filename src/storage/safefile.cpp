@@ -133,6 +133,10 @@ void SafeFile::Discard() {
   handle_.Close();
 }
 
+void SafeFile::StartWriteBack() {
+  if (!sequential_ && handle_.valid()) handle_.StartWriteBack();
+}
+
 Status SafeFile::Commit(const char* writeFailure) {
   if (done_) return Status::Fail(writeFailure, target_);
   if (!handle_.Sync()) {

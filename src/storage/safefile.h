@@ -54,6 +54,11 @@ class SafeFile {
   Status Commit(const char* writeFailure);
   // Removes the side file (nothing happens to the target).
   void Discard();
+  // Lets the system start writing what was written so far to the disk
+  // without waiting for it, so that the sync of Commit has little left to
+  // wait for while the writer goes on. Only a hint: a failure shows at the
+  // sync.
+  void StartWriteBack();
 
   // Commits several files so that either all targets are replaced or none:
   // every target is checked first (a folder, an immutable file), the old

@@ -120,6 +120,43 @@ INSTANTIATE_TEST_SUITE_P(
                      floatBytes({-0.5f, 0.125f}), {-16384, 4096}, 4}),
     [](const testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
 
+// A 16-bit stereo file read by channels goes straight into the block; one
+// cut off inside a frame keeps the frame's whole samples and reads the
+// missing byte of a cut sample as FF, as every other layout does.
+struct CutCase {
+  const char* name;
+  Bytes data;
+  size_t cut;  // bytes cut off the end of the file
+  int64_t frames;
+  std::vector<int16_t> expected;
+};
+
+void PrintTo(const CutCase& c, std::ostream* out) { *out << c.name; }
+
+class WavCutInsideAFrame : public testing::TestWithParam<CutCase> {};
+
+TEST_P(WavCutInsideAFrame, ReadsTheWholeFramesAndTheCutSampleWithFF) {
+  const CutCase& c = GetParam();
+  Bytes file = test::riffWave({{"fmt ", test::wavFormatBody(1, 2, 44100, 16)}, {"data", c.data}});
+  file.resize(file.size() - c.cut);
+  auto audio = test::openBytes(file);
+  ASSERT_EQ(audio->format, FormatWav);
+  ASSERT_EQ(SeekAudioFrame(*audio, 0), AudioOk);
+  std::vector<int16_t> block(6, 77);
+  std::vector<uint8_t> scratch;
+  EXPECT_EQ(ReadAudioFrameChannels(*audio, 3, block.data(), 2, scratch), c.frames);
+  EXPECT_EQ(block, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, WavCutInsideAFrame,
+    testing::Values(
+        CutCase{"Whole", {0x34, 0x12, 0xFE, 0xFF, 0x01, 0x00, 0x02, 0x00}, 0, 2, {4660, -2, 1, 2, 0, 0}},
+        // 0x78 then the missing byte FF: 0xFF78 = -136.
+        CutCase{"OneSampleAndAByte", {0x34, 0x12, 0xFE, 0xFF, 0x01, 0x00, 0x78, 0x00}, 1, 1, {4660, -2, 1, -136, 0, 0}},
+        CutCase{"OneByte", {0x34, 0x12, 0xFE, 0xFF, 0x78, 0x00}, 1, 1, {4660, -2, -136, 0, 0, 0}}),
+    [](const testing::TestParamInfo<CutCase>& info) { return std::string(info.param.name); });
+
 struct RefusedCase {
   const char* name;
   Bytes file;

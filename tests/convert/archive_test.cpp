@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "convert/archive.h"
@@ -193,7 +194,8 @@ TEST_F(ArchiveChecks, ARestoreStoppedHalfWayKeepsOnlyCompleteFiles) {
   for (int stopAt : {1, 2, 3, 4, 6}) {
     SCOPED_TRACE(stopAt);
     const fs::path destination = out / ("rebuilt" + std::to_string(stopAt));
-    int blocks = 0;
+    // Asked from both restoring workers.
+    std::atomic<int> blocks{0};
     ConversionHooks hooks;
     hooks.betweenBlocks = [&] { return ++blocks >= stopAt; };
     const RestoreReport report = RestoreSong(out / "archive", manifest, destination, {}, hooks);

@@ -94,5 +94,33 @@ TEST(TakeFiles, CloseAndCloseAllEmptyTheSlots) {
   EXPECT_FALSE(files.AnyOpen());
 }
 
+TEST(TakeFiles, ASecondReaderSharesTheOpenFilesWithPositionsOfItsOwn) {
+  TempFolder folder;
+  WriteTake(folder / "a.dat", "", {10, 11, 12, 13});
+  WriteTake(folder / "b.dat", "", {20, 21});
+  TakeFiles owner;
+  ASSERT_TRUE(owner.Open(3, folder / "a.dat", 1));
+  ASSERT_TRUE(owner.Open(7, folder / "b.dat", 0));
+  TakeFiles second;
+  second.ShareOpenSlots(owner);
+  EXPECT_TRUE(second.IsOpen(3));
+  EXPECT_TRUE(second.IsOpen(7));
+  EXPECT_FALSE(second.IsOpen(0));
+  int16_t samples[4] = {};
+  // The second reader starts at the first sample; the owner stays where it was.
+  ASSERT_EQ(second.Read(3, samples, 2), 2u);
+  EXPECT_EQ(samples[0], 10);
+  EXPECT_EQ(samples[1], 11);
+  ASSERT_EQ(owner.Read(3, samples, 4), 3u);
+  EXPECT_EQ(samples[0], 11);
+  ASSERT_TRUE(second.Seek(7, 1));
+  ASSERT_EQ(second.Read(7, samples, 4), 1u);
+  EXPECT_EQ(samples[0], 21);
+  // Closing the second reader leaves the owner's files open.
+  second.CloseAll();
+  ASSERT_EQ(owner.Read(7, samples, 4), 2u);
+  EXPECT_EQ(samples[1], 21);
+}
+
 }  // namespace
 }  // namespace tp

@@ -98,8 +98,11 @@ TEST_P(SineLevels, OneBlockGivesThePeakOfTheStripAndOfTheMixInDecibels) {
   EXPECT_NEAR(Decibels(levels.strip[6]), c.stripDb, 0.5);
   EXPECT_NEAR(Decibels(levels.mix[0]), c.leftDb, 0.5);
   EXPECT_NEAR(Decibels(levels.mix[1]), c.rightDb, 0.5);
-  for (int strip = 0; strip < 16; ++strip)
-    if (strip != 6) EXPECT_EQ(levels.strip[size_t(strip)], 0) << "strip " << strip << " has no take";
+  for (int strip = 0; strip < 16; ++strip) {
+    if (strip != 6) {
+      EXPECT_EQ(levels.strip[size_t(strip)], 0) << "strip " << strip << " has no take";
+    }
+  }
   audition.transport->OnPlayEnd(PlayEndedByUser);
 }
 
