@@ -165,6 +165,16 @@ TEST(TwoWorkers, AFailureIsTheFirstInBlockOrderWhicheverWorkerMetItFirst) {
 class EnginesOnTwoWorkers : public ::testing::Test {
  protected:
   void SetUp() override { WriteProjectInfo(song.path(), "Song"); }
+  // Archives the recorder song written into `song` to `out`.
+  ArchiveTotals ArchiveTheSong(const ArchiveEvents& events) {
+    WriteRecorderSong(song.path());
+    ArchiveRequest request;
+    request.source = song.path();
+    request.outputRoot = out.path();
+    std::vector<ArchiveSongPlan> plans;
+    EXPECT_TRUE(PlanArchive(request, plans).ok());
+    return RunArchive(request, plans, events);
+  }
   TempFolder song, out;
   ProjectModel model;
 };
@@ -230,14 +240,8 @@ TEST_F(EnginesOnTwoWorkers, AnImportOfAStereoFileFillsTwoTakesWithItsChannels) {
 }
 
 TEST_F(EnginesOnTwoWorkers, AnArchiveHashesEveryTakeFileAndOutputAsTheBytesPass) {
-  WriteRecorderSong(song.path());
-  ArchiveRequest request;
-  request.source = song.path();
-  request.outputRoot = out.path();
-  std::vector<ArchiveSongPlan> plans;
-  ASSERT_TRUE(PlanArchive(request, plans).ok());
   ArchiveEvents events;
-  const ArchiveTotals totals = RunArchive(request, plans, events);
+  const ArchiveTotals totals = ArchiveTheSong(events);
   ASSERT_FALSE(totals.anyFailed);
   ArchiveManifest manifest;
   ASSERT_TRUE(ReadArchiveManifest(out.path(), manifest).ok());
@@ -259,12 +263,6 @@ TEST_F(EnginesOnTwoWorkers, AnArchiveHashesEveryTakeFileAndOutputAsTheBytesPass)
 }
 
 TEST_F(EnginesOnTwoWorkers, AnArchiveStoppedAfterItsFirstFileHoldsThatFileAloneAndListsIt) {
-  WriteRecorderSong(song.path());
-  ArchiveRequest request;
-  request.source = song.path();
-  request.outputRoot = out.path();
-  std::vector<ArchiveSongPlan> plans;
-  ASSERT_TRUE(PlanArchive(request, plans).ok());
   // The second worker has its file written, or nearly, when the first
   // file's notice comes: the stop must still keep it out.
   bool stop = false;
@@ -275,7 +273,7 @@ TEST_F(EnginesOnTwoWorkers, AnArchiveStoppedAfterItsFirstFileHoldsThatFileAloneA
     written.push_back(file);
     stop = true;
   };
-  const ArchiveTotals totals = RunArchive(request, plans, events);
+  const ArchiveTotals totals = ArchiveTheSong(events);
   EXPECT_TRUE(totals.stopped);
   ASSERT_EQ(written.size(), 1u);
   ArchiveManifest manifest;
@@ -293,14 +291,8 @@ TEST_F(EnginesOnTwoWorkers, AnArchiveStoppedAfterItsFirstFileHoldsThatFileAloneA
 // The restore's two workers: every take file of the song comes back byte
 // for byte, and a stop asked from either worker leaves complete files only.
 TEST_F(EnginesOnTwoWorkers, ARestoreOnTwoWorkersRebuildsEveryFileAndAStopKeepsOnlyCompleteOnes) {
-  WriteRecorderSong(song.path());
-  ArchiveRequest request;
-  request.source = song.path();
-  request.outputRoot = out.path();
-  std::vector<ArchiveSongPlan> plans;
-  ASSERT_TRUE(PlanArchive(request, plans).ok());
   ArchiveEvents events;
-  ASSERT_FALSE(RunArchive(request, plans, events).anyFailed);
+  ASSERT_FALSE(ArchiveTheSong(events).anyFailed);
   ArchiveManifest manifest;
   ASSERT_TRUE(ReadArchiveManifest(out.path(), manifest).ok());
 
@@ -333,16 +325,10 @@ TEST_F(EnginesOnTwoWorkers, ARestoreOnTwoWorkersRebuildsEveryFileAndAStopKeepsOn
 // for. Files the workers had finished by then may be kept; whatever is kept
 // is listed.
 TEST_F(EnginesOnTwoWorkers, AnArchiveStoppedOnceEndsWithoutWaitingForFilesNoWorkerTook) {
-  WriteRecorderSong(song.path());
-  ArchiveRequest request;
-  request.source = song.path();
-  request.outputRoot = out.path();
-  std::vector<ArchiveSongPlan> plans;
-  ASSERT_TRUE(PlanArchive(request, plans).ok());
   int asked = 0;
   ArchiveEvents events;
   events.stopRequested = [&] { return ++asked == 2; };
-  const ArchiveTotals totals = RunArchive(request, plans, events);
+  const ArchiveTotals totals = ArchiveTheSong(events);
   EXPECT_TRUE(totals.stopped || totals.files == 5u);
   ArchiveManifest manifest;
   ASSERT_TRUE(ReadArchiveManifest(out.path(), manifest).ok());
