@@ -1,13 +1,17 @@
 #include "cli/interrupt.h"
 
+#include <atomic>
 #include <csignal>
 #include <initializer_list>
 
 namespace tp::cli {
 
 namespace {
-volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int) { interrupted = 1; }
+// Set by the signal handler, read by the conversion's workers on any thread:
+// a lock-free atomic is safe for both.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+void onInterrupt(int) { interrupted.store(true, std::memory_order_relaxed); }
 }  // namespace
 
 void WatchForInterrupt() {
@@ -19,6 +23,6 @@ void WatchForInterrupt() {
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
-bool InterruptRequested() { return interrupted != 0; }
+bool InterruptRequested() { return interrupted.load(std::memory_order_relaxed); }
 
 }  // namespace tp::cli
