@@ -43,10 +43,11 @@ void StemWorkers::writeItem(size_t n) {
     // The archiving thread is woken every few blocks, not after each: a
     // wake-up per block of both workers cost more processor time than the
     // progress and the stop it serves need.
-    constexpr uint32_t BlocksPerWake = 8;
+    constexpr uint32_t FramesPerWake = 8 * ConversionBlockFrames;
     std::lock_guard lock(mutex_);
+    const bool wake = position / FramesPerWake != items_[n].framesDone / FramesPerWake;
     items_[n].framesDone = position;
-    if (position / ConversionBlockFrames % BlocksPerWake == 0) changed_.notify_all();
+    if (wake) changed_.notify_all();
   };
   StemChecks checks;
   checks.verify = verify_;

@@ -91,7 +91,7 @@ void fillAndWrite(const PipelineJob& job, BlockSource& source, uint64_t first, u
     if (!turns.AwaitTurn(k)) return;
     for (size_t i = 0; status.ok() && i < job.sinks.size(); ++i)
       status = job.sinks[i]->Write(block.data(), frames, channels);
-    if (status.ok()) AfterBlockWritten(job, k + 1);
+    if (status.ok()) AfterBlockWritten(job, (k + 1) * ConversionBlockFrames);
     turns.Done(k, status);
     if (!status.ok()) return;
   }

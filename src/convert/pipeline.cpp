@@ -9,12 +9,13 @@ namespace tp {
 
 Status BlockSource::Seek(uint64_t) { return Status::Fail(messages::SourceNotRead); }
 
-void AfterBlockWritten(const PipelineJob& job, uint64_t blocksWritten) {
-  // 8 blocks: 256 KiB to 1 MiB a file, large enough for the disk.
-  constexpr uint64_t BlocksPerWriteBack = 8;
+void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten) {
+  // 8 export blocks (2 archive blocks): 512 KiB to 1 MiB a file, large
+  // enough for the disk.
+  constexpr uint64_t FramesPerWriteBack = 8 * ConversionBlockFrames;
   // A file handed over is synced on another thread while the workers go on
   // (an archive's): there, starting early only takes their processor time.
-  if (job.handOver || blocksWritten % BlocksPerWriteBack != 0) return;
+  if (job.handOver || framesWritten % FramesPerWriteBack != 0) return;
   for (BlockSink* sink : job.sinks) sink->Output().StartWriteBack();
 }
 
@@ -65,14 +66,14 @@ ConversionResult finish(const PipelineJob& job, bool aborted, uint64_t written) 
 // One thread: read a block, write it, in turn.
 BlocksMoved moveBlocksAlone(const PipelineJob& job, const ConversionHooks& hooks) {
   const uint32_t channels = job.source->Channels();
-  std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
+  std::vector<int16_t> block(size_t(channels) * job.blockFrames);
   BlocksMoved moved;
   while (moved.position < job.frames) {
     if (hooks.betweenBlocks && hooks.betweenBlocks()) {
       moved.aborted = true;
       break;
     }
-    const uint32_t frames = uint32_t(std::min<uint64_t>(ConversionBlockFrames, job.frames - moved.position));
+    const uint32_t frames = uint32_t(std::min<uint64_t>(job.blockFrames, job.frames - moved.position));
     Status status = job.source->Read(block.data(), frames);
     for (size_t i = 0; status.ok() && i < job.sinks.size(); ++i)
       status = job.sinks[i]->Write(block.data(), frames, channels);
@@ -80,7 +81,7 @@ BlocksMoved moveBlocksAlone(const PipelineJob& job, const ConversionHooks& hooks
       moved.failure = status;
       return moved;
     }
-    AfterBlockWritten(job, moved.position / ConversionBlockFrames + 1);
+    AfterBlockWritten(job, moved.position + frames);
     if (hooks.progress) {
       const uint64_t reached = std::min<uint64_t>(job.source->SourcePosition(moved.position), job.progressTotal);
       hooks.progress(uint32_t(reached), job.progressTotal);

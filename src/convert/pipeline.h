@@ -60,6 +60,8 @@ struct PipelineJob {
   BlockSource* source = nullptr;
   std::vector<BlockSink*> sinks;
   uint64_t frames = 0;         // frames to move
+  // Frames per block on one thread (workers always move ConversionBlockFrames).
+  uint32_t blockFrames = ConversionBlockFrames;
   uint32_t progressTotal = 0;  // what progress counts up to
   // What an abort keeps: the blocks written so far, in complete files, for
   // targets that did not exist (an existing file is never replaced by half
@@ -87,7 +89,7 @@ struct PipelineJob {
 // wrote it): every few blocks the outputs' writing to the disk is started
 // (SafeFile::StartWriteBack), so that it overlaps the work that follows
 // instead of waiting at the sync that ends the job.
-void AfterBlockWritten(const PipelineJob& job, uint64_t blocksWritten);
+void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten);
 
 // What moving the blocks came to, before the files are finished.
 struct BlocksMoved {

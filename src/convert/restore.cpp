@@ -66,14 +66,16 @@ SampleCopy copyTakeSamples(const FrameReader& read, uint32_t channels, const Arc
                            const fs::path& audioPath, const fs::path& target, SafeFile& file, Sha256& sum,
                            uint64_t frames, uint64_t framesToRead, const ConversionHooks& hooks) {
   SampleCopy copy;
-  std::vector<int16_t> block(size_t(channels) * ConversionBlockFrames);
-  std::vector<uint8_t> bytes(size_t(ConversionBlockFrames) * TakeBytesPerSample);
+  std::vector<int16_t> block(size_t(channels) * ArchiveBlockFrames);
+  std::vector<uint8_t> bytes(size_t(ArchiveBlockFrames) * TakeBytesPerSample);
+  constexpr uint64_t BlocksPerWriteBack = 2;  // 512 KiB
+  uint64_t blocks = 0;
   for (uint64_t position = 0; position < framesToRead;) {
     if (hooks.betweenBlocks && hooks.betweenBlocks()) {
       copy.aborted = true;
       return copy;
     }
-    const uint32_t wanted = uint32_t(std::min<uint64_t>(ConversionBlockFrames, framesToRead - position));
+    const uint32_t wanted = uint32_t(std::min<uint64_t>(ArchiveBlockFrames, framesToRead - position));
     uint32_t got = 0;
     copy.status = read(block.data(), wanted, got);
     if (!copy.status.ok()) return copy;
@@ -91,6 +93,9 @@ SampleCopy copyTakeSamples(const FrameReader& read, uint32_t channels, const Arc
       copy.status = Status::Fail(messages::RestoredFileNotWritten, target, errno);
       return copy;
     }
+    // Every few blocks the disk is set to work on what was written, so
+    // that the sync at the end has little left to wait for.
+    if (++blocks % BlocksPerWriteBack == 0) file.StartWriteBack();
     position += got;
   }
   return copy;

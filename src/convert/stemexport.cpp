@@ -103,6 +103,7 @@ PipelineJob stemJob(BlockSource& source, BlockSink& sink, uint32_t length) {
   job.source = &source;
   job.sinks = {&sink};
   job.frames = length;
+  job.blockFrames = ArchiveBlockFrames;
   job.progressTotal = length;
   job.onAbort = PipelineJob::OnAbort::KeepNothing;
   job.writeFailure = messages::OutputNotWritten;

@@ -298,11 +298,11 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   auto* progress = window->findChild<QProgressDialog*>();
   ASSERT_NE(progress, nullptr);
   EXPECT_TRUE(progress->isVisible());
-  // The first file is Kick's 40,000 samples; all five hold 210,001 frames
+  // The first file is Kick's 160,000 samples; all five hold 840,001 frames
   // of two bytes.
   EXPECT_TRUE(progress->labelText().startsWith(QStringLiteral("Song 1 of 1, file 1 of 5: ")))
       << progress->labelText().toStdString();
-  EXPECT_TRUE(progress->labelText().contains(QStringLiteral("80.0 kB of 420.0 kB")))
+  EXPECT_TRUE(progress->labelText().contains(QStringLiteral("320.0 kB of 1.7 MB")))
       << progress->labelText().toStdString();
   // A second archive cannot start beside it.
   ChooseFromFolderMenu(song, QString());

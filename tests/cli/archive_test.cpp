@@ -95,12 +95,12 @@ TEST_F(Archive, TheFlacFilesAreSixteenBitAtTheTakeRateMonoAndStereo) {
   EXPECT_EQ(mono.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
   EXPECT_EQ(mono.channels, 1);
   EXPECT_EQ(mono.sampleRate, 44100);
-  EXPECT_EQ(mono.frames, 70001);
+  EXPECT_EQ(mono.frames, int64_t(VoxSamples));
   EXPECT_EQ(uint16_t(mono.samples[3]), uint16_t(4 + 7919 * 3));
   const SoundData stereo = ReadWithSndfile(out / "Master1 Final.flac");
   EXPECT_EQ(stereo.channels, 2);
-  EXPECT_EQ(stereo.frames, 50000);
-  EXPECT_EQ(stereo.samples[2 * 49999 + 1], 0);  // the shorter right file ends in silence
+  EXPECT_EQ(stereo.frames, int64_t(FinalLeftSamples));
+  EXPECT_EQ(stereo.samples[2 * FinalRightSamples + 1], 0);  // the shorter right file ends in silence
 }
 
 TEST_F(Archive, RecursiveArchiveAndRestoreRebuildEverySongAtItsPlace) {

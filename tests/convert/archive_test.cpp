@@ -42,8 +42,8 @@ TEST_F(ArchiveChecks, TheSha256IsSha256sumsAndTheHeaderRunsAreTheNonZeroBytes) {
   ASSERT_TRUE(DescribeTakeFile(song / "TRACK0_0.DAT", record).ok());
   const auto oracle = RunCommand("sha256sum " + Quoted((song / "TRACK0_0.DAT").string()));
   EXPECT_EQ(record.sha256, oracle.out.substr(0, 64));
-  EXPECT_EQ(record.size, 65536 + 2 * 40000 + 1);
-  EXPECT_EQ(record.Samples(), 40000u);
+  EXPECT_EQ(record.size, int64_t(65536 + 2 * KickSamples + 1));
+  EXPECT_EQ(record.Samples(), KickSamples);
   ASSERT_TRUE(record.tail.has_value());
   EXPECT_EQ(*record.tail, 0xA5);
   const auto header = ReadBytes(song / "TRACK0_0.DAT");
@@ -74,7 +74,7 @@ class CorruptedWrite : public ArchiveChecks, public ::testing::WithParamInterfac
 
 TEST_P(CorruptedWrite, IsCaughtByTheReadBackAndNothingIsLeft) {
   WriteRecorderSong(song.path());
-  const StemSource stem{song / "TRACK153.DAT", std::nullopt, 70001, "Track16-4"};
+  const StemSource stem{song / "TRACK153.DAT", std::nullopt, uint32_t(VoxSamples), "Track16-4"};
   const fs::path output = out / (std::string("vox") + GetParam().extension);
 
   FaultInjection::CorruptNthWrite(GetParam().write);
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Writes, CorruptedWrite,
 TEST_F(ArchiveChecks, AnArchiveFileStoppedHalfWayIsNotKeptInAnyFormat) {
   WriteRecorderSong(song.path());
   // Vox spans three blocks; Ctrl-C asks for the stop between two of them.
-  const StemSource stem{song / "TRACK153.DAT", std::nullopt, 70001, "Track16-4"};
+  const StemSource stem{song / "TRACK153.DAT", std::nullopt, uint32_t(VoxSamples), "Track16-4"};
   for (const auto& [format, name] : {std::pair{FormatWav, "vox.wav"}, std::pair{FormatAiff, "vox.aif"},
                                      std::pair{FormatFlac, "vox.flac"}}) {
     SCOPED_TRACE(name);

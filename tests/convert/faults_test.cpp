@@ -29,7 +29,7 @@ class Faults : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteProjectInfo(song.path(), "Song");
-    WriteTake(song / "TRACK4_0.DAT", "Chords", Ramp(100000));
+    WriteTake(song / "TRACK4_0.DAT", "Chords", Ramp(300000));
     WriteTake(song / "TRACK5_0.DAT", "Bass", Ramp(70000));
     ASSERT_TRUE(model.DirTreeChange(song.path().string()));
   }
@@ -65,7 +65,8 @@ TEST_F(Faults, AReadErrorInATakeStopsTheExportNamingTheTake) {
 }
 
 TEST_F(Faults, AReadErrorInAStemWritesNothingForIt) {
-  const StemSource source{model.TakePath(4, 0), std::nullopt, 100000, "Track05-1"};
+  // The second of the stem's three blocks cannot be read.
+  const StemSource source{model.TakePath(4, 0), std::nullopt, 300000, "Track05-1"};
   FaultInjection::FailNthRead(2, EIO);
   const auto result = ExportStem(source, out / "Track05-1 Chords.wav", FormatWav, {});
   EXPECT_EQ(result.outcome, ConversionResult::Failed);

@@ -48,6 +48,11 @@ inline std::vector<uint8_t> RecorderTake(const std::string& name8, uint32_t trac
   return bytes;
 }
 
+// The takes' lengths in samples, in the archive's blocks of 131,072 frames:
+// Kick spans two, Vox three (its last one short), the master take two.
+inline constexpr size_t KickSamples = 160000, VoxSamples = 280001;
+inline constexpr size_t FinalLeftSamples = 200000, FinalRightSamples = 199999;
+
 // Writes the song into `folder` (created) and returns the names written.
 inline std::vector<std::string> WriteRecorderSong(const std::filesystem::path& folder) {
   std::filesystem::create_directories(folder);
@@ -63,12 +68,12 @@ inline std::vector<std::string> WriteRecorderSong(const std::filesystem::path& f
   shortTake.resize(3000);  // longer than the 1,536 bytes the scan reads, shorter than a header
   const std::vector<File> files = {
       {"Songdata.ini", songData},
-      {"TRACK0_0.DAT", RecorderTake("Kick    ", 0, 40000, 1, true)},
+      {"TRACK0_0.DAT", RecorderTake("Kick    ", 0, KickSamples, 1, true)},
       {"TRACK1_0.DAT", RecorderTake("\xB6\xDE\xC0\xB0    ", 1, 0, 2)},  // "ｶﾞﾀｰ", no samples
       {"TRACK2_1.DAT", shortTake},
-      {"TRACK153.DAT", RecorderTake("Vox     ", 15, 70001, 4)},
-      {"TRACKL_0.DAT", RecorderTake("Final   ", 16, 50000, 5)},
-      {"TRACKR_0.DAT", RecorderTake("Final   ", 17, 49999, 6, true)},
+      {"TRACK153.DAT", RecorderTake("Vox     ", 15, VoxSamples, 4)},
+      {"TRACKL_0.DAT", RecorderTake("Final   ", 16, FinalLeftSamples, 5)},
+      {"TRACKR_0.DAT", RecorderTake("Final   ", 17, FinalRightSamples, 6, true)},
       {"TRACKL_1.DAT", RecorderTake("Alone   ", 16, 10, 7)},  // no right half: no master take
       {"mixnotes.bin", {0x00, 0xFF, 0x10, 0x00, 0x00, 0x42}},
   };
