@@ -68,9 +68,14 @@ make_song() {
   touch "$song/.ready"
 }
 
-# compare NAME OURS_COMMAND SOX_COMMAND: times both, keeps the JSON.
+# compare NAME OURS_COMMAND SOX_COMMAND [OURS_CLEAR SOX_CLEAR]: times both,
+# keeps the JSON. The clearing commands remove the previous run's output
+# before each run, outside the timing: deleting 400 MB of files is neither
+# side's work.
 compare() {
-  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/$1.json" \
+  local clear=()
+  (( $# == 5 )) && clear=(--prepare "$4" --prepare "$5")
+  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/$1.json" "${clear[@]}" \
     -n ours "$2" -n sox "$3" >/dev/null
 }
 
@@ -96,16 +101,22 @@ import_sox="sox -D \"$work/stereo.wav\" -t raw \"$work/left.raw\" remix 1 && sox
 # dithers by default, as we do.
 resample_ours="\"$cli\" import \"$work/import-project\" \"$work/stereo48.wav\" --to 1-1 --to 2-1 --resample $force"
 resample_sox="sox \"$work/stereo48.wav\" -b 16 -r 44100 \"$work/left.raw\" remix 1 rate -v && sox \"$work/stereo48.wav\" -b 16 -r 44100 \"$work/right.raw\" remix 2 rate -v && sync \"$work/left.raw\" \"$work/right.raw\""
-stems_ours="rm -rf \"$work/stems-ours\" && \"$cli\" stems \"$project\" \"$work/stems-ours\""
-stems_sox="rm -rf \"$work/stems-sox\" && mkdir -p \"$work/stems-sox\" && for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" \"$work/stems-sox/track\$t.wav\" || exit 1; done && sync \"$work/stems-sox\"/*"
+stems_clear="rm -rf \"$work/stems-ours\""
+stems_ours="\"$cli\" stems \"$project\" \"$work/stems-ours\""
+stems_sox_clear="rm -rf \"$work/stems-sox\" && mkdir -p \"$work/stems-sox\""
+stems_sox="for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" \"$work/stems-sox/track\$t.wav\" || exit 1; done && sync \"$work/stems-sox\"/*"
 
 # The archive: FLAC against sox at the same compression level (5, both
 # libraries' default), the cost of --verify, and restore against the
 # archive it rebuilds from.
-flac_ours="rm -rf \"$work/flac-ours\" && \"$cli\" stems \"$project\" \"$work/flac-ours\" --flac -q"
-flac_sox="rm -rf \"$work/flac-sox\" && mkdir -p \"$work/flac-sox\" && for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" -C 5 \"$work/flac-sox/track\$t.flac\" || exit 1; done && sync \"$work/flac-sox\"/*"
-verify_ours="rm -rf \"$work/verify-ours\" && \"$cli\" stems \"$project\" \"$work/verify-ours\" --verify -q"
-restore_ours="rm -rf \"$work/restored\" && \"$cli\" restore \"$work/stems-ours\" \"$work/restored\" -q"
+flac_clear="rm -rf \"$work/flac-ours\""
+flac_ours="\"$cli\" stems \"$project\" \"$work/flac-ours\" --flac -q"
+flac_sox_clear="rm -rf \"$work/flac-sox\" && mkdir -p \"$work/flac-sox\""
+flac_sox="for t in \$(seq 0 15); do sox -D -t raw -r 44100 -e signed-integer -b 16 -c 1 \"$work/raw/track\$t.raw\" -C 5 \"$work/flac-sox/track\$t.flac\" || exit 1; done && sync \"$work/flac-sox\"/*"
+verify_clear="rm -rf \"$work/verify-ours\""
+verify_ours="\"$cli\" stems \"$project\" \"$work/verify-ours\" --verify -q"
+restore_clear="rm -rf \"$work/restored\""
+restore_ours="\"$cli\" restore \"$work/stems-ours\" \"$work/restored\" -q"
 
 # BENCH_BASIC=1 times only export, import and stems: what every build of
 # the program can do, for comparing an older build with this one.
@@ -114,14 +125,14 @@ export basic
 compare export "$export_ours" "$export_sox"
 compare import "$import_ours" "$import_sox"
 [[ -z $basic ]] && compare resample "$resample_ours" "$resample_sox"
-compare stems "$stems_ours" "$stems_sox"
+compare stems "$stems_ours" "$stems_sox" "$stems_clear" "$stems_sox_clear"
 if [[ -z $basic ]]; then
-  compare flac "$flac_ours" "$flac_sox"
+  compare flac "$flac_ours" "$flac_sox" "$flac_clear" "$flac_sox_clear"
   # Ours against ours: the second command is the baseline.
   hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/verify.json" \
-    -n ours "$verify_ours" -n sox "$stems_ours" >/dev/null
+    --prepare "$verify_clear" --prepare "$stems_clear" -n ours "$verify_ours" -n sox "$stems_ours" >/dev/null
   hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/restore.json" \
-    -n ours "$restore_ours" -n sox "$stems_ours" >/dev/null
+    --prepare "$restore_clear" --prepare "$stems_clear" -n ours "$restore_ours" -n sox "$stems_ours" >/dev/null
 fi
 
 # The scaling rows: ours alone, one hyperfine run per row.
@@ -192,9 +203,10 @@ if words:
 PY
 if [[ -n $basic ]]; then
   printf '\npeak memory (KiB): export %s, import %s, stems %s\n' \
-    "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_ours")"
+    "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_clear && $stems_ours")"
   exit 0
 fi
 printf '\npeak memory (KiB): export %s, import %s, import --resample %s, stems %s, stems --flac %s, stems --verify %s, restore %s\n' \
-  "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$resample_ours")" "$(peak_kib "$stems_ours")" \
-  "$(peak_kib "$flac_ours")" "$(peak_kib "$verify_ours")" "$(peak_kib "$restore_ours")"
+  "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$resample_ours")" \
+  "$(peak_kib "$stems_clear && $stems_ours")" "$(peak_kib "$flac_clear && $flac_ours")" \
+  "$(peak_kib "$verify_clear && $verify_ours")" "$(peak_kib "$restore_clear && $restore_ours")"

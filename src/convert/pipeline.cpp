@@ -13,9 +13,7 @@ void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten) {
   // 8 export blocks (2 archive blocks): 512 KiB to 1 MiB a file, large
   // enough for the disk.
   constexpr uint64_t FramesPerWriteBack = 8 * ConversionBlockFrames;
-  // A file handed over is synced on another thread while the workers go on
-  // (an archive's): there, starting early only takes their processor time.
-  if (job.handOver || framesWritten % FramesPerWriteBack != 0) return;
+  if (!job.startWriteBack || framesWritten % FramesPerWriteBack != 0) return;
   for (BlockSink* sink : job.sinks) sink->Output().StartWriteBack();
 }
 

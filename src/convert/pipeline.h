@@ -75,6 +75,11 @@ struct PipelineJob {
   // complete and checked, to whoever lets them into place (an archive does
   // that on its own thread, in its files' order, while the worker goes on).
   std::function<void()> handOver;
+  // Whether the writer starts the outputs' write-back as it goes
+  // (AfterBlockWritten). Not for a file handed over unsynced, which another
+  // thread syncs while the workers go on: there, starting early only takes
+  // the workers' processor time.
+  bool startWriteBack = true;
   // Other readers of the same frames, each with positions of its own (and
   // able to Seek): with any, `source` and these fill blocks on worker
   // threads, block k on worker k mod (1 + helpers), while the calling thread

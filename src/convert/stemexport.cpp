@@ -59,9 +59,9 @@ Status VerifyStem(const StemSource& stem, const std::filesystem::path& written, 
   const uint32_t channels = source.Channels();
   if (audio->Channels() != channels || audio->SampleRate() != TakeSampleRate || audio->Frames() != stem.length)
     return Status::Fail(messages::ArchiveFileNotVerified, output);
-  std::vector<int16_t> expected(size_t(channels) * ConversionBlockFrames), found(expected.size());
+  std::vector<int16_t> expected(size_t(channels) * ArchiveBlockFrames), found(expected.size());
   for (uint64_t position = 0; position < stem.length;) {
-    const uint32_t frames = uint32_t(std::min<uint64_t>(ConversionBlockFrames, stem.length - position));
+    const uint32_t frames = uint32_t(std::min<uint64_t>(ArchiveBlockFrames, stem.length - position));
     status = source.Read(expected.data(), frames);
     if (!status.ok()) return status;
     uint32_t got = 0;
@@ -150,6 +150,8 @@ ConversionResult exportCheckedStem(const StemSource& stem, const std::filesystem
     return checkWrittenStem(stem, output, format, sink->Output(), passing, checks);
   };
   if (checks.handOver) job.handOver = [&] { checks.written = sink->ReleaseOutput(); };
+  // A verified or FLAC file is synced here, before its read-back.
+  job.startWriteBack = !checks.handOver || checks.verify || format == FormatFlac;
   return RunPipeline(job, hooks);
 }
 
