@@ -101,6 +101,45 @@ SampleCopy copyTakeSamples(const FrameReader& read, uint32_t channels, const Arc
   return copy;
 }
 
+// The take's header: as the recorder left it, or rebuilt by our header
+// writer where the archive did not keep it.
+std::vector<uint8_t> takeHeader(const ArchivedTakeFile& take, bool& rebuilt) {
+  rebuilt = !take.record.headerKnown;
+  if (!rebuilt) return take.record.HeaderBytes();
+  return MakeTakeHeader(take.channelIndex, take.trackNumber, nameField(take.nameBytes));
+}
+
+// Where the take's samples come from: the archived audio as it is, or an
+// edited file at another rate converted to 44,100 Hz as the import converts
+// it, so that it keeps its pitch and length.
+struct TakeReader {
+  FrameReader read;
+  uint32_t channels = 0;
+  uint64_t frames = 0;
+  std::unique_ptr<ImportSource> edited;
+  std::unique_ptr<RateConverter> converter;
+};
+
+Status openTakeReader(ArchivedAudio& audio, const fs::path& audioPath, const ArchivedTakeFile& take, bool asChanged,
+                      uint64_t frames, TakeReader& reader) {
+  reader.read = [&audio](int16_t* block, uint32_t wanted, uint32_t& got) { return audio.Read(block, wanted, got); };
+  reader.channels = audio.Channels();
+  reader.frames = frames;
+  if (!asChanged || audio.SampleRate() == double(TakeSampleRate)) return Status::Ok();
+  Status status = OpenImportSource(audioPath, reader.edited);
+  if (status.ok()) status = RateConverter::Create(*reader.edited, reader.converter);
+  if (!status.ok()) return status;
+  RateConverter* converter = reader.converter.get();
+  reader.frames = std::min<uint64_t>(converter->Frames(), uint64_t(TakeMaximumSamples));
+  reader.channels = converter->Channels();
+  if (reader.channels <= take.channel) return Status::Fail(messages::ArchiveFileChanged, audioPath);
+  reader.read = [converter](int16_t* block, uint32_t wanted, uint32_t& got) {
+    got = wanted;
+    return converter->Read(block, wanted);
+  };
+  return Status::Ok();
+}
+
 FileResult restoreTakeFile(const fs::path& archiveFolder, const ArchivedTakeFile& take, const fs::path& target,
                            const RestoreOptions& options, const ConversionHooks& hooks) {
   const fs::path audioPath = archiveFolder / take.output;
@@ -125,47 +164,22 @@ FileResult restoreTakeFile(const fs::path& archiveFolder, const ArchivedTakeFile
 
   Sha256 sum;
   FileResult result;
-  std::vector<uint8_t> header;
-  if (record.headerKnown) {
-    header = record.HeaderBytes();
-  } else {
-    header = MakeTakeHeader(take.channelIndex, take.trackNumber, nameField(take.nameBytes));
-    result.headerRebuilt = true;
-  }
+  const std::vector<uint8_t> header = takeHeader(take, result.headerRebuilt);
   if (!put(*file, sum, header.data(), header.size())) return writeFailure();
 
-  // An edited file at another rate comes back at 44,100 Hz, converted as
-  // the import converts it, so that it keeps its pitch and length.
-  std::unique_ptr<ImportSource> edited;
-  std::unique_ptr<RateConverter> converter;
-  uint64_t takeFrames = frames;
-  FrameReader read = [&audio](int16_t* block, uint32_t wanted, uint32_t& got) {
-    return audio->Read(block, wanted, got);
-  };
-  uint32_t channels = audio->Channels();
-  if (asChanged && audio->SampleRate() != double(TakeSampleRate)) {
-    status = OpenImportSource(audioPath, edited);
-    if (status.ok()) status = RateConverter::Create(*edited, converter);
-    if (!status.ok()) return failed(status);
-    takeFrames = std::min<uint64_t>(converter->Frames(), uint64_t(TakeMaximumSamples));
-    channels = converter->Channels();
-    if (channels <= take.channel) return failed(Status::Fail(messages::ArchiveFileChanged, audioPath));
-    read = [&converter](int16_t* block, uint32_t wanted, uint32_t& got) {
-      got = wanted;
-      return converter->Read(block, wanted);
-    };
-  }
-  const SampleCopy copy = copyTakeSamples(read, channels, take, audioPath, target, *file, sum, takeFrames,
-                                         asChanged ? takeFrames : take.outputFrames, hooks);
+  TakeReader reader;
+  status = openTakeReader(*audio, audioPath, take, asChanged, frames, reader);
+  if (!status.ok()) return failed(status);
+  const SampleCopy copy = copyTakeSamples(reader.read, reader.channels, take, audioPath, target, *file, sum,
+                                         reader.frames, asChanged ? reader.frames : take.outputFrames, hooks);
   if (copy.aborted) return {Outcome::Aborted, {}, false, false};
   if (!copy.status.ok()) return failed(copy.status);
-  const bool silentAfterTake = copy.silentAfterTake;
   if (!asChanged && record.tail) {
     const uint8_t tail = *record.tail;
     if (!put(*file, sum, &tail, 1)) return writeFailure();
   }
   const std::string digest = sum.HexDigest();
-  if (!asChanged && (!silentAfterTake || (record.headerKnown && !record.sha256.empty() && digest != record.sha256))) {
+  if (!asChanged && (!copy.silentAfterTake || (record.headerKnown && !record.sha256.empty() && digest != record.sha256))) {
     if (!options.allowChanged) return failed(Status::Fail(messages::ArchiveFileChanged, audioPath));
     result.takenAsChanged = true;
   }
