@@ -18,6 +18,13 @@ constexpr uint32_t ConversionBlockFrames = 32768;
 // between their blocks.
 constexpr uint32_t ArchiveBlockFrames = 4 * ConversionBlockFrames;
 
+// Writers start the disk's write-back of what they wrote every 256 Ki
+// frames (512 KiB of a take, 1 MiB of a stereo file: large enough for the
+// disk), so that it overlaps the work that follows instead of waiting at
+// the sync that ends the file.
+constexpr uint64_t FramesPerWriteBack = 8 * ConversionBlockFrames;
+constexpr bool WriteBackDue(uint64_t framesWritten) { return framesWritten % FramesPerWriteBack == 0; }
+
 struct ConversionHooks {
   // Called on the converting thread before every block: the window lets its
   // pending events run here; returning true asks for an abort.

@@ -10,10 +10,7 @@ namespace tp {
 Status BlockSource::Seek(uint64_t) { return Status::Fail(messages::SourceNotRead); }
 
 void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten) {
-  // 8 export blocks (2 archive blocks): 512 KiB to 1 MiB a file, large
-  // enough for the disk.
-  constexpr uint64_t FramesPerWriteBack = 8 * ConversionBlockFrames;
-  if (!job.startWriteBack || framesWritten % FramesPerWriteBack != 0) return;
+  if (!job.startWriteBack || !WriteBackDue(framesWritten)) return;
   for (BlockSink* sink : job.sinks) sink->Output().StartWriteBack();
 }
 

@@ -91,9 +91,8 @@ struct PipelineJob {
 };
 
 // Called after each block is written to every sink (on whichever thread
-// wrote it): every few blocks the outputs' writing to the disk is started
-// (SafeFile::StartWriteBack), so that it overlaps the work that follows
-// instead of waiting at the sync that ends the job.
+// wrote it): the outputs' write-back is started when it is due
+// (WriteBackDue, SafeFile::StartWriteBack).
 void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten);
 
 // What moving the blocks came to, before the files are finished.

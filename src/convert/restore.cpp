@@ -68,8 +68,6 @@ SampleCopy copyTakeSamples(const FrameReader& read, uint32_t channels, const Arc
   SampleCopy copy;
   std::vector<int16_t> block(size_t(channels) * ArchiveBlockFrames);
   std::vector<uint8_t> bytes(size_t(ArchiveBlockFrames) * TakeBytesPerSample);
-  constexpr uint64_t BlocksPerWriteBack = 2;  // 512 KiB
-  uint64_t blocks = 0;
   for (uint64_t position = 0; position < framesToRead;) {
     if (hooks.betweenBlocks && hooks.betweenBlocks()) {
       copy.aborted = true;
@@ -93,10 +91,8 @@ SampleCopy copyTakeSamples(const FrameReader& read, uint32_t channels, const Arc
       copy.status = Status::Fail(messages::RestoredFileNotWritten, target, errno);
       return copy;
     }
-    // Every few blocks the disk is set to work on what was written, so
-    // that the sync at the end has little left to wait for.
-    if (++blocks % BlocksPerWriteBack == 0) file.StartWriteBack();
     position += got;
+    if (WriteBackDue(position)) file.StartWriteBack();
   }
   return copy;
 }

@@ -110,13 +110,19 @@ PipelineJob stemJob(BlockSource& source, BlockSink& sink, uint32_t length) {
   return job;
 }
 
+// A FLAC file (to be read back for its digest) and a verified one are synced
+// on the worker that wrote them, before the read-back.
+bool syncedBeforeReadBack(AudioFormat format, const StemChecks& checks) {
+  return format == FormatFlac || checks.verify;
+}
+
 // The digest of the file as written: passed by our writer, or read back for
 // FLAC, whose encoder rewrites its first block when it closes the file. A
 // verified read-back must come from the disk: the data synced first, then
 // its pages dropped, so that the cache cannot answer for the disk.
 Status checkWrittenStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
                         SafeFile& written, Sha256& passing, StemChecks& checks) {
-  if (format == FormatFlac || checks.verify) {
+  if (syncedBeforeReadBack(format, checks)) {
     if (!written.handle().Sync()) return Status::Fail(messages::OutputNotWritten, output, errno);
     if (checks.verify) ::posix_fadvise(written.handle().fd(), 0, 0, POSIX_FADV_DONTNEED);
   }
@@ -150,8 +156,7 @@ ConversionResult exportCheckedStem(const StemSource& stem, const std::filesystem
     return checkWrittenStem(stem, output, format, sink->Output(), passing, checks);
   };
   if (checks.handOver) job.handOver = [&] { checks.written = sink->ReleaseOutput(); };
-  // A verified or FLAC file is synced here, before its read-back.
-  job.startWriteBack = !checks.handOver || checks.verify || format == FormatFlac;
+  job.startWriteBack = !checks.handOver || syncedBeforeReadBack(format, checks);
   return RunPipeline(job, hooks);
 }
 
