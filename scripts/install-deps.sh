@@ -20,6 +20,11 @@ run_packages=(
   nlohmann-json3-dev               # reads the archive manifest back on restore
   fonts-ipafont-gothic             # shows the half-width katakana of take names
   libqt6svg6                       # draws the window's icon from its SVG
+  qt6-wayland                      # the window on a Wayland desktop
+  libzip-dev                       # writes DAWproject files (ZIP)
+  libebur128-dev                   # loudness of a mixdown (EBU R128)
+  qt6-tools-dev qt6-l10n-tools     # builds the window's translations (lrelease)
+  qt6-translations-l10n            # Qt's own dialog buttons in the user's language
 )
 test_packages=(
   "${run_packages[@]}"
@@ -31,10 +36,13 @@ test_packages=(
   ccache                           # cheap rebuilds; the build works without it
   time python3                     # peak memory of a command; reading JSON back
   xvfb imagemagick xdotool        # look at the window on a virtual screen (xvfb-run, import, clicks)
+  libxml2-utils                    # xmllint: DAWproject files against their schemas
+  ffmpeg                           # loudness oracle; makes test files in formats sox lacks
+  at-spi2-core dbus python3-pyatspi  # the window's accessibility tree through AT-SPI
 )
 # The version-neutral name: it depends on the runtime of the default clang.
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
-  libssl-dev nlohmann-json3-dev
+  libssl-dev nlohmann-json3-dev libzip-dev libebur128-dev
   clang libclang-rt-dev)
 bench_packages=("${run_packages[@]}" sox time hyperfine)
 
