@@ -31,21 +31,25 @@ std::optional<QString> ExistingTake(const ProjectModel& model, const ImportTarge
 }  // namespace
 
 // Asked before anything else of the import happens; a source that cannot be
-// read asks nothing, the import then says what is wrong with it.
-bool TMainWin::ConfirmReplacing(const std::filesystem::path& source) {
+// read asks nothing, the import then says what is wrong with it. Nothing
+// when the user said No; Replace when they agreed to replace the takes
+// shown; Refuse when there was nothing to ask, so that a take another
+// program writes meanwhile is not replaced unasked.
+std::optional<ExistingTakes> TMainWin::ConfirmReplacing(const std::filesystem::path& source) {
   const std::unique_ptr<AudioFile> file = OpenAudioFile(source, false);
-  if (!file || file->format == FormatNone) return true;
+  if (!file || file->format == FormatNone) return ExistingTakes::Refuse;
   const ImportTargets targets = model_.ImportTargetsFor(file->channels);
   std::vector<QString> existing;
   if (auto first = ExistingTake(model_, targets.first)) existing.push_back(*first);
   // Both files of a master take are one take.
   if (!targets.masterMode)
     if (auto second = ExistingTake(model_, targets.second)) existing.push_back(*second);
-  if (existing.empty()) return true;
+  if (existing.empty()) return ExistingTakes::Refuse;
   const QString question =
       existing.size() == 1 ? QString::fromLatin1(messages::ReplaceOneTake).arg(existing[0])
                            : QString::fromLatin1(messages::ReplaceTwoTakes).arg(existing[0], existing[1]);
-  return dialogs_->Confirm(this, QString::fromLatin1(messages::ReplaceCaption), question);
+  if (!dialogs_->Confirm(this, QString::fromLatin1(messages::ReplaceCaption), question)) return std::nullopt;
+  return ExistingTakes::Replace;
 }
 
 void TMainWin::WireImport() {
@@ -90,7 +94,8 @@ void TMainWin::ImpBtnClick() {
 // aborts, whether the source came from the dialog or was dropped. The
 // replace question comes first, then the question about the file's rate.
 void TMainWin::ImportFrom(const std::filesystem::path& source) {
-  if (!ConfirmReplacing(source)) {
+  const std::optional<ExistingTakes> existing = ConfirmReplacing(source);
+  if (!existing) {
     ImpBtn->SetDown(false);
     return;
   }
@@ -101,7 +106,7 @@ void TMainWin::ImportFrom(const std::filesystem::path& source) {
   }
   ImpBtn->SetDown(true);
   const ConversionResult result = RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks& hooks) {
-    return ImportAudioFile(model_, source, hooks, SongLock::Wait::No, *rate);
+    return ImportAudioFile(model_, source, hooks, SongLock::Wait::No, *rate, *existing);
   });
   if (result.outcome == ConversionResult::Failed) return;  // no take changed
   MirrorMatrices();

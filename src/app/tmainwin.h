@@ -301,7 +301,7 @@ class TMainWin : public QWidget, private TransportEvents {
   std::optional<std::string> AskName(const QString& prompt, const std::string& current);
   void Report(const EditResult& result);
   // Before an import writes over takes that hold audio: true to go on.
-  bool ConfirmReplacing(const std::filesystem::path& source);
+  std::optional<ExistingTakes> ConfirmReplacing(const std::filesystem::path& source);
   void ImportFrom(const std::filesystem::path& source);
   // Dropping files on the take matrices (mainwin_dragdrop.cpp).
   bool DragDropFilter(QObject* watched, QEvent* event);

@@ -84,8 +84,11 @@ int runImport(const ImportOptions& options) {
     written.push_back(model.MasterPath(MasterSide::Right, *master));
   }
   return RunConversion("Importing", options.verbosity.level(), written,
-                       [&](const ConversionHooks& hooks) { return ImportAudioFile(model, options.input, hooks, options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes, rate);
-  });
+                       [&](const ConversionHooks& hooks) {
+                         return ImportAudioFile(model, options.input, hooks,
+                                                options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes, rate,
+                                                options.force ? ExistingTakes::Replace : ExistingTakes::Refuse);
+                       });
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <csignal>
 #include <initializer_list>
 
+#include "storage/filehandle.h"
+
 namespace tp::cli {
 
 namespace {
@@ -21,6 +23,8 @@ void WatchForInterrupt() {
   // A `timeout`, a kill or a closed terminal stops a conversion as Ctrl-C
   // does: between blocks, with nothing half-written left behind.
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  // A FIFO nobody reads or a pipe nobody empties gives way to it as well.
+  SetStopRequestedCheck(InterruptRequested);
 }
 
 bool InterruptRequested() { return interrupted.load(std::memory_order_relaxed); }

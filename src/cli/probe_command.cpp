@@ -44,7 +44,7 @@ void printText(const SourceFormat& format) {
   std::printf("Format : %s\n", format.format.c_str());
   std::printf("Sampling Rate : %.2fHz\n", static_cast<double>(format.sampleRate));
   std::printf("Sampling Frames : %llu %s  %s\n", static_cast<unsigned long long>(format.frames),
-              format.channels == 2 ? "(stereo)" : "(mono)", WaveLengthText(frames, format.sampleRate).c_str());
+              ChannelsText(format.channels).c_str(), WaveLengthText(frames, format.sampleRate).c_str());
   std::printf("Bits / Word : %d\n", format.bits);
   if (format.channels > 2) std::printf("Channels : %u (an import takes the first two)\n", format.channels);
 }

@@ -39,7 +39,8 @@ ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks
   std::unique_ptr<SafeFile> output;
   Status status = Status::Ok();
   if (request.output == StandardOutputName) output = SafeFile::ForStandardOutput();
-  else status = SafeFile::Create(request.output, messages::OutputNotCreated, output);
+  else
+    status = SafeFile::Create(request.output, messages::OutputNotCreated, output, SafeFile::OtherKinds::WriteAsTheyAre);
   std::unique_ptr<AudioFileSink> sink;
   if (status.ok())
     status = AudioFileSink::Create(std::move(output), source.Channels(), request.format, sink,

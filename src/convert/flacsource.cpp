@@ -92,12 +92,12 @@ Status FlacFileSource::readFrames(Sample* block, uint32_t frames, Convert conver
     const sf_count_t got = sf_readf_int(static_cast<SNDFILE*>(file_), scratch_.data(), sf_count_t(want));
     if (stream_->failed()) return Status::Fail(messages::SourceNotRead, path_, stream_->systemError());
     if (got <= 0) {
-      // A decoding error is a damaged file, not silence; a clean early end
-      // (a header that promised more) leaves the rest silent.
+      // A decoding error is a damaged file, not silence; so is a file that
+      // ends before the length its header declares (a FLAC file cut after
+      // its header would otherwise import as seconds of silence).
       if (sf_error(static_cast<SNDFILE*>(file_)) != SF_ERR_NO_ERROR)
         return Status::Fail(messages::SourceNotRead, path_);
-      remaining_ = 0;
-      break;
+      return Status::Fail(messages::SourceEndsEarly, path_);
     }
     for (sf_count_t f = 0; f < got; ++f)
       for (uint32_t c = 0; c < channels_; ++c)

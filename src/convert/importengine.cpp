@@ -57,6 +57,17 @@ Status createTargets(const ProjectModel& model, const ImportTargets& targets, co
   return Status::Ok();
 }
 
+// The first target that holds a take on the disk now, or an empty path.
+fs::path firstTargetThatExists(const ProjectModel& model, const ImportTargets& targets) {
+  for (const ImportTarget& target : {targets.first, targets.second}) {
+    if (!target.used()) continue;
+    const fs::path path = PathForFile(model.ProjectFolder, targetFileName(target));
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(path, error))) return path;
+  }
+  return {};
+}
+
 // The takes are in place: show them.
 void recordTargets(ProjectModel& model, const std::vector<TargetTake>& takes, int32_t length) {
   const std::string caption(takes[0].name.begin(), takes[0].name.end());
@@ -80,7 +91,7 @@ std::string TakeNameFromSourceFile(const fs::path& source) {
 bool NeedsRateConversion(long double sampleRate) { return sampleRate != TakeSampleRate; }
 
 ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath, const ConversionHooks& hooks,
-                                 SongLock::Wait wait, RateHandling rate) {
+                                 SongLock::Wait wait, RateHandling rate, ExistingTakes existing) {
   std::unique_ptr<ImportSource> source;
   const Status opened = OpenImportSource(sourcePath, source);
   if (!opened.ok()) return ConversionResult::Failure(opened);
@@ -106,6 +117,11 @@ ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath
 
   SongLock lock;
   if (!lock.Acquire(model.ProjectFolder, wait)) return {ConversionResult::Failed, messages::SongInUse, {}, 0};
+  // Held from here to the rename into place, so no other writer's take can
+  // appear between this look and the replacement.
+  if (existing == ExistingTakes::Refuse)
+    if (const fs::path taken = firstTargetThatExists(model, targets); !taken.empty())
+      return ConversionResult::Failure(Status::Fail(messages::TargetHoldsTake, taken));
   std::vector<TargetTake> takes;
   const Status created = createTargets(model, targets, TakeNameFromSourceFile(sourcePath), channels, takes);
   if (!created.ok()) return ConversionResult::Failure(created);

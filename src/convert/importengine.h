@@ -31,10 +31,17 @@ std::string TakeNameFromSourceFile(const std::filesystem::path& source);
 // resampled (RateConverter) and its take holds round(frames x 44,100 /
 // rate) frames, padded to whole blocks; a 44,100 Hz source is copied
 // either way. Progress counts the source's frames.
+// Whether a take found at a target replaces it is decided under the song's
+// lock, in the same hold as the rename into place: with
+// ExistingTakes::Refuse a take that is there then (another import may have
+// written it since the caller looked) fails the import with "The take holds
+// audio; nothing was written." and changes nothing.
 enum class RateHandling { KeepSamples, Convert };
+enum class ExistingTakes { Replace, Refuse };
 ConversionResult ImportAudioFile(ProjectModel& model, const std::filesystem::path& source,
                                  const ConversionHooks& hooks, SongLock::Wait wait = SongLock::Wait::No,
-                                 RateHandling rate = RateHandling::KeepSamples);
+                                 RateHandling rate = RateHandling::KeepSamples,
+                                 ExistingTakes existing = ExistingTakes::Replace);
 
 // True when a source at `sampleRate` would play at another speed and pitch
 // than it was recorded at, unless it is converted.

@@ -26,15 +26,18 @@ std::string WaveLengthText(uint32_t frames, long double rate) {
   return text;
 }
 
+std::string ChannelsText(uint32_t channels) {
+  if (channels > 2) return "(" + std::to_string(channels) + " channels)";
+  return channels == 2 ? "(stereo)" : "(mono)";
+}
+
 WaveInfoTexts DescribeWave(const AudioFile& file) {
   if (file.dataStart == 0 || file.format == FormatNone) return BareWaveInfo();
   WaveInfoTexts texts;
   char text[128];
   std::snprintf(text, sizeof text, "Sampling Rate : %.2fHz", static_cast<double>(file.sampleRate));
   texts.samplingRate = text;
-  // Anything but two channels says "(mono)", files of more channels too.
-  std::snprintf(text, sizeof text, "Sampling Frames : %u %s  ", file.frames,
-                file.channels == 2 ? "(stereo)" : "(mono)");
+  std::snprintf(text, sizeof text, "Sampling Frames : %u %s  ", file.frames, ChannelsText(file.channels).c_str());
   texts.samplingFrames = text + WaveLengthText(file.frames, file.sampleRate);
   std::snprintf(text, sizeof text, "Bits / Word : %u", static_cast<unsigned>(file.bits));
   texts.bitsPerWord = text;

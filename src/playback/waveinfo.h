@@ -28,6 +28,9 @@ WaveInfoTexts DescribeWave(const AudioFile& file);
 // Opens `path` for reading, describes it and closes it again.
 WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path);
 
+// "(mono)", "(stereo)", or "(6 channels)" for a file of more than two.
+std::string ChannelsText(uint32_t channels);
+
 // "h:mm:ss:mmm" for `frames` at `rate`. The hours divide by the exact rate,
 // everything below them by its whole part, so that 22050.5 Hz counts its
 // seconds in 22050 frames.

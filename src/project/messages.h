@@ -10,6 +10,8 @@ inline constexpr const char* ApplicationTitle = "TrackPorter for TKR-series Vers
 inline constexpr const char* ReplaceCaption = "Take Importing";
 inline constexpr const char* ReplaceOneTake = "Replace the take %1?";
 inline constexpr const char* ReplaceTwoTakes = "Replace the takes %1 and %2?";
+// Another import wrote the take after the question (or the command's check).
+inline constexpr const char* TargetHoldsTake = "The take holds audio; nothing was written.";
 
 inline constexpr const char* ProjectFileNotOpened = "Project information file could not be opened.";
 inline constexpr const char* ProjectFileNotWritten = "Project information file could not be written.";
@@ -29,6 +31,7 @@ inline constexpr const char* SamplesClipped = "%1 samples clipped";
 inline constexpr const char* OneSampleClipped = "1 sample clipped";
 inline constexpr const char* TakeNotRead = "The take could not be read";
 inline constexpr const char* SourceNotRead = "The file could not be read";
+inline constexpr const char* SourceEndsEarly = "The file ends before its declared length.";
 inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";
 inline constexpr const char* SongInUse = "The song is in use by another TrackPorter.";
 inline constexpr const char* RateNotConverted = "The sampling rate of the file cannot be converted.";

@@ -5,7 +5,9 @@
 #include <memory>
 #include <system_error>
 
-#include "audiofile/cfile.h"
+#include <fcntl.h>
+
+#include "storage/filehandle.h"
 #include "project/folderfiles.h"
 #include "project/namefield.h"
 #include "project/projectinfo.h"
@@ -23,13 +25,14 @@ struct TakeFileFacts {
   int32_t length;
 };
 
+// A FIFO or a device in place of a take is refused by the open, which does
+// not wait for a writer.
 std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
-  CFile file = OpenCFile(path, "rb");
-  if (!file) return std::nullopt;
+  FileHandle file = FileHandle::Open(path, O_RDONLY);
+  if (!file.valid()) return std::nullopt;
   uint8_t head[TakeMinimumFileSize];
-  if (std::fread(head, 1, sizeof head, file.get()) != sizeof head) return std::nullopt;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
-  const long size = std::ftell(file.get());
+  if (file.Read(head, sizeof head) != ssize_t(sizeof head)) return std::nullopt;
+  const int64_t size = file.Size();
   if (size < 0) return std::nullopt;
   return TakeFileFacts{DecodeNameField(head + TakeNameOffset), TakeLengthFromFileSize(size)};
 }

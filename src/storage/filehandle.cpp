@@ -8,7 +8,9 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace tp {
@@ -137,12 +139,81 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   return *this;
 }
 
-FileHandle FileHandle::Open(const std::filesystem::path& path, int flags, mode_t mode) {
+namespace {
+
+std::atomic<bool (*)()> stopRequestedCheck{nullptr};
+
+bool stopRequested() {
+  bool (*check)() = stopRequestedCheck.load(std::memory_order_relaxed);
+  return check != nullptr && check();
+}
+
+constexpr int StopPollMilliseconds = 100;
+
+void sleepForStopPoll() {
+  const timespec pause{0, StopPollMilliseconds * 1'000'000L};
+  ::nanosleep(&pause, nullptr);
+}
+
+int openRetryingSignals(const std::filesystem::path& path, int flags, mode_t mode) {
   int fd;
   do fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-  while (fd < 0 && errno == EINTR);
-  if (fd >= 0) noteOpened(fd, path);
+  while (fd < 0 && errno == EINTR && !stopRequested());
+  return fd;
+}
+
+// Takes back the O_NONBLOCK the open was made with, unless the caller asked
+// for it.
+void restoreBlocking(int fd, int askedFlags) {
+  if (askedFlags & O_NONBLOCK) return;
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status >= 0) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+}
+
+}  // namespace
+
+void SetStopRequestedCheck(bool (*check)()) { stopRequestedCheck.store(check, std::memory_order_relaxed); }
+
+FileHandle FileHandle::Open(const std::filesystem::path& path, int flags, mode_t mode) {
+  if (flags & O_DIRECTORY) {
+    const int fd = openRetryingSignals(path, flags, mode);
+    if (fd >= 0) noteOpened(fd, path);
+    return FileHandle(fd);
+  }
+  // A FIFO opened for writing without a reader fails at once with ENXIO.
+  const int fd = openRetryingSignals(path, flags | O_NONBLOCK, mode);
+  if (fd < 0) {
+    struct stat info {};
+    if (errno == ENXIO && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) errno = NotRegularFileError;
+    return FileHandle(-1);
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int error = S_ISDIR(info.st_mode) ? EISDIR : NotRegularFileError;
+    ::close(fd);
+    errno = error;
+    return FileHandle(-1);
+  }
+  restoreBlocking(fd, flags);
+  noteOpened(fd, path);
   return FileHandle(fd);
+}
+
+FileHandle FileHandle::OpenOutputAsItIs(const std::filesystem::path& path) {
+  for (;;) {
+    const int fd = openRetryingSignals(path, O_WRONLY | O_NONBLOCK, 0);
+    if (fd >= 0) {
+      noteOpened(fd, path);
+      return FileHandle(fd);
+    }
+    if (errno != ENXIO) return FileHandle(-1);
+    // A FIFO that nobody reads yet.
+    if (stopRequested()) {
+      errno = EINTR;
+      return FileHandle(-1);
+    }
+    sleepForStopPoll();
+  }
 }
 
 bool FileHandle::Close() {
@@ -161,12 +232,27 @@ ssize_t readFully(int fd, void* destination, size_t count, int64_t offset) {
   while (done < count) {
     const ssize_t got = offset < 0 ? ::read(fd, bytes + done, count - done)
                                    : ::pread(fd, bytes + done, count - done, off_t(offset + int64_t(done)));
-    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno == EINTR && !stopRequested()) continue;
     if (got < 0) return -1;
     if (got == 0) break;
     done += size_t(got);
   }
   return ssize_t(done);
+}
+
+// Waits until a pipe or device that did not take a write has room again;
+// false (errno EINTR) when a stop was asked for meanwhile.
+bool waitForRoom(int fd) {
+  for (;;) {
+    if (stopRequested()) {
+      errno = EINTR;
+      return false;
+    }
+    pollfd watch{fd, POLLOUT, 0};
+    const int ready = ::poll(&watch, 1, StopPollMilliseconds);
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return false;
+  }
 }
 
 // Writes every byte, retrying after signals; a write that takes nothing is
@@ -177,7 +263,11 @@ bool writeFully(int fd, const void* source, size_t count, int64_t offset) {
   while (done < count) {
     const ssize_t put = offset < 0 ? ::write(fd, bytes + done, count - done)
                                    : ::pwrite(fd, bytes + done, count - done, off_t(offset + int64_t(done)));
-    if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && errno == EINTR && !stopRequested()) continue;
+    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (!waitForRoom(fd)) return false;
+      continue;
+    }
     if (put < 0) return false;
     if (put == 0) {
       errno = ENOSPC;

@@ -12,6 +12,11 @@
 
 namespace tp {
 
+// The reason a FileHandle gives (in errno) for a path that is there but is
+// not a regular file: a FIFO, a device, a socket. It lies outside the
+// system's error numbers, and Status spells it out.
+inline constexpr int NotRegularFileError = 0x10000;
+
 class FileHandle {
  public:
   FileHandle() = default;
@@ -23,7 +28,17 @@ class FileHandle {
   FileHandle& operator=(const FileHandle&) = delete;
 
   // open(2) with close-on-exec; an invalid handle (errno set) on failure.
+  // Whatever is not a folder must be a regular file: a FIFO, a device or a
+  // socket is refused with NotRegularFileError. The open itself never waits
+  // (O_NONBLOCK), so a FIFO nobody writes cannot hang the program; the
+  // handle it returns blocks as usual unless the caller asked otherwise.
   static FileHandle Open(const std::filesystem::path& path, int flags, mode_t mode = 0666);
+  // Opens an output the user named that is not a regular file (a FIFO, a
+  // terminal, a device) for writing, as it is. A FIFO without a reader is
+  // waited for, and the wait ends with EINTR when a stop is requested
+  // (SetStopRequestedCheck). The handle does not block: a write that finds
+  // the pipe full waits for room the same way.
+  static FileHandle OpenOutputAsItIs(const std::filesystem::path& path);
 
   bool valid() const { return fd_ >= 0; }
   int fd() const { return fd_; }
@@ -58,6 +73,11 @@ class FileHandle {
  private:
   int fd_ = -1;
 };
+
+// The command line's Ctrl-C: a write to a pipe nobody empties, or the wait
+// for a FIFO's reader, asks `check` every tenth of a second and gives up with
+// EINTR once it says yes. Without a check they wait as long as it takes.
+void SetStopRequestedCheck(bool (*check)());
 
 // fsync of a folder, so that a rename into it survives a power cut.
 bool SyncFolder(const std::filesystem::path& folder);

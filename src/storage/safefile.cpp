@@ -81,13 +81,20 @@ void RemoveStaleSideFiles(const fs::path& folder) {
   }
 }
 
-Status SafeFile::Create(const fs::path& target, const char* createFailure, std::unique_ptr<SafeFile>& created) {
+Status SafeFile::Create(const fs::path& target, const char* createFailure, std::unique_ptr<SafeFile>& created,
+                        OtherKinds otherKinds) {
   std::unique_ptr<SafeFile> file(new SafeFile);
   file->target_ = target;
   struct stat info {};
-  const bool exists = ::stat(target.c_str(), &info) == 0;
+  const bool asTheyAre = otherKinds == OtherKinds::WriteAsTheyAre;
+  // A link is looked at as itself unless the user named the output: the
+  // rename replaces the link, and nothing is written where it points.
+  bool exists = (asTheyAre ? ::stat(target.c_str(), &info) : ::lstat(target.c_str(), &info)) == 0;
+  if (exists && S_ISLNK(info.st_mode)) exists = false;
+  if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) && !asTheyAre)
+    return Status::Fail(createFailure, target, NotRegularFileError);
   if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
-    file->handle_ = FileHandle::Open(target, O_WRONLY);
+    file->handle_ = FileHandle::OpenOutputAsItIs(target);
     if (!file->handle_.valid()) return Status::Fail(createFailure, target, errno);
     file->inPlace_ = true;
     file->sequential_ = file->handle_.Seek(0, SEEK_CUR) < 0;

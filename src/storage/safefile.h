@@ -11,8 +11,10 @@
 // that, since a disk moves between machines.
 //
 // An existing target that is not a regular file (a device, a FIFO) is
-// written in place: it cannot be replaced by a rename, and writing into it
-// is what the user asked for.
+// refused, unless the user named it as an output (an export into a pipe):
+// then it is written in place, since it cannot be replaced by a rename and
+// writing into it is what the user asked for. A symbolic link at the target
+// is replaced by the file, never written through.
 #pragma once
 
 #include <filesystem>
@@ -30,8 +32,9 @@ class SafeFile {
   // file that cannot be created (the export's and the import's differ). An
   // existing regular target whose owner may not write it is refused with
   // that text as well, as opening it for writing would be.
+  enum class OtherKinds { Refuse, WriteAsTheyAre };
   static Status Create(const std::filesystem::path& target, const char* createFailure,
-                       std::unique_ptr<SafeFile>& created);
+                       std::unique_ptr<SafeFile>& created, OtherKinds otherKinds = OtherKinds::Refuse);
   // Writes to the process's standard output, as it is.
   static std::unique_ptr<SafeFile> ForStandardOutput();
   ~SafeFile();

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "storage/filehandle.h"
+
 namespace tp {
 
 bool Status::Is(const char* message) const {
@@ -9,6 +11,8 @@ bool Status::Is(const char* message) const {
 }
 
 std::string Status::Detail() const {
+  if (systemError_ == NotRegularFileError)
+    return file_.empty() ? "not a regular file" : file_.string() + " is not a regular file.";
   std::string detail = file_.string();
   if (systemError_ != 0) {
     const std::string reason = std::strerror(systemError_);

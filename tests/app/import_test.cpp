@@ -357,5 +357,19 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
   }
 }
 
+TEST_F(Import, ATakeAnotherProgramWroteAfterTheSongWasShownIsNotReplacedUnasked) {
+  Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 1);  // empty when the song was read
+  WriteSource("new.wav", SF_FORMAT_WAV, 1, 1000);
+  test::WriteTake(project / "TRACK0_1.DAT", "Theirs", test::Ramp(700));
+  ImportFrom(sources / "new.wav");
+  EXPECT_TRUE(dialogs->questions.empty()) << "the window knew of nothing to replace";
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_TRUE(dialogs->messages[0].startsWith(QString::fromLatin1(messages::TargetHoldsTake)))
+      << dialogs->messages[0].toStdString();
+  EXPECT_EQ(ReadTake(project / "TRACK0_1.DAT").samples, test::Ramp(700)) << "their take is untouched";
+  ExpectIdleAgain();
+}
+
 }  // namespace
 }  // namespace tp

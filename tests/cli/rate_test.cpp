@@ -98,6 +98,7 @@ TEST_F(CliRate, ProbeDescribesAFileAsTextOrJson) {
   std::vector<double> stereo(2 * 96000, 0.0);
   WriteDoublesWithSndfile(sources / "take.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 48000, stereo);
   WriteWithSndfile(sources / "short.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, 44100, Ramp(1000));
+  WriteWithSndfile(sources / "six.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 6, 44100, std::vector<int16_t>(6 * 441));
   struct Case {
     std::string arguments, expected;
   } cases[] = {
@@ -108,6 +109,9 @@ TEST_F(CliRate, ProbeDescribesAFileAsTextOrJson) {
        "0.023}\n"},
       {"take.wav",
        "Format : WAV\nSampling Rate : 48000.00Hz\nSampling Frames : 96000 (stereo)  0:00:02:000\nBits / Word : 24\n"},
+      {"six.flac",
+       "Format : FLAC\nSampling Rate : 44100.00Hz\nSampling Frames : 441 (6 channels)  0:00:00:010\nBits / Word : 16\n"
+       "Channels : 6 (an import takes the first two)\n"},
   };
   for (const auto& c : cases) {
     const auto result = cli("probe " + Quoted(sources.path().string()) + "/" + c.arguments);

@@ -107,6 +107,39 @@ TEST_F(FlacImport, OtherFormatsLibsndfileReadsAreStillRefused) {
   EXPECT_FALSE(std::filesystem::exists(song / "TRACK0_0.DAT"));
 }
 
+// The bytes of a FLAC file up to the end of its metadata: the header that
+// declares the length, without a single audio frame.
+std::vector<uint8_t> flacHeaderOnly(const std::vector<uint8_t>& file) {
+  size_t at = 4;  // "fLaC"
+  for (;;) {
+    const bool last = (file.at(at) & 0x80) != 0;
+    const size_t length = size_t(file.at(at + 1)) << 16 | size_t(file.at(at + 2)) << 8 | file.at(at + 3);
+    at += 4 + length;
+    if (last) return {file.begin(), file.begin() + long(at)};
+  }
+}
+
+TEST_F(FlacImport, AFileThatEndsBeforeItsDeclaredLengthImportsNothing) {
+  struct Case {
+    const char* name;
+    int rate;
+    RateHandling handling;
+  } cases[] = {{"cut.flac", 44100, RateHandling::KeepSamples}, {"cut48.flac", 48000, RateHandling::Convert}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto file = sources / c.name;
+    WriteWithSndfile(file, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, c.rate, Ramp(3 * c.rate));
+    WriteBytes(file, flacHeaderOnly(ReadBytes(file)));
+    ASSERT_TRUE(model.DirTreeChange(song.path().string()));
+    model.TrackSelClick(0);
+    model.TakeSelClick(0, 0);
+    const auto result = ImportAudioFile(model, file, {}, SongLock::Wait::No, c.handling);
+    EXPECT_EQ(result.outcome, ConversionResult::Failed);
+    EXPECT_STREQ(result.message, messages::SourceEndsEarly);
+    EXPECT_FALSE(std::filesystem::exists(song / "TRACK0_0.DAT"));
+  }
+}
+
 TEST_F(FlacImport, AReadErrorAnywhereInTheFileStopsTheImportNamingIt) {
   // Noise compresses poorly, so the file takes many reads.
   std::vector<int16_t> noise(2 * 200000);

@@ -256,5 +256,38 @@ TEST_F(ImportOverExistingTake, AWriteThatFailsLeavesEveryTakeAsItWas) {
   leftOverSideFiles();
 }
 
+// Another import wrote the take after this one looked at the song (the scan
+// showed it empty): only a caller that agreed to replace takes replaces it.
+TEST_F(Import, ATakeThatAppearedAfterTheScanIsReplacedOnlyWhenTheCallerAgreed) {
+  struct Case {
+    ExistingTakes existing;
+    bool replaced;
+  } cases[] = {{ExistingTakes::Refuse, false}, {ExistingTakes::Replace, true}};
+  const auto input = source("mine.wav", Wav16, 1, Ramp(3000, 7));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.replaced);
+    std::filesystem::remove(folder / "TRACK4_0.DAT");
+    ASSERT_TRUE(model.DirTreeChange(folder.path().string()));
+    model.TrackSelClick(4);
+    model.TakeSelClick(4, 0);
+    ASSERT_FALSE(model.TakeSel[4][0].assigned);
+    WriteTake(folder / "TRACK4_0.DAT", "Theirs", Ramp(700));
+    const auto theirs = ReadBytes(folder / "TRACK4_0.DAT");
+
+    const auto result = ImportAudioFile(model, input, {}, SongLock::Wait::Yes, RateHandling::KeepSamples, c.existing);
+    if (c.replaced) {
+      EXPECT_EQ(result.outcome, ConversionResult::Converted) << result.message;
+      EXPECT_EQ(readTake(folder / "TRACK4_0.DAT").name, "mine    ");
+    } else {
+      EXPECT_EQ(result.outcome, ConversionResult::Failed);
+      EXPECT_STREQ(result.message, messages::TargetHoldsTake);
+      EXPECT_EQ(result.detail, (folder / "TRACK4_0.DAT").string());
+      EXPECT_EQ(ReadBytes(folder / "TRACK4_0.DAT"), theirs);
+      EXPECT_FALSE(model.TakeSel[4][0].assigned) << "nothing new is shown";
+    }
+    leftOverSideFiles();
+  }
+}
+
 }  // namespace
 }  // namespace tp

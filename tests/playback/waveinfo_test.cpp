@@ -56,9 +56,8 @@ TEST(DescribeWaveFile, ShowsRateFramesChannelsTimeAndBits) {
        {"Sampling Rate : 48000.00Hz", "Sampling Frames : 48000 (mono)  0:00:01:000", "Bits / Word : 16"}},
       {"eight.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 8000, 4000,
        {"Sampling Rate : 8000.00Hz", "Sampling Frames : 4000 (mono)  0:00:00:500", "Bits / Word : 8"}},
-      // More than two channels still says "(mono)".
       {"four.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 4, 44100, 441,
-       {"Sampling Rate : 44100.00Hz", "Sampling Frames : 441 (mono)  0:00:00:010", "Bits / Word : 16"}},
+       {"Sampling Rate : 44100.00Hz", "Sampling Frames : 441 (4 channels)  0:00:00:010", "Bits / Word : 16"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

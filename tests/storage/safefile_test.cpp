@@ -129,5 +129,17 @@ TEST_F(SafeFileTest, ASongLockKeepsASecondWriterOut) {
   EXPECT_TRUE(second.Acquire(folder.path(), SongLock::Wait::No));
 }
 
+TEST_F(SafeFileTest, ReadersOfASongShareItsLockAndKeepEveryWriterOut) {
+  SongLock archive, secondArchive, writer;
+  ASSERT_TRUE(archive.Acquire(folder.path(), SongLock::Wait::No, SongLock::Mode::Reader));
+  EXPECT_TRUE(secondArchive.Acquire(folder.path(), SongLock::Wait::No, SongLock::Mode::Reader));
+  EXPECT_FALSE(writer.Acquire(folder.path(), SongLock::Wait::No));
+  archive.Release();
+  EXPECT_FALSE(writer.Acquire(folder.path(), SongLock::Wait::No)) << "one reader is still there";
+  secondArchive.Release();
+  ASSERT_TRUE(writer.Acquire(folder.path(), SongLock::Wait::No));
+  EXPECT_FALSE(archive.Acquire(folder.path(), SongLock::Wait::No, SongLock::Mode::Reader));
+}
+
 }  // namespace
 }  // namespace tp
