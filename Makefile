@@ -51,13 +51,14 @@ test-tsan: deps-test
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L threads
 
-# Runs the WAV/AIFF reader fuzzer for FUZZ_SECONDS (default 60).
+# Runs each fuzzer for FUZZ_SECONDS (default 60): the WAV/AIFF reader and
+# the archive manifest's reader.
 fuzz:
 	@scripts/install-deps.sh fuzz
 	CXX=clang++ $(CMAKE_CONFIGURE) -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTP_WITH_GUI=OFF -DTP_WITH_TESTS=OFF -DTP_WITH_FUZZERS=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	mkdir -p $(FUZZ_BUILD)/corpus
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/manifest-corpus
 	$(FUZZ_BUILD)/fuzz/audiofile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -malloc_limit_mb=64 \
 	  $(FUZZ_BUILD)/corpus fuzz/seeds
 

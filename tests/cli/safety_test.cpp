@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -125,6 +126,43 @@ TEST_F(CliSafety, ASongHeldByAnotherWriterFailsAtOnceWithNoWait) {
   ::close(folder);
   EXPECT_EQ(songBytes(), before);
   EXPECT_FALSE(fs::exists(project / "TRACK2_0.DAT"));
+}
+
+// A FIFO or a device where the program expects a file never makes it wait:
+// what it reads or replaces must be a regular file. (If one waited, the
+// command would hang and the test with it.)
+TEST_F(CliSafety, AFifoOrDeviceInPlaceOfAFileIsRefusedAtOnce) {
+  ASSERT_EQ(::mkfifo((project / "TRACK2_0.DAT").c_str(), 0644), 0);
+  fs::create_symlink("/dev/zero", project / "TRACK3_0.DAT");
+  struct Case {
+    std::string command;
+    int status;
+    std::string says;
+  } cases[] = {
+      // Neither is read as a take.
+      {"info " + dir(), 0, "Kick"},
+      {"export " + dir() + " " + at(outputs / "three.wav") + " --take 3-1", 1, "Track3-1 holds no take."},
+      {"export " + dir() + " " + at(outputs / "four.wav") + " --take 4-1", 1, "Track4-1 holds no take."},
+      {"stems " + dir() + " " + at(outputs / "archive"), 0, "1 song, 3 files"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    const auto result = cli(c.command);
+    EXPECT_EQ(result.status, c.status) << result.out;
+    EXPECT_NE(result.out.find(c.says), std::string::npos) << result.out;
+  }
+  EXPECT_FALSE(fs::exists(outputs / "three.wav"));
+}
+
+TEST_F(CliSafety, AnExportIntoAFifoNobodyReadsEndsAtCtrlC) {
+  const fs::path pipe = outputs / "nobody.fifo";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  // Ctrl-C a second after the start; a command that ignored it would be
+  // killed five seconds later, with another status.
+  const auto result = RunCommand("timeout --preserve-status -s INT -k 5 1 " + std::string(TP_CLI_PATH) + " export " + dir() + " " +
+                                 at(pipe) + " --take 1-1 --force");
+  EXPECT_EQ(result.status, 130) << result.out;
+  EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
 }  // namespace
