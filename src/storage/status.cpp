@@ -14,6 +14,7 @@ std::string Status::Detail() const {
   if (systemError_ == NotRegularFileError)
     return file_.empty() ? "not a regular file" : file_.string() + " is not a regular file.";
   std::string detail = file_.string();
+  if (!reason_.empty()) return detail.empty() ? reason_ : detail + " (" + reason_ + ")";
   if (systemError_ != 0) {
     const std::string reason = std::strerror(systemError_);
     detail = detail.empty() ? reason : detail + " (" + reason + ")";

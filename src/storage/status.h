@@ -23,6 +23,15 @@ class Status {
     return status;
   }
 
+  // A failure whose reason is not the system's but the program's own
+  // finding about the file, such as which field of a manifest is wrong:
+  // "…/trackporter.json (files[3].output is not a plain file name)".
+  static Status FailBecause(const char* message, std::filesystem::path file, std::string reason) {
+    Status status = Fail(message, std::move(file));
+    status.reason_ = std::move(reason);
+    return status;
+  }
+
   bool ok() const { return message_ == nullptr; }
   // True when the failure is the one of `message`. Compared as text: the
   // same text may lie at different addresses in different parts of the
@@ -31,6 +40,7 @@ class Status {
   const char* message() const { return message_; }
   const std::filesystem::path& file() const { return file_; }
   int systemError() const { return systemError_; }
+  const std::string& reason() const { return reason_; }
 
   // "/path/x.wav (No space left on device)", or only the file, or "" when
   // there is nothing to add to the message.
@@ -43,6 +53,7 @@ class Status {
   const char* message_ = nullptr;
   std::filesystem::path file_;
   int systemError_ = 0;
+  std::string reason_;
 };
 
 }  // namespace tp

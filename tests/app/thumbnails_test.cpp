@@ -168,7 +168,10 @@ TEST_F(ThumbnailsOfASmallSong, EachCellShowsItsTakesOutlineAndAMasterCellBothFil
 }
 
 TEST_F(ThumbnailsOfASmallSong, AnUnreadableTakeShowsAWarningWithTheReasonAsTheCellsHint) {
-  FaultInjection::FailReadsOf("TRACK2_0.DAT", EIO);
+  // Each opening of the take may read once: the scan reads its name, the
+  // outline its first block of samples, and its second block fails.
+  test::WriteTake(song / "TRACK2_0.DAT", "B", test::Noise(100000, 3));
+  FaultInjection::FailReadsOf("TRACK2_0.DAT", EIO, 1);
   window = MakeWindow(false);
   window->show();
   Open(song);
