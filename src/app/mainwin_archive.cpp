@@ -18,9 +18,9 @@
 #include <thread>
 
 #include "app/tmainwin.h"
-#include "convert/archive.h"
-#include "convert/archivemanifest.h"
-#include "convert/restore.h"
+#include "archive/archiveplan.h"
+#include "archive/manifest.h"
+#include "archive/restore.h"
 #include "project/messages.h"
 
 namespace tp {

@@ -12,8 +12,8 @@
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/verbosity.h"
-#include "convert/archivemanifest.h"
-#include "convert/restore.h"
+#include "archive/manifest.h"
+#include "archive/restore.h"
 
 namespace tp::cli {
 

@@ -1,6 +1,6 @@
 // stems: every take of a project (or of every project on a disk) as its own
 // named file, with what rebuilds the song folder byte for byte
-// (convert/archive.h). This file reads the command line, draws the progress
+// (archive/archiveplan.h). This file reads the command line, draws the progress
 // and says how it went.
 #include <chrono>
 #include <cstdio>
@@ -15,7 +15,7 @@
 #include "cli/options.h"
 #include "cli/progressbar.h"
 #include "cli/verbosity.h"
-#include "convert/archive.h"
+#include "archive/archiveplan.h"
 #include "project/messages.h"
 
 namespace tp::cli {

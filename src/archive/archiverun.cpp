@@ -1,4 +1,4 @@
-#include "convert/archive.h"
+#include "archive/archiveplan.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,9 +10,9 @@
 #include <fcntl.h>
 
 #include "audiofile/takefile.h"
-#include "convert/archiveworkers.h"
+#include "archive/stemworkers.h"
 #include "convert/jsontext.h"
-#include "convert/takearchive.h"
+#include "archive/takerecord.h"
 #include "project/messages.h"
 #include "project/namecodec.h"
 #include "project/projectmodel.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/takearchive.h"
+#include "archive/takerecord.h"
 #include "storage/status.h"
 
 namespace tp {

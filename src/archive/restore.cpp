@@ -1,4 +1,4 @@
-#include "convert/restore.h"
+#include "archive/restore.h"
 
 #include <algorithm>
 #include <atomic>

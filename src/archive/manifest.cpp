@@ -1,4 +1,4 @@
-#include "convert/archivemanifest.h"
+#include "archive/manifest.h"
 
 #include <cerrno>
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "audiofile/audiofile.h"
-#include "convert/archivemanifest.h"
-#include "convert/stemexport.h"
+#include "archive/manifest.h"
+#include "archive/stemfile.h"
 #include "storage/status.h"
 
 namespace tp {

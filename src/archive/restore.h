@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/archivemanifest.h"
+#include "archive/manifest.h"
 #include "convert/conversion.h"
 #include "storage/status.h"
 

@@ -1,4 +1,4 @@
-#include "convert/stemexport.h"
+#include "archive/stemfile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <fcntl.h>
 
 #include "audiofile/takefile.h"
-#include "convert/hashedtakesource.h"
+#include "archive/hashedtakesource.h"
 #include "convert/sinks.h"
 #include "convert/sndfilebridge.h"
 #include "convert/takesource.h"
