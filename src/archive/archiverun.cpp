@@ -1,179 +1,22 @@
-#include "archive/archiveplan.h"
+#include "archive/archiverun.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <map>
-#include <set>
+#include <optional>
 #include <system_error>
 
-#include <fcntl.h>
-
-#include "audiofile/takefile.h"
+#include "archive/hashedcopy.h"
+#include "archive/manifest.h"
 #include "archive/stemworkers.h"
-#include "convert/jsontext.h"
-#include "archive/takerecord.h"
+#include "audiofile/takefile.h"
 #include "project/messages.h"
-#include "project/namecodec.h"
-#include "project/projectmodel.h"
-#include "project/projectsearch.h"
-#include "storage/filehandle.h"
 #include "storage/safefile.h"
 #include "storage/sha256.h"
 
 namespace tp {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// "Track3-2", "Master 1": as the command line and the window name takes in
-// messages.
-std::string trackLabel(int track, int take) {
-  return "Track" + std::to_string(track + 1) + "-" + std::to_string(take + 1);
-}
-std::string masterLabel(int masterTake) { return "Master " + std::to_string(masterTake + 1); }
-
-bool wanted(const ArchiveRequest& request, int track, int take) {
-  if (request.takes.empty() && request.masters.empty()) return true;
-  for (const auto& t : request.takes)
-    if (t.track == track && t.take == take) return true;
-  return false;
-}
-
-bool wantedMaster(const ArchiveRequest& request, int master) {
-  if (request.takes.empty() && request.masters.empty()) return true;
-  for (int m : request.masters)
-    if (m == master) return true;
-  return false;
-}
-
-// Every regular file of the song folder that the archive does not keep as a
-// take: the information files and whatever else the recorder left there,
-// including take-like names the scan passes over (a lone half of a master
-// take, a file too short to be a take, a second spelling). Takes left out by
-// the request are neither.
-std::vector<fs::path> otherFilesOf(const ProjectModel& model, const fs::path& folder, std::vector<fs::path>& subfolders) {
-  std::set<fs::path> takes;
-  for (int t = 0; t < TrackCount; ++t)
-    for (int k = 0; k < TakesPerTrack; ++k)
-      if (model.TakeSel[t][k].assigned) takes.insert(model.TakePath(t, k).filename());
-  for (int n = 0; n < MasterTakeCount; ++n)
-    if (model.MasTakeSel[n].assigned) {
-      takes.insert(model.MasterPath(MasterSide::Left, n).filename());
-      takes.insert(model.MasterPath(MasterSide::Right, n).filename());
-    }
-  std::vector<fs::path> others;
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const fs::path name = it->path().filename();
-    if (takes.count(name) || IsSideFileName(name.string())) continue;
-    if (!it->is_symlink(error) && it->is_directory(error)) subfolders.push_back(it->path());
-    if (it->is_symlink(error) || !it->is_regular_file(error)) continue;
-    others.push_back(it->path());
-  }
-  std::sort(others.begin(), others.end());
-  return others;
-}
-
-Status planProject(const ArchiveRequest& request, const fs::path& folder, const fs::path& outputFolder,
-                   ArchiveSongPlan& plan) {
-  ProjectModel model;
-  if (!model.DirTreeChange(folder.string())) return Status::Fail(messages::NotAProjectFolder, folder);
-  plan = ArchiveSongPlan{folder, model.ProjectName, outputFolder, {}, {}, {}, {}, {}, {}};
-  const char* extension = request.format == FormatFlac ? ".flac" : request.format == FormatAiff ? ".aif" : ".wav";
-  for (int t = 0; t < TrackCount; ++t)
-    for (int k = 0; k < TakesPerTrack; ++k) {
-      if (!wanted(request, t, k) || !model.TakeSel[t][k].assigned) continue;
-      ArchiveItem item{trackLabel(t, k), t, k, model.TakeSel[t][k].caption, {}, {}, {}};
-      item.source = {model.TakePath(t, k), std::nullopt, uint32_t(model.TakeLength(t, k)), TrackStemLabel(t, k)};
-      item.output = outputFolder / (StemFileStem(TrackStemLabel(t, k), item.nameBytes) + extension);
-      item.takeFiles = {item.source.left};
-      plan.items.push_back(std::move(item));
-    }
-  for (int n = 0; n < MasterTakeCount; ++n) {
-    if (!wantedMaster(request, n) || !model.MasTakeSel[n].assigned) continue;
-    ArchiveItem item{masterLabel(n), -1, n, model.MasTakeSel[n].caption, {}, {}, {}};
-    const int32_t left = model.MasterLength(MasterSide::Left, n);
-    const int32_t right = model.MasterLength(MasterSide::Right, n);
-    item.source = {model.MasterPath(MasterSide::Left, n), model.MasterPath(MasterSide::Right, n),
-                   uint32_t(std::max(left, right)), MasterStemLabel(n)};
-    item.output = outputFolder / (StemFileStem(MasterStemLabel(n), item.nameBytes) + extension);
-    item.takeFiles = {item.source.left, *item.source.right};
-    plan.items.push_back(std::move(item));
-  }
-  plan.otherFiles = otherFilesOf(model, folder, plan.subfolders);
-  // Searching a disk, a take asked for is simply absent
-  // from the projects that lack it; for one project it is a mistake.
-  if (request.recursive) return Status::Ok();
-  for (const auto& t : request.takes)
-    if (!model.TakeSel[t.track][t.take].assigned) plan.missing.push_back(trackLabel(t.track, t.take) + " holds no take.");
-  for (int m : request.masters)
-    if (!model.MasTakeSel[m].assigned) plan.missing.push_back(masterLabel(m) + " holds no take.");
-  return Status::Ok();
-}
-
-std::string caseFolded(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return text;
-}
-
-// A folder's own name, also for "." or a path ending in a separator.
-std::string ownName(const fs::path& folder) {
-  fs::path normal = fs::absolute(folder).lexically_normal();
-  if (normal.filename().empty()) normal = normal.parent_path();
-  return normal.filename().string();
-}
-
-void readPreviousManifests(const ArchiveRequest& request, std::vector<ArchiveSongPlan>& plans) {
-  if (!request.resume) return;
-  for (ArchiveSongPlan& plan : plans) {
-    ArchiveManifest previous;
-    if (ReadArchiveManifest(plan.outputFolder, previous).ok()) plan.previous = std::move(previous);
-  }
-}
-
-}  // namespace
-
-Status PlanArchive(const ArchiveRequest& request, std::vector<ArchiveSongPlan>& plans) {
-  plans.clear();
-  if (!request.recursive) {
-    plans.emplace_back();
-    const Status status = planProject(request, request.source, request.outputRoot, plans.back());
-    plans.back().relativeFolder = ownName(request.source);
-    if (!status.ok()) return status;
-    readPreviousManifests(request, plans);
-    return Status::Ok();
-  }
-  const auto folders = FindProjectFolders(request.source);
-  if (folders.empty()) return Status::Fail(messages::NoProjectFound, request.source);
-  std::vector<std::string> names;
-  std::map<std::string, int> uses;
-  for (const auto& folder : folders) {
-    ProjectModel model;
-    if (!model.DirTreeChange(folder.string())) return Status::Fail(messages::NotAProjectFolder, folder);
-    std::string name = SafeFileNameComponent(NameBytesToUtf8(model.ProjectName));
-    if (name.empty()) name = SafeFileNameComponent(folder.filename().string());
-    names.push_back(name);
-    ++uses[caseFolded(name)];
-  }
-  // Names are compared without regard to letter case: on a disk that
-  // ignores case, "Demo" and "DEMO" would be one folder.
-  std::map<std::string, int> taken;
-  for (size_t i = 0; i < folders.size(); ++i) {
-    std::string name = names[i];
-    if (uses[caseFolded(name)] > 1) name += " (" + SafeFileNameComponent(folders[i].filename().string()) + ")";
-    if (int n = ++taken[caseFolded(name)]; n > 1) name += " " + std::to_string(n);
-    plans.emplace_back();
-    const Status status = planProject(request, folders[i], request.outputRoot / name, plans.back());
-    if (!status.ok()) return status;
-    const fs::path relative = folders[i].lexically_relative(request.source);
-    plans.back().relativeFolder = relative.empty() || relative == "." ? ownName(folders[i]) : relative.string();
-  }
-  readPreviousManifests(request, plans);
-  return Status::Ok();
-}
 
 namespace {
 
@@ -192,21 +35,11 @@ struct WrittenItem {
   bool verified = false;
 };
 
-struct CopiedFile {
-  std::string name;  // in the song folder
-  int64_t size = 0;
-  std::string sha256;
-};
-
 struct SongArchive {
   std::vector<WrittenItem> written;
   std::vector<FailedItem> failed;
-  std::vector<CopiedFile> copies;
+  std::vector<ArchivedOtherFile> copies;
 };
-
-std::string copyPath(const std::string& name) {
-  return std::string(ArchiveRecorderFolder) + "/" + name + ArchiveCopySuffix;
-}
 
 // When resuming: the earlier run's record of `item`, when that run wrote
 // it completely (and verified it, if verifying is asked now) and its take
@@ -234,122 +67,45 @@ std::optional<WrittenItem> completeBefore(const ArchiveRequest& request, const A
   return found;
 }
 
-}  // namespace
+ArchivedTakeId idOf(const ArchiveItem& item) { return {item.track, item.take}; }
 
-std::vector<fs::path> ExistingArchiveFiles(const ArchiveRequest& request, const std::vector<ArchiveSongPlan>& plans) {
-  std::vector<fs::path> existing;
-  std::error_code error;
-  for (const auto& plan : plans) {
-    // In a folder that holds this archive's manifest, a resumed run owns the
-    // files it would write: those the manifest does not list complete (one
-    // written after the manifest's last update, say) are written again.
-    if (request.resume && plan.previous) continue;
-    for (const auto& item : plan.items)
-      if (fs::exists(item.output, error)) existing.push_back(item.output);
-    for (const char* name : {ArchiveManifestName, ArchiveChecksumsName})
-      if (fs::exists(plan.outputFolder / name, error)) existing.push_back(plan.outputFolder / name);
-    for (const fs::path& other : plan.otherFiles) {
-      const fs::path copy = plan.outputFolder / copyPath(other.filename().string());
-      if (fs::exists(copy, error)) existing.push_back(copy);
-    }
-  }
-  return existing;
+ArchivedAudioFile audioFileOf(const ArchiveItem& item) {
+  ArchivedAudioFile file{idOf(item), item.nameBytes, item.source.length, {item.source.left.filename().string()},
+                         item.output.filename().string()};
+  if (item.source.right) file.sources.push_back(item.source.right->filename().string());
+  return file;
 }
 
-namespace {
-
-std::string itemIdentity(const ArchiveItem& item) {
-  if (item.track >= 0) return "\"track\": " + std::to_string(item.track + 1) + ", \"take\": " + std::to_string(item.take + 1);
-  return "\"master\": " + std::to_string(item.take + 1);
-}
-
-std::string trimmedName(const std::string& nameBytes) {
-  std::string name = NameBytesToUtf8(nameBytes);
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  return name;
-}
-
-// A name as JSON text; a name that is not UTF-8 (a Latin-1 name from an old
-// disk) also as its bytes in hexadecimal, so that restore gives it back
-// exactly.
-std::string nameFields(const char* key, const std::string& name) {
-  std::string out = "\"" + std::string(key) + "\": " + JsonString(name);
-  if (ValidUtf8(name) != name)
-    out += ", \"" + std::string(key) + "_hex\": \"" +
-           HexText(reinterpret_cast<const uint8_t*>(name.data()), name.size()) + "\"";
-  return out;
-}
-
-std::string takeFileEntry(const WrittenItem& written, size_t side) {
+ArchivedTakeFile takeFileOf(const WrittenItem& written, size_t side) {
   const ArchiveItem& item = *written.item;
-  const TakeFileRecord& record = written.records[side];
-  const bool master = item.track < 0;
-  const uint32_t trackNumber = master ? uint32_t(side == 0 ? MasterLeftTrackNumber : MasterRightTrackNumber)
-                                      : uint32_t(item.track);
-  std::string out = "    {\"file\": " + JsonString(record.file) + ", \"size\": " + std::to_string(record.size) +
-                    ", \"sha256\": \"" + record.sha256 + "\", \"output\": " +
-                    JsonString(item.output.filename().string()) + ", \"channel\": " + std::to_string(side) +
-                    ", \"frames\": " + std::to_string(item.source.length) + ", \"output_sha256\": \"" +
-                    written.outputSha256 + "\", \"verified\": " + (written.verified ? "true" : "false") +
-                    ", \"track_number\": " + std::to_string(trackNumber) + ", \"channel_index\": " +
-                    std::to_string(side) + ", \"name\": " + JsonString(trimmedName(item.nameBytes));
-  if (record.tail) out += ", \"tail\": \"" + HexText(&*record.tail, 1) + "\"";
-  out += ", \"header\": [";
-  const char* separator = "";
-  for (const HeaderRun& run : record.header) {
-    out += separator;
-    out += "{\"offset\": " + std::to_string(run.offset) + ", \"hex\": \"" + HexText(run.bytes.data(), run.bytes.size()) +
-           "\"}";
-    separator = ", ";
-  }
-  return out + "]}";
+  ArchivedTakeFile take;
+  take.record = written.records[side];
+  take.output = item.output.filename().string();
+  take.channel = uint32_t(side);
+  take.outputFrames = item.source.length;
+  take.outputSha256 = written.outputSha256;
+  take.verified = written.verified;
+  take.trackNumber = item.track < 0 ? uint32_t(side == 0 ? MasterLeftTrackNumber : MasterRightTrackNumber)
+                                    : uint32_t(item.track);
+  take.channelIndex = uint32_t(side);
+  take.nameBytes = item.nameBytes;
+  return take;
 }
 
-std::string manifestText(const ArchiveSongPlan& plan, const SongArchive& song) {
-  std::string out = "{\n  \"manifest_version\": 2,\n  \"project\": " + JsonString(trimmedName(plan.nameBytes)) +
-                    ",\n  " + nameFields("folder", plan.relativeFolder) + ",\n  \"source\": " +
-                    JsonString(fs::absolute(plan.folder).lexically_normal().string()) + ",\n  \"files\": [";
-  const char* separator = "\n";
+ArchiveManifest manifestOf(const ArchiveSongPlan& plan, const SongArchive& song) {
+  ArchiveManifest manifest;
+  manifest.version = ArchiveManifestVersion;
+  manifest.project = ArchiveNameText(plan.nameBytes);
+  manifest.folder = plan.relativeFolder;
+  manifest.source = fs::absolute(plan.folder).lexically_normal().string();
   for (const WrittenItem& written : song.written) {
-    const ArchiveItem* item = written.item;
-    out += separator;
-    out += "    {" + itemIdentity(*item) + ", \"name\": " + JsonString(trimmedName(item->nameBytes)) +
-           ", \"samples\": " + std::to_string(item->source.length) + ", \"source\": ";
-    if (item->source.right)
-      out += "[" + JsonString(item->source.left.filename().string()) + ", " +
-             JsonString(item->source.right->filename().string()) + "]";
-    else
-      out += JsonString(item->source.left.filename().string());
-    out += ", \"output\": " + JsonString(item->output.filename().string()) + "}";
-    separator = ",\n";
+    manifest.files.push_back(audioFileOf(*written.item));
+    for (size_t side = 0; side < written.records.size(); ++side)
+      manifest.takeFiles.push_back(takeFileOf(written, side));
   }
-  out += "\n  ],\n  \"take_files\": [";
-  separator = "\n";
-  for (const WrittenItem& written : song.written)
-    for (size_t side = 0; side < written.records.size(); ++side) {
-      out += separator + takeFileEntry(written, side);
-      separator = ",\n";
-    }
-  out += "\n  ],\n  \"recorder\": [";
-  separator = "\n";
-  for (const CopiedFile& copy : song.copies) {
-    out += separator;
-    out += "    {" + nameFields("file", copy.name) + ", \"size\": " + std::to_string(copy.size) + ", \"sha256\": \"" +
-           copy.sha256 + "\", \"copy\": " + JsonString(copyPath(copy.name)) + "}";
-    separator = ",\n";
-  }
-  out += "\n  ]";
-  if (!song.failed.empty()) {
-    out += ",\n  \"failed\": [";
-    separator = "\n";
-    for (const FailedItem& f : song.failed) {
-      out += separator;
-      out += "    {" + itemIdentity(*f.item) + ", \"reason\": " + JsonString(f.reason) + "}";
-      separator = ",\n";
-    }
-    out += "\n  ]";
-  }
-  return out + "\n}\n";
+  manifest.otherFiles = song.copies;
+  for (const FailedItem& failed : song.failed) manifest.failed.push_back({idOf(*failed.item), failed.reason});
+  return manifest;
 }
 
 // One line of sha256sum's format; a name holding a backslash or a newline
@@ -365,57 +121,31 @@ std::string checksumLine(const std::string& sha256, const std::string& name) {
   return (marked ? "\\" : "") + sha256 + "  " + escaped + "\n";
 }
 
-Status writeText(const fs::path& target, const std::string& text) {
-  std::unique_ptr<SafeFile> file;
-  Status status = SafeFile::Create(target, messages::OutputNotCreated, file);
-  if (!status.ok()) return status;
-  if (!file->handle().Write(text.data(), text.size()))
-    return Status::Fail(messages::OutputNotWritten, target, errno);
-  return file->Commit(messages::OutputNotWritten);
-}
-
-// The manifest, then (`withSums`) the sums that include it. The manifest is
-// rewritten after every file, so that an archive stopped anywhere, even by a
-// power cut, describes what it holds and a resumed run can go on; the sums
-// follow when the song is done (or stopped), which saves a synced write per
-// file: a resumed archive writes them anew.
-Status writeManifestAndSums(const ArchiveSongPlan& plan, const SongArchive& song, bool withSums) {
-  const std::string manifest = manifestText(plan, song);
-  Status status = writeText(plan.outputFolder / ArchiveManifestName, manifest);
-  if (!status.ok() || !withSums) return status;
+Status writeChecksums(const fs::path& folder, const std::string& manifestText, const SongArchive& song) {
   std::vector<std::pair<std::string, std::string>> lines;  // name, sum
   for (const WrittenItem& written : song.written)
     lines.emplace_back(written.item->output.filename().string(), written.outputSha256);
   Sha256 sum;
-  sum.Update(manifest.data(), manifest.size());
+  sum.Update(manifestText.data(), manifestText.size());
   lines.emplace_back(ArchiveManifestName, sum.HexDigest());
-  for (const CopiedFile& copy : song.copies) lines.emplace_back(copyPath(copy.name), copy.sha256);
+  for (const ArchivedOtherFile& copy : song.copies) lines.emplace_back(copy.copy, copy.sha256);
   std::sort(lines.begin(), lines.end());
   std::string text;
   for (const auto& [name, sha256] : lines) text += checksumLine(sha256, name);
-  return writeText(plan.outputFolder / ArchiveChecksumsName, text);
+  return WriteArchiveText(folder / ArchiveChecksumsName, text);
 }
 
-// Copies one file of the song byte for byte, hashing what it copies.
-Status copyOtherFile(const fs::path& source, const fs::path& target, CopiedFile& copied) {
-  FileHandle from = FileHandle::Open(source, O_RDONLY);
-  if (!from.valid()) return Status::Fail(messages::SourceNotRead, source, errno);
-  std::unique_ptr<SafeFile> file;
-  Status status = SafeFile::Create(target, messages::OutputNotCreated, file);
-  if (!status.ok()) return status;
-  Sha256 sum;
-  std::vector<uint8_t> block(1 << 20);
-  copied = CopiedFile{source.filename().string(), 0, {}};
-  for (;;) {
-    const ssize_t got = from.Read(block.data(), block.size());
-    if (got < 0) return Status::Fail(messages::SourceNotRead, source, errno);
-    if (got == 0) break;
-    sum.Update(block.data(), size_t(got));
-    if (!file->handle().Write(block.data(), size_t(got))) return Status::Fail(messages::OutputNotWritten, target, errno);
-    copied.size += got;
-  }
-  copied.sha256 = sum.HexDigest();
-  return file->Commit(messages::OutputNotWritten);
+// The manifest, then (`withSums`) the sums that include it. The manifest is
+// rewritten after a file at most once a second (ArchiveRun::record), so that
+// an archive stopped anywhere, even by a power cut, describes about what it
+// holds and a resumed run can go on; the sums follow when the song is done
+// (or stopped), which saves a synced write per file: a resumed archive
+// writes them anew.
+Status writeManifestAndSums(const ArchiveSongPlan& plan, const SongArchive& song, bool withSums) {
+  std::string text;
+  const Status status = WriteArchiveManifest(plan.outputFolder, manifestOf(plan, song), text);
+  if (!status.ok() || !withSums) return status;
+  return writeChecksums(plan.outputFolder, text, song);
 }
 
 // One run of the archive: the totals and the running counts that the
@@ -426,7 +156,7 @@ class ArchiveRun {
       : request_(request), plans_(plans), events_(events) {
     for (const auto& plan : plans)
       for (const auto& item : plan.items) {
-        totalBytes_ += bytesOf(item);
+        totalBytes_ += ArchiveItemBytes(item);
         ++totalFiles_;
       }
   }
@@ -438,7 +168,6 @@ class ArchiveRun {
 
  private:
   static uint64_t bytesPerFrame(const ArchiveItem& item) { return item.source.right ? 4 : 2; }
-  static uint64_t bytesOf(const ArchiveItem& item) { return uint64_t(item.source.length) * bytesPerFrame(item); }
 
   bool stop() const { return events_.stopRequested && events_.stopRequested(); }
   void fail(const std::string& message) {
@@ -502,16 +231,19 @@ class ArchiveRun {
 
   void copyOtherFiles(const ArchiveSongPlan& plan, SongArchive& song) {
     for (const fs::path& other : plan.otherFiles) {
-      CopiedFile copied;
-      const Status status = copyOtherFile(other, plan.outputFolder / copyPath(other.filename().string()), copied);
+      const std::string name = other.filename().string();
+      const std::string copy = ArchiveCopyPath(name);
+      HashedCopy copied;
+      const Status status = CopyHashed(
+          {other, plan.outputFolder / copy, messages::OutputNotCreated, messages::OutputNotWritten, {}, {}}, copied);
       if (!status.ok()) fail(plan.folder.string() + ": " + status.Text());
-      else song.copies.push_back(std::move(copied));
+      else song.copies.push_back({name, copied.size, copied.sha256, copy});
     }
   }
 
   // An item an earlier run completed, as it recorded it.
   void keepItem(const ArchiveSongPlan& plan, const ArchiveItem& item, WrittenItem before, SongArchive& song) {
-    doneBytes_ += bytesOf(item);
+    doneBytes_ += ArchiveItemBytes(item);
     totals_.verified += before.verified ? 1 : 0;
     ++totals_.skipped;
     totals_.samples += item.source.length;
@@ -542,7 +274,7 @@ class ArchiveRun {
       totals_.stopped = true;
       return false;
     }
-    doneBytes_ = itemStartBytes_ + bytesOf(item);
+    doneBytes_ = itemStartBytes_ + ArchiveItemBytes(item);
     if (result.outcome == ConversionResult::Failed) {
       const std::string reason =
           result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail;

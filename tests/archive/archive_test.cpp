@@ -6,7 +6,7 @@
 #include <atomic>
 #include <set>
 
-#include "archive/archiveplan.h"
+#include "archive/archiverun.h"
 #include "archive/manifest.h"
 #include "archive/restore.h"
 #include "archive/stemfile.h"

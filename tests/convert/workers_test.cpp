@@ -13,7 +13,7 @@
 #include <mutex>
 #include <set>
 
-#include "archive/archiveplan.h"
+#include "archive/archiverun.h"
 #include "convert/exportengine.h"
 #include "convert/importengine.h"
 #include "convert/pipeline.h"
