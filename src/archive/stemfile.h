@@ -13,7 +13,7 @@
 
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
-#include "convert/takearchive.h"
+#include "archive/takerecord.h"
 #include "storage/safefile.h"
 
 namespace tp {
