@@ -15,6 +15,7 @@
 #include "archive/manifest.h"
 #include "archive/stemfile.h"
 #include "audiofile/audiofile.h"
+#include "storage/songlock.h"
 #include "storage/status.h"
 
 namespace tp {
@@ -31,6 +32,9 @@ struct ArchiveRequest {
   AudioFormat format = FormatWav;
   bool verify = false;
   bool resume = false;  // skip what an earlier run's manifest lists as complete
+  // An archive shares each song's lock with other readers while it reads
+  // the song; a writer holding it is waited for, or with Wait::No refused.
+  SongLock::Wait wait = SongLock::Wait::Yes;
 };
 
 // One audio file to write.

@@ -11,6 +11,7 @@
 #include "archive/stemworkers.h"
 #include "audiofile/takefile.h"
 #include "project/messages.h"
+#include "storage/songlock.h"
 #include "storage/safefile.h"
 #include "storage/sha256.h"
 
@@ -41,14 +42,33 @@ struct SongArchive {
   std::vector<ArchivedOtherFile> copies;
 };
 
+// True when the take file on the disk now is the one the record describes:
+// its size and, read again, its SHA-256. Sizes alone match another song's
+// takes of the same lengths.
+bool sameTakeFile(const fs::path& takeFile, const TakeFileRecord& record) {
+  std::string sha256;
+  int64_t size = 0;
+  return !record.sha256.empty() && HashFile(takeFile, messages::TakeNotRead, sha256, size).ok() &&
+         size == record.size && sha256 == record.sha256;
+}
+
+// With --verify, a kept file is read again and must still be what the
+// manifest says it wrote; one that differs is written anew.
+bool outputStillAsWritten(const fs::path& output, const std::string& recordedSha256) {
+  std::string sha256;
+  int64_t size = 0;
+  return HashFile(output, messages::SourceNotRead, sha256, size).ok() && sha256 == recordedSha256;
+}
+
 // When resuming: the earlier run's record of `item`, when that run wrote
-// it completely (and verified it, if verifying is asked now) and its take
-// files still have the sizes recorded then.
+// it completely (and verified it, if verifying is asked now), the manifest
+// is this song's (its folder) and the take files are still the ones it
+// recorded (their SHA-256).
 std::optional<WrittenItem> completeBefore(const ArchiveRequest& request, const ArchiveSongPlan& plan,
                                           const ArchiveItem& item) {
-  if (!plan.previous) return std::nullopt;
+  if (!plan.previous || plan.previous->folder != plan.relativeFolder) return std::nullopt;
   std::error_code error;
-  if (!fs::is_regular_file(item.output, error)) return std::nullopt;
+  if (!fs::is_regular_file(fs::symlink_status(item.output, error))) return std::nullopt;
   WrittenItem found{&item, {}, {}, 0, true};
   for (const fs::path& takeFile : item.takeFiles) {
     const ArchivedTakeFile* match = nullptr;
@@ -56,9 +76,9 @@ std::optional<WrittenItem> completeBefore(const ArchiveRequest& request, const A
       if (entry.record.file == takeFile.filename().string() && entry.output == item.output.filename().string())
         match = &entry;
     if (!match || !match->record.headerKnown || match->outputSha256.empty()) return std::nullopt;
-    const auto size = fs::file_size(takeFile, error);
-    if (error || int64_t(size) != match->record.size) return std::nullopt;
     if (request.verify && !match->verified) return std::nullopt;
+    if (!sameTakeFile(takeFile, match->record)) return std::nullopt;
+    if (request.verify && !outputStillAsWritten(item.output, match->outputSha256)) return std::nullopt;
     found.records.push_back(match->record);
     found.outputSha256 = match->outputSha256;
     found.verified = found.verified && match->verified;
@@ -192,6 +212,13 @@ class ArchiveRun {
 
   void archiveSong(size_t p) {
     const ArchiveSongPlan& plan = plans_[p];
+    // No writer changes the song while it is read; other readers may.
+    SongLock lock;
+    if (!lock.Acquire(plan.folder, request_.wait, SongLock::Mode::Reader)) {
+      fail(plan.folder.string() + ": " + messages::SongInUse);
+      totals_.stopped = stop();
+      return;
+    }
     for (const auto& message : plan.missing) fail(plan.folder.string() + ": " + message);
     if (events_.note)
       for (const auto& subfolder : plan.subfolders)

@@ -1,10 +1,12 @@
 #include "archive/manifest.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
 #include <nlohmann/json.hpp>
 
+#include "archive/manifesttrust.h"
 #include "audiofile/takefile.h"
 #include "project/messages.h"
 #include "project/namecodec.h"
@@ -127,14 +129,14 @@ Status WriteArchiveManifest(const fs::path& archiveFolder, const ArchiveManifest
 
 namespace {
 
-// Manifests are small; a larger file is no manifest of ours.
-constexpr int64_t MaximumManifestBytes = 64 << 20;
-
 bool readText(const fs::path& path, std::string& text) {
   FileHandle handle = FileHandle::Open(path, O_RDONLY);
   if (!handle.valid()) return false;
   const int64_t size = handle.Size();
-  if (size < 0 || size > MaximumManifestBytes) return false;
+  if (size < 0 || size > MaximumManifestBytes) {
+    errno = size < 0 ? errno : EFBIG;
+    return false;
+  }
   text.resize(size_t(size));
   return handle.Read(text.data(), text.size()) == ssize_t(size);
 }
@@ -272,10 +274,24 @@ Status ReadArchiveManifest(const fs::path& archiveFolder, ArchiveManifest& manif
   const fs::path path = archiveFolder / ArchiveManifestName;
   std::string text;
   if (!readText(path, text)) return Status::Fail(messages::ArchiveNotRead, path, errno);
+  return ParseArchiveManifest(text, path, manifest);
+}
+
+Status ParseArchiveManifest(const std::string& text, const fs::path& path, ArchiveManifest& manifest) {
+  if (Status shape = CheckManifestShape(text, path); !shape.ok()) return shape;
   const Json root = Json::parse(text, nullptr, false);
-  if (root.is_discarded() || !root.is_object()) return Status::Fail(messages::ArchiveNotRead, path);
+  if (root.is_discarded() || !root.is_object())
+    return Status::FailBecause(messages::ArchiveNotRead, path, "it is not a JSON object");
+  // The first version wrote no version number, but always its "files".
+  const auto version = root.find("manifest_version");
+  if (version == root.end() && !arrayAt(root, "files"))
+    return Status::FailBecause(messages::ArchiveNotRead, path, "it has neither manifest_version nor files");
+  if (version != root.end() && !version->is_number_integer())
+    return Status::FailBecause(messages::ArchiveNotRead, path, "manifest_version is not a whole number");
+  if (!arrayAt(root, "files") && !arrayAt(root, "take_files"))
+    return Status::FailBecause(messages::ArchiveNotRead, path, "it lists no files");
   manifest = ArchiveManifest{};
-  manifest.version = int(numberOr(root, "manifest_version", 1));
+  manifest.version = version == root.end() ? 1 : int(std::clamp<int64_t>(version->get<int64_t>(), -1, 1000));
   manifest.project = stringOr(root, "project");
   manifest.folder = nameOr(root, "folder");
   manifest.source = stringOr(root, "source");
@@ -289,7 +305,7 @@ Status ReadArchiveManifest(const fs::path& archiveFolder, ArchiveManifest& manif
   if (const Json* others = arrayAt(root, "recorder"))
     if (!readOtherFiles(*others, manifest)) return Status::Fail(messages::ArchiveNotRead, path);
   if (const Json* failed = arrayAt(root, "failed")) readFailures(*failed, manifest);
-  return Status::Ok();
+  return CheckManifestEntries(manifest, path);
 }
 
 }  // namespace tp

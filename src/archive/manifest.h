@@ -101,4 +101,9 @@ Status WriteArchiveManifest(const std::filesystem::path& archiveFolder, const Ar
 // missing or not a manifest this program wrote.
 Status ReadArchiveManifest(const std::filesystem::path& archiveFolder, ArchiveManifest& manifest);
 
+// The manifest from its text, read as a stream within fixed limits before
+// anything is built, and its entries checked (manifesttrust.h); `path`
+// names it in a refusal.
+Status ParseArchiveManifest(const std::string& text, const std::filesystem::path& path, ArchiveManifest& manifest);
+
 }  // namespace tp

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "archive/hashedcopy.h"
+#include "archive/manifesttrust.h"
 #include "archive/restoreplan.h"
 #include "archive/restoretake.h"
 #include "project/messages.h"
@@ -51,7 +52,7 @@ std::vector<RestoredFile> restoreTakeFiles(const fs::path& archiveFolder, const 
   auto work = [&] {
     for (size_t n = next++; n < takes.size() && !stopped.load(); n = next++) {
       results[n] = RestoreTakeFile(archiveFolder, takes[n], destination / takes[n].record.file, options, hooks);
-      if (results[n].outcome == RestoredFile::Aborted) stopped = true;
+      if (results[n].outcome == RestoredFile::Aborted || IsReadError(results[n])) stopped = true;
     }
   };
   std::vector<std::thread> helpers;
@@ -65,13 +66,6 @@ std::vector<RestoredFile> restoreTakeFiles(const fs::path& archiveFolder, const 
   work();
   for (auto& helper : helpers) helper.join();
   return results;
-}
-
-// A name from a manifest becomes one file of the song folder: never a path
-// that climbs out of it or into a subfolder.
-bool isPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
 }
 
 // Adds what became of one file to the report; false once it was stopped.
@@ -94,7 +88,7 @@ RestoreReport RestoreSong(const fs::path& archiveFolder, const ArchiveManifest& 
                           const RestoreOptions& options, const ConversionHooks& hooks) {
   RestoreReport report;
   const std::set<std::string> targets = RestoredFileNames(manifest);
-  if (!std::all_of(targets.begin(), targets.end(), isPlainFileName)) {
+  if (!std::all_of(targets.begin(), targets.end(), IsPlainFileName)) {
     report.failures.push_back(Status::Fail(messages::ArchiveNotRead, archiveFolder / ArchiveManifestName));
     return report;
   }
@@ -110,8 +104,14 @@ RestoreReport RestoreSong(const fs::path& archiveFolder, const ArchiveManifest& 
   const std::vector<RestoredFile> results = restoreTakeFiles(archiveFolder, manifest, destination, options, hooks);
   // Reported in the manifest's order, whichever worker finished first: a
   // file after a stopped one may be complete, and is then restored.
-  for (size_t n = 0; n < results.size(); ++n) note(results[n], destination / manifest.takeFiles[n].record.file, report);
-  for (size_t i = 0; !report.aborted && i < manifest.otherFiles.size(); ++i) {
+  bool readError = false;
+  for (size_t n = 0; n < results.size(); ++n) {
+    note(results[n], destination / manifest.takeFiles[n].record.file, report);
+    readError = readError || IsReadError(results[n]);
+  }
+  // A disk that fails to give the archive's bytes ends the song's restore:
+  // what it would still read is no more to be trusted.
+  for (size_t i = 0; !report.aborted && !readError && i < manifest.otherFiles.size(); ++i) {
     const fs::path target = destination / manifest.otherFiles[i].file;
     note(restoreOtherFile(archiveFolder, manifest.otherFiles[i], target, hooks), target, report);
   }

@@ -1,5 +1,7 @@
 #include "archive/restoreplan.h"
 
+#include "archive/manifesttrust.h"
+
 #include <algorithm>
 #include <system_error>
 
@@ -30,6 +32,20 @@ fs::path placeBelow(const RestoreRequest& request, const fs::path& folder, const
   return relative;
 }
 
+// True when a folder on the way from `root` to root/relative is a symbolic
+// link: the song would land wherever it points, outside the destination.
+bool passesThroughLink(const fs::path& root, const fs::path& relative) {
+  fs::path at = root;
+  std::error_code error;
+  for (const auto& part : relative.lexically_normal()) {
+    at /= part;
+    const fs::file_status status = fs::symlink_status(at, error);
+    if (error || !fs::exists(status)) return false;  // created by the restore as a folder
+    if (fs::is_symlink(status)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Status PlanRestore(const RestoreRequest& request, RestorePlan& plan) {
@@ -37,11 +53,12 @@ Status PlanRestore(const RestoreRequest& request, RestorePlan& plan) {
   const std::vector<fs::path> folders =
       request.recursive ? FindArchiveFolders(request.archive) : std::vector<fs::path>{request.archive};
   for (const fs::path& folder : folders) {
-    SongToRestore song{folder, request.destination, {}};
-    if (const Status status = ReadArchiveManifest(folder, song.manifest); !status.ok()) return status;
+    SongToRestore song{folder, request.destination, {}, true};
+    const Status status = ReadTrustedManifest(folder, request.allowChanged, song.manifest, song.manifestConfirmed);
+    if (!status.ok()) return status;
     if (request.recursive) {
       const fs::path relative = placeBelow(request, folder, song.manifest);
-      if (!StaysInsideDestination(relative)) {
+      if (!StaysInsideDestination(relative) || passesThroughLink(request.destination, relative)) {
         plan.refused.push_back({folder, song.manifest.folder});
         continue;
       }

@@ -23,15 +23,20 @@ struct RestoreRequest {
   // destination/<the last part of its folder>, as the window places one
   // song's archive under the song's own name.
   bool ownSongByName = false;
+  // Believe a manifest that SHA256SUMS does not confirm (edited, or written
+  // by an archive that was stopped); its entries are checked all the same.
+  bool allowChanged = false;
 };
 
 // One song of a restore: where its archive is and where it goes.
 struct SongToRestore {
   std::filesystem::path archiveFolder, destination;
   ArchiveManifest manifest;
+  bool manifestConfirmed = true;  // by SHA256SUMS; false only with allowChanged
 };
 
-// A song whose archived folder would not lie below the destination.
+// A song whose archived folder would not lie below the destination (it
+// climbs out, or a folder on its way there is a symbolic link).
 struct RefusedSong {
   std::filesystem::path archiveFolder;
   std::string folder;  // as the manifest names it
@@ -42,8 +47,9 @@ struct RestorePlan {
   std::vector<RefusedSong> refused;
 };
 
-// Reads every manifest the request names. Fails with ArchiveNotRead naming
-// the first manifest that cannot be read; finding no archive at all is no
+// Reads every manifest the request names, each checked before it is
+// believed (manifesttrust.h). Fails naming the first manifest that cannot be
+// read or is not trusted; finding no archive at all is no
 // failure (both lists stay empty).
 Status PlanRestore(const RestoreRequest& request, RestorePlan& plan);
 

@@ -140,6 +140,10 @@ RestoredFile failed(Status status) { return {RestoredFile::Failed, std::move(sta
 
 }  // namespace
 
+bool IsReadError(const RestoredFile& file) {
+  return file.outcome == RestoredFile::Failed && file.status.Is(messages::SourceNotRead);
+}
+
 RestoredFile RestoreTakeFile(const fs::path& archiveFolder, const ArchivedTakeFile& take, const fs::path& target,
                              const RestoreOptions& options, const ConversionHooks& hooks) {
   const fs::path audioPath = archiveFolder / take.output;

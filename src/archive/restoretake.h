@@ -19,6 +19,10 @@ struct RestoredFile {
   bool headerRebuilt = false, takenAsChanged = false;
 };
 
+// True when the file failed because the archive could not be read (the
+// disk, not an edit): never taken as an edit, whatever allowChanged says.
+bool IsReadError(const RestoredFile& file);
+
 // Called on a restoring worker; hooks.betweenBlocks may stop it between
 // blocks, leaving nothing behind.
 RestoredFile RestoreTakeFile(const std::filesystem::path& archiveFolder, const ArchivedTakeFile& take,

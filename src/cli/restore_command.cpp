@@ -30,7 +30,8 @@ struct RestoreArguments {
 // DEST/<its archived folder> for every song below ARCHIVE.
 std::vector<SongToRestore> songsToRestore(const RestoreArguments& arguments) {
   RestorePlan plan;
-  const Status status = PlanRestore({arguments.archive, arguments.destination, arguments.recursive, false}, plan);
+  const Status status =
+      PlanRestore({arguments.archive, arguments.destination, arguments.recursive, false, arguments.allowChanged}, plan);
   if (!status.ok()) throw CommandFailure(status.Text());
   if (!plan.refused.empty())
     throw CommandFailure(plan.refused.front().archiveFolder.string() + ": the archived folder \"" +
@@ -54,6 +55,11 @@ struct RestoreTally {
 
 // Says what restoring one song did, and adds it to the tally.
 void reportSong(const SongToRestore& song, const RestoreReport& report, Verbosity verbosity, RestoreTally& tally) {
+  if (!song.manifestConfirmed) {
+    tally.identical = false;
+    ReportError(song.archiveFolder.string() +
+                ": the manifest does not match SHA256SUMS; it was believed because of --allow-changed.");
+  }
   for (const Status& failure : report.failures) {
     ReportError(failure.Text());
     tally.anyFailed = true;

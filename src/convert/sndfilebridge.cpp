@@ -131,6 +131,11 @@ Status ArchivedAudio::Open(const std::filesystem::path& path, bool fromDisk, std
       return Status::Fail(messages::SourceNotRead, path, audio->file_->io.systemError);
     return Status::Fail(messages::NotWavOrAiff, path);
   }
+  // A read that failed while libsndfile looked at the header reached it as
+  // the end of the file: the file would seem cut, and an edited one taken
+  // for it. It is a read error.
+  if (audio->file_->io.systemError != 0)
+    return Status::Fail(messages::SourceNotRead, path, audio->file_->io.systemError);
   audio->channels_ = uint32_t(info.channels);
   audio->sampleRate_ = double(info.samplerate);
   audio->frames_ = uint64_t(info.frames);

@@ -41,6 +41,10 @@ inline constexpr const char* NotAProjectFolder =
 inline constexpr const char* NoProjectFound = "No project folder was found.";
 inline constexpr const char* ArchiveFileNotVerified = "The file read back from the disk differs from the take.";
 inline constexpr const char* ArchiveNotRead = "The archive's manifest could not be read.";
+inline constexpr const char* ManifestChanged = "The archive's manifest was changed after it was written.";
+inline constexpr const char* ArchiveUnfinished =
+    "The archive was stopped before its checksums were written: finish it with stems --continue, or restore it "
+    "with --allow-changed.";
 inline constexpr const char* RestoredFileMismatch =
     "The rebuilt file differs from the original (its SHA-256 in the archive); nothing was written.";
 inline constexpr const char* ArchiveFileChanged =

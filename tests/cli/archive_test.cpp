@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/manifestedit.h"
 #include "support/projectfixture.h"
 #include "support/recordersong.h"
 #include "support/runcommand.h"
@@ -198,7 +199,7 @@ TEST_F(Archive, AnArchiveWithoutHeadersRestoresTheSamplesAndSaysItIsNotByteIdent
   manifest.erase("manifest_version");
   manifest.erase("take_files");
   manifest.erase("recorder");
-  std::ofstream(out / "trackporter.json") << manifest.dump(2);
+  RewriteManifestAndSum(out.path(), manifest.dump(2));
 
   const auto restored = cli("restore " + q(out.path()) + " " + q(back / "song"));
   ASSERT_EQ(restored.status, 0) << restored.out;
@@ -257,7 +258,7 @@ TEST_F(Archive, ABogusManifestIsRefusedCleanlyAndNothingIsWritten) {
   };
   for (const Case& bogus : cases) {
     SCOPED_TRACE(bogus.what);
-    std::ofstream(out / "trackporter.json", std::ios::trunc) << bogus.text;
+    RewriteManifestAndSum(out.path(), bogus.text);
     const auto restored = cli("restore " + q(out.path()) + " " + q(back / "song"));
     EXPECT_EQ(restored.status, 1) << restored.out;
     EXPECT_NE(restored.out.find("The archive's manifest could not be read."), std::string::npos) << restored.out;
