@@ -61,6 +61,8 @@ fuzz:
 	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/manifest-corpus
 	$(FUZZ_BUILD)/fuzz/audiofile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -malloc_limit_mb=64 \
 	  $(FUZZ_BUILD)/corpus fuzz/seeds
+	$(FUZZ_BUILD)/fuzz/manifest_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -malloc_limit_mb=128 \
+	  $(FUZZ_BUILD)/manifest-corpus fuzz/manifest-seeds
 
 bench: deps $(BUILD)/build.ninja
 	@scripts/install-deps.sh bench
