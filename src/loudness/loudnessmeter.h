@@ -1,0 +1,40 @@
+// One libebur128 measurement of interleaved 16-bit frames at 44,100 Hz:
+// integrated loudness and loudness range, and the true peak when asked.
+// The state keeps histograms rather than every block's loudness, so its
+// memory is the same for a minute and for a day of sound.
+#pragma once
+
+#include <ebur128.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "loudness/loudness.h"
+
+
+namespace tp {
+
+class LoudnessMeter {
+ public:
+  // The true peak (four times oversampled) costs several times the rest of
+  // the measurement; a measurement that knows its peak otherwise skips it.
+  enum class Peak { True, NotMeasured };
+  LoudnessMeter(uint32_t channels, Peak peak);
+  ~LoudnessMeter();
+  LoudnessMeter(const LoudnessMeter&) = delete;
+  LoudnessMeter& operator=(const LoudnessMeter&) = delete;
+
+  void Add(const int16_t* frames, size_t count);
+  // The measurement so far. Without Peak::True the true peak is left empty.
+  Loudness Result() const;
+
+ private:
+  ebur128_state* state_ = nullptr;
+  uint32_t channels_;
+  Peak peak_;
+};
+
+// A linear peak (1.0 full scale) in decibels; -infinity for silence.
+double PeakToDecibels(double linear);
+
+}  // namespace tp
