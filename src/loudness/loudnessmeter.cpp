@@ -11,10 +11,15 @@ namespace tp {
 
 namespace {
 constexpr unsigned long SampleRate = 44100;
-}
+// A gating block is 400 ms long and one starts every 100 ms.
+constexpr size_t FramesPerStep = SampleRate / 10;
+constexpr uint64_t StepsPerBlock = 4;
+}  // namespace
 
 LoudnessMeter::LoudnessMeter(uint32_t channels, Peak peak) : channels_(channels), peak_(peak) {
-  int mode = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_HISTOGRAM;
+  // The momentary loudness after each 100 ms step is the gating block that
+  // ends there; the range keeps its own histogram.
+  int mode = EBUR128_MODE_M | EBUR128_MODE_LRA | EBUR128_MODE_HISTOGRAM;
   if (peak == Peak::True) mode |= EBUR128_MODE_TRUE_PEAK;
   state_ = ebur128_init(channels, SampleRate, mode);
   if (!state_) throw std::bad_alloc();
@@ -23,7 +28,20 @@ LoudnessMeter::LoudnessMeter(uint32_t channels, Peak peak) : channels_(channels)
 LoudnessMeter::~LoudnessMeter() { ebur128_destroy(&state_); }
 
 void LoudnessMeter::Add(const int16_t* frames, size_t count) {
-  if (count > 0) ebur128_add_frames_short(state_, frames, count);
+  while (count > 0) {
+    const size_t piece = std::min(count, FramesPerStep - framesIntoStep_);
+    ebur128_add_frames_short(state_, frames, piece);
+    frames += piece * channels_;
+    count -= piece;
+    framesIntoStep_ += piece;
+    if (framesIntoStep_ < FramesPerStep) continue;
+    framesIntoStep_ = 0;
+    // The first blocks would reach back before the first frame.
+    if (++steps_ < StepsPerBlock) continue;
+    double momentary = 0.0;
+    ebur128_loudness_momentary(state_, &momentary);
+    gated_.AddBlock(std::isfinite(momentary) ? GatedLoudness::Energy(momentary) : 0.0);
+  }
 }
 
 double PeakToDecibels(double linear) {
@@ -32,11 +50,10 @@ double PeakToDecibels(double linear) {
 
 Loudness LoudnessMeter::Result() const {
   Loudness result;
-  double integrated = 0.0;
   // Nothing above the absolute gate (-70 LUFS): silence, which has no
   // loudness, no range and no peak worth a number.
-  if (ebur128_loudness_global(state_, &integrated) != EBUR128_SUCCESS || !std::isfinite(integrated)) return result;
-  result.integratedLufs = integrated;
+  result.integratedLufs = gated_.Integrated();
+  if (!result.integratedLufs) return result;
   double range = 0.0;
   if (ebur128_loudness_range(state_, &range) == EBUR128_SUCCESS && std::isfinite(range)) result.rangeLu = range;
   else result.rangeLu = 0.0;

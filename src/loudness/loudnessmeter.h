@@ -1,7 +1,9 @@
-// One libebur128 measurement of interleaved 16-bit frames at 44,100 Hz:
-// integrated loudness and loudness range, and the true peak when asked.
-// The state keeps histograms rather than every block's loudness, so its
-// memory is the same for a minute and for a day of sound.
+// One measurement of interleaved 16-bit frames at 44,100 Hz: integrated
+// loudness and loudness range, and the true peak when asked. libebur128
+// filters and measures; its gating blocks, read every 100 ms, are gated
+// here (GatedLoudness) to a hundredth of a LU. Both keep histograms rather
+// than every block's loudness, so memory is the same for a minute and for a
+// day of sound.
 #pragma once
 
 #include <ebur128.h>
@@ -9,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "loudness/gatedloudness.h"
 #include "loudness/loudness.h"
 
 
@@ -32,6 +35,10 @@ class LoudnessMeter {
   ebur128_state* state_ = nullptr;
   uint32_t channels_;
   Peak peak_;
+  GatedLoudness gated_;
+  size_t framesIntoStep_ = 0;  // frames since the last 100 ms step
+  uint64_t steps_ = 0;         // 100 ms steps so far
+
 };
 
 // A linear peak (1.0 full scale) in decibels; -infinity for silence.

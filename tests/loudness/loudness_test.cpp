@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <vector>
 
 #include "loudness/blockmeasurer.h"
+#include "loudness/gatedloudness.h"
 #include "loudness/loudness.h"
 #include "loudness/loudnessmeter.h"
 #include "loudness/sampleexchange.h"
@@ -63,6 +65,32 @@ TEST(Normalisation, TheGainReachesTheTargetUnlessTheCeilingHoldsIt) {
     Loudness after = c.measured;
     if (after.integratedLufs) *after.integratedLufs += gain.gainDb;
     EXPECT_EQ(NormalisedText(after, gain), c.said);
+  }
+}
+
+TEST(GatedLoudness, GatesAbsolutelyAt70AndRelatively10LuBelowTheMean) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int, double>> blocks;  // how many, at what loudness (LUFS)
+    std::optional<double> integrated;
+  };
+  const Case cases[] = {
+      {"one level", {{30, -23.0}}, -23.0},
+      // The mean of both is -22.97 LUFS: the -40 blocks fall under -32.97.
+      {"quiet blocks below the relative gate", {{10, -20.0}, {10, -40.0}}, -20.0},
+      // Both pass: the mean energy, -20 + 10 log10((1 + 10^-0.8) / 2).
+      {"two levels within 10 LU", {{10, -20.0}, {10, -28.0}}, -20.0 + 10 * std::log10((1 + std::pow(10, -0.8)) / 2)},
+      {"only below the absolute gate", {{50, -75.0}}, std::nullopt},
+      {"nothing", {}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GatedLoudness gated;
+    for (const auto& [count, lufs] : c.blocks)
+      for (int i = 0; i < count; ++i) gated.AddBlock(GatedLoudness::Energy(lufs));
+    gated.AddBlock(0.0);  // digital silence counts nowhere
+    ASSERT_EQ(gated.Integrated().has_value(), c.integrated.has_value());
+    if (c.integrated) EXPECT_NEAR(*gated.Integrated(), *c.integrated, 1e-9);
   }
 }
 
