@@ -122,9 +122,10 @@ class Transport {
   std::atomic<bool> Playing{false};  // written by the owner and by MixerFill
   MixerSettings settings_;
   LevelExchange levels_;
-  // About 3 seconds: the meter's timer reads it 30 times a second, so only
-  // a window stopped for seconds loses frames (the meter then misses them).
-  SampleExchange mixedFrames_{131072};
+  // About 6 seconds, twice the meter's window (1 MiB): the meter's timer
+  // reads it 30 times a second, so only a window stopped for seconds loses
+  // frames, and even then the last 3 seconds before the stop reach it.
+  SampleExchange mixedFrames_{262144};
   std::atomic<uint32_t> sliderPosition_{0};
   bool masterMode_ = false;  // written and read under MixLock
   std::array<std::string, TakeFiles::SlotCount> labels_;  // written under MixLock before the stream starts
