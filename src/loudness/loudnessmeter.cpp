@@ -68,4 +68,23 @@ Loudness LoudnessMeter::Result() const {
   return result;
 }
 
+TruePeakMeter::TruePeakMeter(uint32_t channels, uint32_t channel) : channels_(channels), channel_(channel) {
+  state_ = ebur128_init(1, SampleRate, EBUR128_MODE_TRUE_PEAK);
+  if (!state_) throw std::bad_alloc();
+}
+
+TruePeakMeter::~TruePeakMeter() { ebur128_destroy(&state_); }
+
+void TruePeakMeter::Add(const int16_t* frames, size_t count) {
+  samples_.resize(count);
+  for (size_t i = 0; i < count; ++i) samples_[i] = frames[i * channels_ + channel_];
+  if (count > 0) ebur128_add_frames_short(state_, samples_.data(), count);
+}
+
+double TruePeakMeter::Peak() const {
+  double peak = 0.0;
+  ebur128_true_peak(state_, 0, &peak);
+  return peak;
+}
+
 }  // namespace tp

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "loudness/gatedloudness.h"
 #include "loudness/loudness.h"
@@ -39,6 +40,26 @@ class LoudnessMeter {
   size_t framesIntoStep_ = 0;  // frames since the last 100 ms step
   uint64_t steps_ = 0;         // 100 ms steps so far
 
+};
+
+// The true peak of one channel of interleaved frames (libebur128, four
+// times oversampled): the costliest part of a measurement, so that the
+// channels of a stereo sound can be measured on threads of their own.
+class TruePeakMeter {
+ public:
+  TruePeakMeter(uint32_t channels, uint32_t channel);
+  ~TruePeakMeter();
+  TruePeakMeter(const TruePeakMeter&) = delete;
+  TruePeakMeter& operator=(const TruePeakMeter&) = delete;
+
+  void Add(const int16_t* frames, size_t count);
+  // The highest so far, linear (1.0 full scale).
+  double Peak() const;
+
+ private:
+  ebur128_state* state_ = nullptr;
+  uint32_t channels_, channel_;
+  std::vector<int16_t> samples_;  // the channel's samples of the last block
 };
 
 // A linear peak (1.0 full scale) in decibels; -infinity for silence.
