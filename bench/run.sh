@@ -118,10 +118,35 @@ verify_ours="\"$cli\" stems \"$project\" \"$work/verify-ours\" --verify -q"
 restore_clear="rm -rf \"$work/restored\""
 restore_ours="\"$cli\" restore \"$work/stems-ours\" \"$work/restored\" -q"
 
+# Loudness: our export measures what it writes, and --normalize measures
+# the mix and then writes it; both against what a user does without them,
+# a plain export followed by ffmpeg's EBU R128 scanner on its file. The
+# plain export is BENCH_PLAIN_CLI's (a build from before the measurement),
+# or else sox's mixdown above.
+plain_cli=${BENCH_PLAIN_CLI:-}
+if [[ -n $plain_cli ]]; then
+  plain_export="\"$plain_cli\" export \"$project\" \"$work/plain-mix.wav\" $force $takes -q"
+else
+  plain_export=${export_sox//sox-mix.wav/plain-mix.wav}
+fi
+measure_plain="$plain_export && ffmpeg -nostats -hide_banner -nostdin -i \"$work/plain-mix.wav\" -af ebur128=peak=true -f null - 2>/dev/null"
+normalize_ours="\"$cli\" export \"$project\" \"$work/ours-normalized.wav\" $force $takes --normalize=-14 -q"
+loudness_rows() {
+  compare loudness "$export_ours" "$measure_plain"
+  compare normalize "$normalize_ours" "$measure_plain"
+}
+# BENCH_ONLY=loudness times only those two rows.
+if [[ ${BENCH_ONLY:-} == loudness ]]; then
+  loudness_rows
+  printf '\nload before the run: %s, after it: %s\n' "$load" "$(cut -d" " -f1-3 /proc/loadavg)"
+  export loudness_only=1
+fi
+
 # BENCH_BASIC=1 times only export, import and stems: what every build of
 # the program can do, for comparing an older build with this one.
 basic=${BENCH_BASIC:-}
-export basic
+export basic plain_cli
+if [[ -z ${loudness_only:-} ]]; then
 compare export "$export_ours" "$export_sox"
 compare import "$import_ours" "$import_sox"
 [[ -z $basic ]] && compare resample "$resample_ours" "$resample_sox"
@@ -133,6 +158,7 @@ if [[ -z $basic ]]; then
     --prepare "$verify_clear" --prepare "$stems_clear" -n ours "$verify_ours" -n sox "$stems_ours" >/dev/null
   hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/restore.json" \
     --prepare "$restore_clear" --prepare "$stems_clear" -n ours "$restore_ours" -n sox "$stems_ours" >/dev/null
+  loudness_rows
 fi
 
 # The scaling rows: ours alone, one hyperfine run per row.
@@ -156,12 +182,14 @@ if [[ ${BENCH_SCALING:-1} != 0 ]]; then
   rm -f "$work/ours-scale.wav"
 fi
 export scaling_rows="${scaling[*]}"
+fi
 
-printf '\nload before the run: %s, after it: %s\n' "$load" "$(cut -d" " -f1-3 /proc/loadavg)"
+[[ -z ${loudness_only:-} ]] && printf '\nload before the run: %s, after it: %s\n' "$load" "$(cut -d" " -f1-3 /proc/loadavg)"
 python3 - "$work" <<'PY'
 import json, os, statistics, sys
 work = sys.argv[1]
 basic = bool(os.environ.get("basic"))
+loudness_only = bool(os.environ.get("loudness_only"))
 rows = [("export", "export: mix 16 takes to stereo"), ("import", "import: stereo file into 2 takes"),
         ("resample", "import 48k/24 --resample: 2 takes"), ("stems", "stems: 16 takes to 16 WAV files")]
 if basic:
@@ -180,6 +208,16 @@ def line(key, label):
     om, sm = statistics.median(ours), statistics.median(sox)
     print(f"{label:40} {om:9.3f} {sm:9.3f} {sm / om:10.2f}x {s1 / o3:7.2f}-{s3 / o1:.2f}x")
 
+def loudness_table():
+  # Targets: the measured export at most 0.8 times the pair (ratio >= 1.25),
+  # --normalize at most 1.2 times it (ratio >= 0.83).
+  plain = "plain export" if os.environ.get("plain_cli") else "sox mixdown"
+  print(f"\nagainst a {plain} followed by ffmpeg -af ebur128=peak=true")
+  table([("loudness", "export, measured (target >= 1.25x)"), ("normalize", "export --normalize (target >= 0.83x)")],
+        "ours (s)", "pair (s)", "pair / ours")
+if loudness_only:
+  loudness_table()
+  sys.exit(0)
 table(rows + ([] if basic else [("flac", "stems --flac: 16 takes to FLAC (-C 5)")]), "ours (s)", "sox (s)",
       "sox / ours")
 # Targets: --verify adds at most 60 % (ratio >= 0.63); restore at least as
@@ -187,6 +225,7 @@ table(rows + ([] if basic else [("flac", "stems --flac: 16 takes to FLAC (-C 5)"
 if not basic:
   table([("verify", "stems --verify against stems"), ("restore", "restore against stems (WAV)")],
         "this (s)", "base (s)", "base / this")
+  loudness_table()
 
 # Scaling: the export's median time and its cost per frame of take read.
 words = os.environ.get("scaling_rows", "").split()
@@ -201,6 +240,10 @@ if words:
     label = f"{takes} take{'s' if takes > 1 else ''} x {seconds // 60} min"
     print(f"{label:40} {median:9.3f} {median / frames * 1e9:9.2f} {q1:8.3f}-{q3:.3f} s")
 PY
+if [[ -n ${loudness_only:-} ]]; then
+  printf '\npeak memory (KiB): export %s, export --normalize %s\n' "$(peak_kib "$export_ours")" "$(peak_kib "$normalize_ours")"
+  exit 0
+fi
 if [[ -n $basic ]]; then
   printf '\npeak memory (KiB): export %s, import %s, stems %s\n' \
     "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_clear && $stems_ours")"

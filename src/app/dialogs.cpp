@@ -1,9 +1,12 @@
 #include "app/dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -51,6 +54,26 @@ int StandardDialogs::ShowModal(QDialog& form) { return form.exec(); }
 
 QAction* StandardDialogs::Popup(QMenu& menu, QPoint globalPosition) { return menu.exec(globalPosition); }
 
+namespace {
+
+// The caller's own choice as one more row of Qt's dialog (its layout is a
+// grid of a label and a field per row), under the file type.
+QComboBox* AddChoiceBelowTypes(QFileDialog& files, const SaveDialog& dialog) {
+  auto* grid = qobject_cast<QGridLayout*>(files.layout());
+  if (!grid || dialog.choices.isEmpty()) return nullptr;
+  auto* box = new QComboBox(&files);
+  box->addItems(dialog.choices);
+  box->setCurrentIndex(std::clamp(dialog.choice, 0, int(dialog.choices.size()) - 1));
+  auto* label = new QLabel(dialog.choiceLabel, &files);
+  label->setBuddy(box);
+  const int row = grid->rowCount();
+  grid->addWidget(label, row, 0);
+  grid->addWidget(box, row, 1);
+  return box;
+}
+
+}  // namespace
+
 bool StandardDialogs::SaveFile(QWidget* owner, SaveDialog& dialog) {
   const QList<FileTypeFilter> types = ParseFilterList(dialog.filter);
   const QStringList names = QtNameFilters(types);
@@ -80,8 +103,11 @@ bool StandardDialogs::SaveFile(QWidget* owner, SaveDialog& dialog) {
   }
   if (!dialog.fileName.isEmpty()) files.selectFile(dialog.fileName);
 
+  QComboBox* extraChoice = AddChoiceBelowTypes(files, dialog);
+
   if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) return false;
   dialog.fileName = files.selectedFiles().constFirst();
+  if (extraChoice) dialog.choice = extraChoice->currentIndex();
   dialog.filterIndex = std::max(1, FilterIndexOf(types, files.selectedNameFilter()));
   return true;
 }

@@ -24,6 +24,12 @@ struct SaveDialog {
   QString defaultExt;    // given to a name typed without an extension, e.g. "wav"
   QString fileName;      // the full path chosen; also the name offered next time
   int filterIndex = 1;   // the pair chosen, 1 for the first
+  // A choice of the caller's own under the file type ("Normalise to"),
+  // shown when `choices` is not empty: `choice` is the index offered, and
+  // after a run the one chosen.
+  QString choiceLabel;
+  QStringList choices;
+  int choice = 0;
 };
 
 class Dialogs {

@@ -58,9 +58,9 @@ ConversionResult TMainWin::RunConversion(ConversionKind kind, TBPBtn& button, co
   // A failure names the file and the system's reason on a second line.
   QString text = QString::fromLatin1(result.message);
   if (!result.detail.empty()) text += QLatin1Char('\n') + QString::fromStdString(result.detail);
-  // A mix that saturated says so under "Converted".
-  if (const std::string clipped = ClippedSamplesText(result.clippedSamples); !clipped.empty())
-    text += QLatin1Char('\n') + QString::fromStdString(clipped);
+  // Under "Converted": a mix that saturated says so, and an export its
+  // loudness (and its normalisation).
+  for (const std::string& line : LinesUnderConverted(result)) text += QLatin1Char('\n') + QString::fromStdString(line);
   dialogs_->Message(this, text);
   if (result.outcome == ConversionResult::Failed) {
     // Nothing was converted: the slider shows what it showed before.

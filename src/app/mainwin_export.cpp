@@ -4,12 +4,16 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
+#include <optional>
+
 #include "app/tmainwin.h"
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
 #include "convert/exportengine.h"
 #include "convert/exportformat.h"
 #include "archive/stemfile.h"
+#include "project/messages.h"
 #include "project/namecodec.h"
 
 namespace tp {
@@ -24,6 +28,21 @@ std::string MixStem(const std::string& projectNameBytes) {
   while (!song.empty() && song.back() == ' ') song.pop_back();
   song = SafeFileNameComponent(song);
   return song.empty() ? std::string("mix") : song + " mix";
+}
+
+// The save dialog's "Normalise to" choice: off, or the loudness of
+// streaming services (-14 and -16 LUFS) or of broadcast (-23 LUFS).
+constexpr std::array<double, 3> NormaliseTargets{-14, -16, -23};
+
+QStringList NormaliseChoices() {
+  QStringList choices{QString::fromUtf8(messages::NormaliseOff)};
+  for (double lufs : NormaliseTargets) choices << QStringLiteral("\u2212%1 LUFS").arg(-lufs);
+  return choices;
+}
+
+std::optional<double> NormaliseTarget(int choice) {
+  if (choice < 1 || choice > int(NormaliseTargets.size())) return std::nullopt;
+  return NormaliseTargets[size_t(choice - 1)];
 }
 
 }  // namespace
@@ -52,6 +71,8 @@ QString TMainWin::SuggestedExportName() const {
 void TMainWin::WireExport() {
   WavSave.filter = QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif");
   WavSave.defaultExt = QStringLiteral("wav");
+  WavSave.choiceLabel = QString::fromUtf8(messages::NormaliseToLabel);
+  WavSave.choices = NormaliseChoices();
   connect(ExpBtn, &TBPBtn::OnClick, this, [this] { ExpBtnClick(); });
 }
 
@@ -84,6 +105,7 @@ void TMainWin::ExpBtnClick() {
   request.output = choice.fileName;
   request.format = choice.format;
   request.mixer = &transport_->Settings();
+  request.normaliseTo = NormaliseTarget(WavSave.choice);
   RunConversion(ConversionExport, *ExpBtn, [&](const ConversionHooks& hooks) { return ExportTakes(request, hooks); });
 }
 

@@ -2,11 +2,13 @@
 // audition's mixing thread publishes every block's peaks into the
 // transport's level exchange; a timer on this thread takes them about 30
 // times a second and lets the meters rise at once and fall back slowly.
+#include <QLabel>
 #include <QTimer>
 
 #include <algorithm>
 #include <limits>
 
+#include "app/mainwin_labels.h"
 #include "app/tmainwin.h"
 #include "controls/skinapply.h"
 #include "controls/tbitpanel.h"
@@ -33,7 +35,13 @@ void TMainWin::BuildMeters() {
     TrackMeters[t]->setGeometry(12, 37 + 20 * t, 138, 5);
   }
   MasterMeter = new TLevelMeter(2, BitPanel1);
-  MasterMeter->setGeometry(12, 362, 116, 9);
+  MasterMeter->setGeometry(12, 362, 64, 9);
+  // "-18.3 LUFS" between the mix's meter and its clip light.
+  MasterLoudness = PlacedLabel(BitPanel1, QString(), QRect(78, 359, 52, 14), Qt::AlignRight | Qt::AlignVCenter,
+                               kTimeColour);
+  QFont small = MasterLoudness->font();
+  small.setPixelSize(10);
+  MasterLoudness->setFont(small);
   ClipLight = new TBPBtn(BitPanel1);
   ClipLight->setGeometry(132, 361, 18, 10);
   ApplyButtonSkin(*ClipLight, ButtonSkin::ClipLight);
@@ -50,11 +58,14 @@ void TMainWin::WireMeters() {
   for (int t = 0; t < TrackCount; ++t)
     TrackMeters[t]->setStatusTip(QStringLiteral("|Level of track %1 after its volume and pan").arg(t + 1));
   MasterMeter->setStatusTip(QStringLiteral("|Level of the mix, left above right"));
+  MasterLoudness->setStatusTip(QStringLiteral("|Short-term loudness of the mix, the last 3 seconds"));
 }
 
 void TMainWin::StartMeters() {
   for (TLevelMeter* meter : TrackMeters) meter->Reset();
   MasterMeter->Reset();
+  masterLoudness_.Reset();
+  MasterLoudness->clear();
   ClipLight->SetDown(false);
   metersMoved_ = std::chrono::steady_clock::now();
   MeterTimer->start();
@@ -67,6 +78,8 @@ void TMainWin::RefreshMeters() {
   const BlockLevels levels = transport_->Levels().Take();
   for (int t = 0; t < TrackCount; ++t) TrackMeters[t]->Feed({PeakDecibels(levels.strip[t]), Silence}, seconds);
   MasterMeter->Feed({PeakDecibels(levels.mix[0]), PeakDecibels(levels.mix[1])}, seconds);
+  masterLoudness_.Feed(transport_->MixedFrames());
+  MasterLoudness->setText(QString::fromStdString(ShortTermText(masterLoudness_.Lufs())));
   ClipLight->SetDown(transport_->Levels().ClipLit());
   // Once the audition is over the meters fall to rest; then the timer stops.
   const bool atRest = MasterMeter->AtRest() && std::all_of(TrackMeters.begin(), TrackMeters.end(),

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/tmainwin.h"
@@ -18,6 +19,7 @@ const QString kFolderKey = QStringLiteral("folder");
 const QString kExportFolderKey = QStringLiteral("exportFolder");
 const QString kImportFolderKey = QStringLiteral("importFolder");
 const QString kGeometryKey = QStringLiteral("geometry");
+const QString kNormaliseKey = QStringLiteral("exportNormalise");
 
 // A remembered folder, if it still is one.
 QString ExistingFolder(const QSettings& settings, const QString& key) {
@@ -43,6 +45,7 @@ void TMainWin::LoadSettings() {
     LastExportFolder = folder;
   if (const QString folder = ExistingFolder(*settings, kImportFolderKey); !folder.isEmpty())
     LastImportFolder = folder;
+  WavSave.choice = std::max(0, settings->value(kNormaliseKey, 0).toInt());
   const QByteArray geometry = settings->value(kGeometryKey).toByteArray();
   if (geometry.isEmpty() || !restoreGeometry(geometry)) CentreOnScreen();
   if (const QString folder = ExistingFolder(*settings, kFolderKey); !folder.isEmpty()) DirTree->SetDirectory(folder);
@@ -54,6 +57,7 @@ void TMainWin::SaveSettings() const {
   settings->setValue(kExportFolderKey, LastExportFolder);
   settings->setValue(kImportFolderKey, LastImportFolder);
   settings->setValue(kGeometryKey, saveGeometry());
+  settings->setValue(kNormaliseKey, WavSave.choice);
 }
 
 void TMainWin::closeEvent(QCloseEvent* event) {

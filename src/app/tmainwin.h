@@ -27,6 +27,7 @@
 #include "convert/conversion.h"
 #include "convert/importengine.h"
 #include "folders/tdirtreeview.h"
+#include "loudness/shorttermloudness.h"
 #include "playback/transport.h"
 #include "project/projectmodel.h"
 #include "waveform/outlineworker.h"
@@ -213,6 +214,11 @@ class TMainWin : public QWidget, private TransportEvents {
   // MASTER row, and the timer that moves them.
   std::array<TLevelMeter*, 16> TrackMeters{};
   TLevelMeter* MasterMeter = nullptr;
+  // Beside the mix's meter: the short-term loudness (3 s) of the audition,
+  // measured here on the window's thread from the frames the mixing thread
+  // handed over.
+  QLabel* MasterLoudness = nullptr;
+  ShortTermLoudness masterLoudness_;
   TBPBtn* ClipLight = nullptr;
   QTimer* MeterTimer = nullptr;
   // The mixer strips' mute and solo keys, after the pan values.

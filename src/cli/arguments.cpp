@@ -48,6 +48,17 @@ double ParseSeconds(std::string_view text) {
   return value;
 }
 
+double ParseNumberWithin(std::string_view text, double low, double high, const std::string& what) {
+  double value = 0;
+  // from_chars takes no leading '+'.
+  const std::string_view digits = !text.empty() && text.front() == '+' ? text.substr(1) : text;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error != std::errc() || end != digits.data() + digits.size() || !(value >= low && value <= high))
+    throw UsageError(what + " is a number from " + std::to_string(int(low)) + " to " + std::to_string(int(high)) +
+                     ", not \"" + std::string(text) + "\"");
+  return value;
+}
+
 CLI::Validator Checked(std::function<void(std::string_view)> parse) {
   return CLI::Validator(
       [parse = std::move(parse)](std::string& value) -> std::string {

@@ -37,6 +37,9 @@ int ParseMasterTake(std::string_view text);
 std::pair<int, int> ParseTrackValue(std::string_view text, int low, int high);
 // A decimal number of seconds, 0 or more.
 double ParseSeconds(std::string_view text);
+// A decimal number within [low, high]; `what` names it in the complaint
+// ("a loudness in LUFS").
+double ParseNumberWithin(std::string_view text, double low, double high, const std::string& what);
 
 // A check for CLI11 that runs one of the parsers above on each value, so
 // that a wrong value is refused while the line is read, with the parser's

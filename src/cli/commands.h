@@ -40,6 +40,7 @@ const std::vector<Command>& Commands();
 
 CommandRun DefineInfo(CLI::App& command);
 CommandRun DefineExport(CLI::App& command);
+CommandRun DefineLoudness(CLI::App& command);
 CommandRun DefineImport(CLI::App& command);
 CommandRun DefineProbe(CLI::App& command);
 CommandRun DefineRename(CLI::App& command);

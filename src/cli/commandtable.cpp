@@ -14,6 +14,10 @@ const std::vector<Command>& Commands() {
        {R"(trackporter-cli export ~/"TrackPorter Demo" mix.wav -t 1-1 -t 4-1 --pan 4=30)",
         R"(trackporter-cli export ~/"TrackPorter Demo" final.aif -m 1)"},
        true, DefineExport},
+      {"loudness",
+       "measure the loudness (EBU R128: integrated, range, true peak) an export with the same options would have, "
+       "writing nothing",
+       {R"(trackporter-cli loudness ~/"TrackPorter Demo" -t 1-1 -t 4-1 --pan 4=30)"}, true, DefineLoudness},
       {"probe", "describe a WAV, AIFF or FLAC file as the import sees it: format, rate, bits, channels and length",
        {R"(trackporter-cli probe mix.wav --json)"}, false, DefineProbe},
       {"import",

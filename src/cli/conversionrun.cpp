@@ -14,10 +14,10 @@ std::FILE* reports = stdout;
 
 void SendReportsToStandardError() { reports = stderr; }
 
-int RunConversion(const std::string& label, Verbosity verbosity, const std::vector<std::filesystem::path>& written,
-                  const std::function<ConversionResult(const ConversionHooks&)>& convert) {
+ConversionResult RunWithProgress(const std::string& label, bool showProgress,
+                                 const std::function<ConversionResult(const ConversionHooks&)>& convert) {
   WatchForInterrupt();
-  ProgressBar bar(label, verbosity != Verbosity::Quiet);
+  ProgressBar bar(label, showProgress);
   ConversionHooks hooks;
   hooks.betweenBlocks = [] { return InterruptRequested(); };
   hooks.progress = [&bar](uint32_t position, uint32_t total) { bar.Update(position, total); };
@@ -26,27 +26,32 @@ int RunConversion(const std::string& label, Verbosity verbosity, const std::vect
   hooks.blocksAhead = 4;
   const ConversionResult result = convert(hooks);
   bar.Finish();
-  switch (result.outcome) {
-    case ConversionResult::Converted:
-      if (verbosity == Verbosity::Verbose)
-        for (const auto& file : written) std::fprintf(reports, "%s\n", file.c_str());
-      if (verbosity != Verbosity::Quiet) {
-        std::fprintf(reports, "%s\n", result.message);
-        if (const std::string clipped = ClippedSamplesText(result.clippedSamples); !clipped.empty())
-          std::fprintf(reports, "%s\n", clipped.c_str());
-      }
-      return 0;
-    case ConversionResult::Aborted:
-      ReportError(result.message);
-      return InterruptedExitCode;
-    case ConversionResult::Failed:
-      // Ctrl-C while waiting for another program's hold on the song.
-      if (InterruptRequested()) return InterruptedExitCode;
-      ReportError(result.detail.empty() ? std::string(result.message)
-                                        : std::string(result.message) + ": " + result.detail);
-      return 1;
+  return result;
+}
+
+int ReportUnconverted(const ConversionResult& result) {
+  if (result.outcome == ConversionResult::Aborted) {
+    ReportError(result.message);
+    return InterruptedExitCode;
   }
+  // Ctrl-C while waiting for another program's hold on the song.
+  if (InterruptRequested()) return InterruptedExitCode;
+  ReportError(result.detail.empty() ? std::string(result.message)
+                                    : std::string(result.message) + ": " + result.detail);
   return 1;
+}
+
+int RunConversion(const std::string& label, Verbosity verbosity, const std::vector<std::filesystem::path>& written,
+                  const std::function<ConversionResult(const ConversionHooks&)>& convert) {
+  const ConversionResult result = RunWithProgress(label, verbosity != Verbosity::Quiet, convert);
+  if (result.outcome != ConversionResult::Converted) return ReportUnconverted(result);
+  if (verbosity == Verbosity::Verbose)
+    for (const auto& file : written) std::fprintf(reports, "%s\n", file.c_str());
+  if (verbosity != Verbosity::Quiet) {
+    std::fprintf(reports, "%s\n", result.message);
+    for (const std::string& line : LinesUnderConverted(result)) std::fprintf(reports, "%s\n", line.c_str());
+  }
+  return 0;
 }
 
 }  // namespace tp::cli

@@ -16,6 +16,14 @@ namespace tp::cli {
 // conversion writes its sound to standard output).
 void SendReportsToStandardError();
 
+// Runs `convert` with Ctrl-C as its abort and, when wanted, the progress
+// bar on a terminal; tells nothing.
+ConversionResult RunWithProgress(const std::string& label, bool showProgress,
+                                 const std::function<ConversionResult(const ConversionHooks&)>& convert);
+// Tells why a conversion was not done (an abort, a failure) and returns the
+// exit status that says so.
+int ReportUnconverted(const ConversionResult& result);
+
 // `written` names the files a successful conversion has written, for -v.
 int RunConversion(const std::string& label, Verbosity verbosity, const std::vector<std::filesystem::path>& written,
                   const std::function<ConversionResult(const ConversionHooks&)>& convert);

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <memory>
 #include <system_error>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "cli/verbosity.h"
 #include "convert/exportengine.h"
 #include "convert/exportformat.h"
+#include "convert/jsontext.h"
 
 namespace tp::cli {
 
@@ -19,41 +21,67 @@ namespace {
 struct ExportOptions {
   std::string folder, output;
   MixSelection chosen;
-  bool aiff = false, force = false;
+  bool aiff = false, force = false, json = false;
+  std::string normalize, truePeak;
+  CLI::Option* normalizeOption = nullptr;
   VerbosityOptions verbosity;
 };
+
+// --normalize with no value aims at the loudness streaming services play at.
+constexpr const char* DefaultNormaliseTarget = "-14";
+
+void applyNormalisation(const ExportOptions& options, ExportRequest& request) {
+  if (options.normalizeOption->count() == 0) {
+    if (!options.truePeak.empty()) throw UsageError("--true-peak only goes with --normalize");
+    return;
+  }
+  request.normaliseTo =
+      ParseNumberWithin(options.normalize.empty() ? DefaultNormaliseTarget : options.normalize, -70, 0,
+                        "the loudness of --normalize");
+  if (!options.truePeak.empty())
+    request.truePeakCeiling = ParseNumberWithin(options.truePeak, -20, 0, "the ceiling of --true-peak");
+}
+
+void printJson(const ExportRequest& request, const ConversionResult& result) {
+  std::string json = "{\"file\": " + JsonString(request.output.string()) +
+                     ", \"frames\": " + std::to_string(result.framesWritten) +
+                     ", \"clipped\": " + std::to_string(result.clippedSamples) +
+                     ", \"loudness\": " + LoudnessJson(result.loudness.value_or(Loudness{}));
+  if (result.normalisation) {
+    char gain[32];
+    std::snprintf(gain, sizeof gain, "%.2f", result.normalisation->gainDb);
+    json += ", \"normalisation\": {\"gain_db\": " + std::string(gain) +
+            ", \"held_by_ceiling\": " + (result.normalisation->heldByCeiling ? "true" : "false") + "}";
+  }
+  std::printf("%s}\n", json.c_str());
+}
 
 int runExport(ExportOptions& options) {
   if (options.folder.empty() || options.output.empty())
     throw UsageError("name the project folder and the output file");
-  options.chosen.Resolve();
-
-  ProjectModel model;
-  OpenProject(model, options.folder);
-  options.chosen.SelectIn(model);
-  MixerSettings mixer;
-  options.chosen.ApplyTo(mixer);
-
   // "-" is standard output: WAV, or AIFF with --aiff, with nothing appended.
   const bool toStandardOutput = options.output == StandardOutputName;
+  if (toStandardOutput && options.json) throw UsageError("--json needs standard output, which OUT - gives the sound");
+  ProjectModel model;
+  MixerSettings mixer;
+  ExportRequest request = ChosenMixRequest(options.folder, options.chosen, model, mixer);
+  applyNormalisation(options, request);
   const ExportFormatChoice choice = toStandardOutput
                                         ? ExportFormatChoice{options.aiff ? FormatAiff : FormatWav, options.output}
                                         : ChooseExportFormat(options.output, options.aiff);
-  ExportRequest request;
-  request.selection = model.PlaybackSelection();
-  request.length = model.View.sliderMax;
   request.output = choice.fileName;
   request.format = choice.format;
-  request.mixer = &mixer;
-  if (request.length == 0) throw CommandFailure("The selected takes hold no samples.");
   std::error_code error;
   if (!toStandardOutput && !options.force && std::filesystem::is_regular_file(request.output, error))
     throw CommandFailure(request.output.string() + " exists; nothing was written (add --force to replace it).");
-  // The sound goes to standard output: the program's own words go to
-  // standard error.
-  if (toStandardOutput) SendReportsToStandardError();
-  return RunConversion("Exporting", options.verbosity.level(), {request.output},
-                       [&](const ConversionHooks& hooks) { return ExportTakes(request, hooks); });
+  // The sound, or the JSON, goes to standard output: the program's own
+  // words go to standard error.
+  if (toStandardOutput || options.json) SendReportsToStandardError();
+  ConversionResult result;
+  const int status = RunConversion("Exporting", options.verbosity.level(), {request.output},
+                                   [&](const ConversionHooks& hooks) { return result = ExportTakes(request, hooks); });
+  if (status == 0 && options.json) printJson(request, result);
+  return status;
 }
 
 }  // namespace
@@ -68,6 +96,15 @@ CommandRun DefineExport(CLI::App& command) {
   command.add_flag("--aiff", options->aiff, "write AIFF when OUT has no extension (it gets .aif)");
   command.add_flag("-f,--force", options->force,
                    "replace OUT when it exists (a song folder's own files are never replaced)");
+  command.add_flag("--json", options->json,
+                   "print the file, its frames, the clipped samples and its loudness as JSON on standard output");
+  options->normalizeOption =
+      AddValue(command, "--normalize", options->normalize, "[=LUFS]",
+               "write the mix at this integrated loudness (default -14 LUFS): a first pass measures it, one gain "
+               "reaches the target, lowered to keep the true peak under --true-peak")
+          ->expected(0, 1);
+  AddValue(command, "--true-peak", options->truePeak, "DBTP",
+           "the true-peak ceiling --normalize keeps to (default -1 dBTP)");
   AddVerbosityOptions(command, options->verbosity);
   return [options] { return runExport(*options); };
 }

@@ -59,4 +59,18 @@ void MixSelection::ApplyTo(MixerSettings& settings) const {
   }
 }
 
+ExportRequest ChosenMixRequest(const std::string& folder, MixSelection& chosen, ProjectModel& model,
+                               MixerSettings& mixer) {
+  chosen.Resolve();
+  OpenProject(model, folder);
+  chosen.SelectIn(model);
+  chosen.ApplyTo(mixer);
+  ExportRequest request;
+  request.selection = model.PlaybackSelection();
+  request.length = model.View.sliderMax;
+  request.mixer = &mixer;
+  if (request.length == 0) throw CommandFailure("The selected takes hold no samples.");
+  return request;
+}
+
 }  // namespace tp::cli

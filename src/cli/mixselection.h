@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "convert/exportengine.h"
 #include "mix/mixer.h"
 #include "project/projectmodel.h"
 
@@ -38,5 +39,11 @@ struct MixSelection {
  private:
   std::vector<std::string> takeTexts_, masterTexts_, volumeTexts_, panTexts_, muteTexts_, soloTexts_;
 };
+
+// Reads the song in `folder` into `model`, selects what `chosen` names and
+// sets `mixer` from it: the export's request without its output. Throws
+// the usage errors, and a failure when the takes hold no samples.
+ExportRequest ChosenMixRequest(const std::string& folder, MixSelection& chosen, ProjectModel& model,
+                               MixerSettings& mixer);
 
 }  // namespace tp::cli

@@ -8,7 +8,8 @@
 # The options of each command, as its --help lists them.
 declare -A _trackporter_cli_options=(
   [info]="-h --help --json"
-  [export]="-h --help -t --take -m --master --volume --pan --mute --solo --aiff -f --force -q --quiet -v --verbose"
+  [export]="-h --help -t --take -m --master --volume --pan --mute --solo --normalize --true-peak --json --aiff -f --force -q --quiet -v --verbose"
+  [loudness]="-h --help -t --take -m --master --volume --pan --mute --solo --json -q --quiet"
   [probe]="-h --help --json"
   [import]="-h --help --to -m --master --resample --keep-samples -f --force --no-wait -q --quiet -v --verbose"
   [rename]="-h --help --project -t --take -m --master --no-wait"
@@ -18,9 +19,9 @@ declare -A _trackporter_cli_options=(
   [restore]="-h --help -r --recursive -f --force --allow-changed -q --quiet -v --verbose"
   [devices]="-h --help"
 )
-_trackporter_cli_commands="info export probe import rename delete play stems restore devices"
+_trackporter_cli_commands="info export loudness probe import rename delete play stems restore devices"
 # Options that take a value: the word after them is that value.
-_trackporter_cli_valued=" -t --take -m --master --to --volume --pan --mute --solo --from --device --project "
+_trackporter_cli_valued=" -t --take -m --master --to --volume --pan --mute --solo --from --device --project --true-peak "
 
 # A word as the shell will pass it: quotes removed, a leading ~ expanded.
 _trackporter_cli_dequote() {

@@ -89,8 +89,7 @@ void fillAndWrite(const PipelineJob& job, BlockSource& source, uint64_t first, u
     Status status = source.Seek(k * ConversionBlockFrames);
     if (status.ok()) status = source.Read(block.data(), frames);
     if (!turns.AwaitTurn(k)) return;
-    for (size_t i = 0; status.ok() && i < job.sinks.size(); ++i)
-      status = job.sinks[i]->Write(block.data(), frames, channels);
+    if (status.ok()) status = WriteBlock(job, block.data(), frames, channels);
     if (status.ok()) AfterBlockWritten(job, (k + 1) * ConversionBlockFrames);
     turns.Done(k, status);
     if (!status.ok()) return;

@@ -11,4 +11,15 @@ std::string ClippedSamplesText(uint64_t clippedSamples) {
   return text;
 }
 
+std::vector<std::string> LinesUnderConverted(const ConversionResult& result) {
+  std::vector<std::string> lines;
+  if (std::string clipped = ClippedSamplesText(result.clippedSamples); !clipped.empty()) lines.push_back(clipped);
+  if (result.loudness) {
+    lines.push_back(LoudnessText(*result.loudness));
+    if (result.normalisation && !result.loudness->Silent())
+      lines.push_back(NormalisedText(*result.loudness, *result.normalisation));
+  }
+  return lines;
+}
+
 }  // namespace tp

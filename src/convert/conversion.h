@@ -4,7 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "loudness/loudness.h"
 
 #include "storage/status.h"
 
@@ -49,6 +53,10 @@ struct ConversionResult {
   // A mixdown's stereo samples that saturated at any step of the mix; 0 for
   // every other conversion.
   uint64_t clippedSamples = 0;
+  // What an export measured of the sound it wrote (EBU R128), and, when it
+  // was asked to normalise, the gain it applied.
+  std::optional<Loudness> loudness{};
+  std::optional<Normalisation> normalisation{};
 
   // The failure as it came, for a caller that passes it on.
   Status status = Status::Ok();
@@ -63,5 +71,9 @@ struct ConversionResult {
 // "312 samples clipped" for a mix that clipped, else empty: the line the
 // window and the command line add under "Converted".
 std::string ClippedSamplesText(uint64_t clippedSamples);
+
+// Every line the window and the command line add under "Converted": the
+// clipped samples, the loudness measured, the normalisation.
+std::vector<std::string> LinesUnderConverted(const ConversionResult& result);
 
 }  // namespace tp

@@ -1,5 +1,7 @@
 #include "convert/exportengine.h"
 
+#include "convert/loudnesstap.h"
+#include "convert/normalisation.h"
 #include "convert/sinks.h"
 #include "convert/takesource.h"
 #include "project/folderfiles.h"
@@ -7,58 +9,163 @@
 
 namespace tp {
 
-ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks& hooks) {
-  const int selectedCount = request.selection.count();
-  if (selectedCount == 0) return {ConversionResult::Failed, messages::NoTakeSelected, {}, 0};
+namespace {
 
-  // A take, the information file or the backup marker of a song would be
-  // lost for good: no answer to any question makes that right.
-  if (IsSongFolderFile(request.output))
-    return ConversionResult::Failure(Status::Fail(messages::SongFileRefused, request.output));
+const MixerSettings& mixerOf(const ExportRequest& request) {
+  static const MixerSettings centred;
+  return request.mixer ? *request.mixer : centred;
+}
 
-  TakeFiles takes;
-  const Status opened = OpenSelectedTakes(request.selection, takes);
-  if (!opened.ok()) return ConversionResult::Failure(opened);
+int lastSelectedSlot(const TakeSelection& selection) {
   int lastSlot = 0;
   for (int slot = 0; slot < TakeFiles::SlotCount; ++slot)
-    if (request.selection.takes[slot]) lastSlot = slot;
+    if (selection.takes[slot]) lastSlot = slot;
+  return lastSlot;
+}
 
-  static const MixerSettings centred;
-  MixSource mix(takes, request.selection, request.mixer ? *request.mixer : centred);
-  OneTakeSource one(takes, lastSlot, request.selection.labels[lastSlot]);
-  BlockSource& source = selectedCount == 1 ? static_cast<BlockSource&>(one) : mix;
-  // The second worker reads the same open takes at positions of its own.
-  TakeFiles helperTakes;
-  helperTakes.ShareOpenSlots(takes);
-  MixSource helperMix(helperTakes, request.selection, request.mixer ? *request.mixer : centred);
-  OneTakeSource helperOne(helperTakes, lastSlot, request.selection.labels[lastSlot]);
-  BlockSource& helper = selectedCount == 1 ? static_cast<BlockSource&>(helperOne) : helperMix;
+// What an export reads: one take as it is, or the selection through the
+// mixer, once for each worker, the second reading the same open takes at
+// positions of its own.
+class ExportSources {
+ public:
+  explicit ExportSources(const ExportRequest& request)
+      : oneTake_(request.selection.count() == 1),
+        mix_(takes_, request.selection, mixerOf(request)),
+        helperMix_(helperTakes_, request.selection, mixerOf(request)),
+        one_(takes_, lastSelectedSlot(request.selection), request.selection.labels[lastSelectedSlot(request.selection)]),
+        helperOne_(helperTakes_, lastSelectedSlot(request.selection),
+                   request.selection.labels[lastSelectedSlot(request.selection)]),
+        selection_(request.selection) {}
 
-  // The file is the longest take rounded up to whole blocks.
-  const uint64_t blocks = (uint64_t(request.length) + ConversionBlockFrames - 1) / ConversionBlockFrames;
+  Status Open() {
+    const Status opened = OpenSelectedTakes(selection_, takes_);
+    if (opened.ok()) helperTakes_.ShareOpenSlots(takes_);
+    return opened;
+  }
+  BlockSource& Main() { return oneTake_ ? static_cast<BlockSource&>(one_) : mix_; }
+  BlockSource& Helper() { return oneTake_ ? static_cast<BlockSource&>(helperOne_) : helperMix_; }
+  // Each worker's mix counted the blocks it read. A master take's pair or
+  // one take never clips: nothing is added.
+  uint64_t ClippedSamples() const { return oneTake_ ? 0 : mix_.ClippedSamples() + helperMix_.ClippedSamples(); }
+
+ private:
+  bool oneTake_;
+  TakeFiles takes_, helperTakes_;
+  MixSource mix_, helperMix_;
+  OneTakeSource one_, helperOne_;
+  const TakeSelection& selection_;
+};
+
+Status refusal(const ExportRequest& request) {
+  if (request.selection.count() == 0) return Status::Fail(messages::NoTakeSelected);
+  // A take, the information file or the backup marker of a song would be
+  // lost for good: no answer to any question makes that right.
+  if (IsSongFolderFile(request.output)) return Status::Fail(messages::SongFileRefused, request.output);
+  return Status::Ok();
+}
+
+// The file is the longest take rounded up to whole blocks.
+uint64_t exportFrames(const ExportRequest& request) {
+  return (uint64_t(request.length) + ConversionBlockFrames - 1) / ConversionBlockFrames * ConversionBlockFrames;
+}
+
+PipelineJob jobFor(const ExportRequest& request, BlockSource& source, BlockSource& helper, BlockTap& tap) {
+  PipelineJob job;
+  job.source = &source;
+  job.helperSources = {&helper};
+  job.taps = {&tap};
+  job.frames = exportFrames(request);
+  job.progressTotal = request.length;
+  job.writeFailure = messages::OutputNotWritten;
+  return job;
+}
+
+// Runs the blocks through the taps alone: nothing is written.
+ConversionResult measure(const ExportRequest& request, ExportSources& sources, const ConversionHooks& hooks) {
+  LoudnessTap tap(sources.Main().Channels(), LoudnessMeter::Peak::True);
+  const uint64_t clippedBefore = sources.ClippedSamples();
+  ConversionResult result = RunPipeline(jobFor(request, sources.Main(), sources.Helper(), tap), hooks);
+  result.outputsKept = false;  // there were none
+  if (result.outcome != ConversionResult::Converted) return result;
+  result.loudness = tap.Result();
+  result.clippedSamples = sources.ClippedSamples() - clippedBefore;
+  return result;
+}
+
+// A normalising export runs twice over the takes; each pass fills half of
+// the progress.
+ConversionHooks passOfTwo(const ConversionHooks& hooks, uint32_t pass) {
+  ConversionHooks halved = hooks;
+  if (hooks.progress)
+    halved.progress = [progress = hooks.progress, pass](uint32_t position, uint32_t total) {
+      progress(uint32_t((uint64_t(pass) * total + position) / 2), total);
+    };
+  return halved;
+}
+
+Status createSink(const ExportRequest& request, uint32_t channels, std::unique_ptr<AudioFileSink>& sink) {
   std::unique_ptr<SafeFile> output;
   Status status = Status::Ok();
   if (request.output == StandardOutputName) output = SafeFile::ForStandardOutput();
   else
     status = SafeFile::Create(request.output, messages::OutputNotCreated, output, SafeFile::OtherKinds::WriteAsTheyAre);
-  std::unique_ptr<AudioFileSink> sink;
-  if (status.ok())
-    status = AudioFileSink::Create(std::move(output), source.Channels(), request.format, sink,
-                                   blocks * ConversionBlockFrames);
-  if (!status.ok()) return ConversionResult::Failure(status);
+  if (!status.ok()) return status;
+  return AudioFileSink::Create(std::move(output), channels, request.format, sink, exportFrames(request));
+}
 
-  PipelineJob job;
-  job.source = &source;
+// Mixes and writes the file, measuring what it writes. With a
+// normalisation, the blocks pass through its gain; the true peak, which
+// costs most to measure, is then the first pass's moved by that gain
+// (the gain is applied in floating point and the dither moves a sample by
+// less than one step, far below the tenth of a decibel shown).
+ConversionResult write(const ExportRequest& request, ExportSources& sources, const ConversionHooks& hooks,
+                       const std::optional<Loudness>& firstPass, const std::optional<Normalisation>& normalisation) {
+  std::optional<GainSource> gained, helperGained;
+  BlockSource* source = &sources.Main();
+  BlockSource* helper = &sources.Helper();
+  if (normalisation) {
+    source = &gained.emplace(*source, normalisation->gainDb);
+    helper = &helperGained.emplace(*helper, normalisation->gainDb);
+  }
+  std::unique_ptr<AudioFileSink> sink;
+  if (const Status created = createSink(request, source->Channels(), sink); !created.ok())
+    return ConversionResult::Failure(created);
+  LoudnessTap tap(source->Channels(), normalisation ? LoudnessMeter::Peak::NotMeasured : LoudnessMeter::Peak::True);
+  PipelineJob job = jobFor(request, *source, *helper, tap);
   job.sinks = {sink.get()};
-  job.frames = blocks * ConversionBlockFrames;
-  job.progressTotal = request.length;
-  job.writeFailure = messages::OutputNotWritten;
-  job.helperSources = {&helper};
+  const uint64_t clippedBefore = sources.ClippedSamples();
   ConversionResult result = RunPipeline(job, hooks);
-  // Each worker's mix counted the blocks it read. A master take's pair never
-  // clips: the mixer only copies it.
-  if (&source == &mix) result.clippedSamples = mix.ClippedSamples() + helperMix.ClippedSamples();
+  result.clippedSamples = sources.ClippedSamples() - clippedBefore;
+  if (result.outcome != ConversionResult::Converted) return result;
+  result.loudness = tap.Result();
+  if (normalisation && !result.loudness->Silent()) {
+    result.loudness->truePeakDbtp = *firstPass->truePeakDbtp + normalisation->gainDb;
+    result.normalisation = normalisation;
+  }
   return result;
+}
+
+}  // namespace
+
+ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks& hooks) {
+  if (const Status refused = refusal(request); !refused.ok()) return ConversionResult::Failure(refused);
+  ExportSources sources(request);
+  if (const Status opened = sources.Open(); !opened.ok()) return ConversionResult::Failure(opened);
+  if (!request.normaliseTo) return write(request, sources, hooks, std::nullopt, std::nullopt);
+
+  const ConversionResult measured = measure(request, sources, passOfTwo(hooks, 0));
+  if (measured.outcome != ConversionResult::Converted) return measured;
+  // Silence has no loudness to move: it is written as it is.
+  if (measured.loudness->Silent()) return write(request, sources, passOfTwo(hooks, 1), std::nullopt, std::nullopt);
+  const Normalisation normalisation = GainToReach(*measured.loudness, *request.normaliseTo, request.truePeakCeiling);
+  return write(request, sources, passOfTwo(hooks, 1), measured.loudness, normalisation);
+}
+
+ConversionResult MeasureTakes(const ExportRequest& request, const ConversionHooks& hooks) {
+  if (request.selection.count() == 0) return ConversionResult::Failure(Status::Fail(messages::NoTakeSelected));
+  ExportSources sources(request);
+  if (const Status opened = sources.Open(); !opened.ok()) return ConversionResult::Failure(opened);
+  return measure(request, sources, hooks);
 }
 
 }  // namespace tp

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
@@ -22,12 +23,24 @@ struct ExportRequest {
   std::filesystem::path output;
   AudioFormat format = FormatWav;
   const MixerSettings* mixer = nullptr;  // volume and pan of a mixdown
+  // Normalise the file to this integrated loudness (LUFS): a first pass
+  // measures the mix, the second writes it with one gain, lowered where
+  // the true peak would rise above `truePeakCeiling` (dBTP).
+  std::optional<double> normaliseTo;
+  double truePeakCeiling = -1.0;
 };
 
 // Writes the file beside its target and renames it into place once it is
 // complete, so that a failure never leaves a broken file or destroys the one
 // it would have replaced. An abort keeps the blocks written so far in a
 // complete file where no file was, and leaves an existing file as it was.
+//
+// The file's loudness is measured as it is written (EBU R128: integrated,
+// range, true peak) and returned with the result of a completed export.
 ConversionResult ExportTakes(const ExportRequest& request, const ConversionHooks& hooks);
+
+// Measures what ExportTakes would write for `request` (its output and
+// normalisation aside) and writes nothing: the result's loudness.
+ConversionResult MeasureTakes(const ExportRequest& request, const ConversionHooks& hooks);
 
 }  // namespace tp

@@ -14,6 +14,13 @@ void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten) {
   for (BlockSink* sink : job.sinks) sink->Output().StartWriteBack();
 }
 
+Status WriteBlock(const PipelineJob& job, const int16_t* block, uint32_t frames, uint32_t channels) {
+  for (BlockSink* sink : job.sinks)
+    if (Status status = sink->Write(block, frames, channels); !status.ok()) return status;
+  for (BlockTap* tap : job.taps) tap->See(block, frames, channels);
+  return Status::Ok();
+}
+
 namespace {
 
 void discardAll(const PipelineJob& job) {
@@ -70,8 +77,7 @@ BlocksMoved moveBlocksAlone(const PipelineJob& job, const ConversionHooks& hooks
     }
     const uint32_t frames = uint32_t(std::min<uint64_t>(job.blockFrames, job.frames - moved.position));
     Status status = job.source->Read(block.data(), frames);
-    for (size_t i = 0; status.ok() && i < job.sinks.size(); ++i)
-      status = job.sinks[i]->Write(block.data(), frames, channels);
+    if (status.ok()) status = WriteBlock(job, block.data(), frames, channels);
     if (!status.ok()) {
       moved.failure = status;
       return moved;

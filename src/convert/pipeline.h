@@ -56,9 +56,19 @@ class BlockSink {
   virtual std::unique_ptr<SafeFile> ReleaseOutput() = 0;
 };
 
+// Sees every block once all sinks wrote it, in block order, one block at a
+// time, on whichever thread wrote it; it writes no file (a measurement of
+// what the files get).
+class BlockTap {
+ public:
+  virtual ~BlockTap() = default;
+  virtual void See(const int16_t* block, uint32_t frames, uint32_t channels) = 0;
+};
+
 struct PipelineJob {
   BlockSource* source = nullptr;
-  std::vector<BlockSink*> sinks;
+  std::vector<BlockSink*> sinks;  // none for a job that only measures (taps)
+  std::vector<BlockTap*> taps;
   uint64_t frames = 0;         // frames to move
   // Frames per block on one thread (workers always move ConversionBlockFrames).
   uint32_t blockFrames = ConversionBlockFrames;
@@ -94,6 +104,10 @@ struct PipelineJob {
 // wrote it): the outputs' write-back is started when it is due
 // (WriteBackDue, SafeFile::StartWriteBack).
 void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten);
+
+// Writes one block to every sink and, once all wrote it, shows it to every
+// tap; the first failure stops it.
+Status WriteBlock(const PipelineJob& job, const int16_t* block, uint32_t frames, uint32_t channels);
 
 // What moving the blocks came to, before the files are finished.
 struct BlocksMoved {

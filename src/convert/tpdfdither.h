@@ -14,7 +14,12 @@ namespace tp {
 class TpdfDither {
  public:
   static constexpr uint64_t DefaultSeed = 0x5EED'7AC0'44A1'0016ull;
-  explicit TpdfDither(uint64_t seed = DefaultSeed) : state_(seed) {}
+  explicit TpdfDither(uint64_t seed = DefaultSeed) : seed_(seed), state_(seed) {}
+
+  // Goes on as if `samples` samples had been quantised since the seed, so
+  // that a worker starting in the middle of a file dithers each sample as
+  // one thread going from the start would (the generator only counts).
+  void SkipTo(uint64_t samples) { state_ = seed_ + samples * Increment; }
 
   // `sample` has full scale +-1.0; beyond it the result is clipped.
   int16_t Quantise(float sample) {
@@ -28,12 +33,14 @@ class TpdfDither {
  private:
   static constexpr double TwoToMinus32 = 1.0 / 4294967296.0;
   // splitmix64: small, fast and well mixed; nothing here needs more.
+  static constexpr uint64_t Increment = 0x9E3779B97F4A7C15ull;
   uint64_t next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    uint64_t z = (state_ += Increment);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
   }
+  uint64_t seed_;
   uint64_t state_;
 };
 

@@ -38,8 +38,9 @@ int Transport::Start(const PlaySelection& selection, uint32_t startFrame) {
     }
   }
   sliderPosition_.store(startFrame);
-  // A clip of the previous audition is not this one's.
+  // A clip of the previous audition is not this one's, nor are its frames.
   levels_.Clear();
+  mixedFrames_.Clear();
   if (!StartPlayback()) {
     std::lock_guard lock(MixLock);
     takeFiles_.CloseAll();
@@ -112,6 +113,9 @@ int Transport::MixerFill(uint8_t* region, uint32_t bytes) {
     const bool more = mixed.delivered;
     levels.mix = StereoPeaks(block, frames);
     levels_.Publish(levels, mixed.clippedFrames);
+    // Copied into the ring allocated with the transport: no allocation, no
+    // lock; frames a slow reader has no room for are dropped.
+    mixedFrames_.Push(block, frames);
     if (const auto failure = takeFiles_.Failure()) {
       // What was read of this block is heard; then the audition stops
       // rather than go on with a track missing.

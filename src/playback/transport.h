@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "playback/audiooutstream.h"
+#include "loudness/sampleexchange.h"
 #include "mix/levelexchange.h"
 #include "mix/mixer.h"
 #include "playback/sounddevice.h"
@@ -104,6 +105,9 @@ class Transport {
   // The meters' levels and the clip flag, published block by block by the
   // mixing thread; Start clears them.
   LevelExchange& Levels() { return levels_; }
+  // The frames the mixing thread mixed, for the short-term loudness of the
+  // MASTER meter: one reader, on the owner's thread. Start clears it.
+  SampleExchange& MixedFrames() { return mixedFrames_; }
   // The slots, for an export that mixes with MixBlock while no audition runs.
   TakeFiles& Files() { return takeFiles_; }
   AudioOutStream& Stream() { return stream_; }
@@ -118,6 +122,10 @@ class Transport {
   std::atomic<bool> Playing{false};  // written by the owner and by MixerFill
   MixerSettings settings_;
   LevelExchange levels_;
+  // About 6 seconds, twice the meter's window (1 MiB): the meter's timer
+  // reads it 30 times a second, so only a window stopped for seconds loses
+  // frames, and even then the last 3 seconds before the stop reach it.
+  SampleExchange mixedFrames_{262144};
   std::atomic<uint32_t> sliderPosition_{0};
   bool masterMode_ = false;  // written and read under MixLock
   std::array<std::string, TakeFiles::SlotCount> labels_;  // written under MixLock before the stream starts

@@ -29,6 +29,18 @@ inline constexpr const char* Aborted = "Aborted";
 // How many stereo samples of an export's mix saturated, under "Converted".
 inline constexpr const char* SamplesClipped = "%1 samples clipped";
 inline constexpr const char* OneSampleClipped = "1 sample clipped";
+// An export's loudness to EBU R128, under "Converted" (and the loudness
+// command's answer): integrated, range and true peak, or "silent" when no
+// block rose above the absolute gate.
+inline constexpr const char* LoudnessLine = "%1 LUFS, LRA %2 LU, true peak %3 dBTP";
+inline constexpr const char* LoudnessSilent = "silent";
+// After an export asked to normalise: the loudness the file reached, and
+// whether the true-peak ceiling kept it from the target.
+inline constexpr const char* NormalisedTo = "normalised to %1 LUFS";
+inline constexpr const char* NormalisedHeldByCeiling = "normalised to %1 LUFS, held by the true-peak ceiling";
+// The export's save dialog: the loudness to normalise the file to.
+inline constexpr const char* NormaliseToLabel = "Normalise to";
+inline constexpr const char* NormaliseOff = "Off";
 inline constexpr const char* TakeNotRead = "The take could not be read";
 inline constexpr const char* SourceNotRead = "The file could not be read";
 inline constexpr const char* SourceEndsEarly = "The file ends before its declared length.";

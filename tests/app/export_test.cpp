@@ -136,7 +136,9 @@ TEST_F(Export, WritesOneTakeAMixdownOrAMasterPairInWholeBlocks) {
     const fs::path file = scratch / ("case" + std::to_string(++number) + ".wav");
     ExportTo(file);
 
-    ASSERT_EQ(dialogs->messages, std::vector<QString>{c.message});
+    // The loudness line that follows is the loudness tests' concern.
+    ASSERT_EQ(dialogs->messages.size(), 1u);
+    EXPECT_TRUE(dialogs->messages[0].startsWith(c.message + QLatin1Char('\n'))) << dialogs->messages[0].toStdString();
     ExpectIdleAgain();
     EXPECT_EQ(window->Slider->Position(), 0);
     const test::SoundData sound = test::ReadWithSndfile(file);

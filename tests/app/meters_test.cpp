@@ -4,12 +4,14 @@
 // clock; what the meters show is worked out from the takes, what the device
 // hears is the reference mix of the tracks heard.
 #include <QApplication>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTest>
 
 #include <filesystem>
 #include <vector>
 
+#include <ebur128.h>
 #include <gtest/gtest.h>
 
 #include "app/tmainwin.h"
@@ -187,6 +189,46 @@ TEST_F(Meters, KeysMAndSActOnTheStripWhoseKnobHasTheFocusOnlyOnTheMixerPage) {
   window->TakeSel->setFocus(Qt::TabFocusReason);
   Press(Qt::Key_S);
   for (int strip = 0; strip < 16; ++strip) EXPECT_FALSE(window->SoloBtns[strip]->Down()) << "strip " << strip;
+}
+
+}  // namespace
+}  // namespace tp
+
+namespace tp {
+namespace {
+
+// The MASTER row's short-term loudness: nothing until 3 seconds were
+// heard, then the loudness of the last 3 seconds the device heard.
+TEST_F(Meters, TheMasterRowShowsTheShortTermLoudnessOfTheLastThreeSeconds) {
+  const size_t halves = 20;
+  test::WriteTake(project / "TRACK3_0.DAT", "Long", test::Sine(halves * Half, 3000, 40));
+  Open(project);
+  Select({3});
+  Click(window->AudBtn);
+  for (int half = 0; half < 8; ++half) PlayHalf();
+  window->RefreshMeters();
+  EXPECT_TRUE(window->MasterLoudness->text().isEmpty()) << "less than 3 seconds mixed";
+  for (int half = 8; half < 18; ++half) PlayHalf();
+  window->RefreshMeters();
+  // The device received the two halves of silence an audition starts with,
+  // then every half mixed: the last 3 seconds of it are the meter's.
+  const std::vector<int16_t> heard = sound->Received();
+  const size_t window3s = 3 * 44100;
+  ASSERT_GE(heard.size() / 2, window3s);
+  ebur128_state* reference = ebur128_init(2, 44100, EBUR128_MODE_S);
+  ebur128_add_frames_short(reference, heard.data() + heard.size() - 2 * window3s, window3s);
+  double expected = 0;
+  ebur128_loudness_shortterm(reference, &expected);
+  ebur128_destroy(&reference);
+  const QString shown = window->MasterLoudness->text();
+  ASSERT_TRUE(shown.endsWith(QStringLiteral(" LUFS"))) << shown.toStdString();
+  EXPECT_NEAR(shown.chopped(5).toDouble(), expected, 0.15) << shown.toStdString();
+  Click(window->AudBtn);
+  // The next audition starts from nothing.
+  Click(window->AudBtn);
+  window->RefreshMeters();
+  EXPECT_TRUE(window->MasterLoudness->text().isEmpty());
+  Click(window->AudBtn);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // end of options, the checks of values, the help, -q and -v.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 
 #include <CLI/CLI.hpp>
@@ -105,7 +107,8 @@ TEST_F(CommandLine, QuietSaysNothingAndVerboseNamesEachFile) {
 
   result = cli("export -v -t 1-1 " + dir() + " loud.wav");
   ASSERT_EQ(result.status, 0) << result.out;
-  EXPECT_EQ(result.out, "loud.wav\nConverted\n");
+  EXPECT_EQ(result.out.rfind("loud.wav\nConverted\n", 0), 0u) << result.out;
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 3) << "and the loudness: " << result.out;
 
   result = cli("stems -q " + dir() + " quiet");
   ASSERT_EQ(result.status, 0) << result.out;

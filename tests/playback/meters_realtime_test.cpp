@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "loudness/sampleexchange.h"
 #include "mix/levelexchange.h"
 #include "playback/virtualsounddevice.h"
 #include "support/projectfixture.h"
@@ -120,7 +121,7 @@ TEST(Checker, CountsAnAllocationAndALockOfACheckedThreadOnly) {
   EXPECT_EQ(checkedAllocations.load(), 0) << "the test's own thread is not checked";
 }
 
-TEST(MetersOnTheStreamThread, MixingWithLevelsAndPublishingThemTakesNoLockAndNoMemory) {
+TEST(MetersOnTheStreamThread, MixingWithLevelsAndPublishingThemAndTheirFramesTakesNoLockAndNoMemory) {
   TempFolder folder;
   TakeFiles files;
   for (int slot = 0; slot < 16; ++slot) {
@@ -131,6 +132,7 @@ TEST(MetersOnTheStreamThread, MixingWithLevelsAndPublishingThemTakesNoLockAndNoM
   settings.mute[3] = true;
   settings.solo[5] = settings.solo[9] = true;
   LevelExchange exchange;
+  SampleExchange frames(2 * Transport::FramesPerHalf);
   std::vector<int16_t> block(2 * Transport::FramesPerHalf);
   BlockLevels taken;
   // The mixer may set up what it needs once per thread on its first block;
@@ -143,6 +145,7 @@ TEST(MetersOnTheStreamThread, MixingWithLevelsAndPublishingThemTakesNoLockAndNoM
       MixBlock(block.data(), Transport::FramesPerHalf, files, false, settings, &levels);
       levels.mix = StereoPeaks(block.data(), Transport::FramesPerHalf);
       exchange.Publish(levels, 7);
+      frames.Push(block.data(), Transport::FramesPerHalf);
     }
     taken = exchange.Take();
   });
@@ -151,6 +154,9 @@ TEST(MetersOnTheStreamThread, MixingWithLevelsAndPublishingThemTakesNoLockAndNoM
   EXPECT_GT(taken.strip[5], 0) << "the soloed strips were measured";
   EXPECT_EQ(taken.strip[3], 0);
   EXPECT_TRUE(exchange.ClipLit());
+  std::vector<int16_t> handed(2 * 4 * Transport::FramesPerHalf);
+  EXPECT_EQ(frames.Pop(handed.data(), 4 * Transport::FramesPerHalf), 2 * Transport::FramesPerHalf)
+      << "a full ring drops what does not fit";
 }
 
 TEST(MetersOnTheStreamThread, AnAuditionsFillsAllocateNothing) {
@@ -179,6 +185,9 @@ TEST(MetersOnTheStreamThread, AnAuditionsFillsAllocateNothing) {
   }
   EXPECT_EQ(checkedAllocations.load(), 0);
   EXPECT_EQ(notices.positions.load(), 6) << "the fills did mix six blocks";
+  std::vector<int16_t> handed(2 * 8 * Transport::FramesPerHalf);
+  EXPECT_EQ(transport.MixedFrames().Pop(handed.data(), 8 * Transport::FramesPerHalf), 6 * Transport::FramesPerHalf)
+      << "every fill handed its frames to the loudness meter";
   const BlockLevels levels = transport.Levels().Take();
   EXPECT_GT(levels.strip[7], 0);
   EXPECT_EQ(levels.strip[2], 0);
