@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <system_error>
@@ -12,7 +13,8 @@
 #include "cli/verbosity.h"
 #include "convert/exportengine.h"
 #include "convert/exportformat.h"
-#include "convert/jsontext.h"
+#include "cli/jsonline.h"
+#include "project/utf8text.h"
 
 namespace tp::cli {
 
@@ -43,17 +45,16 @@ void applyNormalisation(const ExportOptions& options, ExportRequest& request) {
 }
 
 void printJson(const ExportRequest& request, const ConversionResult& result) {
-  std::string json = "{\"file\": " + JsonString(request.output.string()) +
-                     ", \"frames\": " + std::to_string(result.framesWritten) +
-                     ", \"clipped\": " + std::to_string(result.clippedSamples) +
-                     ", \"loudness\": " + LoudnessJson(result.loudness.value_or(Loudness{}));
+  Json json = Json::object();
+  json["file"] = Utf8OrLatin1(request.output.string());
+  json["frames"] = result.framesWritten;
+  json["clipped"] = result.clippedSamples;
+  json["loudness"] = LoudnessJson(result.loudness.value_or(Loudness{}));
   if (result.normalisation) {
-    char gain[32];
-    std::snprintf(gain, sizeof gain, "%.2f", result.normalisation->gainDb);
-    json += ", \"normalisation\": {\"gain_db\": " + std::string(gain) +
-            ", \"held_by_ceiling\": " + (result.normalisation->heldByCeiling ? "true" : "false") + "}";
+    json["normalisation"]["gain_db"] = std::round(result.normalisation->gainDb * 100.0) / 100.0;
+    json["normalisation"]["held_by_ceiling"] = result.normalisation->heldByCeiling;
   }
-  std::printf("%s}\n", json.c_str());
+  std::printf("%s\n", OneLineJson(json).c_str());
 }
 
 int runExport(ExportOptions& options) {

@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/conversionrun.h"
+#include "cli/jsonline.h"
 #include "cli/mixselection.h"
 #include "cli/options.h"
 #include "convert/exportengine.h"
@@ -31,7 +32,7 @@ int runLoudness(LoudnessOptions& options) {
   });
   if (result.outcome != ConversionResult::Converted) return ReportUnconverted(result);
   const Loudness& loudness = *result.loudness;
-  std::printf("%s\n", (options.json ? LoudnessJson(loudness) : LoudnessText(loudness)).c_str());
+  std::printf("%s\n", (options.json ? OneLineJson(LoudnessJson(loudness)) : LoudnessText(loudness)).c_str());
   return 0;
 }
 

@@ -23,11 +23,11 @@ std::string replaced(std::string text, const std::string& mark, const std::strin
   return text;
 }
 
-std::string jsonNumber(const std::optional<double>& value) {
-  if (!value || !std::isfinite(*value)) return "null";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", *value);
-  return std::string(text) == "-0.00" ? "0.00" : text;
+// Hundredths are all a measurement means; null where there is none.
+nlohmann::ordered_json jsonNumber(const std::optional<double>& value) {
+  if (!value || !std::isfinite(*value)) return nullptr;
+  const double rounded = std::round(*value * 100.0) / 100.0;
+  return rounded == 0.0 ? 0.0 : rounded;
 }
 
 }  // namespace
@@ -43,10 +43,12 @@ std::string LoudnessText(const Loudness& loudness) {
   return text;
 }
 
-std::string LoudnessJson(const Loudness& loudness) {
-  return "{\"integrated_lufs\": " + jsonNumber(loudness.integratedLufs) +
-         ", \"range_lu\": " + jsonNumber(loudness.rangeLu) +
-         ", \"true_peak_dbtp\": " + jsonNumber(loudness.truePeakDbtp) + "}";
+nlohmann::ordered_json LoudnessJson(const Loudness& loudness) {
+  nlohmann::ordered_json json = nlohmann::ordered_json::object();
+  json["integrated_lufs"] = jsonNumber(loudness.integratedLufs);
+  json["range_lu"] = jsonNumber(loudness.rangeLu);
+  json["true_peak_dbtp"] = jsonNumber(loudness.truePeakDbtp);
+  return json;
 }
 
 Normalisation GainToReach(const Loudness& measured, double targetLufs, double ceilingDbtp) {

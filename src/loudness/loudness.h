@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 namespace tp {
 
 struct Loudness {
@@ -39,7 +41,7 @@ std::string LoudnessText(const Loudness& loudness);
 
 // {"integrated_lufs": -18.3, "range_lu": 6.1, "true_peak_dbtp": -1.2}, with
 // null for each value a silent sound lacks.
-std::string LoudnessJson(const Loudness& loudness);
+nlohmann::ordered_json LoudnessJson(const Loudness& loudness);
 
 // One decimal, as the line shows it, never "-0.0".
 std::string OneDecimal(double value);
