@@ -17,6 +17,7 @@
 #include <system_error>
 #include <thread>
 
+#include "app/archivejob.h"
 #include "app/tmainwin.h"
 #include "convert/archive.h"
 #include "convert/archivemanifest.h"
@@ -26,16 +27,6 @@
 namespace tp {
 
 namespace fs = std::filesystem;
-
-struct TMainWin::ArchiveJob {
-  std::thread worker;
-  // Set by Cancel (user-interface thread), read between blocks (job thread).
-  std::atomic<bool> stop{false};
-  // The rest belongs to the user-interface thread.
-  QPointer<QProgressDialog> progress;
-  QStringList failures;
-  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
-};
 
 void TMainWin::ArchiveJobEnd::operator()(ArchiveJob* job) const {
   job->stop = true;
@@ -95,14 +86,17 @@ void TMainWin::DirTreeMenu(const QString& path, QPoint globalPosition) {
   QMenu menu(this);
   menu.setFont(font());  // a menu is a window of its own
   QAction* archive = menu.addAction(QStringLiteral("&Archive..."));
+  QAction* daw = menu.addAction(QStringLiteral("Export to &DAW..."));
   QAction* restore = menu.addAction(QStringLiteral("&Restore..."));
   // One archive at a time, and none beside an audition or a conversion,
   // which read the same takes.
   const bool free = !ArchiveRunning && !Playing && Conversion == ConversionIdle;
   archive->setEnabled(free);
   restore->setEnabled(free);
+  daw->setEnabled(free);
   connect(archive, &QAction::triggered, this, [this, path] { ArchiveFolder(path); });
   connect(restore, &QAction::triggered, this, [this, path] { RestoreInto(path); });
+  connect(daw, &QAction::triggered, this, [this, path] { ExportToDaw(path); });
   dialogs_->Popup(menu, globalPosition);
 }
 
