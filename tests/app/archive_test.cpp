@@ -298,7 +298,9 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   ChooseFromFolderMenu(song, QString());
   using Item = std::pair<QString, bool>;
   EXPECT_EQ(dialogs->lastMenu,
-            (std::vector<Item>{{QStringLiteral("&Archive..."), false}, {QStringLiteral("&Restore..."), false}}));
+            (std::vector<Item>{{QStringLiteral("&Archive..."), false},
+                               {QStringLiteral("Export to &DAW..."), false},
+                               {QStringLiteral("&Restore..."), false}}));
   auto* cancel = progress->findChild<QPushButton*>();
   ASSERT_NE(cancel, nullptr);
   QTest::mouseClick(cancel, Qt::LeftButton);

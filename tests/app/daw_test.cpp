@@ -32,6 +32,20 @@ class DawExport : public test::WindowTest {
     while (window->ArchiveRunning) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     RunUntilIdle();
   }
+  // Acts on the real save dialog once it is up: the menu's right-click runs
+  // the event loop before the dialog opens, so a single shot would fire too
+  // early.
+  void WhenTheSaveDialogOpens(std::function<void(QFileDialog*)> act) {
+    auto* watch = new QTimer(window.get());
+    QObject::connect(watch, &QTimer::timeout, watch, [watch, act] {
+      auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!files) return;
+      watch->stop();
+      watch->deleteLater();
+      act(files);
+    });
+    watch->start(10);
+  }
   const fs::path song = scratch.path() / "song", out = scratch.path() / "out";
 };
 
@@ -46,9 +60,7 @@ TEST_F(DawExport, TheOpenSongGoesWithTheChosenTakesAndTheMixerThroughTheRealSave
   dialogs->realSaveDialog = true;
   window->LastExportFolder = Q(out);
   QString offeredName, offeredFilter;
-  QTimer::singleShot(0, [&] {
-    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(files, nullptr);
+  WhenTheSaveDialogOpens([&](QFileDialog* files) {
     auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_TRUE(types && name);
