@@ -15,7 +15,7 @@ declare -A _trackporter_cli_options=(
   [delete]="-h --help -t --take -m --master --no-wait"
   [play]="-h --help -t --take -m --master --volume --pan --mute --solo --from --device -q --quiet"
   [session]="-h --help -t --take -m --master --volume --pan --mute --solo --flac -f --force -q --quiet -v --verbose"
-  [stems]="-h --help -t --take -m --master -r --recursive --aiff --flac --verify --continue -f --force -q --quiet -v --verbose"
+  [stems]="-h --help -t --take -m --master -r --recursive --aiff --flac --verify --continue --dawproject -f --force -q --quiet -v --verbose"
   [restore]="-h --help -r --recursive -f --force --allow-changed -q --quiet -v --verbose"
   [devices]="-h --help"
 )

@@ -202,6 +202,7 @@ struct SongArchive {
   std::vector<WrittenItem> written;
   std::vector<FailedItem> failed;
   std::vector<CopiedFile> copies;
+  std::vector<CopiedFile> companions;  // the request's companion file, once written
 };
 
 std::string copyPath(const std::string& name) {
@@ -252,6 +253,9 @@ std::vector<fs::path> ExistingArchiveFiles(const ArchiveRequest& request, const 
       const fs::path copy = plan.outputFolder / copyPath(other.filename().string());
       if (fs::exists(copy, error)) existing.push_back(copy);
     }
+    if (request.companion)
+      if (const fs::path companion = plan.outputFolder / request.companion->name(plan); fs::exists(companion, error))
+        existing.push_back(companion);
   }
   return existing;
 }
@@ -339,6 +343,17 @@ std::string manifestText(const ArchiveSongPlan& plan, const SongArchive& song) {
     separator = ",\n";
   }
   out += "\n  ]";
+  if (!song.companions.empty()) {
+    out += ",\n  \"companions\": [";
+    separator = "\n";
+    for (const CopiedFile& companion : song.companions) {
+      out += separator;
+      out += "    {\"file\": " + JsonString(companion.name) + ", \"size\": " + std::to_string(companion.size) +
+             ", \"sha256\": \"" + companion.sha256 + "\"}";
+      separator = ",\n";
+    }
+    out += "\n  ]";
+  }
   if (!song.failed.empty()) {
     out += ",\n  \"failed\": [";
     separator = "\n";
@@ -390,6 +405,7 @@ Status writeManifestAndSums(const ArchiveSongPlan& plan, const SongArchive& song
   sum.Update(manifest.data(), manifest.size());
   lines.emplace_back(ArchiveManifestName, sum.HexDigest());
   for (const CopiedFile& copy : song.copies) lines.emplace_back(copyPath(copy.name), copy.sha256);
+  for (const CopiedFile& companion : song.companions) lines.emplace_back(companion.name, companion.sha256);
   std::sort(lines.begin(), lines.end());
   std::string text;
   for (const auto& [name, sha256] : lines) text += checksumLine(sha256, name);
@@ -496,8 +512,35 @@ class ArchiveRun {
       else if (!archiveItem(p, plan.items[i], song, workers.Finish(nextWritten++, pollFor(p, plan.items[i]))))
         break;
     }
+    if (!totals_.stopped) writeCompanion(plan, song);
     record(plan, song, true);
     if (!song.written.empty()) ++totals_.songs;
+  }
+
+  // The request's companion of a song whose files are all done (not of a
+  // stopped one: a resumed run writes it).
+  void writeCompanion(const ArchiveSongPlan& plan, SongArchive& song) {
+    if (!request_.companion) return;
+    std::vector<const ArchiveItem*> written;
+    for (const WrittenItem& item : song.written) written.push_back(item.item);
+    CopiedFile companion{request_.companion->name(plan), 0, {}};
+    const fs::path target = plan.outputFolder / companion.name;
+    const ConversionResult result = request_.companion->write(plan, written, target, [this] { return stop(); });
+    if (result.outcome == ConversionResult::Aborted) {
+      totals_.stopped = true;
+      return;
+    }
+    if (result.outcome == ConversionResult::Failed) {
+      fail(plan.folder.string() + ": " + result.message + (result.detail.empty() ? "" : ": " + result.detail));
+      return;
+    }
+    if (const Status hashed = HashFile(target, messages::SourceNotRead, companion.sha256, companion.size);
+        !hashed.ok()) {
+      fail(plan.folder.string() + ": " + hashed.Text());
+      return;
+    }
+    song.companions.push_back(std::move(companion));
+    if (events_.written) events_.written(target);
   }
 
   void copyOtherFiles(const ArchiveSongPlan& plan, SongArchive& song) {

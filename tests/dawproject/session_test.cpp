@@ -214,5 +214,49 @@ TEST_F(SessionCommand, AnExistingFileStandardOutputAndAMissingTakeAreRefused) {
   EXPECT_FALSE(fs::exists(out / "other.dawproject"));
 }
 
+TEST_F(SessionCommand, StemsDawprojectRefersToTheArchivedFilesBesideItAndIsOneOfTheArchivesFiles) {
+  const fs::path archive = out / "archive", file = archive / "song.dawproject";
+  auto result = run("stems", q(archive) + " --dawproject -q");
+  ASSERT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(SchemaErrors(file, disk / "xml"), "");
+  const json session = ReadSession(file, song);
+  ASSERT_FALSE(session.is_null());
+  EXPECT_EQ(session["entries"].size(), 2u) << "the two documents, no audio";
+  ASSERT_EQ(session["tracks"].size(), 5u);
+  for (const json& track : session["tracks"])
+    for (const json& clip : track["lanes"]) {
+      SCOPED_TRACE(clip["path"].get<std::string>());
+      EXPECT_TRUE(clip["external"]);
+      EXPECT_TRUE(clip["exists"]) << "resolved from the project file's folder";
+      EXPECT_TRUE(clip["samplesEqualTake"]);
+      EXPECT_EQ(clip["clipFrames"], clip["fileFrames"]);
+    }
+
+  // Checked by sha256sum with the rest, and listed in the manifest.
+  const auto sums = RunCommand("cd " + q(archive) + " && sha256sum -c SHA256SUMS");
+  EXPECT_EQ(sums.status, 0) << sums.out;
+  EXPECT_NE(sums.out.find("song.dawproject: OK"), std::string::npos) << sums.out;
+  const std::vector<uint8_t> manifestBytes = ReadBytes(archive / "trackporter.json");
+  const json manifest = json::parse(manifestBytes.begin(), manifestBytes.end());
+  ASSERT_EQ(manifest["companions"].size(), 1u);
+  EXPECT_EQ(manifest["companions"][0]["file"], "song.dawproject");
+  EXPECT_EQ(manifest["companions"][0]["size"], fs::file_size(file));
+
+  // Named among what --force would replace; written anew by --continue.
+  result = run("stems", q(archive) + " --dawproject");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("song.dawproject"), std::string::npos) << result.out;
+  fs::remove(file);
+  result = run("stems", q(archive) + " --dawproject --continue -q");
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_TRUE(fs::exists(file));
+
+  // Left alone by restore: the song comes back without it.
+  result = RunCommand(std::string(TP_CLI_PATH) + " restore " + q(archive) + " " + q(disk / "back") + " -q");
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_FALSE(fs::exists(disk / "back" / "song.dawproject"));
+  EXPECT_TRUE(fs::exists(disk / "back" / "TRACK0_1.DAT"));
+}
+
 }  // namespace
 }  // namespace tp
