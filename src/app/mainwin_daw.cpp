@@ -10,7 +10,7 @@
 
 #include <system_error>
 
-#include "app/archivejob.h"
+#include "app/archiverunner.h"
 #include "app/tmainwin.h"
 #include "dawproject/sessionfile.h"
 #include "project/messages.h"
@@ -67,28 +67,11 @@ void TMainWin::ExportToDaw(const QString& path) {
   lastArchiveFolder_ = QFileInfo(offer.fileName).absolutePath();
   const fs::path target = FilePath(offer.fileName);
 
-  TMainWin* window = this;  // the window joins the thread before it goes
-  StartArchiveJob(QStringLiteral("Export to DAW"), [window, plan, target, name = offer.fileName](ArchiveJob& job) {
-    ConversionHooks hooks;
-    hooks.betweenBlocks = [&job] { return job.stop.load(); };
-    hooks.progress = [window, &job, name](uint32_t position, uint32_t total) {
-      QMetaObject::invokeMethod(
-          window,
-          [&job, name, permille = int(uint64_t(position) * 1000 / total)] {
-            if (!job.progress || job.stop) return;
-            job.progress->setLabelText(QStringLiteral("Writing \"%1\"").arg(name));
-            job.progress->setValue(permille);
-          },
-          Qt::QueuedConnection);
-    };
-    const ConversionResult result = WriteSessionFile(plan, target, hooks);
-    QString summary;
-    if (result.outcome == ConversionResult::Converted) summary = QStringLiteral("Written: \"%1\"").arg(name);
-    else if (result.outcome == ConversionResult::Aborted) summary = QStringLiteral("Cancelled: nothing was written.");
-    else summary = QString::fromStdString(result.detail.empty() ? std::string(result.message)
-                                                                : std::string(result.message) + "\n" + result.detail);
-    QMetaObject::invokeMethod(window, [window, summary] { window->FinishArchiveJob(summary); }, Qt::QueuedConnection);
-  });
+  ShowArchiveProgress(QStringLiteral("Export to DAW"));
+  archiveRunner_->StartConversion(
+      QStringLiteral("Writing \"%1\"").arg(offer.fileName),
+      [plan, target](const ConversionHooks& hooks) { return WriteSessionFile(plan, target, hooks); },
+      QStringLiteral("Written: \"%1\"").arg(offer.fileName));
 }
 
 }  // namespace tp

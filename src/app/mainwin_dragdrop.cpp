@@ -28,7 +28,7 @@
 #include "audiofile/audiofile.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
-#include "convert/stemexport.h"
+#include "archive/stemfile.h"
 
 namespace tp {
 namespace {

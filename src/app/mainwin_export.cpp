@@ -9,7 +9,7 @@
 #include "controls/tslider.h"
 #include "convert/exportengine.h"
 #include "convert/exportformat.h"
-#include "convert/stemexport.h"
+#include "archive/stemfile.h"
 #include "project/namecodec.h"
 
 namespace tp {

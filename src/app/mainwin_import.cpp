@@ -10,7 +10,7 @@
 #include "audiofile/audiofile.h"
 #include "controls/tbpbtn.h"
 #include "convert/importengine.h"
-#include "convert/stemexport.h"
+#include "archive/stemfile.h"
 #include "dialogs/tcopendialog.h"
 #include "dialogs/tgetwin.h"
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "app/archiverunner.h"
 #include "app/dialogs.h"
 #include "controls/tbitpanel.h"
 #include "controls/tbtnmtx.h"
@@ -103,8 +104,9 @@ TMainWin::~TMainWin() {
   qApp->removeEventFilter(this);
   // The outlines' thread posts to this window too.
   thumbnails_.reset();
-  // An archive's thread posts to this window: it stops first.
-  archiveJob_.reset();
+  // An archive's thread runs on takes this window opened: it stops first.
+  delete archiveRunner_;
+  archiveRunner_ = nullptr;
   // The stream's thread calls back into this window: it goes first.
   transport_.reset();
 }

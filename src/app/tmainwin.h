@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <QPointer>
@@ -21,6 +22,8 @@
 #include <string>
 
 #include "app/dialogs.h"
+#include "archive/archiveplan.h"
+#include "archive/restoreplan.h"
 #include "convert/conversion.h"
 #include "convert/importengine.h"
 #include "folders/tdirtreeview.h"
@@ -29,6 +32,7 @@
 #include "waveform/outlineworker.h"
 
 class QAction;
+class QProgressDialog;
 class QSettings;
 class QTemporaryDir;
 class QLabel;
@@ -38,6 +42,8 @@ class QTabWidget;
 class QTimer;
 
 namespace tp {
+
+class ArchiveRunner;
 
 class TBPBtn;
 class TBitPanel;
@@ -344,19 +350,22 @@ class TMainWin : public QWidget, private TransportEvents {
   std::atomic<uint32_t> seekCount_{0};
   // When the meters last moved: the time their levels fall by.
   std::chrono::steady_clock::time_point metersMoved_;
-  // The archive or restore running, if any; ending it stops and joins its thread.
-  struct ArchiveJob;
-  friend struct ArchiveSteps;  // the pieces of ArchiveFolder and RestoreInto
-  struct ArchiveJobEnd {
-    void operator()(ArchiveJob* job) const;
-  };
-  std::unique_ptr<ArchiveJob, ArchiveJobEnd> archiveJob_;
+  // The archive or restore running, if any (mainwin_archive.cpp); its
+  // thread is joined when the runner goes with the window.
+  ArchiveRunner* archiveRunner_ = nullptr;
+  QPointer<QProgressDialog> archiveProgress_;
   std::function<void()> archiveFileWritten_;
   QString lastArchiveFolder_;
+  QString restoredInto_;       // the folder a running restore rebuilds songs below
+  QStringList restoreSkipped_;  // the songs it left out, for its summary
   QString ArchiveStartFolder() const;
-  // Runs `work` on the job's thread; `title` captions its progress dialog.
-  void StartArchiveJob(const QString& title, std::function<void(ArchiveJob&)> work);
-  void FinishArchiveJob(const QString& summary);
+  bool PlanArchiveOf(const QString& path, const QString& into, ArchiveRequest& request,
+                     std::vector<ArchiveSongPlan>& plans);
+  bool PlanRestoreInto(const QString& path, const std::filesystem::path& archive, std::vector<SongToRestore>& songs,
+                       std::vector<bool>& force, QStringList& skipped);
+  // `title` captions the progress dialog.
+  void ShowArchiveProgress(const QString& title);
+  void FinishArchiveRun(const QString& summary, const QStringList& problems);
 };
 
 }  // namespace tp

@@ -5,9 +5,10 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
-#include "convert/jsontext.h"
+#include "cli/jsonline.h"
 #include "cli/options.h"
 #include "project/namecodec.h"
+#include "project/utf8text.h"
 
 namespace tp::cli {
 
@@ -16,40 +17,37 @@ namespace {
 // The file name as it is on disk (the scan matched it in any letter case).
 std::string fileNameOnDisk(const std::filesystem::path& path) { return path.filename().string(); }
 
+// Names from the disk as JSON text: a file name that is not UTF-8 is shown
+// through its Latin-1 reading.
+std::string text(const std::string& bytes) { return Utf8OrLatin1(bytes); }
+
 void printJson(const ProjectModel& model) {
-  std::printf("{\"project\": %s, \"takes\": [", JsonString(NameBytesToUtf8(model.ProjectName)).c_str());
-  const char* separator = "";
+  Json report = {{"project", text(NameBytesToUtf8(model.ProjectName))}, {"takes", Json::array()}};
   for (int t = 0; t < TrackCount; ++t)
     for (int k = 0; k < TakesPerTrack; ++k) {
       const MatrixCell& cell = model.TakeSel[t][k];
       if (!cell.assigned) continue;
       const uint32_t samples = uint32_t(model.TakeLength(t, k));
-      std::printf("%s{\"track\": %d, \"take\": %d, \"name\": %s, \"samples\": %u, \"time\": %s, \"file\": %s}",
-                  separator, t + 1, k + 1, JsonString(NameBytesToUtf8(cell.caption)).c_str(), samples,
-                  JsonString(FormatTakeTime(samples)).c_str(), JsonString(fileNameOnDisk(model.TakePath(t, k))).c_str());
-      separator = ", ";
+      report["takes"].push_back({{"track", t + 1},
+                                 {"take", k + 1},
+                                 {"name", text(NameBytesToUtf8(cell.caption))},
+                                 {"samples", samples},
+                                 {"time", FormatTakeTime(samples)},
+                                 {"file", text(fileNameOnDisk(model.TakePath(t, k)))}});
     }
-  std::printf("], \"masters\": [");
-  separator = "";
+  report["masters"] = Json::array();
   for (int n = 0; n < MasterTakeCount; ++n) {
     if (!model.MasTakeSel[n].assigned) continue;
-    std::printf("%s{\"take\": %d, \"name\": %s, \"samples_left\": %d, \"samples_right\": %d}", separator, n + 1,
-                JsonString(NameBytesToUtf8(model.MasTakeSel[n].caption)).c_str(),
-                model.TakeLengths[ProjectModel::MasterLeftIndex + n],
-                model.TakeLengths[ProjectModel::MasterRightIndex + n]);
-    separator = ", ";
+    report["masters"].push_back({{"take", n + 1},
+                                 {"name", text(NameBytesToUtf8(model.MasTakeSel[n].caption))},
+                                 {"samples_left", model.TakeLengths[ProjectModel::MasterLeftIndex + n]},
+                                 {"samples_right", model.TakeLengths[ProjectModel::MasterRightIndex + n]}});
   }
-  std::printf("]");
   if (!model.IgnoredTakeFiles.empty()) {
-    std::printf(", \"ignored\": [");
-    separator = "";
-    for (const auto& file : model.IgnoredTakeFiles) {
-      std::printf("%s%s", separator, JsonString(fileNameOnDisk(file)).c_str());
-      separator = ", ";
-    }
-    std::printf("]");
+    report["ignored"] = Json::array();
+    for (const auto& file : model.IgnoredTakeFiles) report["ignored"].push_back(text(fileNameOnDisk(file)));
   }
-  std::printf("}\n");
+  std::printf("%s\n", OneLineJson(report).c_str());
 }
 
 void printText(const ProjectModel& model) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -7,7 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
-#include "convert/jsontext.h"
+#include "cli/jsonline.h"
 #include "cli/options.h"
 #include "convert/importsource.h"
 #include "playback/waveinfo.h"
@@ -22,20 +23,22 @@ std::string RateText(long double rate) {
 
 namespace {
 
-// Seconds with up to three decimals and at least one, as JSON numbers:
-// "2.0", "1.5", "0.023".
-std::string secondsText(const SourceFormat& format) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.3Lf", static_cast<long double>(format.frames) / format.sampleRate);
-  std::string seconds = text;
-  while (seconds.back() == '0' && seconds[seconds.size() - 2] != '.') seconds.pop_back();
-  return seconds;
+// The rate as a whole number where it is one (an AIFF may have a fraction).
+Json rateValue(long double rate) {
+  if (rate == static_cast<long double>(static_cast<uint64_t>(rate))) return static_cast<uint64_t>(rate);
+  return static_cast<double>(rate);
 }
 
 void printJson(const SourceFormat& format) {
-  std::printf("{\"format\": %s, \"rate\": %s, \"bits\": %d, \"channels\": %u, \"frames\": %llu, \"seconds\": %s}\n",
-              JsonString(format.format).c_str(), RateText(format.sampleRate).c_str(), format.bits, format.channels,
-              static_cast<unsigned long long>(format.frames), secondsText(format).c_str());
+  // Seconds rounded to milliseconds: "2.0", "1.5", "0.023".
+  const long double seconds = static_cast<long double>(format.frames) / format.sampleRate;
+  const Json report = {{"format", format.format},
+                       {"rate", rateValue(format.sampleRate)},
+                       {"bits", format.bits},
+                       {"channels", format.channels},
+                       {"frames", format.frames},
+                       {"seconds", static_cast<double>(std::round(seconds * 1000) / 1000)}};
+  std::printf("%s\n", OneLineJson(report).c_str());
 }
 
 // The preview's lines, with the format before them.

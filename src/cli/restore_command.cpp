@@ -3,7 +3,6 @@
 // place.
 #include <cstdio>
 #include <memory>
-#include <system_error>
 
 #include <CLI/CLI.hpp>
 
@@ -12,8 +11,8 @@
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/verbosity.h"
-#include "convert/archivemanifest.h"
-#include "convert/restore.h"
+#include "archive/restore.h"
+#include "archive/restoreplan.h"
 
 namespace tp::cli {
 
@@ -27,52 +26,24 @@ struct RestoreArguments {
   VerbosityOptions verbosity;
 };
 
-// A manifest's "folder" names a place below DEST: never one above it.
-bool staysBelow(const fs::path& relative) {
-  if (relative.empty() || relative.is_absolute()) return false;
-  for (const auto& part : relative.lexically_normal())
-    if (part == "..") return false;
-  return true;
-}
-
-struct Song {
-  fs::path archiveFolder, destination;
-  ArchiveManifest manifest;
-};
-
 // The songs to rebuild and where each goes: DEST itself for one song, or
 // DEST/<its archived folder> for every song below ARCHIVE.
-std::vector<Song> songsToRestore(const RestoreArguments& arguments) {
-  const fs::path archive = arguments.archive, destination = arguments.destination;
-  std::vector<Song> songs;
-  const std::vector<fs::path> folders = arguments.recursive ? FindArchiveFolders(archive) : std::vector<fs::path>{archive};
-  if (folders.empty()) throw CommandFailure("No archived song was found in \"" + archive.string() + "\".");
-  for (const fs::path& folder : folders) {
-    Song song{folder, destination, {}};
-    const Status status = ReadArchiveManifest(folder, song.manifest);
-    if (!status.ok()) throw CommandFailure(status.Text());
-    if (arguments.recursive) {
-      const fs::path relative = song.manifest.folder.empty() ? folder.filename() : fs::path(song.manifest.folder);
-      if (!staysBelow(relative))
-        throw CommandFailure(folder.string() + ": the archived folder \"" + song.manifest.folder +
-                             "\" does not lie below the destination.");
-      song.destination = destination / relative;
-    }
-    songs.push_back(std::move(song));
-  }
-  return songs;
+std::vector<SongToRestore> songsToRestore(const RestoreArguments& arguments) {
+  RestorePlan plan;
+  const Status status = PlanRestore({arguments.archive, arguments.destination, arguments.recursive, false}, plan);
+  if (!status.ok()) throw CommandFailure(status.Text());
+  if (!plan.refused.empty())
+    throw CommandFailure(plan.refused.front().archiveFolder.string() + ": the archived folder \"" +
+                         plan.refused.front().folder + "\" does not lie below the destination.");
+  if (plan.songs.empty()) throw CommandFailure("No archived song was found in \"" + arguments.archive + "\".");
+  return std::move(plan.songs);
 }
 
 // The files of the archive that already exist at their places.
-std::vector<fs::path> existingFiles(const std::vector<Song>& songs) {
+std::vector<fs::path> existingFiles(const std::vector<SongToRestore>& songs) {
   std::vector<fs::path> existing;
-  std::error_code error;
-  for (const Song& song : songs) {
-    for (const auto& take : song.manifest.takeFiles)
-      if (fs::exists(song.destination / take.record.file, error)) existing.push_back(song.destination / take.record.file);
-    for (const auto& other : song.manifest.otherFiles)
-      if (fs::exists(song.destination / other.file, error)) existing.push_back(song.destination / other.file);
-  }
+  for (const SongToRestore& song : songs)
+    for (fs::path& path : ExistingRestoreFiles(song)) existing.push_back(std::move(path));
   return existing;
 }
 
@@ -82,7 +53,7 @@ struct RestoreTally {
 };
 
 // Says what restoring one song did, and adds it to the tally.
-void reportSong(const Song& song, const RestoreReport& report, Verbosity verbosity, RestoreTally& tally) {
+void reportSong(const SongToRestore& song, const RestoreReport& report, Verbosity verbosity, RestoreTally& tally) {
   for (const Status& failure : report.failures) {
     ReportError(failure.Text());
     tally.anyFailed = true;
@@ -113,7 +84,7 @@ int runRestore(const RestoreArguments& arguments) {
   if (arguments.archive.empty() || arguments.destination.empty())
     throw UsageError("name the archive folder and the song folder to rebuild");
   const Verbosity verbosity = arguments.verbosity.level();
-  const std::vector<Song> songs = songsToRestore(arguments);
+  const std::vector<SongToRestore> songs = songsToRestore(arguments);
 
   RestoreOptions options;
   options.force = arguments.force;
@@ -129,7 +100,7 @@ int runRestore(const RestoreArguments& arguments) {
   ConversionHooks hooks;
   hooks.betweenBlocks = [] { return InterruptRequested(); };
   RestoreTally tally;
-  for (const Song& song : songs) {
+  for (const SongToRestore& song : songs) {
     reportSong(song, RestoreSong(song.archiveFolder, song.manifest, song.destination, options, hooks), verbosity,
                tally);
     if (tally.interrupted) break;

@@ -1,6 +1,6 @@
 // stems: every take of a project (or of every project on a disk) as its own
 // named file, with what rebuilds the song folder byte for byte
-// (convert/archive.h). This file reads the command line, draws the progress
+// (src/archive). This file reads the command line, draws the progress
 // and says how it went.
 #include <chrono>
 #include <cstdio>
@@ -15,7 +15,7 @@
 #include "cli/options.h"
 #include "cli/progressbar.h"
 #include "cli/verbosity.h"
-#include "convert/archive.h"
+#include "archive/archiverun.h"
 #include "dawproject/archivecompanion.h"
 #include "project/messages.h"
 
@@ -146,7 +146,7 @@ int runStems(const StemArguments& arguments) {
   ProgressBar bar("", verbosity != Verbosity::Quiet);
   uint64_t totalBytes = 0;
   for (const auto& plan : plans)
-    for (const auto& item : plan.items) totalBytes += uint64_t(item.source.length) * (item.source.right ? 4 : 2);
+    for (const auto& item : plan.items) totalBytes += ArchiveItemBytes(item);
   ArchiveProgress progress(bar, totalBytes);
   ArchiveEvents events;
   events.stopRequested = [] { return InterruptRequested(); };

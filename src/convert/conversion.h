@@ -50,8 +50,13 @@ struct ConversionResult {
   // every other conversion.
   uint64_t clippedSamples = 0;
 
+  // The failure as it came, for a caller that passes it on.
+  Status status = Status::Ok();
+
   static ConversionResult Failure(const Status& status) {
-    return {Failed, status.message(), status.Detail(), 0};
+    ConversionResult result{Failed, status.message(), status.Detail(), 0};
+    result.status = status;
+    return result;
   }
 };
 

@@ -101,4 +101,16 @@ ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hook
   return result;
 }
 
+PipelineJob WholeTakeJob(BlockSource& source, BlockSink& sink, uint64_t frames, const char* writeFailure) {
+  PipelineJob job;
+  job.source = &source;
+  job.sinks = {&sink};
+  job.frames = frames;
+  job.blockFrames = ArchiveBlockFrames;
+  job.progressTotal = uint32_t(frames);
+  job.onAbort = PipelineJob::OnAbort::KeepNothing;
+  job.writeFailure = writeFailure;
+  return job;
+}
+
 }  // namespace tp

@@ -104,4 +104,9 @@ struct BlocksMoved {
 
 ConversionResult RunPipeline(const PipelineJob& job, const ConversionHooks& hooks);
 
+// The job of an archive's or a restore's file: a whole take moved in
+// ArchiveBlockFrames blocks into one sink; a stopped job keeps no half of
+// a file.
+PipelineJob WholeTakeJob(BlockSource& source, BlockSink& sink, uint64_t frames, const char* writeFailure);
+
 }  // namespace tp

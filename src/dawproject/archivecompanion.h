@@ -7,7 +7,7 @@
 #include <string>
 
 #include "audiofile/audiofile.h"
-#include "convert/archive.h"
+#include "archive/archiveplan.h"
 
 namespace tp {
 

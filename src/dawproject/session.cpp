@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "convert/archive.h"
+#include "archive/archiveplan.h"
 #include "mix/mixer.h"
 #include "project/messages.h"
 #include "project/namecodec.h"

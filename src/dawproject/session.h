@@ -14,7 +14,7 @@
 
 #include "audiofile/audiofile.h"
 #include "audiofile/takefile.h"
-#include "convert/stemexport.h"
+#include "archive/stemfile.h"
 #include "storage/status.h"
 
 namespace tp {

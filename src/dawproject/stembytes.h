@@ -12,7 +12,7 @@
 
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
-#include "convert/stemexport.h"
+#include "archive/stemfile.h"
 #include "storage/safefile.h"
 
 namespace tp {

@@ -24,7 +24,7 @@
 
 #include <gtest/gtest.h>
 
-#include "convert/archivemanifest.h"
+#include "archive/manifest.h"
 #include "support/recordersong.h"
 #include "support/sndfileio.h"
 #include "windowfixture.h"

@@ -1,6 +1,8 @@
 // trackporter-cli stems: archiving takes as named files.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "support/projectfixture.h"
 #include "support/runcommand.h"
 #include "support/sndfileio.h"
@@ -59,17 +61,16 @@ TEST_F(Stems, EveryTakeBecomesANamedFileOfExactlyItsLength) {
   EXPECT_EQ(master.samples[2 * 80 + 1], 0);  // the shorter right file ends in silence
   EXPECT_EQ(master.samples[2 * 99], 100);
 
+  // The manifest read by the JSON library: every key where it was, in order.
   const auto manifest = ReadBytes(out / "trackporter.json");
-  const std::string text(manifest.begin(), manifest.end());
-  EXPECT_NE(text.find("\"project\": \"Song\""), std::string::npos) << text;
-  EXPECT_NE(text.find("{\"track\": 1, \"take\": 1, \"name\": \"Kick\", \"samples\": 40000, \"source\": "
-                      "\"TRACK0_0.DAT\", \"output\": \"Track01-1 Kick.wav\"}"),
-            std::string::npos)
-      << text;
-  EXPECT_NE(text.find("{\"master\": 1, \"name\": \"Final\", \"samples\": 100, \"source\": [\"TRACKL_0.DAT\", "
-                      "\"TRACKR_0.DAT\"], \"output\": \"Master1 Final.wav\"}"),
-            std::string::npos)
-      << text;
+  const auto json = nlohmann::ordered_json::parse(manifest.begin(), manifest.end());
+  EXPECT_EQ(json["project"], "Song");
+  ASSERT_EQ(json["files"].size(), 5u);
+  EXPECT_EQ(json["files"][0], nlohmann::ordered_json::parse(R"({"track": 1, "take": 1, "name": "Kick", "samples": 40000,
+                                                                "source": "TRACK0_0.DAT", "output": "Track01-1 Kick.wav"})"));
+  EXPECT_EQ(json["files"][4], nlohmann::ordered_json::parse(R"({"master": 1, "name": "Final", "samples": 100,
+                                                                "source": ["TRACKL_0.DAT", "TRACKR_0.DAT"],
+                                                                "output": "Master1 Final.wav"})"));
 }
 
 TEST_F(Stems, OnlyTheNamedTakesAndAiffWhenAsked) {

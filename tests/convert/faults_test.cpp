@@ -9,7 +9,7 @@
 
 #include "convert/exportengine.h"
 #include "convert/importengine.h"
-#include "convert/stemexport.h"
+#include "archive/stemfile.h"
 #include "project/messages.h"
 #include "project/projectmodel.h"
 #include "project/takeedit.h"

@@ -13,12 +13,12 @@
 #include <mutex>
 #include <set>
 
-#include "convert/archive.h"
+#include "archive/archiverun.h"
 #include "convert/exportengine.h"
 #include "convert/importengine.h"
 #include "convert/pipeline.h"
-#include "convert/restore.h"
-#include "convert/takearchive.h"
+#include "archive/restore.h"
+#include "archive/takerecord.h"
 #include "project/messages.h"
 #include "project/projectmodel.h"
 #include "storage/safefile.h"

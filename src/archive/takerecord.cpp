@@ -1,4 +1,4 @@
-#include "convert/takearchive.h"
+#include "archive/takerecord.h"
 
 #include <algorithm>
 #include <cerrno>

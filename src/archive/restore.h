@@ -1,15 +1,16 @@
 // Restore: an archived song folder rebuilt from its archive folder. Each
 // take file is put together from its recorded header, its samples in the
-// audio file and its odd tail byte; every other file of the song comes from
-// its copy. Each file is checked against its SHA-256 before it is renamed
-// into place, so a damaged or edited archive file never becomes a take.
+// audio file and its odd tail byte (restoretake.h); every other file of the
+// song comes from its copy. Each file is checked against its SHA-256 before
+// it is renamed into place, so a damaged or edited archive file never
+// becomes a take. restoreplan.h says which songs go where.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "convert/archivemanifest.h"
+#include "archive/manifest.h"
 #include "convert/conversion.h"
 #include "storage/status.h"
 
@@ -42,8 +43,5 @@ struct RestoreReport {
 RestoreReport RestoreSong(const std::filesystem::path& archiveFolder, const ArchiveManifest& manifest,
                           const std::filesystem::path& destination, const RestoreOptions& options,
                           const ConversionHooks& hooks);
-
-// Every folder below `root` (itself included) that holds a manifest, sorted.
-std::vector<std::filesystem::path> FindArchiveFolders(const std::filesystem::path& root);
 
 }  // namespace tp

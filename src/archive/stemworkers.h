@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "convert/archive.h"
+#include "archive/archiveplan.h"
 
 namespace tp {
 

@@ -6,11 +6,11 @@
 #include <atomic>
 #include <set>
 
-#include "convert/archive.h"
-#include "convert/archivemanifest.h"
-#include "convert/restore.h"
-#include "convert/stemexport.h"
-#include "convert/takearchive.h"
+#include "archive/archiverun.h"
+#include "archive/manifest.h"
+#include "archive/restore.h"
+#include "archive/stemfile.h"
+#include "archive/takerecord.h"
 #include "project/messages.h"
 #include "storage/filehandle.h"
 #include "storage/safefile.h"

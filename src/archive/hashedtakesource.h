@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "convert/pipeline.h"
-#include "convert/stemexport.h"
-#include "convert/takearchive.h"
+#include "archive/stemfile.h"
+#include "archive/takerecord.h"
 
 namespace tp {
 

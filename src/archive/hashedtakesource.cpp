@@ -1,4 +1,4 @@
-#include "convert/hashedtakesource.h"
+#include "archive/hashedtakesource.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "convert/stemexport.h"
+#include "archive/stemfile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <fcntl.h>
 
 #include "audiofile/takefile.h"
-#include "convert/hashedtakesource.h"
+#include "archive/hashedtakesource.h"
 #include "convert/sinks.h"
 #include "convert/sndfilebridge.h"
 #include "convert/takesource.h"
@@ -82,20 +82,6 @@ Status createStemSink(const std::filesystem::path& output, uint32_t channels, Au
   return status;
 }
 
-// A stem has exactly the take's length, and an interrupted archive keeps
-// no half of one.
-PipelineJob stemJob(BlockSource& source, BlockSink& sink, uint32_t length) {
-  PipelineJob job;
-  job.source = &source;
-  job.sinks = {&sink};
-  job.frames = length;
-  job.blockFrames = ArchiveBlockFrames;
-  job.progressTotal = length;
-  job.onAbort = PipelineJob::OnAbort::KeepNothing;
-  job.writeFailure = messages::OutputNotWritten;
-  return job;
-}
-
 // A FLAC file (to be read back for its digest) and a verified one are synced
 // on the worker that wrote them, before the read-back.
 bool syncedBeforeReadBack(AudioFormat format, const StemChecks& checks) {
@@ -134,7 +120,7 @@ ConversionResult exportCheckedStem(const StemSource& stem, const std::filesystem
   std::unique_ptr<BlockSink> sink;
   status = createStemSink(output, source->Channels(), format, stem.length, &passing, sink);
   if (!status.ok()) return ConversionResult::Failure(status);
-  PipelineJob job = stemJob(*source, *sink, stem.length);
+  PipelineJob job = WholeTakeJob(*source, *sink, stem.length, messages::OutputNotWritten);
   checks.verified = false;
   job.beforeCommit = [&]() -> Status {
     const Status checked = source->Finish(checks.takeRecords);
@@ -158,7 +144,7 @@ ConversionResult ExportStem(const StemSource& stem, const std::filesystem::path&
   std::unique_ptr<BlockSink> sink;
   const Status created = createStemSink(output, source.Channels(), format, stem.length, nullptr, sink);
   if (!created.ok()) return ConversionResult::Failure(created);
-  return RunPipeline(stemJob(source, *sink, stem.length), hooks);
+  return RunPipeline(WholeTakeJob(source, *sink, stem.length, messages::OutputNotWritten), hooks);
 }
 
 ConversionResult WriteStemUncommitted(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
@@ -169,7 +155,7 @@ ConversionResult WriteStemUncommitted(const StemSource& stem, const std::filesys
   std::unique_ptr<BlockSink> sink;
   const Status created = createStemSink(output, takes.source().Channels(), format, stem.length, nullptr, sink);
   if (!created.ok()) return ConversionResult::Failure(created);
-  PipelineJob job = stemJob(takes.source(), *sink, stem.length);
+  PipelineJob job = WholeTakeJob(takes.source(), *sink, stem.length, messages::OutputNotWritten);
   job.handOver = [&] { written = sink->ReleaseOutput(); };
   return RunPipeline(job, hooks);
 }

@@ -1,4 +1,4 @@
-#include "convert/archiveworkers.h"
+#include "archive/stemworkers.h"
 
 #include "project/messages.h"
 

@@ -13,8 +13,8 @@
 
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
+#include "archive/takerecord.h"
 #include "convert/takesource.h"
-#include "convert/takearchive.h"
 #include "storage/safefile.h"
 
 namespace tp {

@@ -1,22 +1,21 @@
-// Archiving songs: every take of a song (or of every song on a disk) as its
-// own named audio file, and what rebuilds the song folder byte for byte
-// (restore.h): a manifest with each take file's size, SHA-256 and header, a
-// copy of every other file of the song under recorder/, and a SHA256SUMS
-// file that lets sha256sum check the archive without this program. The
-// command line's stems runs it; it is written so that the window can too
-// (on a thread of its own, stopping through ArchiveEvents::stopRequested).
+// Archiving songs, the plan: which songs, which of their takes, and where
+// each file goes. An archive holds every take of a song (or of every song
+// on a disk) as its own named audio file, a manifest with what rebuilds the
+// song folder byte for byte (manifest.h), a copy of every other file of the
+// song under recorder/, and a SHA256SUMS file that lets sha256sum check the
+// archive without this program. archiverun.h runs a plan; the command
+// line's stems and the window's Archive... both plan here.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "archive/manifest.h"
+#include "archive/stemfile.h"
 #include "audiofile/audiofile.h"
-#include "convert/archivemanifest.h"
-#include "convert/stemexport.h"
 #include "storage/status.h"
 
 namespace tp {
@@ -88,26 +87,7 @@ Status PlanArchive(const ArchiveRequest& request, std::vector<ArchiveSongPlan>& 
 std::vector<std::filesystem::path> ExistingArchiveFiles(const ArchiveRequest& request,
                                                         const std::vector<ArchiveSongPlan>& plans);
 
-// What the caller hears while the archive runs, all on the archiving thread.
-struct ArchiveEvents {
-  std::function<bool()> stopRequested;                 // between blocks: true stops after complete files
-  std::function<void(const std::string&)> failure;     // "<song folder>, <take>: <reason>"
-  std::function<void(const std::string&)> note;        // something left out, not a failure
-  std::function<void(const std::filesystem::path&)> written;
-  struct Progress {
-    size_t song, songs, file, files;
-    uint64_t doneBytes, totalBytes;  // of take samples
-  };
-  std::function<void(const Progress&)> progress;
-};
-
-struct ArchiveTotals {
-  size_t songs = 0, files = 0, skipped = 0, verified = 0;
-  uint64_t samples = 0, bytesWritten = 0;
-  bool anyFailed = false, stopped = false;
-};
-
-ArchiveTotals RunArchive(const ArchiveRequest& request, const std::vector<ArchiveSongPlan>& plans,
-                         const ArchiveEvents& events);
+// The bytes of take samples an item moves: what progress counts.
+uint64_t ArchiveItemBytes(const ArchiveItem& item);
 
 }  // namespace tp

@@ -1,0 +1,189 @@
+#include "app/archiverunner.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QMetaObject>
+
+#include "archive/restore.h"
+
+namespace tp {
+
+namespace fs = std::filesystem;
+
+QString CountText(size_t count, const char* one, const char* many) {
+  return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
+}
+
+namespace {
+
+QString PathText(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.string())); }
+
+// "4.2 GB": decimal units, as file managers and the command line show sizes.
+QString ByteCount(uint64_t bytes) {
+  return QLocale::c().formattedDataSize(qint64(bytes), 1, QLocale::DataSizeSIFormat);
+}
+
+QString ClockTime(double seconds) {
+  const auto whole = uint64_t(seconds + 0.5);
+  return QStringLiteral("%1:%2:%3")
+      .arg(whole / 3600)
+      .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+      .arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString ArchiveSummary(const ArchiveTotals& totals) {
+  const size_t files = totals.files + totals.skipped;
+  QString summary = CountText(totals.songs, "song", "songs") + QStringLiteral(", ") +
+                    CountText(files, "file", "files") + QStringLiteral(", ") + ByteCount(totals.bytesWritten);
+  summary += totals.verified == files && !totals.anyFailed ? QStringLiteral(", all verified")
+                                                           : QStringLiteral(", %1 verified").arg(totals.verified);
+  if (totals.stopped)
+    summary += QStringLiteral(".\nCancelled: the files written so far are complete, and the manifest lists them.");
+  return summary;
+}
+
+}  // namespace
+
+ArchiveRunner::ArchiveRunner(QObject* parent) : QObject(parent) {}
+
+ArchiveRunner::~ArchiveRunner() {
+  stop_ = true;
+  if (worker_.joinable()) worker_.join();
+}
+
+void ArchiveRunner::start(std::function<void()> work) {
+  if (worker_.joinable()) worker_.join();  // a run that ended: its last call was delivered
+  stop_ = false;
+  problems_.clear();
+  started_ = std::chrono::steady_clock::now();
+  lastPosted_ = {};
+  lastSeen_ = {};
+  worker_ = std::thread(std::move(work));
+}
+
+// The runner joins its thread before it goes away, so `this` outlives every
+// call the thread makes; a call still queued then is dropped with it.
+void ArchiveRunner::post(std::function<void()> call) {
+  QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void ArchiveRunner::finish(const QString& summary) {
+  post([this, summary, problems = problems_] {
+    worker_.join();  // the thread has made its last call
+    emit Finished(summary, problems);
+  });
+}
+
+void ArchiveRunner::showArchiveProgress(const ArchiveEvents::Progress& at, const QStringList& fileNames) {
+  QString text = QStringLiteral("Song %1 of %2, file %3 of %4: %5\n%6 of %7")
+                     .arg(at.song)
+                     .arg(at.songs)
+                     .arg(at.file)
+                     .arg(at.files)
+                     .arg(fileNames.value(qsizetype(at.file) - 1), ByteCount(at.doneBytes), ByteCount(at.totalBytes));
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  if (at.doneBytes > 0 && elapsed > 1 && at.doneBytes <= at.totalBytes)
+    text += QStringLiteral(", %1 left")
+                .arg(ClockTime(elapsed * double(at.totalBytes - at.doneBytes) / double(at.doneBytes)));
+  const int permille = at.totalBytes == 0 ? 1000 : int(at.doneBytes * 1000 / at.totalBytes);
+  post([this, text, permille] {
+    if (!stop_) emit Progress(text, permille);
+  });
+}
+
+// The run's thread: the archive's events, passed on through queued calls.
+ArchiveEvents ArchiveRunner::eventsFor(const QStringList& fileNames) {
+  ArchiveEvents events;
+  events.stopRequested = [this] { return stop_.load(); };
+  events.failure = [this](const std::string& message) { problems_.push_back(QString::fromStdString(message)); };
+  events.progress = [this, fileNames](const ArchiveEvents::Progress& at) {
+    // A block is a few milliseconds: a tenth of a second between updates
+    // is what the eye follows, and it keeps the event queue short.
+    const auto now = std::chrono::steady_clock::now();
+    const bool sameFile = at.file == lastSeen_.file;
+    lastSeen_ = at;
+    if (sameFile && now - lastPosted_ < std::chrono::milliseconds(100)) return;
+    lastPosted_ = now;
+    showArchiveProgress(at, fileNames);
+  };
+  events.written = [this, fileNames](const fs::path&) {
+    showArchiveProgress(lastSeen_, fileNames);  // the file's last block, which the pacing may have held back
+    if (fileWritten) fileWritten();
+  };
+  return events;
+}
+
+void ArchiveRunner::StartArchive(ArchiveRequest request, std::vector<ArchiveSongPlan> plans) {
+  // The files in the order the archive writes them, to name the one being
+  // written: the progress counts them across the songs.
+  QStringList fileNames;
+  for (const auto& plan : plans)
+    for (const auto& item : plan.items) fileNames.push_back(PathText(item.output.filename()));
+  start([this, request = std::move(request), plans = std::move(plans), fileNames] {
+    finish(ArchiveSummary(RunArchive(request, plans, eventsFor(fileNames))));
+  });
+}
+
+void ArchiveRunner::StartRestore(std::vector<SongToRestore> songs, std::vector<bool> force) {
+  start([this, songs = std::move(songs), force = std::move(force)] { finish(restoreSongs(songs, force)); });
+}
+
+void ArchiveRunner::StartConversion(QString label, std::function<ConversionResult(const ConversionHooks&)> convert,
+                                    QString written) {
+  start([this, label, convert = std::move(convert), written] {
+    ConversionHooks hooks;
+    hooks.betweenBlocks = [this] { return stop_.load(); };
+    hooks.progress = [this, label](uint32_t position, uint32_t total) {
+      post([this, label, permille = total == 0 ? 1000 : int(uint64_t(position) * 1000 / total)] {
+        if (!stop_) emit Progress(label, permille);
+      });
+    };
+    const ConversionResult result = convert(hooks);
+    if (result.outcome == ConversionResult::Converted) return finish(written);
+    if (result.outcome == ConversionResult::Aborted) return finish(QStringLiteral("Cancelled: nothing was written."));
+    if (!result.detail.empty()) problems_.push_back(QString::fromStdString(result.detail));
+    finish(QString::fromUtf8(result.message));
+  });
+}
+
+// The run's thread: rebuilds the songs and returns the summary; what went
+// wrong goes to the problems.
+QString ArchiveRunner::restoreSongs(const std::vector<SongToRestore>& songs, const std::vector<bool>& force) {
+  ConversionHooks hooks;
+  hooks.betweenBlocks = [this] { return stop_.load(); };
+  size_t files = 0, done = 0;
+  bool identical = true, failed = false, stopped = false;
+  for (size_t i = 0; i < songs.size(); ++i) {
+    const SongToRestore& song = songs[i];
+    post([this, text = QStringLiteral("Song %1 of %2: %3").arg(i + 1).arg(songs.size()).arg(PathText(song.destination)),
+          permille = int(i * 1000 / songs.size())] {
+      if (!stop_) emit Progress(text, permille);
+    });
+    RestoreOptions options;
+    options.force = i < force.size() && force[i];
+    const RestoreReport report = RestoreSong(song.archiveFolder, song.manifest, song.destination, options, hooks);
+    for (const Status& failure : report.failures) problems_.push_back(QString::fromStdString(failure.Text()));
+    for (const fs::path& existing : report.existing)
+      problems_.push_back(QStringLiteral("exists already: %1").arg(PathText(existing)));
+    failed = failed || !report.failures.empty() || !report.existing.empty();
+    if (!report.ByteIdentical()) {
+      identical = false;
+      problems_.push_back(QStringLiteral("%1: the archive holds no take headers; they were written anew, so the "
+                                         "take files are not byte-identical to the originals.")
+                              .arg(PathText(song.archiveFolder)));
+    }
+    files += report.restored.size();
+    ++done;
+    if (report.aborted) {
+      stopped = true;
+      break;
+    }
+  }
+  QString summary = CountText(done, "song", "songs") + QStringLiteral(", ") + CountText(files, "file", "files") +
+                    QStringLiteral(" restored");
+  if (!failed && identical && !stopped) summary += QStringLiteral(", every file checked against its SHA-256");
+  if (stopped) summary += QStringLiteral(".\nCancelled: the files restored so far are complete.");
+  return summary;
+}
+
+}  // namespace tp
