@@ -128,6 +128,24 @@ void ArchiveRunner::StartRestore(std::vector<SongToRestore> songs, std::vector<b
   start([this, songs = std::move(songs), force = std::move(force)] { finish(restoreSongs(songs, force)); });
 }
 
+void ArchiveRunner::StartConversion(QString label, std::function<ConversionResult(const ConversionHooks&)> convert,
+                                    QString written) {
+  start([this, label, convert = std::move(convert), written] {
+    ConversionHooks hooks;
+    hooks.betweenBlocks = [this] { return stop_.load(); };
+    hooks.progress = [this, label](uint32_t position, uint32_t total) {
+      post([this, label, permille = total == 0 ? 1000 : int(uint64_t(position) * 1000 / total)] {
+        if (!stop_) emit Progress(label, permille);
+      });
+    };
+    const ConversionResult result = convert(hooks);
+    if (result.outcome == ConversionResult::Converted) return finish(written);
+    if (result.outcome == ConversionResult::Aborted) return finish(QStringLiteral("Cancelled: nothing was written."));
+    if (!result.detail.empty()) problems_.push_back(QString::fromStdString(result.detail));
+    finish(QString::fromUtf8(result.message));
+  });
+}
+
 // The run's thread: rebuilds the songs and returns the summary; what went
 // wrong goes to the problems.
 QString ArchiveRunner::restoreSongs(const std::vector<SongToRestore>& songs, const std::vector<bool>& force) {

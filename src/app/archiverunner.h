@@ -18,6 +18,7 @@
 #include "archive/archiveplan.h"
 #include "archive/archiverun.h"
 #include "archive/restoreplan.h"
+#include "convert/conversion.h"
 
 namespace tp {
 
@@ -37,6 +38,11 @@ class ArchiveRunner : public QObject {
   void StartArchive(ArchiveRequest request, std::vector<ArchiveSongPlan> plans);
   // `force[i]`: the user agreed to replace the files of songs[i].
   void StartRestore(std::vector<SongToRestore> songs, std::vector<bool> force);
+  // Runs one conversion that writes one file (the export to a DAW), its
+  // progress shown as `label`: the summary is `written` when it completed,
+  // that nothing was written when it was cancelled, else the failure.
+  void StartConversion(QString label, std::function<ConversionResult(const ConversionHooks&)> convert,
+                       QString written);
   void Stop() { stop_ = true; }
   bool Stopping() const { return stop_; }
 

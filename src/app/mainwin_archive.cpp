@@ -42,14 +42,17 @@ void TMainWin::DirTreeMenu(const QString& path, QPoint globalPosition) {
   QMenu menu(this);
   menu.setFont(font());  // a menu is a window of its own
   QAction* archive = menu.addAction(QStringLiteral("&Archive..."));
+  QAction* daw = menu.addAction(QStringLiteral("Export to &DAW..."));
   QAction* restore = menu.addAction(QStringLiteral("&Restore..."));
   // One archive at a time, and none beside an audition or a conversion,
   // which read the same takes.
   const bool free = !ArchiveRunning && !Playing && Conversion == ConversionIdle;
   archive->setEnabled(free);
   restore->setEnabled(free);
+  daw->setEnabled(free);
   connect(archive, &QAction::triggered, this, [this, path] { ArchiveFolder(path); });
   connect(restore, &QAction::triggered, this, [this, path] { RestoreInto(path); });
+  connect(daw, &QAction::triggered, this, [this, path] { ExportToDaw(path); });
   dialogs_->Popup(menu, globalPosition);
 }
 

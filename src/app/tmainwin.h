@@ -148,6 +148,9 @@ class TMainWin : public QWidget, private TransportEvents {
   void DirTreeMenu(const QString& path, QPoint globalPosition);
   void ArchiveFolder(const QString& path);
   void RestoreInto(const QString& path);
+  // The song as a DAW project file with the chosen takes and the mixer
+  // (mainwin_daw.cpp).
+  void ExportToDaw(const QString& path);
 
   // Recomputes the selection summary in the model and shows it.
   void UpdateSelection();

@@ -181,6 +181,9 @@ std::vector<fs::path> ExistingArchiveFiles(const ArchiveRequest& request, const 
       const fs::path copy = plan.outputFolder / ArchiveCopyPath(other.filename().string());
       if (fs::exists(copy, error)) existing.push_back(copy);
     }
+    if (request.companion)
+      if (const fs::path companion = plan.outputFolder / request.companion->name(plan); fs::exists(companion, error))
+        existing.push_back(companion);
   }
   return existing;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,23 @@
 #include "storage/status.h"
 
 namespace tp {
+
+struct ArchiveSongPlan;
+struct ArchiveItem;
+
+// A file of each song's archive besides its audio files (a DAW project that
+// refers to them), written once the song's files are: listed in SHA256SUMS
+// and the manifest like them, named among what --force would replace,
+// written anew by a resumed archive, and left alone by restore.
+struct ArchiveCompanion {
+  // Its name in the song's output folder.
+  std::function<std::string(const ArchiveSongPlan&)> name;
+  // Writes it at `target`, from the song's files that were written; `stop`
+  // says when to give up (Aborted, nothing is then left).
+  std::function<ConversionResult(const ArchiveSongPlan&, const std::vector<const ArchiveItem*>& written,
+                       const std::filesystem::path& target, const std::function<bool()>& stop)>
+      write;
+};
 
 struct ArchiveRequest {
   std::filesystem::path source;      // the song folder, or with `recursive` a folder (a disk) to search
@@ -35,6 +53,7 @@ struct ArchiveRequest {
   // An archive shares each song's lock with other readers while it reads
   // the song; a writer holding it is waited for, or with Wait::No refused.
   SongLock::Wait wait = SongLock::Wait::Yes;
+  std::optional<ArchiveCompanion> companion;
 };
 
 // One audio file to write.

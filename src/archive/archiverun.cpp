@@ -40,6 +40,7 @@ struct SongArchive {
   std::vector<WrittenItem> written;
   std::vector<FailedItem> failed;
   std::vector<ArchivedOtherFile> copies;
+  std::vector<ArchivedCompanionFile> companions;  // the request's companion file, once written
 };
 
 // True when the take file on the disk now is the one the record describes:
@@ -124,6 +125,7 @@ ArchiveManifest manifestOf(const ArchiveSongPlan& plan, const SongArchive& song)
       manifest.takeFiles.push_back(takeFileOf(written, side));
   }
   manifest.otherFiles = song.copies;
+  manifest.companions = song.companions;
   for (const FailedItem& failed : song.failed) manifest.failed.push_back({idOf(*failed.item), failed.reason});
   return manifest;
 }
@@ -149,6 +151,7 @@ Status writeChecksums(const fs::path& folder, const std::string& manifestText, c
   sum.Update(manifestText.data(), manifestText.size());
   lines.emplace_back(ArchiveManifestName, sum.HexDigest());
   for (const ArchivedOtherFile& copy : song.copies) lines.emplace_back(copy.copy, copy.sha256);
+  for (const ArchivedCompanionFile& companion : song.companions) lines.emplace_back(companion.file, companion.sha256);
   std::sort(lines.begin(), lines.end());
   std::string text;
   for (const auto& [name, sha256] : lines) text += checksumLine(sha256, name);
@@ -252,8 +255,34 @@ class ArchiveRun {
       else if (!archiveItem(p, plan.items[i], song, workers.Finish(nextWritten++, pollFor(p, plan.items[i]))))
         break;
     }
+    if (!totals_.stopped) writeCompanion(plan, song);
     record(plan, song, true);
     if (!song.written.empty()) ++totals_.songs;
+  }
+
+  // The request's companion of a song whose files are all done (not of a
+  // stopped one: a resumed run writes it).
+  void writeCompanion(const ArchiveSongPlan& plan, SongArchive& song) {
+    if (!request_.companion) return;
+    std::vector<const ArchiveItem*> written;
+    for (const WrittenItem& item : song.written) written.push_back(item.item);
+    ArchivedCompanionFile companion{request_.companion->name(plan), 0, {}};
+    const fs::path target = plan.outputFolder / companion.file;
+    const ConversionResult result = request_.companion->write(plan, written, target, [this] { return stop(); });
+    if (result.outcome == ConversionResult::Aborted) {
+      totals_.stopped = true;
+      return;
+    }
+    Status status = Status::Ok();
+    if (result.outcome == ConversionResult::Failed)
+      status = result.status.ok() ? Status::Fail(result.message, target) : result.status;
+    if (status.ok()) status = HashFile(target, messages::SourceNotRead, companion.sha256, companion.size);
+    if (!status.ok()) {
+      fail(plan.folder.string() + ": " + status.Text());
+      return;
+    }
+    song.companions.push_back(std::move(companion));
+    if (events_.written) events_.written(target);
   }
 
   void copyOtherFiles(const ArchiveSongPlan& plan, SongArchive& song) {

@@ -92,6 +92,10 @@ Json listJson(const std::vector<Entry>& entries, Json (*entryJson)(const Entry&)
   return list;
 }
 
+Json companionJson(const ArchivedCompanionFile& companion) {
+  return {{"file", Utf8OrLatin1(companion.file)}, {"size", companion.size}, {"sha256", companion.sha256}};
+}
+
 Json failureJson(const ArchivedFailure& failure) {
   Json entry = Json::object();
   putId(entry, failure.id);
@@ -108,6 +112,7 @@ std::string ArchiveManifestText(const ArchiveManifest& manifest) {
   root["files"] = listJson(manifest.files, audioFileJson);
   root["take_files"] = listJson(manifest.takeFiles, takeFileJson);
   root["recorder"] = listJson(manifest.otherFiles, otherFileJson);
+  if (!manifest.companions.empty()) root["companions"] = listJson(manifest.companions, companionJson);
   if (!manifest.failed.empty()) root["failed"] = listJson(manifest.failed, failureJson);
   // Every string above is valid UTF-8; `replace` only keeps a mistake from
   // becoming an exception.

@@ -62,6 +62,14 @@ struct ArchivedOtherFile {
   std::string copy;  // its path in the archive folder, "recorder/<name>.orig"
 };
 
+// A file the archive adds beside the audio files ("companions": the DAW
+// project of stems --dawproject); restore leaves it alone.
+struct ArchivedCompanionFile {
+  std::string file;  // its name in the archive folder
+  int64_t size = 0;
+  std::string sha256;
+};
+
 // A take the archive could not write ("failed").
 struct ArchivedFailure {
   ArchivedTakeId id;
@@ -76,6 +84,7 @@ struct ArchiveManifest {
   std::vector<ArchivedAudioFile> files;
   std::vector<ArchivedTakeFile> takeFiles;
   std::vector<ArchivedOtherFile> otherFiles;
+  std::vector<ArchivedCompanionFile> companions;  // written, not read: restore has no use for them
   std::vector<ArchivedFailure> failed;
 };
 

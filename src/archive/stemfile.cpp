@@ -18,19 +18,7 @@
 
 namespace tp {
 
-namespace {
-
-// The stem's take(s) as one block source: a take alone, or a master take's
-// two files as a stereo pair.
-struct StemTakes {
-  TakeSelection selection;
-  TakeFiles takes;
-  std::unique_ptr<MixSource> pair;
-  std::unique_ptr<OneTakeSource> one;
-  BlockSource& source() { return pair ? static_cast<BlockSource&>(*pair) : *one; }
-};
-
-Status openStemTakes(const StemSource& stem, StemTakes& open) {
+Status OpenStemTakes(const StemSource& stem, StemTakes& open) {
   open.selection.takes[0] = stem.left;
   open.selection.labels[0] = stem.label;
   if (stem.right) {
@@ -46,11 +34,9 @@ Status openStemTakes(const StemSource& stem, StemTakes& open) {
   return Status::Ok();
 }
 
-}  // namespace
-
 Status VerifyStem(const StemSource& stem, const std::filesystem::path& written, const std::filesystem::path& output) {
   StemTakes takes;
-  Status status = openStemTakes(stem, takes);
+  Status status = OpenStemTakes(stem, takes);
   if (!status.ok()) return status;
   std::unique_ptr<ArchivedAudio> audio;
   status = ArchivedAudio::Open(written, true, audio);
@@ -152,13 +138,26 @@ ConversionResult ExportStem(const StemSource& stem, const std::filesystem::path&
                             const ConversionHooks& hooks, StemChecks* checks) {
   if (checks) return exportCheckedStem(stem, output, format, hooks, *checks);
   StemTakes takes;
-  const Status opened = openStemTakes(stem, takes);
+  const Status opened = OpenStemTakes(stem, takes);
   if (!opened.ok()) return ConversionResult::Failure(opened);
   BlockSource& source = takes.source();
   std::unique_ptr<BlockSink> sink;
   const Status created = createStemSink(output, source.Channels(), format, stem.length, nullptr, sink);
   if (!created.ok()) return ConversionResult::Failure(created);
   return RunPipeline(WholeTakeJob(source, *sink, stem.length, messages::OutputNotWritten), hooks);
+}
+
+ConversionResult WriteStemUncommitted(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
+                                      const ConversionHooks& hooks, std::unique_ptr<SafeFile>& written) {
+  StemTakes takes;
+  const Status opened = OpenStemTakes(stem, takes);
+  if (!opened.ok()) return ConversionResult::Failure(opened);
+  std::unique_ptr<BlockSink> sink;
+  const Status created = createStemSink(output, takes.source().Channels(), format, stem.length, nullptr, sink);
+  if (!created.ok()) return ConversionResult::Failure(created);
+  PipelineJob job = WholeTakeJob(takes.source(), *sink, stem.length, messages::OutputNotWritten);
+  job.handOver = [&] { written = sink->ReleaseOutput(); };
+  return RunPipeline(job, hooks);
 }
 
 std::string SafeFileNameComponent(std::string_view text) {

@@ -14,6 +14,7 @@
 #include "audiofile/audiofile.h"
 #include "convert/conversion.h"
 #include "archive/takerecord.h"
+#include "convert/takesource.h"
 #include "storage/safefile.h"
 
 namespace tp {
@@ -55,6 +56,24 @@ struct StemChecks {
 // pass (and the file verified if asked) before the rename.
 ConversionResult ExportStem(const StemSource& source, const std::filesystem::path& output, AudioFormat format,
                             const ConversionHooks& hooks, StemChecks* checks = nullptr);
+
+// The stem's take(s) as one block source: a take alone as mono, or a master
+// take's two files as a stereo pair. Opening fails naming the take.
+struct StemTakes {
+  TakeSelection selection;
+  TakeFiles takes;
+  std::unique_ptr<MixSource> pair;
+  std::unique_ptr<OneTakeSource> one;
+  BlockSource& source() { return pair ? static_cast<BlockSource&>(*pair) : *one; }
+};
+Status OpenStemTakes(const StemSource& source, StemTakes& open);
+
+// Writes the file ExportStem writes to a side file beside `output` and
+// hands it over uncommitted in `written`, for a caller that takes its bytes
+// elsewhere (a project file that stores them) and then discards it.
+ConversionResult WriteStemUncommitted(const StemSource& source, const std::filesystem::path& output,
+                                      AudioFormat format, const ConversionHooks& hooks,
+                                      std::unique_ptr<SafeFile>& written);
 
 // Compares the samples of the audio file at `written` with the take(s) of
 // `source`, reading the file from the disk. `output` names it in a failure.

@@ -48,6 +48,13 @@ std::unique_ptr<AudioFile> OpenAudioFileForWriting(FileHandle& handle) {
   return file;
 }
 
+std::unique_ptr<AudioFile> OpenAudioFileForWritingTo(std::unique_ptr<ByteStream> stream) {
+  auto file = std::make_unique<AudioFile>();
+  file->stream = std::move(stream);
+  file->mode = 1;
+  return file;
+}
+
 int AudioFileFailed(const AudioFile& file) {
   if (file.stream == nullptr) return AudioNoStream;
   return file.stream->failed() || file.sizeLimitReached ? 1 : 0;

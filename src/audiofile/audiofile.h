@@ -86,6 +86,9 @@ std::unique_ptr<AudioFile> OpenAudioFile(const std::filesystem::path& path, bool
 // An AudioFile for writing into a file opened by someone else (a SafeFile),
 // who syncs and closes it after CloseAudioFile.
 std::unique_ptr<AudioFile> OpenAudioFileForWriting(FileHandle& handle);
+// An AudioFile for writing into any stream (bytes a caller takes as they
+// come); with `sizesPreset` it never seeks back.
+std::unique_ptr<AudioFile> OpenAudioFileForWritingTo(std::unique_ptr<ByteStream> stream);
 
 // Recognises the bytes of `stream` as OpenAudioFile(path, false) does a file
 // (tests and the fuzzer hand it memory). `stream` may be null.

@@ -46,6 +46,7 @@ CommandRun DefineProbe(CLI::App& command);
 CommandRun DefineRename(CLI::App& command);
 CommandRun DefineDelete(CLI::App& command);
 CommandRun DefinePlay(CLI::App& command);
+CommandRun DefineSession(CLI::App& command);
 CommandRun DefineStems(CLI::App& command);
 CommandRun DefineRestore(CLI::App& command);
 CommandRun DefineDevices(CLI::App& command);

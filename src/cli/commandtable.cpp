@@ -34,6 +34,10 @@ const std::vector<Command>& Commands() {
        "audition takes through the mixer on the default or the chosen sound output, until the longest take ends "
        "or Ctrl-C",
        {R"(trackporter-cli play ~/"TrackPorter Demo" -t 1-1 -t 2-1 --from 7.5)"}, true, DefinePlay},
+      {"session",
+       "write a song as one DAW project file (DAWproject): a track per recorder track with every take on a lane, "
+       "the chosen one enabled, and the mixer's volume, pan, mute and solo",
+       {R"(trackporter-cli session ~/"TrackPorter Demo" demo.dawproject -t 1-1 --pan 3=70)"}, true, DefineSession},
       {"stems",
        "archive every take as its own named file (mono; master takes as stereo), the song's other files, a "
        "manifest and SHA256SUMS; --recursive finds every project under SRC",

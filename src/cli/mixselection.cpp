@@ -25,6 +25,12 @@ void MixSelection::Define(CLI::App& command) {
 }
 
 void MixSelection::Resolve() {
+  ResolveOptional();
+  if (master && !takes.empty()) throw UsageError("choose track takes or a master take, not both");
+  if (!master && takes.empty()) throw UsageError("choose at least one take with --take or --master");
+}
+
+void MixSelection::ResolveOptional() {
   for (const auto& text : takeTexts_) takes.push_back(ParseTrackTake(text));
   if (masterTexts_.size() > 1) throw UsageError("one --master only");
   if (!masterTexts_.empty()) master = ParseMasterTake(masterTexts_.front());
@@ -38,8 +44,6 @@ void MixSelection::Resolve() {
   }
   for (const auto& text : muteTexts_) mute[size_t(ParseTrack(text))] = true;
   for (const auto& text : soloTexts_) solo[size_t(ParseTrack(text))] = true;
-  if (master && !takes.empty()) throw UsageError("choose track takes or a master take, not both");
-  if (!master && takes.empty()) throw UsageError("choose at least one take with --take or --master");
   for (size_t i = 0; i < takes.size(); ++i)
     for (size_t j = 0; j < i; ++j)
       if (takes[i].track == takes[j].track) throw UsageError("one take per track");

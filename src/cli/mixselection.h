@@ -32,6 +32,10 @@ struct MixSelection {
   // throws the usage errors (both kinds chosen, none chosen, two takes on
   // one track).
   void Resolve();
+  // The same for a command that takes every track's lowest take unless told
+  // otherwise, and track takes and a master take together: neither or both
+  // may be chosen.
+  void ResolveOptional();
   // Selects the takes in the model as clicks would (each must exist).
   void SelectIn(ProjectModel& model) const;
   void ApplyTo(MixerSettings& settings) const;

@@ -16,7 +16,12 @@
 #include "cli/progressbar.h"
 #include "cli/verbosity.h"
 #include "archive/archiverun.h"
+#include "dawproject/archivecompanion.h"
 #include "project/messages.h"
+
+#ifndef TP_VERSION
+#error "the build passes the project's version as TP_VERSION"
+#endif
 
 namespace tp::cli {
 
@@ -30,6 +35,7 @@ struct StemArguments {
   std::string source, outputRoot;
   std::vector<std::string> takes, masters;
   bool recursive = false, aiff = false, flac = false, force = false, verify = false, resume = false;
+  bool dawProject = false;
   VerbosityOptions verbosity;
 };
 
@@ -49,6 +55,7 @@ ArchiveRequest resolve(const StemArguments& arguments) {
   request.format = arguments.flac ? FormatFlac : arguments.aiff ? FormatAiff : FormatWav;
   request.verify = arguments.verify;
   request.resume = arguments.resume;
+  if (arguments.dawProject) request.companion = DawProjectCompanion(request.format, TP_VERSION);
   return request;
 }
 
@@ -184,6 +191,9 @@ CommandRun DefineStems(CLI::App& command) {
   command.add_flag("--continue", arguments->resume,
                    "resume an interrupted archive: skip the files its manifest lists as complete (and verified, "
                    "with --verify)");
+  command.add_flag("--dawproject", arguments->dawProject,
+                   "also write <song folder name>.dawproject into each song's folder: a DAW project that refers to "
+                   "the archived files beside it");
   command.add_flag("-f,--force", arguments->force, "replace files that exist already");
   AddVerbosityOptions(command, arguments->verbosity);
   return [arguments] { return runStems(*arguments); };

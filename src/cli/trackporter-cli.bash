@@ -15,11 +15,12 @@ declare -A _trackporter_cli_options=(
   [rename]="-h --help --project -t --take -m --master --no-wait"
   [delete]="-h --help -t --take -m --master --no-wait"
   [play]="-h --help -t --take -m --master --volume --pan --mute --solo --from --device -q --quiet"
-  [stems]="-h --help -t --take -m --master -r --recursive --aiff --flac --verify --continue -f --force -q --quiet -v --verbose"
+  [session]="-h --help -t --take -m --master --volume --pan --mute --solo --flac -f --force -q --quiet -v --verbose"
+  [stems]="-h --help -t --take -m --master -r --recursive --aiff --flac --verify --continue --dawproject -f --force -q --quiet -v --verbose"
   [restore]="-h --help -r --recursive -f --force --allow-changed -q --quiet -v --verbose"
   [devices]="-h --help"
 )
-_trackporter_cli_commands="info export loudness probe import rename delete play stems restore devices"
+_trackporter_cli_commands="info export loudness probe import rename delete play session stems restore devices"
 # Options that take a value: the word after them is that value.
 _trackporter_cli_valued=" -t --take -m --master --to --volume --pan --mute --solo --from --device --project --true-peak "
 

@@ -62,6 +62,8 @@ inline constexpr const char* RestoredFileMismatch =
 inline constexpr const char* ArchiveFileChanged =
     "The archive file was changed after it was archived (samples, length or rate differ).";
 inline constexpr const char* RestoredFileNotWritten = "The restored file could not be written.";
+inline constexpr const char* SessionNotCreated = "The DAW project file could not be created.";
+inline constexpr const char* SessionNotWritten = "The DAW project file could not be written.";
 // UTF-8: the accented capitals share their bytes with the katakana, so only
 // the small letters from U+00E0 on can be stored.
 inline constexpr const char* NameCharactersRefused =

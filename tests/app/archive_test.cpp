@@ -77,17 +77,7 @@ class ArchiveWindow : public test::WindowTest {
   // A right-click on the folder's node in the tree, and `choice` taken from
   // the menu it brings up.
   void ChooseFromFolderMenu(const fs::path& folder, const QString& choice) {
-    TDirTreeView* tree = window->DirTree;
-    tree->SetDirectory(Q(folder));
-    RunUntilIdle();
-    QTreeWidgetItem* node = tree->currentItem();
-    ASSERT_NE(node, nullptr);
-    ASSERT_EQ(node->data(0, TDirTreeView::PathRole).toString(), Q(folder));
-    tree->scrollToItem(node);
-    const QPoint centre = tree->visualItemRect(node).center();
-    dialogs->menuChoice = choice;
-    QContextMenuEvent event(QContextMenuEvent::Mouse, centre, tree->viewport()->mapToGlobal(centre));
-    QApplication::sendEvent(tree->viewport(), &event);
+    test::ChooseFromFolderMenu(*window, *dialogs, folder, choice);
   }
 
   // The work ends with its summary; the window's queued calls wake the loop.
@@ -308,7 +298,9 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   ChooseFromFolderMenu(song, QString());
   using Item = std::pair<QString, bool>;
   EXPECT_EQ(dialogs->lastMenu,
-            (std::vector<Item>{{QStringLiteral("&Archive..."), false}, {QStringLiteral("&Restore..."), false}}));
+            (std::vector<Item>{{QStringLiteral("&Archive..."), false},
+                               {QStringLiteral("Export to &DAW..."), false},
+                               {QStringLiteral("&Restore..."), false}}));
   auto* cancel = progress->findChild<QPushButton*>();
   ASSERT_NE(cancel, nullptr);
   QTest::mouseClick(cancel, Qt::LeftButton);

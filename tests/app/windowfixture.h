@@ -5,11 +5,13 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidgetItem>
 
 #include <deque>
 #include <filesystem>
@@ -28,6 +30,7 @@
 #include "controls/tslider.h"
 #include "controls/tbtnmtx.h"
 #include "dialogs/tcopendialog.h"
+#include "folders/tdirtreeview.h"
 #include "playback/virtualsounddevice.h"
 #include "support/tempfolder.h"
 
@@ -192,6 +195,23 @@ inline std::string EnabledStates(const TMainWin& window) {
 
 // A window over a scratch folder, its dialogs scripted and its sound on a
 // virtual device (present or not).
+// A right-click on `folder`'s node in the window's real tree, and `choice`
+// taken from the menu it brings up.
+inline void ChooseFromFolderMenu(TMainWin& window, ScriptedDialogs& dialogs, const std::filesystem::path& folder,
+                                 const QString& choice) {
+  TDirTreeView* tree = window.DirTree;
+  tree->SetDirectory(Q(folder));
+  RunUntilIdle();
+  QTreeWidgetItem* node = tree->currentItem();
+  ASSERT_NE(node, nullptr);
+  ASSERT_EQ(node->data(0, TDirTreeView::PathRole).toString(), Q(folder));
+  tree->scrollToItem(node);
+  const QPoint centre = tree->visualItemRect(node).center();
+  dialogs.menuChoice = choice;
+  QContextMenuEvent event(QContextMenuEvent::Mouse, centre, tree->viewport()->mapToGlobal(centre));
+  QApplication::sendEvent(tree->viewport(), &event);
+}
+
 class WindowTest : public ::testing::Test {
  protected:
   std::unique_ptr<TMainWin> MakeWindow(bool soundPresent) {

@@ -38,13 +38,15 @@ expect() {  # what, wanted, words...
 }
 
 takes="1-1 2-1 3-1 4-1 4-2 5-1 6-1 "
-expect "commands" "--help --version -h delete devices export import info play probe rename restore stems " "$cli" ""
+expect "commands" "--help --version -h delete devices export import info play probe rename restore session stems " "$cli" ""
 expect "commands by prefix" "import info " "$cli" i
 expect "takes of the song" "$takes" "$cli" export "$song" mix.wav -t ""
 expect "takes by prefix" "4-1 4-2 " "$cli" import "$song" mix.wav --to 4
 expect "takes of a song written as typed" "$takes" "$cli" play '~/"TrackPorter Demo"' --take ""
 expect "the song after other options" "1 " "$cli" export --volume 1=90 --aiff "$song" out -m ""
 expect "rename's take" "$takes" "$cli" rename "$song" -t ""
+expect "session's take" "$takes" "$cli" session "$song" song.dawproject -t ""
+expect "options of session" "--flac --force " "$cli" session "$song" song.dawproject --f
 expect "no song, no takes" "" "$cli" export -t ""
 expect "a folder that is no song" "" "$cli" export /nonexistent -t ""
 expect "options of a command" "--flac --force " "$cli" stems --f

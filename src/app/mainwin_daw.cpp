@@ -1,0 +1,77 @@
+// "Export to DAW..." on the folder tree's menu: the song as one DAW project
+// file. What you hear is what the DAW gets: the song open in the window
+// goes with the takes chosen in the grid and the mixer as it stands; any
+// other song with each track's lowest take. It is written on the archive's
+// thread, with its progress dialog and Cancel, and an interrupted file
+// leaves nothing behind.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <system_error>
+
+#include "app/archiverunner.h"
+#include "app/tmainwin.h"
+#include "dawproject/sessionfile.h"
+#include "project/messages.h"
+
+#ifndef TP_VERSION
+#error "the build passes the project's version as TP_VERSION"
+#endif
+
+namespace tp {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path FilePath(const QString& path) { return fs::path(QFile::encodeName(path).toStdString()); }
+
+// The lowest chosen take of each track, and master take, that holds audio.
+void TakeChosenCells(const ProjectModel& model, SessionChoices& choices) {
+  for (int track = 0; track < TrackCount; ++track)
+    for (int take = TakesPerTrack - 1; take >= 0; --take)
+      if (model.TakeSel[track][take].down && model.TakeSel[track][take].assigned) choices.takes[track] = take;
+  for (int take = MasterTakeCount - 1; take >= 0; --take)
+    if (model.MasTakeSel[take].down && model.MasTakeSel[take].assigned) choices.master = take;
+}
+
+// "<song name>.dawproject", or the folder's name for a song without one.
+QString SuggestedName(const SessionPlan& plan) {
+  std::string name = SafeFileNameComponent(plan.title);
+  if (name.empty()) name = "song";
+  return QString::fromStdString(name) + QStringLiteral(".dawproject");
+}
+
+}  // namespace
+
+void TMainWin::ExportToDaw(const QString& path) {
+  const fs::path song = FilePath(path);
+  SessionChoices choices;
+  choices.TakeMixerFrom(Audition().Settings());
+  std::error_code error;
+  if (model_.ProjectOpen && fs::equivalent(song, FilePath(ProjectFolder()), error)) TakeChosenCells(model_, choices);
+  SessionPlan plan;
+  if (const Status planned = PlanSession(song, choices, FormatWav, plan); !planned.ok()) {
+    dialogs_->Message(this, planned.Is(messages::NotAProjectFolder)
+                                ? QStringLiteral("\"%1\" is not a song folder.").arg(path)
+                                : QString::fromStdString(planned.Text()));
+    return;
+  }
+  plan.applicationVersion = TP_VERSION;
+  SaveDialog offer;
+  offer.filter = QStringLiteral("DAWproject (*.dawproject)|*.dawproject");
+  offer.defaultExt = QStringLiteral("dawproject");
+  offer.fileName = QDir(ArchiveStartFolder()).filePath(SuggestedName(plan));
+  if (!dialogs_->SaveFile(this, offer)) return;
+  lastArchiveFolder_ = QFileInfo(offer.fileName).absolutePath();
+  const fs::path target = FilePath(offer.fileName);
+
+  ShowArchiveProgress(QStringLiteral("Export to DAW"));
+  archiveRunner_->StartConversion(
+      QStringLiteral("Writing \"%1\"").arg(offer.fileName),
+      [plan, target](const ConversionHooks& hooks) { return WriteSessionFile(plan, target, hooks); },
+      QStringLiteral("Written: \"%1\"").arg(offer.fileName));
+}
+
+}  // namespace tp

@@ -1,0 +1,151 @@
+#include "dawproject/projectxml.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "audiofile/takefile.h"
+
+namespace tp {
+
+namespace {
+
+constexpr const char* Replacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// The length of the valid UTF-8 sequence at `text[at]`, 0 when there is
+// none (a stray continuation byte, an overlong form, a surrogate, a
+// truncated sequence).
+size_t utf8SequenceLength(std::string_view text, size_t at) {
+  const auto byte = [&](size_t i) { return uint8_t(text[at + i]); };
+  const uint8_t lead = byte(0);
+  size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+  if (length == 0 || at + length > text.size()) return 0;
+  uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (byte(i) & 0x3F);
+  }
+  static constexpr uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  if (code == 0xFFFE || code == 0xFFFF) return 0;  // not characters in XML
+  return length;
+}
+
+// The attribute `name="value"`, with its leading blank.
+std::string attribute(std::string_view name, std::string_view value) {
+  return " " + std::string(name) + "=\"" + XmlText(value) + "\"";
+}
+
+std::string boolText(bool value) { return value ? "true" : "false"; }
+
+std::string seconds(uint32_t frames) { return XmlNumber(double(frames) / double(TakeSampleRate)); }
+
+std::string trackId(size_t index) { return "track" + std::to_string(index + 1); }
+std::string channelId(size_t index) { return "channel" + std::to_string(index + 1); }
+constexpr const char* MasterChannelId = "master";
+
+// Inside a channel the schema wants Mute, Pan, Volume in this order.
+std::string channelBody(bool mute, double pan, double volume, const std::string& indent) {
+  return indent + "<Mute value=\"" + boolText(mute) + "\"/>\n" + indent +
+         "<Pan unit=\"normalized\" min=\"0\" max=\"1\" value=\"" + XmlNumber(pan) + "\"/>\n" + indent +
+         "<Volume unit=\"linear\" min=\"0\" max=\"" + XmlNumber(SessionVolume(127)) + "\" value=\"" +
+         XmlNumber(volume) + "\"/>\n";
+}
+
+std::string structure(const SessionPlan& plan) {
+  std::string xml = "  <Structure>\n";
+  for (size_t i = 0; i < plan.tracks.size(); ++i) {
+    const SessionTrack& track = plan.tracks[i];
+    xml += "    <Track contentType=\"audio\" loaded=\"true\"" + attribute("id", trackId(i)) +
+           attribute("name", track.name) + ">\n";
+    xml += "      <Channel audioChannels=\"" + std::to_string(track.channels) + "\" role=\"regular\"" +
+           attribute("destination", MasterChannelId) + " solo=\"" + boolText(track.solo) + "\"" +
+           attribute("id", channelId(i)) + attribute("name", track.name) + ">\n";
+    xml += channelBody(track.mute, track.pan, track.volume, "        ");
+    xml += "      </Channel>\n    </Track>\n";
+  }
+  xml += "    <Channel audioChannels=\"2\" role=\"master\" solo=\"false\"" + attribute("id", MasterChannelId) +
+         attribute("name", "Master") + ">\n";
+  xml += channelBody(false, 0.5, 1.0, "      ");
+  xml += "    </Channel>\n  </Structure>\n";
+  return xml;
+}
+
+std::string clip(const SessionClip& take, bool external) {
+  const std::string duration = seconds(take.frames);
+  return "          <Clip time=\"0\" duration=\"" + duration + "\" playStart=\"0\"" + attribute("name", take.name) +
+         " enable=\"" + boolText(take.enabled) + "\">\n" +
+         "            <Audio sampleRate=\"" + std::to_string(TakeSampleRate) + "\" channels=\"" +
+         std::to_string(take.channels) + "\" duration=\"" + duration + "\">\n" +
+         "              <File" + attribute("path", take.filePath) + " external=\"" + boolText(external) + "\"/>\n" +
+         "            </Audio>\n          </Clip>\n";
+}
+
+std::string arrangement(const SessionPlan& plan) {
+  std::string xml = "  <Arrangement id=\"arrangement\">\n    <Lanes timeUnit=\"seconds\" id=\"timeline\">\n";
+  for (size_t i = 0; i < plan.tracks.size(); ++i) {
+    xml += "      <Lanes" + attribute("track", trackId(i)) + ">\n";
+    // One Clips lane per take: the chosen one first.
+    for (const SessionClip& take : plan.tracks[i].lanes)
+      xml += "        <Clips>\n" + clip(take, plan.externalFiles) + "        </Clips>\n";
+    xml += "      </Lanes>\n";
+  }
+  xml += "    </Lanes>\n  </Arrangement>\n";
+  return xml;
+}
+
+}  // namespace
+
+std::string XmlText(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    const char c = text[at];
+    const size_t length = utf8SequenceLength(text, at);
+    if (length == 0 || (uint8_t(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
+      escaped += Replacement;
+      at += length == 0 ? 1 : length;
+      continue;
+    }
+    switch (c) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      // Kept as characters, a tab or line break in an attribute would be
+      // read back as a blank.
+      case '\t': escaped += "&#9;"; break;
+      case '\n': escaped += "&#10;"; break;
+      case '\r': escaped += "&#13;"; break;
+      default: escaped.append(text.substr(at, length));
+    }
+    at += length;
+  }
+  return escaped;
+}
+
+std::string XmlNumber(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string ProjectXml(const SessionPlan& plan) {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Project version=\"1.0\">\n";
+  xml += "  <Application name=\"TrackPorter\"" + attribute("version", plan.applicationVersion) + "/>\n";
+  // The recorder keeps no tempo: 120 bpm in 4/4 is the usual default, and
+  // the clips are placed in seconds, so the grid does not move them.
+  xml += "  <Transport>\n    <Tempo unit=\"bpm\" min=\"20\" max=\"999\" value=\"120\" id=\"tempo\"/>\n"
+         "    <TimeSignature numerator=\"4\" denominator=\"4\" id=\"timesignature\"/>\n  </Transport>\n";
+  xml += structure(plan);
+  xml += arrangement(plan);
+  xml += "</Project>\n";
+  return xml;
+}
+
+std::string MetadataXml(const SessionPlan& plan) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<MetaData>\n  <Title>" +
+         XmlText(plan.title) + "</Title>\n  <Comment>" +
+         XmlText("From the TKR-series song folder " + plan.songFolder) + "</Comment>\n</MetaData>\n";
+}
+
+}  // namespace tp
