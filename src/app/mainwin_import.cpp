@@ -7,9 +7,9 @@
 #include "app/mainwin_labels.h"
 #include "project/messages.h"
 #include "app/tmainwin.h"
-#include "audiofile/audiofile.h"
 #include "controls/tbpbtn.h"
 #include "convert/importengine.h"
+#include "convert/importpreparation.h"
 #include "archive/stemfile.h"
 #include "dialogs/tcopendialog.h"
 #include "dialogs/tgetwin.h"
@@ -18,29 +18,21 @@ namespace tp {
 namespace {
 
 // "Kick (Track01-1)", "Final (Master1)": a target that holds audio, as the
-// question names it; nothing for one that is empty.
-std::optional<QString> ExistingTake(const ProjectModel& model, const ImportTarget& target) {
-  if (!target.used()) return std::nullopt;
+// question names it.
+QString ExistingTake(const ProjectModel& model, const ImportTarget& target) {
   const bool master = target.track >= TrackCount;
   const MatrixCell& cell = master ? model.MasTakeSel[target.take] : model.TakeSel[target.track][target.take];
-  if (!cell.assigned) return std::nullopt;
-  const std::string label = master ? MasterStemLabel(target.take) : TrackStemLabel(target.track, target.take);
+  const std::string label = master ? MasterTakeLabel(target.take) : TakeLabel(target.track, target.take);
   return ToText(cell.caption).trimmed() + QStringLiteral(" (") + QString::fromStdString(label) + QLatin1Char(')');
 }
 
 }  // namespace
 
-// Asked before anything else of the import happens; a source that cannot be
-// read asks nothing, the import then says what is wrong with it.
-bool TMainWin::ConfirmReplacing(const std::filesystem::path& source) {
-  const std::unique_ptr<AudioFile> file = OpenAudioFile(source, false);
-  if (!file || file->format == FormatNone) return true;
-  const ImportTargets targets = model_.ImportTargetsFor(file->channels);
+// Asked before anything else of the import happens, from what the
+// preparation found in the selection.
+bool TMainWin::ConfirmReplacing(const ImportPreparation& prepared) {
   std::vector<QString> existing;
-  if (auto first = ExistingTake(model_, targets.first)) existing.push_back(*first);
-  // Both files of a master take are one take.
-  if (!targets.masterMode)
-    if (auto second = ExistingTake(model_, targets.second)) existing.push_back(*second);
+  for (const ImportTarget& target : prepared.occupied) existing.push_back(ExistingTake(model_, target));
   if (existing.empty()) return true;
   const QString question =
       existing.size() == 1 ? QString::fromLatin1(messages::ReplaceOneTake).arg(existing[0])
@@ -88,20 +80,28 @@ void TMainWin::ImpBtnClick() {
 
 // The import once its source is known, with IMPORT down: a click on it
 // aborts, whether the source came from the dialog or was dropped. The
-// replace question comes first, then the question about the file's rate.
+// source is opened once: the replace question comes first, then the
+// question about the file's rate, then the import reads the same open file.
 void TMainWin::ImportFrom(const std::filesystem::path& source) {
-  if (!ConfirmReplacing(source)) {
+  ImportPreparation prepared;
+  if (const Status status = PrepareImport(model_, source, prepared); !status.ok()) {
+    // Said as a failed import says it; no take changed.
+    ImpBtn->SetDown(true);
+    RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks&) { return ConversionResult::Failure(status); });
+    return;
+  }
+  if (!ConfirmReplacing(prepared)) {
     ImpBtn->SetDown(false);
     return;
   }
-  const std::optional<RateHandling> rate = AskRateHandling(source);
+  const std::optional<RateHandling> rate = AskRateHandling(prepared.format);
   if (!rate) {
     ImpBtn->SetDown(false);
     return;
   }
   ImpBtn->SetDown(true);
   const ConversionResult result = RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks& hooks) {
-    return ImportAudioFile(model_, source, hooks, SongLock::Wait::No, *rate);
+    return ImportPrepared(model_, prepared, hooks, SongLock::Wait::No, *rate);
   });
   if (result.outcome == ConversionResult::Failed) return;  // no take changed
   MirrorMatrices();

@@ -26,6 +26,7 @@
 #include "archive/restoreplan.h"
 #include "convert/conversion.h"
 #include "convert/importengine.h"
+#include "convert/importpreparation.h"
 #include "folders/tdirtreeview.h"
 #include "playback/transport.h"
 #include "project/projectmodel.h"
@@ -307,7 +308,7 @@ class TMainWin : public QWidget, private TransportEvents {
   std::optional<std::string> AskName(const QString& prompt, const std::string& current);
   void Report(const EditResult& result);
   // Before an import writes over takes that hold audio: true to go on.
-  bool ConfirmReplacing(const std::filesystem::path& source);
+  bool ConfirmReplacing(const ImportPreparation& prepared);
   void ImportFrom(const std::filesystem::path& source);
   // Dropping files on the take matrices (mainwin_dragdrop.cpp).
   bool DragDropFilter(QObject* watched, QEvent* event);
@@ -316,7 +317,7 @@ class TMainWin : public QWidget, private TransportEvents {
   void DragTakeOut(int track, int take);
   // Before an import of a file that is not at the takes' 44,100 Hz: convert
   // it, keep its samples, or nothing (Cancel). mainwin_ratequestion.cpp.
-  std::optional<RateHandling> AskRateHandling(const std::filesystem::path& source);
+  std::optional<RateHandling> AskRateHandling(const SourceFormat& format);
 
   // Runs one export or import (`kind` is its Conversion value) from its
   // button's click: the busy cursor, the window's events once per block, a
