@@ -63,7 +63,7 @@ QString TMainWin::WriteDragFile(int track, int take) {
   if (!TakeSel->GetAssigned(track, take)) return QString();
   if (!dragFolder_) dragFolder_ = std::make_unique<QTemporaryDir>();
   if (!dragFolder_->isValid()) return QString();
-  const std::string stem = StemFileStem(TrackStemLabel(track, take), model_.TakeSel[track][take].caption);
+  const std::string stem = StemFileStem(TakeLabel(track, take), model_.TakeSel[track][take].caption);
   const QString file = QDir(dragFolder_->path()).filePath(QString::fromStdString(stem) + QStringLiteral(".wav"));
   StemSource source;
   source.left = model_.TakePath(track, take);

@@ -55,12 +55,12 @@ QString TMainWin::SuggestedExportName() const {
   if (model_.MasterMode) {
     for (int take = 0; take < MasterTakeCount; ++take)
       if (const MatrixCell& cell = model_.MasTakeSel[take]; cell.down && cell.assigned)
-        stem = StemFileStem(MasterStemLabel(take), cell.caption);
+        stem = StemFileStem(MasterTakeLabel(take), cell.caption);
   } else {
     for (int track = 0; track < TrackCount; ++track)
       for (int take = 0; take < TakesPerTrack; ++take)
         if (const MatrixCell& cell = model_.TakeSel[track][take]; cell.down && cell.assigned) {
-          stem = StemFileStem(TrackStemLabel(track, take), cell.caption);
+          stem = StemFileStem(TakeLabel(track, take), cell.caption);
           ++selected;
         }
     if (selected > 1) stem = MixStem(model_.ProjectName);

@@ -7,9 +7,9 @@
 #include "app/mainwin_labels.h"
 #include "project/messages.h"
 #include "app/tmainwin.h"
-#include "audiofile/audiofile.h"
 #include "controls/tbpbtn.h"
 #include "convert/importengine.h"
+#include "convert/importpreparation.h"
 #include "archive/stemfile.h"
 #include "dialogs/tcopendialog.h"
 #include "dialogs/tgetwin.h"
@@ -18,38 +18,26 @@ namespace tp {
 namespace {
 
 // "Kick (Track01-1)", "Final (Master1)": a target that holds audio, as the
-// question names it; nothing for one that is empty.
-std::optional<QString> ExistingTake(const ProjectModel& model, const ImportTarget& target) {
-  if (!target.used()) return std::nullopt;
+// question names it.
+QString ExistingTake(const ProjectModel& model, const ImportTarget& target) {
   const bool master = target.track >= TrackCount;
   const MatrixCell& cell = master ? model.MasTakeSel[target.take] : model.TakeSel[target.track][target.take];
-  if (!cell.assigned) return std::nullopt;
-  const std::string label = master ? MasterStemLabel(target.take) : TrackStemLabel(target.track, target.take);
+  const std::string label = master ? MasterTakeLabel(target.take) : TakeLabel(target.track, target.take);
   return ToText(cell.caption).trimmed() + QStringLiteral(" (") + QString::fromStdString(label) + QLatin1Char(')');
 }
 
 }  // namespace
 
-// Asked before anything else of the import happens; a source that cannot be
-// read asks nothing, the import then says what is wrong with it. Nothing
-// when the user said No; Replace when they agreed to replace the takes
-// shown; Refuse when there was nothing to ask, so that a take another
-// program writes meanwhile is not replaced unasked.
-std::optional<ExistingTakes> TMainWin::ConfirmReplacing(const std::filesystem::path& source) {
-  const std::unique_ptr<AudioFile> file = OpenAudioFile(source, false);
-  if (!file || file->format == FormatNone) return ExistingTakes::Refuse;
-  const ImportTargets targets = model_.ImportTargetsFor(file->channels);
+// Asked before anything else of the import happens, from what the
+// preparation found in the selection.
+bool TMainWin::ConfirmReplacing(const ImportPreparation& prepared) {
   std::vector<QString> existing;
-  if (auto first = ExistingTake(model_, targets.first)) existing.push_back(*first);
-  // Both files of a master take are one take.
-  if (!targets.masterMode)
-    if (auto second = ExistingTake(model_, targets.second)) existing.push_back(*second);
-  if (existing.empty()) return ExistingTakes::Refuse;
+  for (const ImportTarget& target : prepared.occupied) existing.push_back(ExistingTake(model_, target));
+  if (existing.empty()) return true;
   const QString question =
       existing.size() == 1 ? QString::fromLatin1(messages::ReplaceOneTake).arg(existing[0])
                            : QString::fromLatin1(messages::ReplaceTwoTakes).arg(existing[0], existing[1]);
-  if (!dialogs_->Confirm(this, QString::fromLatin1(messages::ReplaceCaption), question)) return std::nullopt;
-  return ExistingTakes::Replace;
+  return dialogs_->Confirm(this, QString::fromLatin1(messages::ReplaceCaption), question);
 }
 
 void TMainWin::WireImport() {
@@ -92,21 +80,31 @@ void TMainWin::ImpBtnClick() {
 
 // The import once its source is known, with IMPORT down: a click on it
 // aborts, whether the source came from the dialog or was dropped. The
-// replace question comes first, then the question about the file's rate.
+// source is opened once: the replace question comes first, then the
+// question about the file's rate, then the import reads the same open file.
 void TMainWin::ImportFrom(const std::filesystem::path& source) {
-  const std::optional<ExistingTakes> existing = ConfirmReplacing(source);
-  if (!existing) {
+  ImportPreparation prepared;
+  if (const Status status = PrepareImport(model_, source, prepared); !status.ok()) {
+    // Said as a failed import says it; no take changed.
+    ImpBtn->SetDown(true);
+    RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks&) { return ConversionResult::Failure(status); });
+    return;
+  }
+  if (!ConfirmReplacing(prepared)) {
     ImpBtn->SetDown(false);
     return;
   }
-  const std::optional<RateHandling> rate = AskRateHandling(source);
+  const std::optional<RateHandling> rate = AskRateHandling(prepared.format);
   if (!rate) {
     ImpBtn->SetDown(false);
     return;
   }
+  // Takes the user agreed to replace are replaced; a take another program
+  // writes after the question (or where there was nothing to ask) is not.
+  const ExistingTakes existing = prepared.occupied.empty() ? ExistingTakes::Refuse : ExistingTakes::Replace;
   ImpBtn->SetDown(true);
   const ConversionResult result = RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks& hooks) {
-    return ImportAudioFile(model_, source, hooks, SongLock::Wait::No, *rate, *existing);
+    return ImportPrepared(model_, prepared, hooks, SongLock::Wait::No, *rate, existing);
   });
   if (result.outcome == ConversionResult::Failed) return;  // no take changed
   MirrorMatrices();

@@ -39,7 +39,11 @@ std::optional<std::string> TMainWin::AskName(const QString& prompt, const std::s
 }
 
 void TMainWin::Report(const EditResult& result) {
-  if (!result.ok()) dialogs_->Message(this, QString::fromLatin1(result.message));
+  if (result.ok()) return;
+  // The file and the system's reason on a second line, as a conversion says them.
+  QString text = QString::fromLatin1(result.message);
+  if (!result.detail.empty()) text += QLatin1Char('\n') + QString::fromStdString(result.detail);
+  dialogs_->Message(this, text);
 }
 
 void TMainWin::ProjNameDblClick() {

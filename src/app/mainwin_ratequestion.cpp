@@ -26,11 +26,8 @@ QString rateText(long double rate) {
 
 }  // namespace
 
-std::optional<RateHandling> TMainWin::AskRateHandling(const std::filesystem::path& source) {
-  // A file that cannot be read is the import's to report, in its own words.
-  SourceFormat format;
-  if (!ProbeSourceFile(source, format).ok() || !NeedsRateConversion(format.sampleRate))
-    return RateHandling::KeepSamples;
+std::optional<RateHandling> TMainWin::AskRateHandling(const SourceFormat& format) {
+  if (!NeedsRateConversion(format.sampleRate)) return RateHandling::KeepSamples;
   QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
                   QStringLiteral("This file is %1 Hz; the recorder plays 44,100 Hz.").arg(rateText(format.sampleRate)),
                   QMessageBox::NoButton, this);

@@ -26,8 +26,8 @@
 #include "archive/restoreplan.h"
 #include "convert/conversion.h"
 #include "convert/importengine.h"
+#include "convert/importpreparation.h"
 #include "folders/tdirtreeview.h"
-#include "loudness/shorttermloudness.h"
 #include "playback/transport.h"
 #include "project/projectmodel.h"
 #include "waveform/outlineworker.h"
@@ -148,9 +148,6 @@ class TMainWin : public QWidget, private TransportEvents {
   void DirTreeMenu(const QString& path, QPoint globalPosition);
   void ArchiveFolder(const QString& path);
   void RestoreInto(const QString& path);
-  // The song as a DAW project file with the chosen takes and the mixer
-  // (mainwin_daw.cpp).
-  void ExportToDaw(const QString& path);
 
   // Recomputes the selection summary in the model and shows it.
   void UpdateSelection();
@@ -217,11 +214,6 @@ class TMainWin : public QWidget, private TransportEvents {
   // MASTER row, and the timer that moves them.
   std::array<TLevelMeter*, 16> TrackMeters{};
   TLevelMeter* MasterMeter = nullptr;
-  // Beside the mix's meter: the short-term loudness (3 s) of the audition,
-  // measured here on the window's thread from the frames the mixing thread
-  // handed over.
-  QLabel* MasterLoudness = nullptr;
-  ShortTermLoudness masterLoudness_;
   TBPBtn* ClipLight = nullptr;
   QTimer* MeterTimer = nullptr;
   // The mixer strips' mute and solo keys, after the pan values.
@@ -316,7 +308,7 @@ class TMainWin : public QWidget, private TransportEvents {
   std::optional<std::string> AskName(const QString& prompt, const std::string& current);
   void Report(const EditResult& result);
   // Before an import writes over takes that hold audio: true to go on.
-  std::optional<ExistingTakes> ConfirmReplacing(const std::filesystem::path& source);
+  bool ConfirmReplacing(const ImportPreparation& prepared);
   void ImportFrom(const std::filesystem::path& source);
   // Dropping files on the take matrices (mainwin_dragdrop.cpp).
   bool DragDropFilter(QObject* watched, QEvent* event);
@@ -325,7 +317,7 @@ class TMainWin : public QWidget, private TransportEvents {
   void DragTakeOut(int track, int take);
   // Before an import of a file that is not at the takes' 44,100 Hz: convert
   // it, keep its samples, or nothing (Cancel). mainwin_ratequestion.cpp.
-  std::optional<RateHandling> AskRateHandling(const std::filesystem::path& source);
+  std::optional<RateHandling> AskRateHandling(const SourceFormat& format);
 
   // Runs one export or import (`kind` is its Conversion value) from its
   // button's click: the busy cursor, the window's events once per block, a

@@ -17,13 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// "Track3-2", "Master 1": as the command line and the window name takes in
-// messages.
-std::string trackLabel(int track, int take) {
-  return "Track" + std::to_string(track + 1) + "-" + std::to_string(take + 1);
-}
-std::string masterLabel(int masterTake) { return "Master " + std::to_string(masterTake + 1); }
-
 bool wanted(const ArchiveRequest& request, int track, int take) {
   if (request.takes.empty() && request.masters.empty()) return true;
   for (const auto& t : request.takes)
@@ -75,20 +68,20 @@ Status planProject(const ArchiveRequest& request, const fs::path& folder, const 
   for (int t = 0; t < TrackCount; ++t)
     for (int k = 0; k < TakesPerTrack; ++k) {
       if (!wanted(request, t, k) || !model.TakeSel[t][k].assigned) continue;
-      ArchiveItem item{trackLabel(t, k), t, k, model.TakeSel[t][k].caption, {}, {}, {}};
-      item.source = {model.TakePath(t, k), std::nullopt, uint32_t(model.TakeLength(t, k)), TrackStemLabel(t, k)};
-      item.output = outputFolder / (StemFileStem(TrackStemLabel(t, k), item.nameBytes) + extension);
+      ArchiveItem item{TakeLabel(t, k), t, k, model.TakeSel[t][k].caption, {}, {}, {}};
+      item.source = {model.TakePath(t, k), std::nullopt, uint32_t(model.TakeLength(t, k)), TakeLabel(t, k)};
+      item.output = outputFolder / (StemFileStem(TakeLabel(t, k), item.nameBytes) + extension);
       item.takeFiles = {item.source.left};
       plan.items.push_back(std::move(item));
     }
   for (int n = 0; n < MasterTakeCount; ++n) {
     if (!wantedMaster(request, n) || !model.MasTakeSel[n].assigned) continue;
-    ArchiveItem item{masterLabel(n), -1, n, model.MasTakeSel[n].caption, {}, {}, {}};
+    ArchiveItem item{MasterTakeLabel(n), -1, n, model.MasTakeSel[n].caption, {}, {}, {}};
     const int32_t left = model.MasterLength(MasterSide::Left, n);
     const int32_t right = model.MasterLength(MasterSide::Right, n);
     item.source = {model.MasterPath(MasterSide::Left, n), model.MasterPath(MasterSide::Right, n),
-                   uint32_t(std::max(left, right)), MasterStemLabel(n)};
-    item.output = outputFolder / (StemFileStem(MasterStemLabel(n), item.nameBytes) + extension);
+                   uint32_t(std::max(left, right)), MasterTakeLabel(n)};
+    item.output = outputFolder / (StemFileStem(MasterTakeLabel(n), item.nameBytes) + extension);
     item.takeFiles = {item.source.left, *item.source.right};
     plan.items.push_back(std::move(item));
   }
@@ -97,9 +90,9 @@ Status planProject(const ArchiveRequest& request, const fs::path& folder, const 
   // from the projects that lack it; for one project it is a mistake.
   if (request.recursive) return Status::Ok();
   for (const auto& t : request.takes)
-    if (!model.TakeSel[t.track][t.take].assigned) plan.missing.push_back(trackLabel(t.track, t.take) + " holds no take.");
+    if (!model.TakeSel[t.track][t.take].assigned) plan.missing.push_back(TakeLabel(t.track, t.take) + " holds no take.");
   for (int m : request.masters)
-    if (!model.MasTakeSel[m].assigned) plan.missing.push_back(masterLabel(m) + " holds no take.");
+    if (!model.MasTakeSel[m].assigned) plan.missing.push_back(MasterTakeLabel(m) + " holds no take.");
   return Status::Ok();
 }
 

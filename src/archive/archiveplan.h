@@ -58,7 +58,7 @@ struct ArchiveRequest {
 
 // One audio file to write.
 struct ArchiveItem {
-  std::string label;      // "Track3-2" / "Master 1", for messages
+  std::string label;      // "Track03-2" / "Master1", for messages
   int track = -1;         // 0-based, or -1 for a master take
   int take = 0;           // 0-based take or master take
   std::string nameBytes;  // the take's name as stored

@@ -179,12 +179,4 @@ std::string StemFileStem(std::string_view label, std::string_view nameBytes) {
   return name.empty() ? std::string(label) : std::string(label) + " " + name;
 }
 
-std::string TrackStemLabel(int track, int take) {
-  char label[32];
-  std::snprintf(label, sizeof label, "Track%02d-%d", track + 1, take + 1);
-  return label;
-}
-
-std::string MasterStemLabel(int masterTake) { return "Master" + std::to_string(masterTake + 1); }
-
 }  // namespace tp

@@ -15,6 +15,7 @@
 #include "convert/conversion.h"
 #include "archive/takerecord.h"
 #include "convert/takesource.h"
+#include "project/takelabel.h"
 #include "storage/safefile.h"
 
 namespace tp {
@@ -83,8 +84,6 @@ Status VerifyStem(const StemSource& source, const std::filesystem::path& written
 // (raw name bytes) shown as text, trailing blanks dropped, and characters a
 // common file system refuses replaced by "_". An empty name leaves the label.
 std::string StemFileStem(std::string_view label, std::string_view nameBytes);
-std::string TrackStemLabel(int track, int take);  // "Track01-1"
-std::string MasterStemLabel(int masterTake);      // "Master1"
 
 // A name made safe as one path component.
 std::string SafeFileNameComponent(std::string_view text);

@@ -12,6 +12,7 @@
 
 #include "cli/arguments.h"
 #include "project/projectmodel.h"
+#include "project/takelabel.h"
 
 namespace CLI {
 class App;
@@ -63,7 +64,5 @@ void SelectMasterTake(ProjectModel& model, int masterTake);
 std::string RateText(long double rate);
 
 // "Track3-2", "Master 4": the names the window shows.
-std::string TrackTakeLabel(const TrackTake& take);
-std::string MasterLabel(int masterTake);
 
 }  // namespace tp::cli

@@ -26,7 +26,7 @@ SongLock::Wait waitFor(bool noWait) { return noWait ? SongLock::Wait::No : SongL
 
 int report(const EditResult& result, const std::string& done) {
   if (!result.ok()) {
-    ReportError(result.message);
+    ReportError(result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail);
     return 1;
   }
   std::printf("%s\n", done.c_str());
@@ -72,13 +72,13 @@ int runRename(const RenameOptions& options) {
   if (subject.project) return report(RenameProject(model, bytes, waitFor(options.noWait)), "Project renamed to \"" + stored + "\"");
   if (subject.take) {
     if (!model.TakeSel[subject.take->track][subject.take->take].assigned)
-      throw CommandFailure(TrackTakeLabel(*subject.take) + " holds no take.");
+      throw CommandFailure(TakeLabel(subject.take->track, subject.take->take) + " holds no take.");
     return report(RenameTake(model, subject.take->track, subject.take->take, bytes, waitFor(options.noWait)),
-                  TrackTakeLabel(*subject.take) + " renamed to \"" + stored + "\"");
+                  TakeLabel(subject.take->track, subject.take->take) + " renamed to \"" + stored + "\"");
   }
-  if (!model.MasTakeSel[*subject.master].assigned) throw CommandFailure(MasterLabel(*subject.master) + " holds no take.");
+  if (!model.MasTakeSel[*subject.master].assigned) throw CommandFailure(MasterTakeLabel(*subject.master) + " holds no take.");
   return report(RenameMasterTake(model, *subject.master, bytes, waitFor(options.noWait)),
-                MasterLabel(*subject.master) + " renamed to \"" + stored + "\"");
+                MasterTakeLabel(*subject.master) + " renamed to \"" + stored + "\"");
 }
 
 struct DeleteOptions {
@@ -98,12 +98,12 @@ int runDelete(const DeleteOptions& options) {
   OpenProject(model, options.folder);
   if (subject.take) {
     if (!model.TakeSel[subject.take->track][subject.take->take].assigned)
-      throw CommandFailure(TrackTakeLabel(*subject.take) + " holds no take.");
+      throw CommandFailure(TakeLabel(subject.take->track, subject.take->take) + " holds no take.");
     return report(DeleteTake(model, subject.take->track, subject.take->take, waitFor(options.noWait)),
-                  TrackTakeLabel(*subject.take) + " deleted");
+                  TakeLabel(subject.take->track, subject.take->take) + " deleted");
   }
-  if (!model.MasTakeSel[*subject.master].assigned) throw CommandFailure(MasterLabel(*subject.master) + " holds no take.");
-  return report(DeleteMasterTake(model, *subject.master, waitFor(options.noWait)), MasterLabel(*subject.master) + " deleted");
+  if (!model.MasTakeSel[*subject.master].assigned) throw CommandFailure(MasterTakeLabel(*subject.master) + " holds no take.");
+  return report(DeleteMasterTake(model, *subject.master, waitFor(options.noWait)), MasterTakeLabel(*subject.master) + " deleted");
 }
 
 }  // namespace

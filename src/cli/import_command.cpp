@@ -9,7 +9,7 @@
 #include "cli/options.h"
 #include "cli/verbosity.h"
 #include "convert/importengine.h"
-#include "convert/importsource.h"
+#include "convert/importpreparation.h"
 
 namespace tp::cli {
 
@@ -24,21 +24,18 @@ struct ImportOptions {
 };
 
 // The takes the import would replace, as the user names them.
-std::vector<std::string> existingTargets(const ProjectModel& model, const std::vector<TrackTake>& targets,
-                                         std::optional<int> master) {
+std::vector<std::string> existingTargets(const ImportPreparation& prepared) {
   std::vector<std::string> existing;
-  for (const auto& target : targets)
-    if (model.TakeSel[target.track][target.take].assigned) existing.push_back(TrackTakeLabel(target));
-  if (master && model.MasTakeSel[*master].assigned) existing.push_back(MasterLabel(*master));
+  for (const ImportTarget& target : prepared.occupied)
+    existing.push_back(target.track >= TrackCount ? MasterTakeLabel(target.take)
+                                                  : TakeLabel(target.track, target.take));
   return existing;
 }
 
 // A source at another rate, imported sample for sample without being asked
-// to: say once how it will sound, and how to convert it. A file that cannot
-// be probed gets no note; the import itself reports it.
-void noteRate(const std::string& input) {
-  SourceFormat format;
-  if (!ProbeSourceFile(input, format).ok() || !NeedsRateConversion(format.sampleRate)) return;
+// to: say once how it will sound, and how to convert it.
+void noteRate(const std::string& input, const SourceFormat& format) {
+  if (!NeedsRateConversion(format.sampleRate)) return;
   std::fprintf(stderr,
                "note: %s is %s Hz; takes play at 44100 Hz, so it will sound %s (use --resample to convert the "
                "rate)\n",
@@ -62,14 +59,6 @@ int runImport(const ImportOptions& options) {
 
   ProjectModel model;
   OpenProject(model, options.folder);
-  if (const auto existing = existingTargets(model, targets, master); !existing.empty() && !options.force) {
-    std::string list;
-    for (const auto& label : existing) list += (list.empty() ? "" : ", ") + label;
-    throw CommandFailure(list + (existing.size() == 1 ? " holds a take" : " hold takes") +
-                         "; nothing was written (add --force to replace)");
-  }
-  if (!options.resample && !options.keepSamples) noteRate(options.input);
-  const RateHandling rate = options.resample ? RateHandling::Convert : RateHandling::KeepSamples;
   // The order of the clicks makes the first --to the left (or only) target.
   std::vector<std::filesystem::path> written;
   for (const auto& target : targets) {
@@ -83,11 +72,22 @@ int runImport(const ImportOptions& options) {
     written.push_back(model.MasterPath(MasterSide::Left, *master));
     written.push_back(model.MasterPath(MasterSide::Right, *master));
   }
+  ImportPreparation prepared;
+  if (const Status status = PrepareImport(model, options.input, prepared); !status.ok())
+    throw CommandFailure(status.Text());
+  if (const auto existing = existingTargets(prepared); !existing.empty() && !options.force) {
+    std::string list;
+    for (const auto& label : existing) list += (list.empty() ? "" : ", ") + label;
+    throw CommandFailure(list + (existing.size() == 1 ? " holds a take" : " hold takes") +
+                         "; nothing was written (add --force to replace)");
+  }
+  if (!options.resample && !options.keepSamples) noteRate(options.input, prepared.format);
+  const RateHandling rate = options.resample ? RateHandling::Convert : RateHandling::KeepSamples;
   return RunConversion("Importing", options.verbosity.level(), written,
                        [&](const ConversionHooks& hooks) {
-                         return ImportAudioFile(model, options.input, hooks,
-                                                options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes, rate,
-                                                options.force ? ExistingTakes::Replace : ExistingTakes::Refuse);
+                         return ImportPrepared(model, prepared, hooks,
+                                               options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes, rate,
+                                               options.force ? ExistingTakes::Replace : ExistingTakes::Refuse);
                        });
 }
 

@@ -58,14 +58,14 @@ void printText(const ProjectModel& model) {
       const MatrixCell& cell = model.TakeSel[t][k];
       if (!cell.assigned) continue;
       const uint32_t samples = uint32_t(model.TakeLength(t, k));
-      std::printf("  %-11s %s  %s  %10u samples  %s\n", TrackTakeLabel({t, k}).c_str(),
+      std::printf("  %-11s %s  %s  %10u samples  %s\n", TakeLabel(t, k).c_str(),
                   NameBytesToUtf8(cell.caption).c_str(), FormatTakeTime(samples).c_str(), samples,
                   fileNameOnDisk(model.TakePath(t, k)).c_str());
       ++found;
     }
   for (int n = 0; n < MasterTakeCount; ++n) {
     if (!model.MasTakeSel[n].assigned) continue;
-    std::printf("  %-11s %s  left %u, right %u samples\n", MasterLabel(n).c_str(),
+    std::printf("  %-11s %s  left %u, right %u samples\n", MasterTakeLabel(n).c_str(),
                 NameBytesToUtf8(model.MasTakeSel[n].caption).c_str(),
                 uint32_t(model.TakeLengths[ProjectModel::MasterLeftIndex + n]),
                 uint32_t(model.TakeLengths[ProjectModel::MasterRightIndex + n]));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audiofile/takefile.h"
+#include "convert/importpreparation.h"
 #include "convert/importsource.h"
 #include "convert/pipeline.h"
 #include "convert/rateconverter.h"
@@ -92,15 +93,21 @@ bool NeedsRateConversion(long double sampleRate) { return sampleRate != TakeSamp
 
 ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath, const ConversionHooks& hooks,
                                  SongLock::Wait wait, RateHandling rate, ExistingTakes existing) {
-  std::unique_ptr<ImportSource> source;
-  const Status opened = OpenImportSource(sourcePath, source);
-  if (!opened.ok()) return ConversionResult::Failure(opened);
-  const SourceFormat& format = source->Format();
-  const uint32_t channels = format.channels;
-  const ImportTargets targets = model.ImportTargetsFor(channels);
-  if (!targets.first.used()) return {ConversionResult::Failed, messages::NoImportTarget, {}, 0};
+  ImportPreparation prepared;
+  const Status status = PrepareImport(model, sourcePath, prepared);
+  if (!status.ok()) return ConversionResult::Failure(status);
+  return ImportPrepared(model, prepared, hooks, wait, rate, existing);
+}
 
-  BlockSource* blocks = source.get();
+ConversionResult ImportPrepared(ProjectModel& model, ImportPreparation& prepared, const ConversionHooks& hooks,
+                                SongLock::Wait wait, RateHandling rate, ExistingTakes existing) {
+  ImportSource* source = prepared.source.get();
+  const fs::path& sourcePath = prepared.path;
+  const SourceFormat& format = prepared.format;
+  const uint32_t channels = format.channels;
+  const ImportTargets& targets = prepared.targets;
+
+  BlockSource* blocks = source;
   uint64_t frames = format.frames;
   std::unique_ptr<RateConverter> converter;
   if (rate == RateHandling::Convert && NeedsRateConversion(format.sampleRate)) {

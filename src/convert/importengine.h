@@ -43,6 +43,13 @@ ConversionResult ImportAudioFile(ProjectModel& model, const std::filesystem::pat
                                  RateHandling rate = RateHandling::KeepSamples,
                                  ExistingTakes existing = ExistingTakes::Replace);
 
+// The same for a source PrepareImport opened (its file is read from where
+// the preparation left it, so a preparation serves one import).
+struct ImportPreparation;
+ConversionResult ImportPrepared(ProjectModel& model, ImportPreparation& prepared, const ConversionHooks& hooks,
+                                SongLock::Wait wait = SongLock::Wait::No, RateHandling rate = RateHandling::KeepSamples,
+                                ExistingTakes existing = ExistingTakes::Replace);
+
 // True when a source at `sampleRate` would play at another speed and pitch
 // than it was recorded at, unless it is converted.
 bool NeedsRateConversion(long double sampleRate);

@@ -1,9 +1,10 @@
 #include "playback/waveinfo.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "audiofile/audiofile.h"
+#include "convert/importsource.h"
 
 namespace tp {
 
@@ -31,25 +32,23 @@ std::string ChannelsText(uint32_t channels) {
   return channels == 2 ? "(stereo)" : "(mono)";
 }
 
-WaveInfoTexts DescribeWave(const AudioFile& file) {
-  if (file.dataStart == 0 || file.format == FormatNone) return BareWaveInfo();
+WaveInfoTexts DescribeWave(const SourceFormat& format) {
   WaveInfoTexts texts;
   char text[128];
-  std::snprintf(text, sizeof text, "Sampling Rate : %.2fHz", static_cast<double>(file.sampleRate));
+  std::snprintf(text, sizeof text, "Sampling Rate : %.2fHz", static_cast<double>(format.sampleRate));
   texts.samplingRate = text;
-  std::snprintf(text, sizeof text, "Sampling Frames : %u %s  ", file.frames, ChannelsText(file.channels).c_str());
-  texts.samplingFrames = text + WaveLengthText(file.frames, file.sampleRate);
-  std::snprintf(text, sizeof text, "Bits / Word : %u", static_cast<unsigned>(file.bits));
+  const auto frames = uint32_t(std::min<uint64_t>(format.frames, UINT32_MAX));
+  std::snprintf(text, sizeof text, "Sampling Frames : %u %s  ", frames, ChannelsText(format.channels).c_str());
+  texts.samplingFrames = text + WaveLengthText(frames, format.sampleRate);
+  std::snprintf(text, sizeof text, "Bits / Word : %d", format.bits);
   texts.bitsPerWord = text;
   return texts;
 }
 
 WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path) {
-  auto file = OpenAudioFile(path, false);
-  if (!file) return BareWaveInfo();
-  WaveInfoTexts texts = DescribeWave(*file);
-  CloseAudioFile(std::move(file));
-  return texts;
+  SourceFormat format;
+  if (!ProbeSourceFile(path, format).ok()) return BareWaveInfo();
+  return DescribeWave(format);
 }
 
 }  // namespace tp

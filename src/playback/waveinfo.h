@@ -9,7 +9,7 @@
 
 namespace tp {
 
-struct AudioFile;
+struct SourceFormat;
 
 struct WaveInfoTexts {
   std::string samplingRate;    // "Sampling Rate : 44100.00Hz"
@@ -18,14 +18,14 @@ struct WaveInfoTexts {
   bool operator==(const WaveInfoTexts&) const = default;
 };
 
-// The bare captions, shown for a file that is not a readable WAV or AIFF.
+// The bare captions, shown for a file the import cannot read.
 WaveInfoTexts BareWaveInfo();
 
-// The texts for an opened file; the bare captions when it was not
-// recognised (no data start or no format).
-WaveInfoTexts DescribeWave(const AudioFile& file);
+// The texts for a source's format.
+WaveInfoTexts DescribeWave(const SourceFormat& format);
 
-// Opens `path` for reading, describes it and closes it again.
+// Describes `path` as the import would read it (WAV, AIFF or FLAC), through
+// the import's own probe.
 WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path);
 
 // "(mono)", "(stereo)", or "(6 channels)" for a file of more than two.

@@ -1,12 +1,15 @@
 #include "project/projectinfo.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
-#include <memory>
+#include <vector>
 
-#include "audiofile/cfile.h"
+#include <fcntl.h>
+
 #include "project/folderfiles.h"
+#include "project/messages.h"
 #include "project/namefield.h"
+#include "storage/filehandle.h"
 
 namespace tp {
 
@@ -14,86 +17,84 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using File = CFile;
-
-File openFile(const fs::path& path, const char* mode) { return OpenCFile(path, mode); }
-
 bool canOpenForReading(const std::optional<fs::path>& path) {
-  return path && File(std::fopen(path->c_str(), "rb")) != nullptr;
+  return path && FileHandle::Open(*path, O_RDONLY).valid();
 }
 
-bool writeAt(std::FILE* file, long offset, const NameField& field) {
-  return std::fseek(file, offset, SEEK_SET) == 0 &&
-         std::fwrite(field.data(), 1, field.size(), file) == field.size();
-}
-
-bool hasRecorderModelTag(std::FILE* file) {
+bool hasRecorderModelTag(FileHandle& file) {
   char head[16] = {};
-  if (std::fseek(file, 0, SEEK_SET) != 0) return false;
-  const size_t got = std::fread(head, 1, sizeof head, file);
-  return got >= RecorderModelTag.size() &&
+  const ssize_t got = file.ReadAt(head, sizeof head, 0);
+  return got >= ssize_t(RecorderModelTag.size()) &&
          std::memcmp(head, RecorderModelTag.data(), RecorderModelTag.size()) == 0;
 }
 
-long fileSize(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  return std::ftell(file);
+// The information file a rename writes, and where its name fields are.
+struct NameFields {
+  fs::path path;
+  bool prjData = false;
+};
+
+std::optional<NameFields> findInformationFile(const fs::path& folder) {
+  if (auto path = FindFileIgnoringCase(folder, PrjDataFileName); canOpenForReading(path)) return NameFields{*path, true};
+  if (auto path = FindFileIgnoringCase(folder, SongDataFileName); canOpenForReading(path)) return NameFields{*path, false};
+  return std::nullopt;
 }
 
-// Opens an information file for update, or reports why it cannot be.
-File openForUpdate(const fs::path& path) {
-  ClearReadOnly(path);
-  return openFile(path, "r+b");
-}
-
-WriteNameResult finish(File file, bool allWritten) {
-  const bool flushed = std::fflush(file.get()) == 0;
-  const bool closed = std::fclose(file.release()) == 0;
-  return allWritten && flushed && closed ? WriteNameResult::Written : WriteNameResult::WriteFailed;
+// Writes `field` at each offset, in place. When one write fails, the
+// fields written before it get their old bytes back, so that the two
+// copies of a name never disagree; the status names the file and the
+// system's reason.
+Status writeFields(FileHandle& file, const fs::path& path, const std::vector<int64_t>& offsets, const NameField& field) {
+  std::vector<NameField> before(offsets.size());
+  std::vector<ssize_t> beforeBytes(offsets.size(), 0);
+  for (size_t i = 0; i < offsets.size(); ++i) {
+    beforeBytes[i] = file.ReadAt(before[i].data(), before[i].size(), offsets[i]);
+    if (beforeBytes[i] < 0) return Status::Fail(messages::ProjectFileNotWritten, path, errno);
+  }
+  for (size_t i = 0; i < offsets.size(); ++i) {
+    if (file.WriteAt(field.data(), field.size(), offsets[i])) continue;
+    const int error = errno != 0 ? errno : EIO;
+    for (size_t k = 0; k < i; ++k) file.WriteAt(before[k].data(), size_t(beforeBytes[k]), offsets[k]);
+    return Status::Fail(messages::ProjectFileNotWritten, path, error);
+  }
+  if (!file.Sync()) return Status::Fail(messages::ProjectFileNotWritten, path, errno);
+  return Status::Ok();
 }
 
 }  // namespace
 
 std::optional<std::string> ReadProjectName(const fs::path& folder) {
-  long nameOffset = PrjDataNameOffset;
-  File info;
-  if (auto path = FindFileIgnoringCase(folder, PrjDataFileName)) info = openFile(*path, "rb");
-  if (!info) {
+  int64_t nameOffset = PrjDataNameOffset;
+  FileHandle info;
+  if (auto path = FindFileIgnoringCase(folder, PrjDataFileName)) info = FileHandle::Open(*path, O_RDONLY);
+  if (!info.valid()) {
     nameOffset = SongDataNameOffset;
-    if (auto path = FindFileIgnoringCase(folder, SongDataFileName)) info = openFile(*path, "rb");
+    if (auto path = FindFileIgnoringCase(folder, SongDataFileName)) info = FileHandle::Open(*path, O_RDONLY);
   }
-  if (!info) return std::nullopt;
+  if (!info.valid()) return std::nullopt;
 
   uint8_t field[NameFieldWidth] = {};
-  size_t got = 0;
-  if (std::fseek(info.get(), nameOffset, SEEK_SET) == 0)
-    got = std::fread(field, 1, sizeof field, info.get());
-  info.reset();
+  const ssize_t got = info.ReadAt(field, sizeof field, nameOffset);
+  info = FileHandle();
   // A file too short for the field gives the bytes that are there.
-  std::string name = DecodeNameField(field, got);
+  std::string name = DecodeNameField(field, got > 0 ? size_t(got) : 0);
 
   if (canOpenForReading(FindFileIgnoringCase(folder, BackupMarkerFileName))) return std::nullopt;
   return name;
 }
 
-WriteNameResult WriteProjectName(const fs::path& folder, std::string_view name) {
-  const NameField field = EncodeNameField(name);
-
-  if (auto path = FindFileIgnoringCase(folder, PrjDataFileName); canOpenForReading(path)) {
-    File file = openForUpdate(*path);
-    if (!file) return WriteNameResult::OpenFailed;
-    bool written = writeAt(file.get(), PrjDataNameOffset, field);
-    if (written && hasRecorderModelTag(file.get()) && fileSize(file.get()) >= PrjDataSecondCopyMinSize)
-      written = writeAt(file.get(), PrjDataSecondNameOffset, field);
-    return finish(std::move(file), written);
-  }
-  if (auto path = FindFileIgnoringCase(folder, SongDataFileName); canOpenForReading(path)) {
-    File file = openForUpdate(*path);
-    if (!file) return WriteNameResult::OpenFailed;
-    const bool written = writeAt(file.get(), SongDataNameOffset, field);
-    return finish(std::move(file), written);
-  }
-  return WriteNameResult::NoInfoFile;
+Status WriteProjectName(const fs::path& folder, std::string_view name) {
+  const std::optional<NameFields> info = findInformationFile(folder);
+  if (!info) return Status::Ok();
+  ClearReadOnly(info->path);
+  FileHandle file = FileHandle::Open(info->path, O_RDWR);
+  if (!file.valid()) return Status::Fail(messages::ProjectFileNotOpened, info->path, errno);
+  std::vector<int64_t> offsets{info->prjData ? PrjDataNameOffset : SongDataNameOffset};
+  if (info->prjData && hasRecorderModelTag(file) && file.Size() >= PrjDataSecondCopyMinSize)
+    offsets.push_back(PrjDataSecondNameOffset);
+  if (Status status = writeFields(file, info->path, offsets, EncodeNameField(name)); !status.ok()) return status;
+  if (!file.Close()) return Status::Fail(messages::ProjectFileNotWritten, info->path, errno);
+  return Status::Ok();
 }
 
 }  // namespace tp

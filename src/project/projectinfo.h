@@ -2,13 +2,15 @@
 // copy at 65540 in the recorder model's long files) or "Songdata.ini" (name at
 // offset 233). A "backup.inf" in the folder marks a backup that must not be
 // opened as a project. Every other byte belongs to the recorder and is never
-// moved or truncated.
+// moved or truncated. Both are read and written through FileHandle.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "storage/status.h"
 
 namespace tp {
 
@@ -28,15 +30,12 @@ constexpr long SongDataNameOffset = 233;
 // when the folder is not a project. Reads only.
 std::optional<std::string> ReadProjectName(const std::filesystem::path& folder);
 
-enum class WriteNameResult {
-  Written,      // the name field(s) were updated
-  NoInfoFile,   // neither information file exists: nothing written, nothing to say
-  OpenFailed,   // the file exists but cannot be opened for update
-  WriteFailed,  // opened, but a seek or write did not reach the file
-};
-
 // Writes `name` (raw bytes; cut to 8 and blank-padded here) into the
-// project information file, clearing a missing owner write permission first.
-WriteNameResult WriteProjectName(const std::filesystem::path& folder, std::string_view name);
+// project information file in place, clearing a missing owner write
+// permission first, and syncs it. A folder without an information file is
+// nothing to write and nothing to say (Ok). A failure names the file and
+// the system's reason (ProjectFileNotOpened, ProjectFileNotWritten); a
+// write that fails half-way puts back what it had changed.
+Status WriteProjectName(const std::filesystem::path& folder, std::string_view name);
 
 }  // namespace tp

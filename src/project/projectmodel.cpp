@@ -1,5 +1,7 @@
 #include "project/projectmodel.h"
 
+#include "project/takelabel.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -38,13 +40,6 @@ std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
 }
 
 char lastChar(const std::string& s) { return s.empty() ? '\0' : s.back(); }
-
-// "Track05-1", as the take is named in messages and archive file names.
-std::string takeLabel(int track, int take) {
-  char label[32];
-  std::snprintf(label, sizeof label, "Track%02d-%d", track + 1, take + 1);
-  return label;
-}
 
 }  // namespace
 
@@ -262,7 +257,7 @@ TakeSelection ProjectModel::PlaybackSelection() const {
       if (MasTakeSel[n].assigned && MasTakeSel[n].down) {
         selection.takes[0] = MasterPath(MasterSide::Left, n);
         selection.takes[1] = MasterPath(MasterSide::Right, n);
-        selection.labels[0] = selection.labels[1] = "Master" + std::to_string(n + 1);
+        selection.labels[0] = selection.labels[1] = MasterTakeLabel(n);
         break;
       }
     }
@@ -272,7 +267,7 @@ TakeSelection ProjectModel::PlaybackSelection() const {
     for (int k = 0; k < TakesPerTrack; ++k)
       if (TakeSel[t][k].assigned && TakeSel[t][k].down) {
         selection.takes[t] = TakePath(t, k);
-        selection.labels[t] = takeLabel(t, k);
+        selection.labels[t] = TakeLabel(t, k);
         break;
       }
   return selection;

@@ -56,12 +56,8 @@ EditResult RenameProject(ProjectModel& model, std::string_view name, SongLock::W
   SongLock lock;
   if (!lock.Acquire(model.ProjectFolder, wait)) return {messages::SongInUse};
   model.RenameProject(std::string(name.substr(0, NameFieldWidth)));
-  switch (WriteProjectName(model.ProjectFolder, model.ProjectName)) {
-    case WriteNameResult::Written:
-    case WriteNameResult::NoInfoFile: return {};
-    case WriteNameResult::OpenFailed: return {messages::ProjectFileNotOpened};
-    case WriteNameResult::WriteFailed: return {messages::ProjectFileNotWritten};
-  }
+  const Status written = WriteProjectName(model.ProjectFolder, model.ProjectName);
+  if (!written.ok()) return {written.message(), written.Detail()};
   return {};
 }
 

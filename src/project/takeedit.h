@@ -14,6 +14,7 @@ namespace tp {
 
 struct EditResult {
   const char* message = nullptr;  // nullptr: done
+  std::string detail;             // the file and the system's reason, where known
   bool ok() const { return message == nullptr; }
 };
 

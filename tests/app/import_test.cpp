@@ -5,7 +5,9 @@
 // at 1024, then 16-bit little-endian samples.
 #include <QApplication>
 #include <QCursor>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -278,6 +280,56 @@ TEST_F(Import, ReplacingTakesThatHoldAudioIsAskedFirstAndNoChangesNothing) {
     ExpectIdleAgain();
     for (size_t i = 0; i < c.files.size(); ++i) EXPECT_EQ(test::ReadBytes(project / c.files[i]), before[i]) << c.files[i];
   }
+}
+
+// Clicks `button` of the question box once it is up (the window's modal
+// loop runs this timer), and keeps its text; gives up after a while so that
+// a missing question fails the test instead of hanging it.
+void AnswerQuestionBox(QMessageBox::StandardButton button, QString& text, int triesLeft = 500) {
+  QTimer::singleShot(10, [button, &text, triesLeft] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) {
+      if (triesLeft > 0) AnswerQuestionBox(button, text, triesLeft - 1);
+      return;
+    }
+    text = box->text();
+    QTest::mouseClick(box->button(button), Qt::LeftButton);
+  });
+}
+
+// The import reads FLAC, so a FLAC file over a take that holds audio is
+// asked about like any other: through the real open dialog and the real
+// question box, where No leaves the take as it was and imports nothing.
+TEST_F(Import, AFlacFileOverATakeAsksTheReplaceQuestionAndNoChangesNothing) {
+  WriteSource("take.flac", SF_FORMAT_FLAC, 1, 1000);
+  Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 0);
+  const auto before = test::ReadBytes(project / "TRACK0_0.DAT");
+  dialogs->realQuestions = true;
+  QString asked;
+  dialogs->open = [&](TCOpenDialog& dialog) {
+    QTimer::singleShot(0, [&] {
+      QFileDialog* files = dialog.FileDialog();
+      ASSERT_NE(files, nullptr);
+      auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      ASSERT_NE(name, nullptr);
+      // The path set whole: typed, it would open the name completer's
+      // list, which takes the Return for itself.
+      name->setFocus();
+      name->setText(Q(sources / "take.flac"));
+      AnswerQuestionBox(QMessageBox::No, asked);
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+    return StandardDialogs().OpenFile(dialog);
+  };
+  Click(window->ImpBtn);
+  RunUntilIdle();
+  EXPECT_EQ(asked, QStringLiteral("Replace the take Old (Track01-1)?"));
+  ASSERT_EQ(dialogs->questions.size(), 1u);
+  EXPECT_EQ(dialogs->questions[0].first, QStringLiteral("Take Importing"));
+  EXPECT_TRUE(dialogs->messages.empty()) << "No: nothing ran";
+  EXPECT_EQ(test::ReadBytes(project / "TRACK0_0.DAT"), before);
+  ExpectIdleAgain();
 }
 
 // Enter on the real question box answers No: it is the default button.

@@ -756,7 +756,9 @@ TEST_F(MainWindow, ANewProjectNameIsShownEvenWhenItsFileCannotBeUpdated) {
   window->ProjNameDblClick();
   EXPECT_EQ(window->ProjName->text(), QStringLiteral(" "));
   ASSERT_EQ(dialogs->messages.size(), 1u);
-  EXPECT_EQ(dialogs->messages[0], QString::fromLatin1(messages::ProjectFileNotOpened));
+  // The file and the system's reason on a second line.
+  EXPECT_EQ(dialogs->messages[0], QString::fromLatin1(messages::ProjectFileNotOpened) + QLatin1Char('\n') +
+                                      Q(project / "PRJDATA.ini") + QStringLiteral(" (Is a directory)"));
 }
 
 // ---------------------------------------------------------------------------

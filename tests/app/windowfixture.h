@@ -53,6 +53,9 @@ class ScriptedDialogs : public Dialogs {
 
   std::deque<std::optional<QString>> entries;  // InputBox answers
   std::deque<bool> answers;                    // Confirm answers
+  // When set, questions are the program's real boxes, which the test
+  // answers through their buttons.
+  bool realQuestions = false;
   QString menuChoice;                          // the popup item to choose
   std::function<int(QDialog&)> modal;          // ShowModal's answer
   // The save and open dialogs' answers: fill in the dialog, return whether
@@ -83,8 +86,9 @@ class ScriptedDialogs : public Dialogs {
     entries.pop_front();
     return entry;
   }
-  bool Confirm(QWidget*, const QString& caption, const QString& text) override {
+  bool Confirm(QWidget* owner, const QString& caption, const QString& text) override {
     questions.emplace_back(caption, text);
+    if (realQuestions) return StandardDialogs().Confirm(owner, caption, text);
     if (answers.empty()) {
       ADD_FAILURE() << "unexpected question: " << text.toStdString();
       return false;

@@ -145,8 +145,8 @@ TEST_F(Cli, ImportThenRenameThenDelete) {
   auto result = cli("import " + dir() + " " + out("Piano.wav") + " --to 7-1 --to 8-1");
   ASSERT_EQ(result.status, 0) << result.out;
   result = cli("info " + dir());
-  EXPECT_NE(result.out.find("Track7-1    Piano  L"), std::string::npos) << result.out;
-  EXPECT_NE(result.out.find("Track8-1    Piano  R"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Track07-1   Piano  L"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Track08-1   Piano  R"), std::string::npos) << result.out;
 
   ASSERT_EQ(cli("rename " + dir() + " --take 7-1 Keys").status, 0);
   ASSERT_EQ(cli("rename " + dir() + " --project 'New song title'").status, 0);
@@ -154,7 +154,7 @@ TEST_F(Cli, ImportThenRenameThenDelete) {
   ASSERT_EQ(cli("delete " + dir() + " --take 8-1").status, 0);
   EXPECT_FALSE(std::filesystem::exists(project / "TRACK7_0.DAT"));
   result = cli("info " + dir());
-  EXPECT_NE(result.out.find("Track7-1    Keys"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Track07-1   Keys"), std::string::npos) << result.out;
 }
 
 TEST_F(Cli, PlayWithoutASoundDeviceSaysSoAndLastsAsLongAsTheAudition) {
@@ -204,8 +204,8 @@ TEST_F(Cli, DevicesListsOneOutputPerLineWithAtMostOneDefault) {
 TEST_F(Cli, FailuresExitWithOneAndSayWhy) {
   struct Case { std::string arguments; std::string message; } cases[] = {
       {"info " + Quoted(outputs.path().string()), "is not a project folder"},
-      {"play " + dir() + " --take 1-1 --take 2-1", "Track2-1 holds no take."},
-      {"export " + dir() + " " + out("x.wav") + " --take 1-3", "Track1-3 holds no take."},
+      {"play " + dir() + " --take 1-1 --take 2-1", "Track02-1 holds no take."},
+      {"export " + dir() + " " + out("x.wav") + " --take 1-3", "Track01-3 holds no take."},
       {"import " + dir() + " " + dir() + " --to 1-1 --force", "The file is not a WAV/AIFF."},
       {"rename " + dir() + " --take 1-1 \x27\xE3\x81\x82\x27", "A name can hold only"},
   };

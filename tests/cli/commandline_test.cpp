@@ -90,7 +90,7 @@ TEST_F(CommandLine, WrongValuesAreRefusedWithTheOptionAndTheRangeAndExitTwo) {
 TEST_F(CommandLine, FailuresNameTheProgramAndTheCommand) {
   const auto result = cli("export " + dir() + " o.wav -t 1-3");
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "trackporter-cli: export: Track1-3 holds no take.\n");
+  EXPECT_EQ(result.out, "trackporter-cli: export: Track01-3 holds no take.\n");
 }
 
 TEST_F(CommandLine, VersionIsTheProjectsOwn) {

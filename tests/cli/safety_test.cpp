@@ -90,7 +90,7 @@ TEST_F(CliSafety, AnImportReplacesATakeOnlyWithForceAndNeverAReadOnlyOne) {
   const auto before = songBytes();
   auto result = cli("import " + dir() + " " + at(outputs / "stereo.wav") + " --to 1-1 --to 2-1");
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.out.find("Track1-1, Track2-1 hold takes; nothing was written"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Track01-1, Track02-1 hold takes; nothing was written"), std::string::npos) << result.out;
   EXPECT_EQ(songBytes(), before);
 
   fs::permissions(project / "TRACK1_0.DAT", fs::perms::owner_read | fs::perms::group_read);

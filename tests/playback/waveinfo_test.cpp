@@ -56,6 +56,9 @@ TEST(DescribeWaveFile, ShowsRateFramesChannelsTimeAndBits) {
        {"Sampling Rate : 48000.00Hz", "Sampling Frames : 48000 (mono)  0:00:01:000", "Bits / Word : 16"}},
       {"eight.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 8000, 4000,
        {"Sampling Rate : 8000.00Hz", "Sampling Frames : 4000 (mono)  0:00:00:500", "Bits / Word : 8"}},
+      // FLAC, which the import reads too.
+      {"mono.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, 44100, 66150,
+       {"Sampling Rate : 44100.00Hz", "Sampling Frames : 66150 (mono)  0:00:01:500", "Bits / Word : 16"}},
       {"four.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 4, 44100, 441,
        {"Sampling Rate : 44100.00Hz", "Sampling Frames : 441 (4 channels)  0:00:00:010", "Bits / Word : 16"}},
   };
@@ -84,7 +87,7 @@ TEST(DescribeWaveFile, ShowsAFractionalRateWithTwoDecimals) {
   EXPECT_EQ(DescribeWaveFile(path), expected);
 }
 
-TEST(DescribeWaveFile, GivesTheBareCaptionsForAnythingButWavOrAiff) {
+TEST(DescribeWaveFile, GivesTheBareCaptionsForAnythingTheImportCannotRead) {
   TempFolder folder;
   test::WriteBytes(folder / "text.wav", {'h', 'e', 'l', 'l', 'o'});
   test::WriteBytes(folder / "empty.aif", {});

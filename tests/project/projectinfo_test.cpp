@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
+#include "project/messages.h"
+#include "storage/filehandle.h"
 #include "support/tempfolder.h"
 
 namespace tp {
@@ -100,7 +104,7 @@ TEST_P(WriteProjectNameCases, WritesOnlyTheNameFieldsAndKeepsTheSize) {
   if (c.tag) put(original, 0, c.tag);
   WriteBytes(folder / c.fileName, original);
 
-  ASSERT_EQ(WriteProjectName(folder.path(), c.newName), WriteNameResult::Written);
+  ASSERT_TRUE(WriteProjectName(folder.path(), c.newName).ok());
 
   auto expected = original;
   for (const auto& [offset, text] : c.expectedFields) put(expected, offset, text);
@@ -132,7 +136,7 @@ TEST(WriteProjectName, RenamesOnlyPrjDataWhenBothFilesExist) {
   const auto prj = patterned(100), song = patterned(300);
   WriteBytes(folder / "PRJDATA.ini", prj);
   WriteBytes(folder / "Songdata.ini", song);
-  ASSERT_EQ(WriteProjectName(folder.path(), "New"), WriteNameResult::Written);
+  ASSERT_TRUE(WriteProjectName(folder.path(), "New").ok());
   EXPECT_EQ(ReadProjectName(folder.path()), "New     ");
   EXPECT_EQ(ReadBytes(folder / "Songdata.ini"), song);
 }
@@ -142,7 +146,7 @@ TEST(WriteProjectName, ClearsTheReadOnlyPermissionAndSucceeds) {
   WriteBytes(folder / "PRJDATA.ini", patterned(100));
   namespace fs = std::filesystem;
   fs::permissions(folder / "PRJDATA.ini", fs::perms::owner_read | fs::perms::group_read);
-  ASSERT_EQ(WriteProjectName(folder.path(), "Freed"), WriteNameResult::Written);
+  ASSERT_TRUE(WriteProjectName(folder.path(), "Freed").ok());
   EXPECT_EQ(ReadProjectName(folder.path()), "Freed   ");
   EXPECT_NE(fs::status(folder / "PRJDATA.ini").permissions() & fs::perms::owner_write, fs::perms::none);
 }
@@ -151,12 +155,35 @@ TEST(WriteProjectName, ReportsAFileThatCannotBeOpenedForUpdate) {
   TempFolder folder;
   // A directory of that name opens for reading on Linux but never for update.
   std::filesystem::create_directory(folder / "PRJDATA.ini");
-  EXPECT_EQ(WriteProjectName(folder.path(), "X"), WriteNameResult::OpenFailed);
+  const Status status = WriteProjectName(folder.path(), "X");
+  EXPECT_TRUE(status.Is(messages::ProjectFileNotOpened)) << status.Text();
+  EXPECT_EQ(status.file(), folder / "PRJDATA.ini");
+  EXPECT_NE(status.systemError(), 0);
+}
+
+// A disk that refuses the first or the second name field (the recorder's
+// long file holds two): the failure names the file and the reason, and the
+// file is left byte for byte as it was.
+TEST(WriteProjectName, AFailedWriteIsReportedWithTheFileAndReasonAndChangesNothing) {
+  for (long failingWrite : {1, 2}) {
+    SCOPED_TRACE(failingWrite);
+    TempFolder folder;
+    auto original = patterned(70000);
+    put(original, 0, "BRIX TKR-4880");
+    WriteBytes(folder / "PRJDATA.ini", original);
+    FaultInjection::FailNthWrite(failingWrite, ENOSPC);
+    const Status status = WriteProjectName(folder.path(), "Song");
+    FaultInjection::Reset();
+    EXPECT_TRUE(status.Is(messages::ProjectFileNotWritten)) << status.Text();
+    EXPECT_EQ(status.Text(), std::string(messages::ProjectFileNotWritten) + ": " + (folder / "PRJDATA.ini").string() +
+                                 " (" + std::strerror(ENOSPC) + ")");
+    EXPECT_EQ(ReadBytes(folder / "PRJDATA.ini"), original);
+  }
 }
 
 TEST(WriteProjectName, DoesNothingWithoutAnInformationFile) {
   TempFolder folder;
-  EXPECT_EQ(WriteProjectName(folder.path(), "X"), WriteNameResult::NoInfoFile);
+  EXPECT_TRUE(WriteProjectName(folder.path(), "X").ok());
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
