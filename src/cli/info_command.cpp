@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "convert/jsontext.h"
 #include "cli/options.h"
+#include "project/messages.h"
 #include "project/namecodec.h"
 
 namespace tp::cli {
@@ -16,6 +17,17 @@ namespace {
 // The file name as it is on disk (the scan matched it in any letter case).
 std::string fileNameOnDisk(const std::filesystem::path& path) { return path.filename().string(); }
 
+// A take file that ends inside its header is marked where the take is
+// listed, so that a damaged copy does not pass for an empty take.
+bool cutShort(const ProjectModel& model, int lengthIndex) { return model.TakeCutShort[size_t(lengthIndex)]; }
+bool masterCutShort(const ProjectModel& model, int take) {
+  return cutShort(model, ProjectModel::MasterLeftIndex + take) || cutShort(model, ProjectModel::MasterRightIndex + take);
+}
+std::string jsonProblem(bool damaged) {
+  return damaged ? ", \"problem\": " + JsonString(messages::TakeCutShort) : std::string();
+}
+std::string textProblem(bool damaged) { return damaged ? std::string("  ! ") + messages::TakeCutShort : std::string(); }
+
 void printJson(const ProjectModel& model) {
   std::printf("{\"project\": %s, \"takes\": [", JsonString(NameBytesToUtf8(model.ProjectName)).c_str());
   const char* separator = "";
@@ -24,19 +36,20 @@ void printJson(const ProjectModel& model) {
       const MatrixCell& cell = model.TakeSel[t][k];
       if (!cell.assigned) continue;
       const uint32_t samples = uint32_t(model.TakeLength(t, k));
-      std::printf("%s{\"track\": %d, \"take\": %d, \"name\": %s, \"samples\": %u, \"time\": %s, \"file\": %s}",
+      std::printf("%s{\"track\": %d, \"take\": %d, \"name\": %s, \"samples\": %u, \"time\": %s, \"file\": %s%s}",
                   separator, t + 1, k + 1, JsonString(NameBytesToUtf8(cell.caption)).c_str(), samples,
-                  JsonString(FormatTakeTime(samples)).c_str(), JsonString(fileNameOnDisk(model.TakePath(t, k))).c_str());
+                  JsonString(FormatTakeTime(samples)).c_str(), JsonString(fileNameOnDisk(model.TakePath(t, k))).c_str(),
+                  jsonProblem(cutShort(model, ProjectModel::LengthIndex(t, k))).c_str());
       separator = ", ";
     }
   std::printf("], \"masters\": [");
   separator = "";
   for (int n = 0; n < MasterTakeCount; ++n) {
     if (!model.MasTakeSel[n].assigned) continue;
-    std::printf("%s{\"take\": %d, \"name\": %s, \"samples_left\": %d, \"samples_right\": %d}", separator, n + 1,
+    std::printf("%s{\"take\": %d, \"name\": %s, \"samples_left\": %d, \"samples_right\": %d%s}", separator, n + 1,
                 JsonString(NameBytesToUtf8(model.MasTakeSel[n].caption)).c_str(),
                 model.TakeLengths[ProjectModel::MasterLeftIndex + n],
-                model.TakeLengths[ProjectModel::MasterRightIndex + n]);
+                model.TakeLengths[ProjectModel::MasterRightIndex + n], jsonProblem(masterCutShort(model, n)).c_str());
     separator = ", ";
   }
   std::printf("]");
@@ -60,17 +73,19 @@ void printText(const ProjectModel& model) {
       const MatrixCell& cell = model.TakeSel[t][k];
       if (!cell.assigned) continue;
       const uint32_t samples = uint32_t(model.TakeLength(t, k));
-      std::printf("  %-11s %s  %s  %10u samples  %s\n", TrackTakeLabel({t, k}).c_str(),
+      std::printf("  %-11s %s  %s  %10u samples  %s%s\n", TrackTakeLabel({t, k}).c_str(),
                   NameBytesToUtf8(cell.caption).c_str(), FormatTakeTime(samples).c_str(), samples,
-                  fileNameOnDisk(model.TakePath(t, k)).c_str());
+                  fileNameOnDisk(model.TakePath(t, k)).c_str(),
+                  textProblem(cutShort(model, ProjectModel::LengthIndex(t, k))).c_str());
       ++found;
     }
   for (int n = 0; n < MasterTakeCount; ++n) {
     if (!model.MasTakeSel[n].assigned) continue;
-    std::printf("  %-11s %s  left %u, right %u samples\n", MasterLabel(n).c_str(),
+    std::printf("  %-11s %s  left %u, right %u samples%s\n", MasterLabel(n).c_str(),
                 NameBytesToUtf8(model.MasTakeSel[n].caption).c_str(),
                 uint32_t(model.TakeLengths[ProjectModel::MasterLeftIndex + n]),
-                uint32_t(model.TakeLengths[ProjectModel::MasterRightIndex + n]));
+                uint32_t(model.TakeLengths[ProjectModel::MasterRightIndex + n]),
+                textProblem(masterCutShort(model, n)).c_str());
     ++found;
   }
   if (found == 0) std::printf("  (no takes)\n");

@@ -21,6 +21,7 @@ namespace {
 struct TakeFileFacts {
   std::string name;
   int32_t length;
+  bool cutShort;
 };
 
 std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
@@ -31,7 +32,7 @@ std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
   const long size = std::ftell(file.get());
   if (size < 0) return std::nullopt;
-  return TakeFileFacts{DecodeNameField(head + TakeNameOffset), TakeLengthFromFileSize(size)};
+  return TakeFileFacts{DecodeNameField(head + TakeNameOffset), TakeLengthFromFileSize(size), TakeFileCutShort(size)};
 }
 
 char lastChar(const std::string& s) { return s.empty() ? '\0' : s.back(); }
@@ -57,6 +58,7 @@ void ProjectModel::ResetProjectView(const std::string& path) {
   MasTakeSel.fill(MatrixCell{});
   TrackSelDown.fill(false);
   TakeLengths.fill(0);
+  TakeCutShort.fill(false);
   IgnoredTakeFiles.clear();
   MasterTakeMask = 0;
   ImportTargetSet = false;
@@ -105,6 +107,10 @@ void ProjectModel::ScanTakeFiles() {
     }
     const auto facts = readTakeFileFacts(it->path());
     if (!facts) continue;
+    const int lengthIndex = id->kind == TakeFileId::Track        ? LengthIndex(id->track, id->take)
+                            : id->kind == TakeFileId::MasterLeft ? MasterLeftIndex + id->take
+                                                                 : MasterRightIndex + id->take;
+    TakeCutShort[lengthIndex] = facts->cutShort;
     switch (id->kind) {
       case TakeFileId::Track: {
         MatrixCell& cell = TakeSel[id->track][id->take];
