@@ -62,6 +62,7 @@ class ScriptedDialogs : public Dialogs {
   std::deque<std::optional<QString>> folders;  // ChooseFolder answers
   std::deque<std::optional<int>> items;        // ChooseItem answers
   std::vector<QStringList> itemsOffered;
+  std::vector<int> itemsCurrent;               // the item each ChooseItem offered first
 
   std::vector<Asked> asked;
   std::vector<std::pair<QString, QString>> questions;  // caption, text
@@ -80,8 +81,12 @@ class ScriptedDialogs : public Dialogs {
     entries.pop_front();
     return entry;
   }
-  bool Confirm(QWidget*, const QString& caption, const QString& text) override {
+  // When set, questions are the program's real message boxes, which the
+  // test answers through their widgets.
+  bool realConfirm = false;
+  bool Confirm(QWidget* owner, const QString& caption, const QString& text) override {
     questions.emplace_back(caption, text);
+    if (realConfirm) return StandardDialogs().Confirm(owner, caption, text);
     if (answers.empty()) {
       ADD_FAILURE() << "unexpected question: " << text.toStdString();
       return false;
@@ -130,7 +135,9 @@ class ScriptedDialogs : public Dialogs {
     }
     return open(dialog);
   }
-  std::optional<QString> ChooseFolder(QWidget*, const QString& caption, const QString&) override {
+  std::vector<QString> foldersStart;           // where each ChooseFolder started
+  std::optional<QString> ChooseFolder(QWidget*, const QString& caption, const QString& start) override {
+    foldersStart.push_back(start);
     if (folders.empty()) {
       ADD_FAILURE() << "unexpected folder chooser: " << caption.toStdString();
       return std::nullopt;
@@ -139,8 +146,10 @@ class ScriptedDialogs : public Dialogs {
     folders.pop_front();
     return folder;
   }
-  std::optional<int> ChooseItem(QWidget*, const QString& caption, const QString&, const QStringList& offered) override {
+  std::optional<int> ChooseItem(QWidget*, const QString& caption, const QString&, const QStringList& offered,
+                                int current) override {
     itemsOffered.push_back(offered);
+    itemsCurrent.push_back(current);
     if (items.empty()) {
       ADD_FAILURE() << "unexpected choice: " << caption.toStdString();
       return std::nullopt;
