@@ -6,6 +6,7 @@
 // after the file being written.
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
 #include <QPointer>
@@ -164,20 +165,11 @@ struct ArchiveSteps {
   // nothing to do.
   static bool Plan(TMainWin& window, const QString& path, const QString& into, ArchiveRequest& request,
                    std::vector<ArchiveSongPlan>& plans) {
-    // A song goes into a folder of its own name, as each song of a disk
-    // does, so that archiving into a folder that holds other things stays
-    // tidy.
-    fs::path source = fs::absolute(request.source).lexically_normal();
-    if (source.filename().empty()) source = source.parent_path();
-    request.outputRoot = FilePath(into) / source.filename();
-    Status planned = PlanArchive(request, plans);
-    if (!planned.ok() && planned.Is(messages::NotAProjectFolder)) {
-      // Not a song: every song below it, as a disk is searched.
-      request.recursive = true;
-      request.outputRoot = FilePath(into);
-      plans.clear();
-      planned = PlanArchive(request, plans);
-    }
+    // One song or every song below a folder, each goes into a folder named
+    // after the song, as `stems --recursive` names them.
+    request.recursive = true;
+    request.outputRoot = FilePath(into);
+    const Status planned = PlanArchive(request, plans);
     if (!planned.ok()) {
       window.dialogs_->Message(&window, planned.Is(messages::NoProjectFound)
                                             ? QStringLiteral("No song was found in \"%1\".").arg(path)
@@ -248,10 +240,12 @@ struct ArchiveSteps {
     return events;
   }
 
-  static QString ArchiveSummary(const ArchiveTotals& totals) {
+  // `archivedBytes` in the progress's measure (the takes' samples), so that
+  // the summary's size is the one the progress counted up to.
+  static QString ArchiveSummary(const ArchiveTotals& totals, uint64_t archivedBytes) {
     const size_t files = totals.files + totals.skipped;
     QString summary = Plural(totals.songs, "song", "songs") + QStringLiteral(", ") + Plural(files, "file", "files") +
-                      QStringLiteral(", ") + ByteCount(totals.bytesWritten);
+                      QStringLiteral(", ") + ByteCount(archivedBytes);
     summary += totals.verified == files && !totals.anyFailed ? QStringLiteral(", all verified")
                                                              : QStringLiteral(", %1 verified").arg(totals.verified);
     if (totals.stopped)
@@ -351,9 +345,10 @@ void TMainWin::ArchiveFolder(const QString& path) {
   lastArchiveFolder_ = *chosen;
   const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"),
                                QStringLiteral("FLAC (lossless, about half the size)")};
-  const std::optional<int> format =
-      dialogs_->ChooseItem(this, QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats);
+  const std::optional<int> format = dialogs_->ChooseItem(this, QStringLiteral("Archive"),
+                                                         QStringLiteral("Write the takes as:"), formats, lastArchiveFormat_);
   if (!format) return;
+  lastArchiveFormat_ = *format;
 
   ArchiveRequest request;
   request.source = FilePath(path);
@@ -380,7 +375,9 @@ void TMainWin::ArchiveFolder(const QString& path) {
     // through queued calls.
     ArchiveSteps::Pacing pacing;
     const ArchiveEvents events = ArchiveSteps::EventsFor(window, job, fileNames, fileWritten, pacing);
-    const QString summary = ArchiveSteps::ArchiveSummary(RunArchive(request, plans, events));
+    const ArchiveTotals totals = RunArchive(request, plans, events);
+    const ArchiveEvents::Progress& last = pacing.lastSeen;
+    const QString summary = ArchiveSteps::ArchiveSummary(totals, totals.stopped ? last.doneBytes : last.totalBytes);
     QMetaObject::invokeMethod(window, [window, summary] { window->FinishArchiveJob(summary); },
                               Qt::QueuedConnection);
   });
@@ -390,7 +387,8 @@ void TMainWin::RestoreInto(const QString& path) {
   const std::optional<QString> chosen =
       dialogs_->ChooseFolder(this, QStringLiteral("Restore from archive folder"), ArchiveStartFolder());
   if (!chosen) return;
-  lastArchiveFolder_ = *chosen;
+  // The next dialog opens beside this archive, not inside it.
+  lastArchiveFolder_ = QFileInfo(*chosen).absolutePath();
   const fs::path archive = FilePath(*chosen);
   auto songs = std::make_shared<std::vector<SongToRestore>>();
   QStringList skipped;
