@@ -31,10 +31,12 @@ QString ClockTime(double seconds) {
       .arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString ArchiveSummary(const ArchiveTotals& totals) {
+// `archivedBytes` in the progress's measure (the takes' samples), so that
+// the summary's size is the one the progress counted up to.
+QString ArchiveSummary(const ArchiveTotals& totals, uint64_t archivedBytes) {
   const size_t files = totals.files + totals.skipped;
   QString summary = CountText(totals.songs, "song", "songs") + QStringLiteral(", ") +
-                    CountText(files, "file", "files") + QStringLiteral(", ") + ByteCount(totals.bytesWritten);
+                    CountText(files, "file", "files") + QStringLiteral(", ") + ByteCount(archivedBytes);
   summary += totals.verified == files && !totals.anyFailed ? QStringLiteral(", all verified")
                                                            : QStringLiteral(", %1 verified").arg(totals.verified);
   if (totals.stopped)
@@ -120,7 +122,8 @@ void ArchiveRunner::StartArchive(ArchiveRequest request, std::vector<ArchiveSong
   for (const auto& plan : plans)
     for (const auto& item : plan.items) fileNames.push_back(PathText(item.output.filename()));
   start([this, request = std::move(request), plans = std::move(plans), fileNames] {
-    finish(ArchiveSummary(RunArchive(request, plans, eventsFor(fileNames))));
+    const ArchiveTotals totals = RunArchive(request, plans, eventsFor(fileNames));
+    finish(ArchiveSummary(totals, totals.stopped ? lastSeen_.doneBytes : lastSeen_.totalBytes));
   });
 }
 

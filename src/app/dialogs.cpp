@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -13,7 +14,9 @@
 
 #include <algorithm>
 
+#include "dialogs/filedialogcolumns.h"
 #include "dialogs/filterlist.h"
+#include "project/messages.h"
 #include "dialogs/tcopendialog.h"
 
 namespace tp {
@@ -30,6 +33,22 @@ QString SimpleExtension(const FileTypeFilter& type) {
 
 }  // namespace
 
+int TitleRoom(const QString& title) {
+  constexpr int IconAndButtons = 120;
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(title) + IconAndButtons;
+}
+
+void KeepTitleWhole(QMessageBox& box) {
+  // QMessageBox fixes its own size from its layout's minimum: a spacer as
+  // wide as the title is what widens it.
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (!grid) return;
+  grid->addItem(new QSpacerItem(TitleRoom(box.windowTitle()), 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 std::optional<QString> StandardDialogs::InputBox(QWidget* owner, const QString& caption, const QString& prompt,
                                                  const QString& value) {
   bool ok = false;
@@ -42,11 +61,13 @@ bool StandardDialogs::Confirm(QWidget* owner, const QString& caption, const QStr
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
+  KeepTitleWhole(box);
   return box.exec() == QMessageBox::Yes;
 }
 
 void StandardDialogs::Message(QWidget* owner, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, owner);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(messages::ApplicationTitle), text, QMessageBox::Ok, owner);
+  KeepTitleWhole(box);
   box.exec();
 }
 
@@ -102,6 +123,7 @@ bool StandardDialogs::SaveFile(QWidget* owner, SaveDialog& dialog) {
     files.setDefaultSuffix(dialog.defaultExt);
   }
   if (!dialog.fileName.isEmpty()) files.selectFile(dialog.fileName);
+  SizeDetailColumnsToContents(files);
 
   QComboBox* extraChoice = AddChoiceBelowTypes(files, dialog);
 
@@ -124,9 +146,9 @@ std::optional<QString> StandardDialogs::ChooseFolder(QWidget* owner, const QStri
 }
 
 std::optional<int> StandardDialogs::ChooseItem(QWidget* owner, const QString& caption, const QString& label,
-                                               const QStringList& items) {
+                                               const QStringList& items, int current) {
   bool ok = false;
-  const QString chosen = QInputDialog::getItem(owner, caption, label, items, 0, false, &ok);
+  const QString chosen = QInputDialog::getItem(owner, caption, label, items, current, false, &ok);
   if (!ok) return std::nullopt;
   const qsizetype index = items.indexOf(chosen);
   if (index < 0) return std::nullopt;

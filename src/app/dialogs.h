@@ -11,6 +11,7 @@
 class QAction;
 class QDialog;
 class QMenu;
+class QMessageBox;
 class QWidget;
 
 namespace tp {
@@ -59,11 +60,18 @@ class Dialogs {
   // Asks for an existing folder, starting in `start`: its path, or nothing
   // when the user cancelled.
   virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption, const QString& start) = 0;
-  // Asks for one of `items` (the first offered): the index chosen, or
-  // nothing when the user cancelled.
+  // Asks for one of `items` (the one at `current` offered): the index
+  // chosen, or nothing when the user cancelled.
   virtual std::optional<int> ChooseItem(QWidget* owner, const QString& caption, const QString& label,
-                                        const QStringList& items) = 0;
+                                        const QStringList& items, int current) = 0;
 };
+
+// A message box as wide as its title needs: a window manager cuts a title
+// wider than its box ("TrackPorter …s Version 2"). Call before exec().
+void KeepTitleWhole(QMessageBox& box);
+// The width KeepTitleWhole gives a box of `title` at the least: the title
+// in bold (as title bars draw it) and room for the bar's icon and buttons.
+int TitleRoom(const QString& title);
 
 class StandardDialogs : public Dialogs {
  public:
@@ -77,7 +85,7 @@ class StandardDialogs : public Dialogs {
   bool OpenFile(TCOpenDialog& dialog) override;
   std::optional<QString> ChooseFolder(QWidget* owner, const QString& caption, const QString& start) override;
   std::optional<int> ChooseItem(QWidget* owner, const QString& caption, const QString& label,
-                                const QStringList& items) override;
+                                const QStringList& items, int current) override;
 };
 
 }  // namespace tp

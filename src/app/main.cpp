@@ -16,6 +16,8 @@
 
 #include "app/appicon.h"
 #include "app/demoproject.h"
+#include "app/dialogs.h"
+#include "app/launch.h"
 #include "project/messages.h"
 #include "app/tmainwin.h"
 #include "dialogs/tgetwin.h"
@@ -40,11 +42,12 @@ int makeDemo() {
 }
 
 constexpr const char* Usage =
-    "usage: trackporter [--make-demo | --help | --version] [Qt options]\n"
+    "usage: trackporter [--make-demo | --help | --version] [Qt options] [FOLDER | FILE]\n"
     "\n"
     "Opens the TrackPorter window: select a song folder of the recorder in the\n"
     "folder tree to see its takes, audition them through the mixer, export them\n"
-    "to WAV or AIFF, import files into takes, rename and delete them.\n"
+    "to WAV or AIFF, import files into takes, rename and delete them. Given a\n"
+    "FOLDER (or a FILE, its folder), the window opens with it selected.\n"
     "\n"
     "Options:\n"
     "  --make-demo   write the demo song to \"TrackPorter Demo\" in the home folder\n"
@@ -60,8 +63,15 @@ constexpr const char* Usage =
     "The same operations for scripts: trackporter-cli --help.\n";
 
 void showError(const QString& text) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(tp::messages::ApplicationTitle), text, QMessageBox::Ok);
+  tp::KeepTitleWhole(box);
   box.exec();
+}
+
+QStringList argumentList(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
 }
 
 }  // namespace
@@ -79,14 +89,20 @@ int main(int argc, char** argv) {
     }
   }
 
+  // Qt would abort (exit 134) without a display; say what is missing.
+  if (tp::DisplayMissing(argumentList(argc, argv),
+                         [](const char* name) { return QString::fromLocal8Bit(qgetenv(name)); })) {
+    std::fprintf(stderr, "%s\n", tp::messages::DisplayNeeded);
+    return 1;
+  }
   // A file-size limit then shows as the write message of the export or
   // import that met it, instead of killing the program.
   std::signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
-  // The title of plain message boxes; the desktop entry names the program
-  // for the task bar.
-  QApplication::setApplicationName(QString::fromLatin1(tp::messages::ApplicationTitle));
-  QGuiApplication::setDesktopFileName(QLatin1String(tp::ApplicationId));
+  // The class of the windows (WM_CLASS), named in the desktop entry as its
+  // StartupWMClass; the Wayland app id is the entry's own id. Message boxes
+  // take their title from the program's title text.
+  tp::NameApplication();
   QApplication::setWindowIcon(tp::ApplicationIcon());
   // Menus, message and input boxes are windows of their own: they take the
   // application's font, not the main window's.
@@ -98,6 +114,11 @@ int main(int argc, char** argv) {
     // The wave preview form: hidden until an import's open dialog carries it.
     tp::TGetWin getWin;
     mainWin.SetGetWin(&getWin);
+    // "trackporter SONGDIR", or "Open with" from a file manager.
+    const tp::LaunchFolder launch = tp::FolderToOpen(QApplication::arguments().mid(1));
+    if (!launch.missing.isEmpty())
+      std::fprintf(stderr, "trackporter: %s: %s\n", tp::messages::NothingToOpen, qPrintable(launch.missing));
+    if (!launch.folder.isEmpty()) mainWin.OpenAtStart(launch.folder);
     mainWin.show();
     return application.exec();
   } catch (const std::exception& error) {

@@ -6,6 +6,7 @@
 // dialog whose Cancel stops the work after the file being written.
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QTreeWidgetItem>
@@ -105,19 +106,11 @@ QString TMainWin::ArchiveStartFolder() const {
 // nothing to do.
 bool TMainWin::PlanArchiveOf(const QString& path, const QString& into, ArchiveRequest& request,
                              std::vector<ArchiveSongPlan>& plans) {
-  // A song goes into a folder of its own name, as each song of a disk
-  // does, so that archiving into a folder that holds other things stays
-  // tidy.
-  fs::path source = fs::absolute(request.source).lexically_normal();
-  if (source.filename().empty()) source = source.parent_path();
-  request.outputRoot = FilePath(into) / source.filename();
-  Status planned = PlanArchive(request, plans);
-  if (!planned.ok() && planned.Is(messages::NotAProjectFolder)) {
-    // Not a song: every song below it, as a disk is searched.
-    request.recursive = true;
-    request.outputRoot = FilePath(into);
-    planned = PlanArchive(request, plans);
-  }
+  // One song or every song below a folder, each goes into a folder named
+  // after the song, as `stems --recursive` names them.
+  request.recursive = true;
+  request.outputRoot = FilePath(into);
+  const Status planned = PlanArchive(request, plans);
   if (!planned.ok()) {
     dialogs_->Message(this, planned.Is(messages::NoProjectFound)
                                 ? QStringLiteral("No song was found in \"%1\".").arg(path)
@@ -172,9 +165,10 @@ void TMainWin::ArchiveFolder(const QString& path) {
   lastArchiveFolder_ = *chosen;
   const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"),
                                QStringLiteral("FLAC (lossless, about half the size)")};
-  const std::optional<int> format =
-      dialogs_->ChooseItem(this, QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats);
+  const std::optional<int> format = dialogs_->ChooseItem(this, QStringLiteral("Archive"),
+                                                         QStringLiteral("Write the takes as:"), formats, lastArchiveFormat_);
   if (!format) return;
+  lastArchiveFormat_ = *format;
 
   ArchiveRequest request;
   request.source = FilePath(path);
@@ -192,7 +186,8 @@ void TMainWin::RestoreInto(const QString& path) {
   const std::optional<QString> chosen =
       dialogs_->ChooseFolder(this, QStringLiteral("Restore from archive folder"), ArchiveStartFolder());
   if (!chosen) return;
-  lastArchiveFolder_ = *chosen;
+  // The next dialog opens beside this archive, not inside it.
+  lastArchiveFolder_ = QFileInfo(*chosen).absolutePath();
   std::vector<SongToRestore> songs;
   std::vector<bool> force;
   QStringList skipped;

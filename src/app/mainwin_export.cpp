@@ -83,10 +83,12 @@ void TMainWin::ExpBtnClick() {
     if (!ExpBtn->Down()) AbortRequested = true;
     return;
   }
-  // Without a previous name the dialog offers the selection's own, in the
-  // folder of the last export; a cancelled dialog leaves no name behind.
+  // Every export is offered the name of what is chosen now, in the folder of
+  // the last export: an earlier name would point Enter at an unrelated file
+  // and the replace question. Only the folder is remembered.
   SaveDialog offer = WavSave;
-  if (offer.fileName.isEmpty()) offer.fileName = QDir(LastExportFolder).filePath(SuggestedExportName());
+  offer.fileName = QDir(LastExportFolder).filePath(SuggestedExportName());
+  offer.filterIndex = 1;
   if (!dialogs_->SaveFile(this, offer)) {
     ExpBtn->SetDown(false);
     return;

@@ -52,6 +52,9 @@ void TMainWin::BuildFace() {
   white.setColor(QPalette::Disabled, QPalette::Window, Qt::white);
   ProjName->setPalette(white);
   ProjName->setEnabled(false);
+  // The name box is a Tab stop (F2 renames the song there): an amber frame
+  // says when it has the focus.
+  ProjName->setStyleSheet(QStringLiteral("QLabel:focus { border: 1px solid #ffc44c; }"));
   ProjName->installEventFilter(this);
 
   BuildMatrices();

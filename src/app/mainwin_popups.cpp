@@ -32,8 +32,10 @@ void TMainWin::BuildPopups() {
 std::optional<std::string> TMainWin::AskName(const QString& prompt, const std::string& current) {
   const std::optional<QString> entry = dialogs_->InputBox(this, QStringLiteral("Naming"), prompt, ToText(current));
   if (!entry) return std::nullopt;
-  // Cut to the 8 characters a name holds before encoding, as typed.
-  const std::optional<std::string> bytes = Utf8ToNameBytes(entry->left(8).toStdString());
+  // Folded first (ド takes two characters, ﾄﾞ), then cut to the 8 characters
+  // a name holds, then encoded: a refused character after the 8th is cut off.
+  const QString folded = QString::fromStdString(FoldFullWidthText(entry->toStdString()));
+  const std::optional<std::string> bytes = Utf8ToNameBytes(folded.left(8).toStdString());
   if (!bytes) dialogs_->Message(this, QString::fromUtf8(messages::NameCharactersRefused));
   return bytes;
 }

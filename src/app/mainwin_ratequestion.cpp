@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "app/tmainwin.h"
+#include "project/messages.h"
 #include "convert/importsource.h"
 
 namespace tp {
@@ -28,7 +29,7 @@ QString rateText(long double rate) {
 
 std::optional<RateHandling> TMainWin::AskRateHandling(const SourceFormat& format) {
   if (!NeedsRateConversion(format.sampleRate)) return RateHandling::KeepSamples;
-  QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(messages::ApplicationTitle),
                   QStringLiteral("This file is %1 Hz; the recorder plays 44,100 Hz.").arg(rateText(format.sampleRate)),
                   QMessageBox::NoButton, this);
   box.setInformativeText(
@@ -41,6 +42,7 @@ std::optional<RateHandling> TMainWin::AskRateHandling(const SourceFormat& format
   QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
   box.setDefaultButton(convert);
   box.setEscapeButton(cancel);
+  KeepTitleWhole(box);
   box.exec();
   if (box.clickedButton() == convert) return RateHandling::Convert;
   if (box.clickedButton() == keep) return RateHandling::KeepSamples;

@@ -17,7 +17,8 @@ namespace tp {
 void TMainWin::DirTreeChange(const QString& path) {
   folderReported_ = true;
   model_.DirTreeChange(QFile::encodeName(path).toStdString());
-  setWindowTitle(BaseCaption + QStringLiteral(" - ") + path);
+  // The desktop node has no path: the caption alone, not one ending in " - ".
+  setWindowTitle(path.isEmpty() ? BaseCaption : BaseCaption + QStringLiteral(" - ") + path);
   ShowProjectName();
   MirrorMatrices();
   ShowSelection();

@@ -1,10 +1,13 @@
 // What the window remembers between runs: the folder selected in the tree,
-// where the last export and import went, and its own place and size. It is
+// where the last export, import and archive went, the archive's format, and
+// its own place and size. It is
 // kept in the user's configuration folder; a missing, unreadable or damaged
 // file only means starting as on the first day.
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 
 #include <algorithm>
@@ -20,6 +23,8 @@ const QString kExportFolderKey = QStringLiteral("exportFolder");
 const QString kImportFolderKey = QStringLiteral("importFolder");
 const QString kGeometryKey = QStringLiteral("geometry");
 const QString kNormaliseKey = QStringLiteral("exportNormalise");
+const QString kArchiveFolderKey = QStringLiteral("archiveFolder");
+const QString kArchiveFormatKey = QStringLiteral("archiveFormat");
 
 // A remembered folder, if it still is one.
 QString ExistingFolder(const QSettings& settings, const QString& key) {
@@ -46,9 +51,34 @@ void TMainWin::LoadSettings() {
   if (const QString folder = ExistingFolder(*settings, kImportFolderKey); !folder.isEmpty())
     LastImportFolder = folder;
   WavSave.choice = std::max(0, settings->value(kNormaliseKey, 0).toInt());
+  if (const QString folder = ExistingFolder(*settings, kArchiveFolderKey); !folder.isEmpty())
+    lastArchiveFolder_ = folder;
+  // WAV, AIFF or FLAC; anything else (a damaged file) is WAV.
+  if (const int format = settings->value(kArchiveFormatKey, 0).toInt(); format >= 0 && format <= 2)
+    lastArchiveFormat_ = format;
   const QByteArray geometry = settings->value(kGeometryKey).toByteArray();
   if (geometry.isEmpty() || !restoreGeometry(geometry)) CentreOnScreen();
+  else KeepInsideScreen(true);
   if (const QString folder = ExistingFolder(*settings, kFolderKey); !folder.isEmpty()) DirTree->SetDirectory(folder);
+}
+
+void TMainWin::OpenAtStart(const QString& folder) { DirTree->SetDirectory(folder); }
+
+void TMainWin::KeepInsideScreen(bool shrink) {
+  QScreen* screen = QGuiApplication::screenAt(geometry().center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect available = screen->availableGeometry();
+  // The frame is the window manager's; before the window is shown Qt knows
+  // none, and the client area is all there is to fit.
+  const QRect outer = frameGeometry();
+  const QSize frame = outer.size() - size();
+  const QSize room = (available.size() - frame).expandedTo(minimumSize());
+  if (shrink) resize(size().boundedTo(room));
+  const QRect now(outer.topLeft(), size() + frame);
+  const int x = std::clamp(now.left(), available.left(), std::max(available.left(), available.right() + 1 - now.width()));
+  const int y = std::clamp(now.top(), available.top(), std::max(available.top(), available.bottom() + 1 - now.height()));
+  move(x, y);
 }
 
 void TMainWin::SaveSettings() const {
@@ -56,6 +86,8 @@ void TMainWin::SaveSettings() const {
   if (!ProjectFolder().isEmpty()) settings->setValue(kFolderKey, DirTree->GetDirectory());
   settings->setValue(kExportFolderKey, LastExportFolder);
   settings->setValue(kImportFolderKey, LastImportFolder);
+  if (!lastArchiveFolder_.isEmpty()) settings->setValue(kArchiveFolderKey, lastArchiveFolder_);
+  settings->setValue(kArchiveFormatKey, lastArchiveFormat_);
   settings->setValue(kGeometryKey, saveGeometry());
   settings->setValue(kNormaliseKey, WavSave.choice);
 }

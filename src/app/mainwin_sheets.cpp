@@ -6,6 +6,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "app/mainwin_labels.h"
 #include "app/tmainwin.h"
 #include "controls/skin.h"
@@ -18,7 +21,8 @@ namespace tp {
 
 void TMainWin::BuildPages(const TDirTreeView::PlaceSource& places) {
   PageControl = new QTabWidget(this);
-  // The three tabs share 166 pixels; the style's roomy tabs would hide "Mixer".
+  // The three tabs share the 166 pixels the window first gives them; the
+  // style's roomy tabs would hide "Mixer".
   PageControl->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 7px; }"));
   PageControl->tabBar()->setExpanding(false);
   FolderSheet = new QWidget;
@@ -27,6 +31,24 @@ void TMainWin::BuildPages(const TDirTreeView::PlaceSource& places) {
   BuildFolderSheet();
   BuildTimeSheet();
   BuildMixerSheet();
+  KeepPagesWhole();
+}
+
+void TMainWin::KeepPagesWhole() {
+  // Every tab in view, never behind scroll arrows (a larger font or scale
+  // widens them).
+  PageControl->tabBar()->setUsesScrollButtons(false);
+  // The pages place their controls by hand: each is as wide as its widest
+  // row (the M and S keys, the meters, the folder buttons) and a margin.
+  constexpr int PageMargin = 6;
+  for (QWidget* page : std::initializer_list<QWidget*>{BitPanel1, MixerPanel})
+    page->setMinimumWidth(page->childrenRect().right() + 1 + PageMargin);
+  FolderSheet->setMinimumWidth(RefBtn->geometry().right() + 1 + PageMargin);
+  PageControl->ensurePolished();
+  PageControl->tabBar()->ensurePolished();
+  // The window is no narrower than the face and these pages beside it.
+  const int pagesWidth = PageControl->minimumSizeHint().width();
+  setMinimumSize(std::max(MinClientWidth, PanelWidth + pagesWidth), MinClientHeight);
 }
 
 void TMainWin::BuildFolderSheet() {

@@ -116,6 +116,9 @@ void TMainWin::CentreOnScreen() {
     const QRect available = screen->availableGeometry();
     move(available.center() - QPoint(width() / 2, height() / 2));
   }
+  // A screen smaller than the window (a laptop at 200 %) would put its
+  // left edge off the screen.
+  KeepInsideScreen(false);
 }
 
 void TMainWin::resizeEvent(QResizeEvent* event) {

@@ -83,7 +83,9 @@ class TMainWin : public QWidget, private TransportEvents {
   };
 
   // The layout was drawn for an 840 x 480 window whose frame takes 8 pixels
-  // across and 27 down; the client area is what is left.
+  // across and 27 down; the client area is what is left. The minimum width
+  // is at least MinClientWidth, and more when the pages beside the face
+  // need it (KeepPagesWhole).
   static constexpr int FrameWidth = 8, FrameHeight = 27;
   static constexpr int ClientWidth = 840 - FrameWidth, ClientHeight = 480 - FrameHeight;
   static constexpr int MinClientWidth = 700 - FrameWidth, MinClientHeight = 480 - FrameHeight;
@@ -156,6 +158,9 @@ class TMainWin : public QWidget, private TransportEvents {
   const ProjectModel& Model() const { return model_; }
   // Empty until the tree has reported a folder; then the model's folder.
   QString ProjectFolder() const;
+  // Selects `folder` in the tree instead of the one remembered: the folder
+  // named on the command line ("trackporter SONGDIR", "Open with").
+  void OpenAtStart(const QString& folder);
   Transport& Audition() { return *transport_; }
   // The thread that reads the takes' outlines for the grid (mainwin_thumbnails.cpp).
   OutlineWorker& Thumbnails() { return *thumbnails_; }
@@ -293,6 +298,13 @@ class TMainWin : public QWidget, private TransportEvents {
   TBtnMtx* FocusedTakeCell();
   void CaptureBackgrounds();
   void CentreOnScreen();
+  // Sets the window's minimum width so that the pages beside the face keep
+  // the width their controls and tabs need (mainwin_sheets.cpp).
+  void KeepPagesWhole();
+  // Moves the window into the screen's available area, and with `shrink`
+  // makes it no larger than that area (never below its minimum): a place
+  // saved on a larger screen or another monitor layout.
+  void KeepInsideScreen(bool shrink);
   // What the window remembers between runs (mainwin_settings.cpp).
   std::unique_ptr<QSettings> OpenSettings() const;
   void LoadSettings();
@@ -353,7 +365,8 @@ class TMainWin : public QWidget, private TransportEvents {
   ArchiveRunner* archiveRunner_ = nullptr;
   QPointer<QProgressDialog> archiveProgress_;
   std::function<void()> archiveFileWritten_;
-  QString lastArchiveFolder_;
+  QString lastArchiveFolder_;  // the folder that holds the last archive
+  int lastArchiveFormat_ = 0;  // WAV, AIFF or FLAC, as last chosen
   QString restoredInto_;       // the folder a running restore rebuilds songs below
   QStringList restoreSkipped_;  // the songs it left out, for its summary
   QString ArchiveStartFolder() const;

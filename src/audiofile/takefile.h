@@ -31,6 +31,9 @@ constexpr int64_t TakeTrackNumberOffset = 516;
 constexpr int64_t TakeNameOffset = 1024;
 // The scan reads the first 1,536 bytes; a shorter file is no take.
 constexpr int64_t TakeMinimumFileSize = 1536;
+// A file that ends inside the header is damaged (a copy cut short), though
+// its name may still be read: it holds no samples and is shown as damaged.
+constexpr bool TakeFileCutShort(int64_t fileSize) { return fileSize < TakeHeaderSize; }
 constexpr uint32_t TakeSampleRate = 44100;
 constexpr int64_t TakeBytesPerSample = 2;
 // Lengths are kept as signed 32-bit sample counts.

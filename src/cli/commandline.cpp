@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -86,6 +87,27 @@ int usageMistake(const CLI::App& where, const std::string& message) {
   return UsageExitCode;
 }
 
+// -q and -v are the options a script passes to every command, so they may
+// come before the command as well as after it. Those before it move to just
+// after its name, where CLI11 reads them; a command that neither draws
+// progress nor sums up (info, probe) has no such option and ignores them.
+std::vector<std::string> globalOptionsAfterCommand(const CLI::App& app, std::vector<std::string> arguments) {
+  const auto isGlobal = [](const std::string& argument) {
+    return argument == "-q" || argument == "--quiet" || argument == "-v" || argument == "--verbose";
+  };
+  size_t command = 1;
+  while (command < arguments.size() && isGlobal(arguments[command])) ++command;
+  if (command == 1 || command == arguments.size() || arguments[command][0] == '-') return arguments;
+  const std::vector<std::string> before(arguments.begin() + 1, arguments.begin() + std::ptrdiff_t(command));
+  arguments.erase(arguments.begin() + 1, arguments.begin() + std::ptrdiff_t(command));
+  // Not a command: reported as if the options before it were not there.
+  if (!findCommand(arguments[1])) return arguments;
+  const CLI::App* sub = app.get_subcommand(arguments[1]);
+  for (auto option = before.rbegin(); option != before.rend(); ++option)
+    if (sub->get_option_no_throw(*option)) arguments.insert(arguments.begin() + 2, *option);
+  return arguments;
+}
+
 }  // namespace
 
 std::unique_ptr<CLI::App> MakeCommandLine(std::vector<std::pair<CLI::App*, CommandRun>>& runs) {
@@ -114,9 +136,10 @@ int RunCommandLine(int argc, char** argv) {
     std::fprintf(stderr, "%s", app->help().c_str());
     return UsageExitCode;
   }
-  const std::string first = argv[1];
+  std::vector<std::string> arguments = globalOptionsAfterCommand(*app, std::vector<std::string>(argv, argv + argc));
+  const std::string first = arguments[1];
   if (first == "help") {
-    const Command* command = argc > 2 ? findCommand(argv[2]) : nullptr;
+    const Command* command = arguments.size() > 2 ? findCommand(arguments[2]) : nullptr;
     std::printf("%s", command ? app->get_subcommand(command->name)->help(ProgramName).c_str() : app->help().c_str());
     return 0;
   }
@@ -126,8 +149,10 @@ int RunCommandLine(int argc, char** argv) {
     return UsageExitCode;
   }
 
+  std::vector<const char*> line;
+  for (const std::string& argument : arguments) line.push_back(argument.c_str());
   try {
-    app->parse(argc, argv);
+    app->parse(int(line.size()), line.data());
   } catch (const CLI::CallForHelp&) {
     std::printf("%s", app->help().c_str());
     return 0;

@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/jsonline.h"
 #include "cli/options.h"
+#include "project/messages.h"
 #include "project/namecodec.h"
 #include "project/utf8text.h"
 
@@ -21,6 +22,14 @@ std::string fileNameOnDisk(const std::filesystem::path& path) { return path.file
 // through its Latin-1 reading.
 std::string text(const std::string& bytes) { return Utf8OrLatin1(bytes); }
 
+// A take file that ends inside its header is marked where the take is
+// listed, so that a damaged copy does not pass for an empty take.
+bool cutShort(const ProjectModel& model, int lengthIndex) { return model.TakeCutShort[size_t(lengthIndex)]; }
+bool masterCutShort(const ProjectModel& model, int take) {
+  return cutShort(model, ProjectModel::MasterLeftIndex + take) || cutShort(model, ProjectModel::MasterRightIndex + take);
+}
+std::string textProblem(bool damaged) { return damaged ? std::string("  ! ") + messages::TakeCutShort : std::string(); }
+
 void printJson(const ProjectModel& model) {
   Json report = {{"project", text(NameBytesToUtf8(model.ProjectName))}, {"takes", Json::array()}};
   for (int t = 0; t < TrackCount; ++t)
@@ -34,6 +43,7 @@ void printJson(const ProjectModel& model) {
                                  {"samples", samples},
                                  {"time", FormatTakeTime(samples)},
                                  {"file", text(fileNameOnDisk(model.TakePath(t, k)))}});
+      if (cutShort(model, ProjectModel::LengthIndex(t, k))) report["takes"].back()["problem"] = messages::TakeCutShort;
     }
   report["masters"] = Json::array();
   for (int n = 0; n < MasterTakeCount; ++n) {
@@ -42,6 +52,7 @@ void printJson(const ProjectModel& model) {
                                  {"name", text(NameBytesToUtf8(model.MasTakeSel[n].caption))},
                                  {"samples_left", model.TakeLengths[ProjectModel::MasterLeftIndex + n]},
                                  {"samples_right", model.TakeLengths[ProjectModel::MasterRightIndex + n]}});
+    if (masterCutShort(model, n)) report["masters"].back()["problem"] = messages::TakeCutShort;
   }
   if (!model.IgnoredTakeFiles.empty()) {
     report["ignored"] = Json::array();
@@ -58,17 +69,19 @@ void printText(const ProjectModel& model) {
       const MatrixCell& cell = model.TakeSel[t][k];
       if (!cell.assigned) continue;
       const uint32_t samples = uint32_t(model.TakeLength(t, k));
-      std::printf("  %-11s %s  %s  %10u samples  %s\n", TakeLabel(t, k).c_str(),
+      std::printf("  %-11s %s  %s  %10u samples  %s%s\n", TakeLabel(t, k).c_str(),
                   NameBytesToUtf8(cell.caption).c_str(), FormatTakeTime(samples).c_str(), samples,
-                  fileNameOnDisk(model.TakePath(t, k)).c_str());
+                  fileNameOnDisk(model.TakePath(t, k)).c_str(),
+                  textProblem(cutShort(model, ProjectModel::LengthIndex(t, k))).c_str());
       ++found;
     }
   for (int n = 0; n < MasterTakeCount; ++n) {
     if (!model.MasTakeSel[n].assigned) continue;
-    std::printf("  %-11s %s  left %u, right %u samples\n", MasterTakeLabel(n).c_str(),
+    std::printf("  %-11s %s  left %u, right %u samples%s\n", MasterTakeLabel(n).c_str(),
                 NameBytesToUtf8(model.MasTakeSel[n].caption).c_str(),
                 uint32_t(model.TakeLengths[ProjectModel::MasterLeftIndex + n]),
-                uint32_t(model.TakeLengths[ProjectModel::MasterRightIndex + n]));
+                uint32_t(model.TakeLengths[ProjectModel::MasterRightIndex + n]),
+                textProblem(masterCutShort(model, n)).c_str());
     ++found;
   }
   if (found == 0) std::printf("  (no takes)\n");

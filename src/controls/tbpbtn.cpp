@@ -1,6 +1,7 @@
 #include "controls/tbpbtn.h"
 
 #include "controls/alphadraw.h"
+#include "controls/keyboardcue.h"
 #include "controls/pointertracking.h"
 #include "controls/workbitmap.h"
 
@@ -18,9 +19,10 @@ TBPBtn::TBPBtn(QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   // Tab reaches it, a click does not take the focus from where the user
-  // works (the matrix, the slider). It draws no frame of its own: Qt hands
-  // the focus on to the next button whenever the idle rules disable the
-  // focused control, and a frame would then light up unasked.
+  // works (the matrix, the slider). It frames itself only when the keyboard
+  // brought the focus (keyboardcue.h): Qt hands the focus on to the next
+  // button whenever the idle rules disable the focused control, and a frame
+  // must not light up then unasked.
   setFocusPolicy(Qt::TabFocus);
   resize(16, 16);
 }
@@ -82,12 +84,23 @@ void TBPBtn::Paint() {
   const int x = (width() - metrics.horizontalAdvance(caption_)) / 2 + 1;
   const int y = (height() - metrics.height()) / 2 + 1;
   painter.drawText(x, y + metrics.ascent(), caption_);
+  if (hasFocus() && keyboardCue_) {
+    painter.setPen(QColor(0xff, 0xc4, 0x4c));  // the amber of the grid's focus frame
+    painter.drawRect(0, 0, width() - 1, height() - 1);
+  }
   painter.end();
 
   QPainter(this).drawImage(0, 0, AsShown(work));
 }
 
 void TBPBtn::paintEvent(QPaintEvent*) { Paint(); }
+
+void TBPBtn::focusInEvent(QFocusEvent* event) {
+  keyboardCue_ = KeyboardCueAfter(*event, *this, keyboardCue_);
+  update();
+}
+
+void TBPBtn::focusOutEvent(QFocusEvent*) { update(); }
 
 // ---- Pointer --------------------------------------------------------------
 

@@ -73,6 +73,8 @@ class TBPBtn : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void SetBitmap(QImage& owned, const QImage& given);
@@ -86,6 +88,7 @@ class TBPBtn : public QWidget {
   PointerTracking* tracking_;  // MouseInControl, also the pointed look
   bool pressing_ = false;
   bool pressed_ = false;         // pressing with the pointer inside
+  bool keyboardCue_ = false;     // the amber frame shows while focused (keyboardcue.h)
   DimmedBitmaps dimmed_;         // the disabled look
 };
 

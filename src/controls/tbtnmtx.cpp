@@ -1,6 +1,7 @@
 #include "controls/tbtnmtx.h"
 
 #include "controls/alphadraw.h"
+#include "controls/keyboardcue.h"
 #include "controls/pointertracking.h"
 #include "controls/workbitmap.h"
 
@@ -451,11 +452,7 @@ void TBtnMtx::keyPressEvent(QKeyEvent* event) {
 }
 
 void TBtnMtx::focusInEvent(QFocusEvent* event) {
-  // Qt marks the window when the user moved the focus with Tab; the same
-  // reason also comes when Qt passes the focus on from a control that was
-  // just disabled, and that alone shows no frame.
-  const bool tabbed = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-  keyboardCue_ = tabbed && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+  keyboardCue_ = KeyboardCueAfter(*event, *this, keyboardCue_);
   Repaint();
 }
 

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QLineEdit>
 
+#include "dialogs/filedialogcolumns.h"
 #include "dialogs/filterlist.h"
 #include "dialogs/tdialogcustomizer.h"
 
@@ -39,6 +41,7 @@ void TCOpenDialog::SetUpFileDialog(QFileDialog& files) {
     files.selectNameFilter(nameFilters.value(filterIndex_ - 1, nameFilters.front()));
   }
   files.setDefaultSuffix(defaultExt_);
+  SizeDetailColumnsToContents(files);
 
   QString folder = initialDir_;
   const QFileInfo given(fileName_);
@@ -105,6 +108,8 @@ void TCOpenDialog::FolderChanged() {
   if (startPending_) {
     unit_.StartCustomize();
     startPending_ = false;
+    // A path typed as soon as the dialog opens goes into the file name.
+    if (auto* name = fileDialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setFocus();
   }
   if (OnFolderChange) OnFolderChange(this);
 }

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QResizeEvent>
 
 #include <algorithm>
 
@@ -40,6 +41,9 @@ QPixmap speakerGlyph(const QColor& colour) {
 }
 
 constexpr int BitLabelLeft = 196;
+// The form was drawn 416 pixels wide: its frame and outline end 15 pixels
+// before its right edge, the loudspeaker button 52 pixels before it.
+constexpr int FrameRightMargin = 15, AudBtnRightOffset = 52;
 
 std::filesystem::path localPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
 
@@ -132,7 +136,8 @@ void TGetWin::StartOutlineWorker(FileOutlineWorker::Hook outlineReading) {
 void TGetWin::RequestOutline() {
   // The last file's outline goes at once: it is not the file shown.
   waveView_->Clear();
-  outlineRequest_ = outlineWorker_->Request(localPath(previewFile_), waveView_->Columns());
+  requestedColumns_ = waveView_->Columns();
+  outlineRequest_ = outlineWorker_->Request(localPath(previewFile_), requestedColumns_);
 }
 
 void TGetWin::ShowOutline(uint64_t request, const Status& status, SoundOutline outline) {
@@ -180,6 +185,18 @@ bool TGetWin::eventFilter(QObject* watched, QEvent* event) {
       return true;
     default: return QWidget::eventFilter(watched, event);
   }
+}
+
+void TGetWin::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (!waveView_) return;  // a resize before the controls exist
+  const int stretched = std::max(0, width() - bevel1_->x() - FrameRightMargin);
+  bevel1_->resize(stretched, bevel1_->height());
+  waveView_->resize(stretched, waveView_->height());
+  audBtn_->move(std::max(BitLabelLeft, width() - AudBtnRightOffset), audBtn_->y());
+  // The outline has one column per pixel: a new width asks for it afresh
+  // (a request supersedes the one still being read).
+  if (waveView_->Columns() != requestedColumns_ && !previewFile_.isEmpty()) RequestOutline();
 }
 
 void TGetWin::hideEvent(QHideEvent* event) {

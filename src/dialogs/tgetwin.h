@@ -67,6 +67,9 @@ class TGetWin : public QWidget {
   // A form taken out of sight (its dialog closed under a held button) must
   // not go on playing.
   void hideEvent(QHideEvent* event) override;
+  // The frame and the outline stretch across the form's width, the
+  // loudspeaker button stays at their right end; the height stays.
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   static void SetCaption(QLabel* label, const QString& text);
@@ -84,6 +87,7 @@ class TGetWin : public QWidget {
   QLabel* framesLabel_ = nullptr;
   QLabel* bitLabel_ = nullptr;
   QToolButton* audBtn_ = nullptr;
+  int requestedColumns_ = 0;  // the columns of the outline asked for last
   TWaveView* waveView_ = nullptr;
   uint64_t outlineRequest_ = 0;  // the one whose result is awaited
   std::unique_ptr<FileOutlineWorker> outlineWorker_;  // posts to this form: goes first

@@ -5,6 +5,13 @@
 namespace tp::messages {
 
 inline constexpr const char* ApplicationTitle = "TrackPorter for TKR-series Version 2";
+// The application's short name: the class of its windows (WM_CLASS), which
+// the desktop entry's StartupWMClass repeats so that a dock ties the window
+// to its launcher.
+inline constexpr const char* ApplicationName = "TrackPorter";
+inline constexpr const char* DisplayNeeded =
+    "TrackPorter needs a graphical display (DISPLAY or WAYLAND_DISPLAY); trackporter-cli works without one.";
+inline constexpr const char* NothingToOpen = "There is no such folder or file";
 
 // The question before an import writes over takes that hold audio.
 inline constexpr const char* ReplaceCaption = "Take Importing";
@@ -42,6 +49,8 @@ inline constexpr const char* NormalisedHeldByCeiling = "normalised to %1 LUFS, h
 inline constexpr const char* NormaliseToLabel = "Normalise to";
 inline constexpr const char* NormaliseOff = "Off";
 inline constexpr const char* TakeNotRead = "The take could not be read";
+// A take file that ends inside its 65,536-byte header (a copy cut short).
+inline constexpr const char* TakeCutShort = "The take file is shorter than its header";
 inline constexpr const char* SourceNotRead = "The file could not be read";
 inline constexpr const char* SourceEndsEarly = "The file ends before its declared length.";
 inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "project/fullwidthfold.h"
+
 namespace tp {
 
 namespace {
@@ -58,7 +60,28 @@ std::optional<char32_t> nextCode(std::string_view text, size_t& i) {
   return code;
 }
 
+// The codes of `text` with full-width forms folded (see FoldFullWidth);
+// nothing when the UTF-8 is malformed, or a U+FFFD in its place if `lossy`.
+std::optional<std::u32string> foldedCodes(std::string_view text, bool lossy) {
+  std::u32string codes;
+  for (size_t i = 0; i < text.size();) {
+    const auto code = nextCode(text, i);
+    if (!code && !lossy) return std::nullopt;
+    if (!code) codes += char32_t(0xFFFD);
+    else if (!FoldFullWidth(*code, codes)) codes += *code;
+  }
+  return codes;
+}
+
 }  // namespace
+
+std::string FoldFullWidthText(std::string_view text) {
+  // Held here: a range-for over *foldedCodes(...) would outlive its optional.
+  const std::u32string codes = *foldedCodes(text, true);
+  std::string out;
+  for (char32_t code : codes) appendUtf8(out, code);
+  return out;
+}
 
 std::string NameBytesToUtf8(std::string_view bytes) {
   std::string out;
@@ -67,11 +90,11 @@ std::string NameBytesToUtf8(std::string_view bytes) {
 }
 
 std::optional<std::string> Utf8ToNameBytes(std::string_view text) {
+  const auto codes = foldedCodes(text, false);
+  if (!codes) return std::nullopt;
   std::string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto code = nextCode(text, i);
-    if (!code) return std::nullopt;
-    const auto byte = byteForCode(*code);
+  for (char32_t code : *codes) {
+    const auto byte = byteForCode(code);
     if (!byte) return std::nullopt;
     out += char(*byte);
   }
@@ -79,10 +102,10 @@ std::optional<std::string> Utf8ToNameBytes(std::string_view text) {
 }
 
 std::string Utf8ToNameBytesLossy(std::string_view text) {
+  const std::u32string codes = *foldedCodes(text, true);
   std::string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto code = nextCode(text, i);
-    const auto byte = code ? byteForCode(*code) : std::nullopt;
+  for (char32_t code : codes) {
+    const auto byte = byteForCode(code);
     out += byte ? char(*byte) : '_';
   }
   return out;

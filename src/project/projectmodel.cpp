@@ -25,6 +25,7 @@ namespace {
 struct TakeFileFacts {
   std::string name;
   int32_t length;
+  bool cutShort;
 };
 
 // A FIFO or a device in place of a take is refused by the open, which does
@@ -36,7 +37,7 @@ std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
   if (file.Read(head, sizeof head) != ssize_t(sizeof head)) return std::nullopt;
   const int64_t size = file.Size();
   if (size < 0) return std::nullopt;
-  return TakeFileFacts{DecodeNameField(head + TakeNameOffset), TakeLengthFromFileSize(size)};
+  return TakeFileFacts{DecodeNameField(head + TakeNameOffset), TakeLengthFromFileSize(size), TakeFileCutShort(size)};
 }
 
 char lastChar(const std::string& s) { return s.empty() ? '\0' : s.back(); }
@@ -55,6 +56,7 @@ void ProjectModel::ResetProjectView(const std::string& path) {
   MasTakeSel.fill(MatrixCell{});
   TrackSelDown.fill(false);
   TakeLengths.fill(0);
+  TakeCutShort.fill(false);
   IgnoredTakeFiles.clear();
   MasterTakeMask = 0;
   ImportTargetSet = false;
@@ -103,6 +105,10 @@ void ProjectModel::ScanTakeFiles() {
     }
     const auto facts = readTakeFileFacts(it->path());
     if (!facts) continue;
+    const int lengthIndex = id->kind == TakeFileId::Track        ? LengthIndex(id->track, id->take)
+                            : id->kind == TakeFileId::MasterLeft ? MasterLeftIndex + id->take
+                                                                 : MasterRightIndex + id->take;
+    TakeCutShort[lengthIndex] = facts->cutShort;
     switch (id->kind) {
       case TakeFileId::Track: {
         MatrixCell& cell = TakeSel[id->track][id->take];

@@ -113,6 +113,8 @@ class ProjectModel {
   // Project model fields. Read them freely; they change only through the
   // methods above and the click rules.
   std::array<int32_t, LengthCount> TakeLengths{};
+  // By the same index: the take file ends inside its header (damaged).
+  std::array<bool, LengthCount> TakeCutShort{};
   bool ProjectOpen = false;
   bool TakesScanned = false;
   std::string ProjectFolder;  // ends in a separator

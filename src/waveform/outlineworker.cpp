@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "audiofile/takefile.h"
 #include "project/folderfiles.h"
 #include "project/messages.h"
 
@@ -135,6 +136,7 @@ std::optional<CellOutline> OutlineWorker::Outline(const OutlineJob& job, std::ve
   for (size_t i = 0; i < files.size(); ++i) {
     const std::filesystem::path& file = files[i];
     if (errors[i] != 0) return CellOutline{job.cell, Status::Fail(messages::TakeNotRead, file, errors[i]), {}};
+    if (TakeFileCutShort(stamps[i].size)) return CellOutline{job.cell, Status::Fail(messages::TakeCutShort, file), {}};
     const std::string& name = job.fileNames[i];
     if (const ChannelOutline* kept = cache_->Find(name, stamps[i])) {
       result.channels.push_back(*kept);

@@ -44,6 +44,10 @@ std::map<std::string, std::vector<uint8_t>> FilesBelow(const fs::path& root) {
   return files;
 }
 
+// The name of every song WriteRecorderSong writes, "ｱｲｳ Song": an archive
+// folder is named after its song, as `stems --recursive` names it.
+const fs::path SongName = "\uFF71\uFF72\uFF73 Song";
+
 class ArchiveWindow : public test::WindowTest {
  protected:
   ArchiveWindow() {
@@ -162,9 +166,9 @@ TEST_F(ArchiveWindow, ASongComesBackUnderItsOwnNameAndRestoringOverItAsksFirst) 
   fs::create_directories(restored);
   Archive(song, archive, 0);
   EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 5 files, "))) << LastMessage().toStdString();
-  ASSERT_TRUE(fs::exists(archive / "SONG07" / ArchiveManifestName)) << "a song goes into a folder of its name";
+  ASSERT_TRUE(fs::exists(archive / SongName / ArchiveManifestName)) << "a song goes into a folder of its name";
 
-  Restore(archive / "SONG07", restored);
+  Restore(archive / SongName, restored);
   EXPECT_TRUE(FilesBelow(restored / "SONG07") == FilesBelow(song));
 
   // Over the song, restoring asks; No leaves the song as it is.
@@ -172,7 +176,7 @@ TEST_F(ArchiveWindow, ASongComesBackUnderItsOwnNameAndRestoringOverItAsksFirst) 
   test::WriteBytes(restored / "SONG07" / "mixnotes.bin", edited);
   const size_t messagesBefore = dialogs->messages.size();
   dialogs->answers.push_back(false);
-  Restore(archive / "SONG07", restored);
+  Restore(archive / SongName, restored);
   ASSERT_EQ(dialogs->questions.size(), 1u);
   EXPECT_TRUE(dialogs->questions[0].second.contains(QStringLiteral("exists already")));
   EXPECT_EQ(test::ReadBytes(restored / "SONG07" / "mixnotes.bin"), edited);
@@ -181,8 +185,45 @@ TEST_F(ArchiveWindow, ASongComesBackUnderItsOwnNameAndRestoringOverItAsksFirst) 
 
   // Yes replaces the song's files with the archive's.
   dialogs->answers.push_back(true);
-  Restore(archive / "SONG07", restored);
+  Restore(archive / SongName, restored);
   EXPECT_TRUE(FilesBelow(restored / "SONG07") == FilesBelow(song));
+}
+
+// What the window remembers between two archives: the folder that holds
+// the last archive (not the inside of one just restored from) and the
+// format; and the summary's size is the one the progress counted.
+TEST_F(ArchiveWindow, TheNextArchiveStartsBesideTheLastOneInItsFormat) {
+  const fs::path song = disk / "SONG08";
+  test::WriteRecorderSong(song);
+  fs::create_directories(restored);
+  Archive(song, archive, 2);
+  ASSERT_TRUE(fs::exists(archive / SongName / "Track01-1 Kick.flac"));
+  // Five files of 840,001 frames of two bytes in all: the progress's "of 1.7 MB".
+  EXPECT_EQ(LastMessage(), QStringLiteral("1 song, 5 files, 1.7 MB, all verified"));
+  Restore(archive / SongName, restored);
+  dialogs->folders.push_back(std::nullopt);  // the next archive's chooser, cancelled
+  ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
+  ASSERT_EQ(dialogs->foldersStart.size(), 3u);
+  EXPECT_EQ(dialogs->foldersStart[1], Q(archive)) << "the restore starts where the archive went";
+  EXPECT_EQ(dialogs->foldersStart[2], Q(archive)) << "not inside the archive restored from";
+  dialogs->folders.push_back(Q(archive));
+  dialogs->items.push_back(std::nullopt);
+  ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
+  ASSERT_EQ(dialogs->itemsCurrent.size(), 2u);
+  EXPECT_EQ(dialogs->itemsCurrent[0], 0) << "WAV the first time";
+  EXPECT_EQ(dialogs->itemsCurrent[1], 2) << "FLAC, as chosen last";
+
+  // And at the next start.
+  window->close();
+  window = MakeWindow(false);
+  window->show();
+  RunUntilIdle();
+  dialogs->folders.push_back(Q(archive));
+  dialogs->items.push_back(std::nullopt);
+  ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
+  ASSERT_EQ(dialogs->itemsCurrent.size(), 1u);
+  EXPECT_EQ(dialogs->foldersStart.back(), Q(archive));
+  EXPECT_EQ(dialogs->itemsCurrent.back(), 2);
 }
 
 TEST_F(ArchiveWindow, TheMenuKeyAsksForTheSelectedFolderAndTheDesktopHasNoMenu) {
@@ -207,7 +248,7 @@ TEST_F(ArchiveWindow, TheMenuKeyAsksForTheSelectedFolderAndTheDesktopHasNoMenu) 
   QApplication::sendEvent(tree->viewport(), &fromKeyboard);
   WaitForTheEnd();
   EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 5 files, "))) << LastMessage().toStdString();
-  EXPECT_TRUE(fs::exists(archive / "SONG05" / "Track01-1 Kick.flac"));
+  EXPECT_TRUE(fs::exists(archive / SongName / "Track01-1 Kick.flac"));
 }
 
 // What the scripted answers above stand for: the window's real folder
@@ -245,14 +286,24 @@ TEST_F(ArchiveWindow, TheRealFolderChooserAndFormatChoiceAnswerWhatTheUserPicked
     QTest::keyClick(choices, Qt::Key_Down);
     QTest::keyClick(choices, Qt::Key_Return);
   });
-  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats), 2);
+  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats, 0),
+            2);
+
+  // The item the window offers first is the one Enter takes.
+  QTimer::singleShot(0, [] {
+    auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(input, nullptr);
+    QTest::keyClick(input, Qt::Key_Return);
+  });
+  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats, 1),
+            1);
 
   QTimer::singleShot(0, [] {
     auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(input, nullptr);
     QTest::keyClick(input, Qt::Key_Escape);
   });
-  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats),
+  EXPECT_EQ(real.ChooseItem(window.get(), QStringLiteral("Archive"), QStringLiteral("Write the takes as:"), formats, 0),
             std::nullopt);
 }
 
@@ -313,7 +364,7 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
 
   EXPECT_TRUE(LastMessage().contains(QStringLiteral("Cancelled"))) << LastMessage().toStdString();
   EXPECT_EQ(filesWritten, 1);
-  const fs::path folder = archive / "SONG03";
+  const fs::path folder = archive / SongName;
   ArchiveManifest manifest;
   ASSERT_TRUE(ReadArchiveManifest(folder, manifest).ok());
   std::set<std::string> listed;

@@ -6,6 +6,9 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QToolButton>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QTimer>
 #include <QLabel>
@@ -180,7 +183,8 @@ TEST_F(Export, OffersWaveAndAiffAndTakesTheFormatFromTheNameAndTheFilter) {
   const SaveDialog& offered = dialogs->saveDialogsShown.front();
   EXPECT_EQ(offered.filter, QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif"));
   EXPECT_EQ(offered.defaultExt, QStringLiteral("wav"));
-  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "plain.wav")) << "the last name is offered again";
+  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "Track03-2 One.wav"))
+      << "the selection's own name is offered, in the last export's folder";
 }
 
 // Through Qt's own dialog, as a user picks the type: the list shows the
@@ -190,7 +194,7 @@ TEST_F(Export, ChoosingAiffInTheRealSaveDialogWritesAnAiffNamedWithItsExtension)
   dialogs->realSaveDialog = true;
   fs::create_directories(out);
   // The dialog opens in `out`, where nothing completes what is typed.
-  window->WavSave.fileName = Q(out / "first.wav");
+  window->LastExportFolder = Q(out);
   QTimer::singleShot(0, [this] {
     auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(files, nullptr);
@@ -234,13 +238,79 @@ TEST_F(Export, WithoutAPreviousNameTheDialogOffersTheNameStemsWouldGiveInTheLast
     EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(out / c.offered)) << c.selection;
     EXPECT_TRUE(window->WavSave.fileName.isEmpty()) << "a cancelled dialog leaves no name behind";
   }
-  // A chosen name is offered again, and its folder is where the next one starts.
+  // After an export only its folder is remembered: the next selection is
+  // offered its own name there, never the name chosen before.
   fs::create_directories(scratch / "elsewhere");
   ExportTo(scratch / "elsewhere" / "mine.wav");
   EXPECT_EQ(window->LastExportFolder, Q(scratch / "elsewhere"));
   dialogs->save = [](SaveDialog&) { return false; };
+  for (const Case& c : cases) {
+    Open(project);
+    c.select();
+    Click(window->ExpBtn);
+    EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "elsewhere" / c.offered)) << c.selection;
+  }
+}
+
+// The save dialog's detail view shows sizes and types whole, not cut to
+// dots: each column but the name's is as wide as what it shows.
+TEST_F(Export, TheRealSaveDialogsColumnsAreAsWideAsTheirContents) {
+  fs::create_directories(out);
+  window->LastExportFolder = Q(out);
+  Click(window->TakeSel, 2, 1);
+  ExportTo(out / "A rather long name for an export.wav");
+  dialogs->realSaveDialog = true;
+  std::vector<std::pair<int, int>> widths;  // shown, needed
+  QTimer::singleShot(0, [&] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    auto* detail = files->findChild<QToolButton*>(QStringLiteral("detailModeButton"));
+    auto* tree = files->findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_TRUE(detail && tree);
+    QTest::mouseClick(detail, Qt::LeftButton);
+    for (int waited = 0; waited < 1000 && tree->model()->rowCount(tree->rootIndex()) == 0; ++waited)
+      QTest::qWait(10);
+    QCoreApplication::processEvents();
+    // Needed: the widest text the column shows, as the view's font draws it.
+    const QAbstractItemModel* model = tree->model();
+    for (int column = 1; column < tree->header()->count(); ++column) {
+      int needed = 0;
+      for (int row = 0; row < model->rowCount(tree->rootIndex()); ++row) {
+        const QString text = model->index(row, column, tree->rootIndex()).data().toString();
+        needed = std::max(needed, tree->fontMetrics().horizontalAdvance(text));
+      }
+      widths.emplace_back(tree->columnWidth(column), needed);
+    }
+    files->reject();
+  });
   Click(window->ExpBtn);
-  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "elsewhere" / "mine.wav"));
+  ASSERT_EQ(widths.size(), 3u) << "size, type and date";
+  for (const auto& [shown, needed] : widths) {
+    EXPECT_GT(needed, 0);
+    EXPECT_GE(shown, needed);
+  }
+}
+
+// In Qt's own dialog, after a first export: the name field holds the new
+// selection's name, so Enter cannot overwrite the file exported before.
+TEST_F(Export, TheRealSaveDialogOffersAFreshNameAfterAnExport) {
+  fs::create_directories(out);
+  window->LastExportFolder = Q(out);
+  Click(window->TakeSel, 2, 1);
+  ExportTo(out / "bigmix.wav");
+  ASSERT_TRUE(fs::exists(out / "bigmix.wav"));
+  Open(project);
+  SelectTracks1And5();
+  dialogs->realSaveDialog = true;
+  QString shownName;
+  QTimer::singleShot(0, [&] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    shownName = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+    files->reject();
+  });
+  Click(window->ExpBtn);
+  EXPECT_EQ(shownName, QStringLiteral("EXPORT mix.wav"));
 }
 
 // What the user sees in Qt's own dialog: the suggestion in the name field,

@@ -6,6 +6,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <set>
@@ -126,6 +127,35 @@ TEST_F(Keyboard, F2RenamesAndDeleteDeletesTheTakeTheKeyboardIsOn) {
   EXPECT_EQ(dialogs->asked[1].prompt, QStringLiteral("Enter new name of the Project"));
 }
 
+// The real question box takes the focus while it is open; when it closes
+// the amber frame is back on the cell at once, not at the next arrow key.
+TEST_F(Keyboard, TheFrameComesBackWhenTheDeleteQuestionCloses) {
+  window->ProjName->setFocus(Qt::TabFocusReason);
+  for (int i = 0; i < 5 && QApplication::focusWidget() != window->TakeSel; ++i) Press(Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), window->TakeSel);
+  Press(Qt::Key_Right);
+  Press(Qt::Key_Down);
+  const QImage framed = window->TakeSel->grab().toImage();
+  dialogs->realQuestions = true;
+  bool asked = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    asked = true;
+    QTest::keyClick(box, Qt::Key_Escape);  // No
+  });
+  Press(Qt::Key_Delete);
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(fs::exists(project / "TRACK1_1.DAT"));
+  // The desktop hands the window the focus back when the box goes; the
+  // offscreen platform leaves that to the test.
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  RunUntilIdle();
+  EXPECT_EQ(QApplication::focusWidget(), window->TakeSel);
+  EXPECT_EQ(window->TakeSel->grab().toImage(), framed) << "the frame shows on the same cell";
+}
+
 TEST_F(Keyboard, TheMasterMatrixTakesTheSameKeys) {
   Click(window->MasterSel);
   window->MasTakeSel->setFocus(Qt::TabFocusReason);
@@ -151,6 +181,30 @@ TEST_F(Keyboard, TabReachesEveryControlOfTheFaceAndThePages) {
            window->Slider, window->ExpBtn, window->PageControl->tabBar(), window->DirTree, window->SortBtn,
            window->RefBtn})
     EXPECT_TRUE(reached.count(control)) << control->metaObject()->className() << " " << control->objectName().toStdString();
+}
+
+// Going round with Tab, every stop looks different while it has the focus
+// from how it looks once the focus has moved on: the user sees where it is.
+TEST_F(Keyboard, EveryTabStopShowsThatItHasTheFocus) {
+  Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 0);  // every control of the face comes alive
+  window->ProjName->setFocus(Qt::TabFocusReason);
+  Press(Qt::Key_Tab);
+  Press(Qt::Key_Backtab);  // the window now knows the keyboard moves the focus
+  ASSERT_EQ(QApplication::focusWidget(), window->ProjName);
+  std::vector<QWidget*> stops;
+  for (int i = 0; i < 120; ++i) {
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    if (!stops.empty() && focused == stops.front()) break;
+    stops.push_back(focused);
+    const QImage focusedLook = focused->grab().toImage();
+    Press(Qt::Key_Tab);
+    if (QApplication::focusWidget() == focused) continue;  // a control with stops inside
+    EXPECT_NE(focused->grab().toImage(), focusedLook)
+        << "no focus shows on " << focused->metaObject()->className() << " " << focused->objectName().toStdString();
+  }
+  EXPECT_GT(stops.size(), 10u);
 }
 
 }  // namespace

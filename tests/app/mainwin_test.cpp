@@ -10,8 +10,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTreeWidgetItem>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTest>
 #include <QTimer>
 
@@ -27,6 +31,7 @@
 #include "controls/tbitpanel.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
+#include "controls/tlevelmeter.h"
 #include "controls/tslider.h"
 #include "controls/tvolume.h"
 #include "folders/tnfwin.h"
@@ -101,11 +106,67 @@ class MainWindow : public test::WindowTest {
 // ---------------------------------------------------------------------------
 // Layout and start-up
 
+// At the smallest width the window allows, the pages beside the face still
+// show every tab (no scroll arrows) and every control whole: the M and S
+// keys, the meters and the clip light, the folder buttons.
+TEST_F(MainWindow, AtItsMinimumWidthThePagesShowEveryTabAndControlWhole) {
+  const auto PageControlShow = [&](int tab) {
+    window->PageControl->setCurrentIndex(tab);
+    QCoreApplication::processEvents();
+  };
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  window->resize(window->minimumSize());
+  QCoreApplication::processEvents();
+  ASSERT_EQ(window->width(), window->minimumWidth());
+  EXPECT_GT(window->minimumWidth(), TMainWin::PanelWidth + 150) << "the pages' widest row is 150 pixels";
+  QTabBar* tabs = window->PageControl->tabBar();
+  for (int tab = 0; tab < tabs->count(); ++tab) {
+    PageControlShow(tab);
+    EXPECT_LE(tabs->tabRect(tab).right(), tabs->width() - 1) << tab;
+  }
+  for (QToolButton* arrow : tabs->findChildren<QToolButton*>()) EXPECT_FALSE(arrow->isVisible()) << "scroll arrows";
+  struct Shown {
+    int tab;
+    QWidget* control;
+  };
+  const Shown shown[] = {{0, window->RefBtn},          {1, window->TrackMeters[15]}, {1, window->ClipLight},
+                         {2, window->SoloBtns[15]},    {2, window->MuteBtns[0]},     {2, window->InitBtn}};
+  for (const Shown& s : shown) {
+    PageControlShow(s.tab);
+    QWidget* page = window->PageControl->currentWidget();
+    const QRect inPage(s.control->mapTo(page, QPoint(0, 0)), s.control->size());
+    EXPECT_TRUE(page->rect().contains(inPage)) << s.control->metaObject()->className() << " at " << inPage.x() << "+"
+                                               << inPage.width() << " in a page " << page->width() << " wide";
+  }
+}
+
+// At the window's first size a song with the demo's name, two levels down,
+// fits the "Folders" page: no horizontal scroll bar, and no name cut short.
+TEST_F(MainWindow, TheFolderTreeFitsASongNamedLikeTheDemoAtTheFirstSize) {
+  const fs::path demo = scratch / "TrackPorter Demo";
+  fs::create_directories(demo);
+  test::WriteProjectInfo(demo, "DEMOSONG");
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  Open(demo);
+  window->DirTree->SetDirectory(Q(demo));
+  RunUntilIdle();
+  QTreeWidgetItem* node = window->DirTree->currentItem();
+  ASSERT_NE(node, nullptr);
+  ASSERT_EQ(node->text(0), QStringLiteral("TrackPorter Demo"));
+  EXPECT_FALSE(window->DirTree->horizontalScrollBar()->isVisible());
+  const QRect cell = window->DirTree->visualItemRect(node);
+  EXPECT_LE(cell.right(), window->DirTree->viewport()->width() - 1);
+  EXPECT_GE(cell.width(), window->DirTree->fontMetrics().horizontalAdvance(node->text(0)));
+}
+
 TEST_F(MainWindow, IsLaidOutAsDrawnWithEveryControlAtItsPlace) {
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   EXPECT_EQ(window->size(), QSize(832, 453));
-  EXPECT_EQ(window->minimumSize(), QSize(692, 453));
+  EXPECT_EQ(window->minimumHeight(), 453);
+  EXPECT_LE(window->minimumWidth(), 832) << "the drawn size is allowed";
 
   struct Placed {
     const char* name;
@@ -409,6 +470,17 @@ TEST_F(MainWindow, SelectingAProjectFillsTheMatricesTheNameAndTheCaption) {
   EXPECT_TRUE(window->MasterSel->isEnabled());
 }
 
+// The Desktop node has no path: selecting it in the real tree leaves the
+// caption alone rather than one ending in " - ".
+TEST_F(MainWindow, SelectingTheDesktopShowsTheCaptionAlone) {
+  Open(project);
+  window->DirTree->SetDirectory(QString());
+  RunUntilIdle();
+  ASSERT_NE(window->DirTree->currentItem(), nullptr);
+  EXPECT_TRUE(window->DirTree->currentItem()->data(0, TDirTreeView::PathRole).toString().isEmpty());
+  EXPECT_EQ(window->windowTitle(), window->BaseCaption);
+}
+
 TEST_F(MainWindow, APlainFolderOrABackupClearsWhatTheProjectShowed) {
   for (const fs::path& folder : {plain, backup}) {
     Open(project);
@@ -589,6 +661,29 @@ TEST_F(MainWindow, ATakeNameInHalfWidthKatakanaIsStoredAsTheRecordersBytes) {
   RightClick(window->TakeSel, 0, 0);
   EXPECT_EQ(NameInFile("TRACK0_0.DAT"), std::string("\xb6\xde\xc0\xb0    "));
   EXPECT_EQ(window->TakeSel->GetCaptions(0, 0), QStringLiteral("\uff76\uff9e\uff80\uff70    "));
+}
+
+// Typed through a Japanese input method: folded to half-width before the
+// name is cut to its 8 characters, so a voiced letter's mark counts.
+TEST_F(MainWindow, AFullWidthNameIsFoldedToHalfWidthBeforeItIsCutAndStored) {
+  Open(project);
+  dialogs->menuChoice = QStringLiteral("Change the &Name...");
+  struct Case {
+    QString typed;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {QStringLiteral("\u30C9\u30E9\u30E0"), "\xC4\xDE\xD7\xD1    "},                       // ドラム
+      {QStringLiteral("\u30C9\u30E9\u30E0\u30B9\u30FB\u30D9\u30FC\u30B9"), "\xC4\xDE\xD7\xD1\xBD\xA5\xCD\xDE"},  // ドラムス・ベース, cut
+      {QStringLiteral("\uFF2B\uFF49\uFF43\uFF4B"), "Kick    "},                             // Ｋｉｃｋ
+  };
+  for (const Case& c : cases) {
+    dialogs->entries.push_back(c.typed);
+    RightClick(window->TakeSel, 0, 0);
+    EXPECT_EQ(NameInFile("TRACK0_0.DAT"), std::string(c.stored, 8)) << c.typed.toStdString();
+  }
+  EXPECT_TRUE(dialogs->messages.empty());
+  EXPECT_EQ(window->TakeSel->GetCaptions(0, 0), QStringLiteral("Kick    "));
 }
 
 TEST_F(MainWindow, APopupOverAnEmptyCellHasBothItemsDisabled) {

@@ -1,10 +1,13 @@
 // What the window remembers between runs, in a settings file of the test's
 // own: the folder, the export and import folders, its place and size.
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +41,9 @@ class Settings : public test::WindowTest {
     RunUntilIdle();
     window->LastExportFolder = Q(exports);
     window->LastImportFolder = Q(imports);
-    window->setGeometry(40, 50, 760, 520);
+    // At the left edge: the test's screen is 800 pixels wide, narrower than
+    // the window can be.
+    window->setGeometry(0, 50, window->minimumWidth(), 520);
     window->close();
     window.reset();
   }
@@ -57,7 +62,36 @@ TEST_F(Settings, TheNextStartReselectsTheFolderAndKnowsTheDialogFoldersAndTheWin
   EXPECT_EQ(window->TakeSel->GetCaptions(0, 0), QStringLiteral("Kick    "));
   EXPECT_EQ(window->LastExportFolder, Q(exports));
   EXPECT_EQ(window->LastImportFolder, Q(imports));
-  EXPECT_EQ(window->geometry(), QRect(40, 50, 760, 520));
+  EXPECT_EQ(window->geometry(), QRect(0, 50, window->minimumWidth(), 520));
+}
+
+// A place saved on a larger screen (or left of this one) is brought inside
+// the screen's available area, shrunk to it if need be.
+TEST_F(Settings, APlaceOffTheScreenIsBroughtBackOntoIt) {
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  const QRect saved[] = {QRect(-33, 10, 760, 460), QRect(available.right() - 100, available.bottom() - 50, 760, 460),
+                         QRect(-500, -400, available.width() + 900, available.height() + 700)};
+  for (const QRect& place : saved) {
+    SCOPED_TRACE(place.x());
+    window = MakeWindow(false);
+    window->show();
+    window->setGeometry(place);
+    window->close();
+    window = MakeWindow(false);
+    const QRect restored = window->frameGeometry();
+    SCOPED_TRACE(std::to_string(restored.x()) + "," + std::to_string(restored.y()) + " " +
+                 std::to_string(restored.width()) + "x" + std::to_string(restored.height()));
+    EXPECT_GE(restored.left(), available.left());
+    EXPECT_GE(restored.top(), available.top());
+    EXPECT_LE(restored.bottom(), available.bottom());
+    // The test's screen is narrower than the window's minimum width: the
+    // window is then that wide, at the left edge.
+    if (window->minimumWidth() <= available.width()) {
+      EXPECT_LE(restored.right(), available.right());
+    } else {
+      EXPECT_EQ(window->width(), window->minimumWidth());
+    }
+  }
 }
 
 TEST_F(Settings, FoldersThatAreGoneAreForgotten) {

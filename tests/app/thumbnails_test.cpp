@@ -16,6 +16,7 @@
 #include <optional>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "../waveform/outlinetestsupport.h"
 #include "project/messages.h"
@@ -194,6 +195,28 @@ TEST_F(ThumbnailsOfASmallSong, AnUnreadableTakeShowsAWarningWithTheReasonAsTheCe
   QToolTip::hideText();
   EXPECT_EQ(hintAt(0, 0), QStringLiteral("TakeSelector"));
   QToolTip::hideText();
+}
+
+// A copy cut off at 3,000 bytes keeps its name but ends inside its header:
+// the cell shows the warning mark and why, as for a take that cannot be read;
+// so does a master take with one side cut short.
+TEST_F(ThumbnailsOfASmallSong, ATakeCutShortInsideItsHeaderShowsAWarningWithTheReason) {
+  fs::resize_file(song / "TRACK2_0.DAT", 3000);
+  fs::resize_file(song / "TRACKR_1.DAT", 3000);
+  window = MakeWindow(false);
+  window->show();
+  Open(song);
+  WaitForOutlines();
+  ASSERT_TRUE(window->TakeSel->GetAssigned(2, 0));
+  EXPECT_TRUE(window->TakeSel->GetCaptions(2, 0).startsWith(QStringLiteral("B")));
+  for (const auto& [matrix, row, column, file] :
+       {std::tuple{window->TakeSel, 2, 0, "TRACK2_0.DAT"}, std::tuple{window->MasTakeSel, 0, 1, "TRACKR_1.DAT"}}) {
+    const QString reason = matrix->OutlineProblem(row, column);
+    EXPECT_TRUE(reason.startsWith(QString::fromLatin1(messages::TakeCutShort))) << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QString::fromLatin1(file))) << reason.toStdString();
+    EXPECT_FALSE(matrix->HasOutline(row, column));
+  }
+  EXPECT_TRUE(window->TakeSel->HasOutline(0, 0)) << "a whole take keeps its outline";
 }
 
 TEST_F(ThumbnailsOfASmallSong, ARenamedTakeIsReadAgainAndADeletedOneLosesItsOutline) {

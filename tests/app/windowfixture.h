@@ -68,6 +68,7 @@ class ScriptedDialogs : public Dialogs {
   std::deque<std::optional<QString>> folders;  // ChooseFolder answers
   std::deque<std::optional<int>> items;        // ChooseItem answers
   std::vector<QStringList> itemsOffered;
+  std::vector<int> itemsCurrent;               // the item each ChooseItem offered first
 
   std::vector<Asked> asked;
   std::vector<std::pair<QString, QString>> questions;  // caption, text
@@ -137,7 +138,9 @@ class ScriptedDialogs : public Dialogs {
     }
     return open(dialog);
   }
-  std::optional<QString> ChooseFolder(QWidget*, const QString& caption, const QString&) override {
+  std::vector<QString> foldersStart;           // where each ChooseFolder started
+  std::optional<QString> ChooseFolder(QWidget*, const QString& caption, const QString& start) override {
+    foldersStart.push_back(start);
     if (folders.empty()) {
       ADD_FAILURE() << "unexpected folder chooser: " << caption.toStdString();
       return std::nullopt;
@@ -146,8 +149,10 @@ class ScriptedDialogs : public Dialogs {
     folders.pop_front();
     return folder;
   }
-  std::optional<int> ChooseItem(QWidget*, const QString& caption, const QString&, const QStringList& offered) override {
+  std::optional<int> ChooseItem(QWidget*, const QString& caption, const QString&, const QStringList& offered,
+                                int current) override {
     itemsOffered.push_back(offered);
+    itemsCurrent.push_back(current);
     if (items.empty()) {
       ADD_FAILURE() << "unexpected choice: " << caption.toStdString();
       return std::nullopt;

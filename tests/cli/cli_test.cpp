@@ -53,6 +53,29 @@ TEST_F(Cli, InfoListsEveryTakeAsJson) {
             "\"masters\": [{\"take\": 3, \"name\": \"Final   \", \"samples_left\": 10, \"samples_right\": 12}]}\n");
 }
 
+// A copy cut off at 3,000 bytes still has its name (the first 1,536 bytes)
+// but ends inside the 65,536-byte header: it is marked, not passed off as
+// an empty take.
+TEST_F(Cli, InfoMarksATakeFileCutShortInsideItsHeader) {
+  std::filesystem::resize_file(project / "TRACK4_1.DAT", 3000);
+  std::filesystem::resize_file(project / "TRACKR_2.DAT", 65535);
+  auto result = cli("info " + dir());
+  ASSERT_EQ(result.status, 0) << result.out;
+  EXPECT_NE(result.out.find("Bass      0:00:00:000           0 samples  TRACK4_1.DAT  ! The take file is shorter "
+                            "than its header\n"),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("left 10, right 0 samples  ! The take file is shorter than its header\n"),
+            std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("TRACK0_0.DAT\n"), std::string::npos) << "a whole take is not marked\n" << result.out;
+  result = cli("info " + dir() + " --json");
+  EXPECT_NE(result.out.find("\"file\": \"TRACK4_1.DAT\", \"problem\": \"The take file is shorter than its header\"}"),
+            std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\"samples_right\": 0, \"problem\": \"The take file is shorter than its header\"}"),
+            std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find("TRACK0_0.DAT\", \"problem"), std::string::npos) << result.out;
+}
+
 TEST_F(Cli, InfoNamesATakeFileThatAnotherSpellingHides) {
   WriteTake(project / "track0_0.dat", "Other", Ramp(10));
   auto result = cli("info " + dir());
@@ -155,6 +178,20 @@ TEST_F(Cli, ImportThenRenameThenDelete) {
   EXPECT_FALSE(std::filesystem::exists(project / "TRACK7_0.DAT"));
   result = cli("info " + dir());
   EXPECT_NE(result.out.find("Track07-1   Keys"), std::string::npos) << result.out;
+}
+
+// A name typed in full width is folded; a take number in full width is not
+// a name, and stays a mistake in the command line.
+TEST_F(Cli, RenameFoldsAFullWidthNameButNotATakeNumber) {
+  auto result = cli("rename " + dir() + " --take 1-1 '\u30C9\u30E9\u30E0'");  // ドラム
+  ASSERT_EQ(result.status, 0) << result.out;
+  result = cli("info " + dir() + " --json");
+  EXPECT_NE(result.out.find("\"name\": \"\uFF84\uFF9E\uFF97\uFF91    \""), std::string::npos) << result.out;
+  result = cli("rename " + dir() + " --take 1-1 '\u30F6'");  // ヶ has no half-width form
+  EXPECT_EQ(result.status, 1) << result.out;
+  EXPECT_NE(result.out.find("A name can hold only"), std::string::npos) << result.out;
+  result = cli("rename " + dir() + " --take '\uFF11-\uFF11' Kick");  // １-１
+  EXPECT_EQ(result.status, 2) << result.out;
 }
 
 TEST_F(Cli, PlayWithoutASoundDeviceSaysSoAndLastsAsLongAsTheAudition) {

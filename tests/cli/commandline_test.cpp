@@ -123,6 +123,36 @@ TEST_F(CommandLine, QuietSaysNothingAndVerboseNamesEachFile) {
   EXPECT_EQ(result.out, (project / "TRACK8_0.DAT").string() + "\nConverted\n");
 }
 
+// -q and -v before the command mean what they mean after it; a command
+// without them (info) lists what it always lists.
+TEST_F(CommandLine, QuietAndVerboseMayComeBeforeTheCommand) {
+  struct Case {
+    std::string before, after;
+  };
+  const Case cases[] = {
+      {"-q export -t 1-1 " + dir() + " a.wav", "export -t 1-1 " + dir() + " b.wav -q"},
+      {"--verbose stems " + dir() + " one", "stems " + dir() + " two --verbose"},
+      {"-q -v import " + dir() + " a.wav --to 9-1 -f", "import " + dir() + " a.wav --to 9-1 -f -q -v"},
+      {"-q info " + dir(), "info " + dir()},
+      {"-v probe a.wav", "probe a.wav"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before);
+    const auto before = cli(c.before), after = cli(c.after);
+    EXPECT_EQ(before.status, after.status) << before.out;
+    std::string expected = after.out;
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"b.wav", "a.wav"}, {"two/", "one/"}})
+      for (size_t at; (at = expected.find(from)) != std::string::npos;) expected.replace(at, from.size(), to);
+    EXPECT_EQ(before.out, expected);
+  }
+  EXPECT_EQ(cli("-q info " + dir()).status, 0);
+  EXPECT_TRUE(fs::exists(outputs / "a.wav"));
+  EXPECT_TRUE(fs::exists(outputs / "one" / "Track01-1 Kick.wav"));
+  const auto unknown = cli("-q nosuch " + dir());
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.out.find("unknown command \"nosuch\""), std::string::npos) << unknown.out;
+}
+
 // Every command's help, and the program's, fits an 80-column terminal,
 // describes every option the parser knows, and gives the exit status and an
 // example.

@@ -98,6 +98,46 @@ TEST_F(OpenDialogTest, ResizingKeepsThePreviewAtTheBottomStretchedToTheWidth) {
   });
 }
 
+// What is inside the form stretches with it: the format frame and the
+// outline reach across to 15 pixels from the right edge, the loudspeaker
+// button stays 52 pixels from it, and nothing grows taller.
+TEST_F(OpenDialogTest, WideningTheDialogStretchesThePreviewsFrameAndOutline) {
+  dialog.SetSubForm(&getWin);
+  executeWith(dialog, [&] {
+    QDialog* window = dialog.DialogWindow();
+    for (const int wider : {0, 300, 700}) {
+      window->resize(window->minimumSize() + QSize(wider, 0));
+      QCoreApplication::processEvents();
+      const int width = window->width();
+      ASSERT_EQ(getWin.width(), width) << wider;
+      EXPECT_EQ(getWin.Bevel1()->geometry(), QRect(8, 4, width - 23, 41)) << wider;
+      EXPECT_EQ(getWin.WaveView()->geometry(), QRect(8, 50, width - 23, 40)) << wider;
+      EXPECT_EQ(getWin.AudBtn()->geometry(), QRect(width - 52, 12, 23, 22)) << wider;
+      EXPECT_EQ(getWin.WaveView()->Columns(), width - 25) << wider;
+    }
+  });
+}
+
+// A user who opens the dialog and types a path finds it in the file name
+// field: that field has the keyboard focus from the start.
+TEST_F(OpenDialogTest, TypingAsSoonAsTheDialogOpensGoesIntoTheFileName) {
+  test::writeSilence(folder / "typed.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, 10);
+  dialog.SetSubForm(&getWin);
+  QString focusedName;
+  const bool chosen = executeWith(dialog, [&] {
+    // The widget that has the focus in the dialog window (and the keyboard
+    // once the window is active, as it is on a desktop).
+    QWidget* focused = dialog.DialogWindow()->focusWidget();
+    ASSERT_NE(focused, nullptr);
+    focusedName = focused->objectName();
+    QTest::keyClicks(focused, QStringLiteral("typed.wav"));
+    QTest::keyClick(focused, Qt::Key_Return);
+  });
+  EXPECT_EQ(focusedName, QStringLiteral("fileNameEdit"));
+  EXPECT_TRUE(chosen);
+  EXPECT_EQ(dialog.FileName(), QString::fromStdString((folder / "typed.wav").string()));
+}
+
 // Each position on a small plain form, with margins for fpClient. C0 is the
 // file dialog's client size when the customizer took it over.
 TEST_F(OpenDialogTest, EveryPositionPlacesTheSubFormByTheLayoutRule) {

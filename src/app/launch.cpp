@@ -1,0 +1,38 @@
+#include "app/launch.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QUrl>
+
+#include "app/appicon.h"
+#include "project/messages.h"
+
+namespace tp {
+
+bool DisplayMissing(const QStringList& arguments, const std::function<QString(const char*)>& environment) {
+  if (!environment("QT_QPA_PLATFORM").isEmpty()) return false;
+  for (const QString& argument : arguments)
+    if (argument == QLatin1String("-platform") || argument == QLatin1String("--platform") ||
+        argument.startsWith(QLatin1String("-platform=")))
+      return false;
+  return environment("DISPLAY").isEmpty() && environment("WAYLAND_DISPLAY").isEmpty();
+}
+
+LaunchFolder FolderToOpen(const QStringList& arguments) {
+  for (const QString& argument : arguments) {
+    if (argument.startsWith(QLatin1Char('-'))) continue;
+    // A file manager may hand over a URL (%U); only a local one names a folder.
+    const QString path = argument.startsWith(QLatin1String("file:")) ? QUrl(argument).toLocalFile() : argument;
+    const QFileInfo given(path);
+    if (!given.exists()) return {QString(), argument};
+    return {given.isDir() ? given.absoluteFilePath() : given.absolutePath(), QString()};
+  }
+  return {};
+}
+
+void NameApplication() {
+  QGuiApplication::setApplicationName(QString::fromLatin1(messages::ApplicationName));
+  QGuiApplication::setDesktopFileName(QLatin1String(ApplicationId));
+}
+
+}  // namespace tp
