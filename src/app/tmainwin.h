@@ -28,6 +28,7 @@
 #include "convert/importengine.h"
 #include "convert/importpreparation.h"
 #include "folders/tdirtreeview.h"
+#include "loudness/shorttermloudness.h"
 #include "playback/transport.h"
 #include "project/projectmodel.h"
 #include "waveform/outlineworker.h"
@@ -150,6 +151,9 @@ class TMainWin : public QWidget, private TransportEvents {
   void DirTreeMenu(const QString& path, QPoint globalPosition);
   void ArchiveFolder(const QString& path);
   void RestoreInto(const QString& path);
+  // The song as a DAW project file with the chosen takes and the mixer
+  // (mainwin_daw.cpp).
+  void ExportToDaw(const QString& path);
 
   // Recomputes the selection summary in the model and shows it.
   void UpdateSelection();
@@ -219,6 +223,11 @@ class TMainWin : public QWidget, private TransportEvents {
   // MASTER row, and the timer that moves them.
   std::array<TLevelMeter*, 16> TrackMeters{};
   TLevelMeter* MasterMeter = nullptr;
+  // Beside the mix's meter: the short-term loudness (3 s) of the audition,
+  // measured here on the window's thread from the frames the mixing thread
+  // handed over.
+  QLabel* MasterLoudness = nullptr;
+  ShortTermLoudness masterLoudness_;
   TBPBtn* ClipLight = nullptr;
   QTimer* MeterTimer = nullptr;
   // The mixer strips' mute and solo keys, after the pan values.

@@ -37,7 +37,7 @@ SessionChoices choicesFor(const SessionOptions& options, ProjectModel& model) {
   }
   if (options.chosen.master) {
     if (!model.MasTakeSel[size_t(*options.chosen.master)].assigned)
-      throw CommandFailure(MasterLabel(*options.chosen.master) + " holds no take.");
+      throw CommandFailure(MasterTakeLabel(*options.chosen.master) + " holds no take.");
     choices.master = *options.chosen.master;
   }
   choices.volume = options.chosen.volume;
