@@ -29,7 +29,8 @@ class FileHandle {
 
   // open(2) with close-on-exec; an invalid handle (errno set) on failure.
   // Whatever is not a folder must be a regular file: a FIFO, a device or a
-  // socket is refused with NotRegularFileError. The open itself never waits
+  // socket is refused with NotRegularFileError (only an open that creates,
+  // whose caller named the output, may find a character device there). The open itself never waits
   // (O_NONBLOCK), so a FIFO nobody writes cannot hang the program; the
   // handle it returns blocks as usual unless the caller asked otherwise.
   static FileHandle Open(const std::filesystem::path& path, int flags, mode_t mode = 0666);

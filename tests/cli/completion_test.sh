@@ -38,7 +38,7 @@ expect() {  # what, wanted, words...
 }
 
 takes="1-1 2-1 3-1 4-1 4-2 5-1 6-1 "
-expect "commands" "--help --version -h delete devices export import info play probe rename restore session stems " "$cli" ""
+expect "commands" "--help --version -h delete devices export import info loudness play probe rename restore session stems " "$cli" ""
 expect "commands by prefix" "import info " "$cli" i
 expect "takes of the song" "$takes" "$cli" export "$song" mix.wav -t ""
 expect "takes by prefix" "4-1 4-2 " "$cli" import "$song" mix.wav --to 4

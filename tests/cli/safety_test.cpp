@@ -141,8 +141,8 @@ TEST_F(CliSafety, AFifoOrDeviceInPlaceOfAFileIsRefusedAtOnce) {
   } cases[] = {
       // Neither is read as a take.
       {"info " + dir(), 0, "Kick"},
-      {"export " + dir() + " " + at(outputs / "three.wav") + " --take 3-1", 1, "Track3-1 holds no take."},
-      {"export " + dir() + " " + at(outputs / "four.wav") + " --take 4-1", 1, "Track4-1 holds no take."},
+      {"export " + dir() + " " + at(outputs / "three.wav") + " --take 3-1", 1, "Track03-1 holds no take."},
+      {"export " + dir() + " " + at(outputs / "four.wav") + " --take 4-1", 1, "Track04-1 holds no take."},
       {"stems " + dir() + " " + at(outputs / "archive"), 0, "1 song, 3 files"},
   };
   for (const Case& c : cases) {

@@ -207,7 +207,7 @@ TEST_F(SessionCommand, AnExistingFileStandardOutputAndAMissingTakeAreRefused) {
   EXPECT_EQ(run("session", "-").status, 2);
   refused = run("session", q(out / "other.dawproject") + " -t 2-1");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.out.find("Track2-1 holds no take."), std::string::npos) << refused.out;
+  EXPECT_NE(refused.out.find("Track02-1 holds no take."), std::string::npos) << refused.out;
   refused = run("session", q(song / "TRACK0_0.DAT") + " --force");
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.out.find("An export never replaces a file of a song folder."), std::string::npos);
