@@ -59,7 +59,7 @@ class ExportLoudness : public test::WindowTest {
   // choice showed when the dialog opened.
   QString ExportThroughTheRealDialog(const QString& name, int steps) {
     dialogs->realSaveDialog = true;
-    window->WavSave.fileName = Q(out / "first.wav");
+    window->LastExportFolder = Q(out);  // the dialog opens there
     QString offered;
     QTimer::singleShot(0, [&] {
       auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
