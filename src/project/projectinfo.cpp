@@ -86,12 +86,14 @@ std::optional<std::string> ReadProjectName(const fs::path& folder) {
 Status WriteProjectName(const fs::path& folder, std::string_view name) {
   const std::optional<NameFields> info = findInformationFile(folder);
   if (!info) {
-    // The song's information file has gone, or is no file any more (a
-    // folder in its place): the name cannot be kept, which the user is told.
-    const fs::path expected = FindFileIgnoringCase(folder, PrjDataFileName)
-                                  .value_or(FindFileIgnoringCase(folder, SongDataFileName).value_or(folder / PrjDataFileName));
-    FileHandle attempt = FileHandle::Open(expected, O_RDWR);
-    return Status::Fail(messages::ProjectFileNotOpened, expected, attempt.valid() ? EIO : errno);
+    // A folder without an information file has no name to write; one whose
+    // file is no file any more (a folder in its place) cannot keep the name,
+    // which the user is told.
+    std::optional<fs::path> found = FindFileIgnoringCase(folder, PrjDataFileName);
+    if (!found) found = FindFileIgnoringCase(folder, SongDataFileName);
+    if (!found) return Status::Ok();
+    FileHandle attempt = FileHandle::Open(*found, O_RDWR);
+    return Status::Fail(messages::ProjectFileNotOpened, *found, attempt.valid() ? EIO : errno);
   }
   ClearReadOnly(info->path);
   FileHandle file = FileHandle::Open(info->path, O_RDWR);
