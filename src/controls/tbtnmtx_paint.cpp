@@ -1,0 +1,138 @@
+// The take grid's painting: each cell's state bitmap, its outline or
+// warning mark behind the caption, and the focus frame, composed at once.
+#include "controls/tbtnmtx.h"
+
+#include "controls/alphadraw.h"
+#include "controls/keyboardcue.h"
+#include "controls/workbitmap.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace tp {
+
+const QImage& TBtnMtx::StateBitmap(const TMtxCell& cell, bool pointed) const {
+  // Pressed first, then Down, then pointed.
+  if (cell.Assigned) {
+    if (cell.Pressed) return pressBtnBmp_;
+    if (cell.Down) return pointed ? dPointBtnBmp_ : downBtnBmp_;
+    return pointed ? pointBtnBmp_ : btnBmp_;
+  }
+  if (cell.Pressed) return pressNBtnBmp_;
+  if (cell.Down) return pointed ? dPointNBtnBmp_ : downNBtnBmp_;
+  return pointed ? pointNBtnBmp_ : nBtnBmp_;
+}
+
+QImage TBtnMtx::ComposeFace() const {
+  QImage work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
+  if (work.isNull()) return work;
+
+  // Cells are drawn in row-major order, so a bitmap larger than its cell is
+  // overdrawn by the cells to its right and below.
+  for (int row = 0; row < rows_; ++row) {
+    for (int col = 0; col < cols_; ++col) {
+      const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
+      const QImage& state = StateBitmap(cell, row == pointRow_ && col == pointCol_);
+      const QImage& bitmap = isEnabled() ? state : dimmed_.Of(state);
+      const int x = col * btnWidth_;
+      const int y = row * btnHeight_;
+      if (alphaBlend_) {
+        AlphaDraw(x, y, work, bitmap);
+      } else {
+        CopyBitmap(x, y, work, bitmap);
+      }
+    }
+  }
+
+  DrawOutlines(work);
+  QPainter painter(&work);
+  painter.setFont(font());
+  const QFontMetrics metrics(font());
+  for (int row = 0; row < rows_; ++row) {
+    for (int col = 0; col < cols_; ++col) {
+      const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
+      if (!cell.Assigned) continue;
+      // One pixel right of and below the exact centre; not clipped to the cell.
+      const int tx = col * btnWidth_ + (btnWidth_ - metrics.horizontalAdvance(cell.caption)) / 2 + 1;
+      const int ty = row * btnHeight_ + (btnHeight_ - metrics.height()) / 2 + 1;
+      const QColor pen = cell.Pressed ? pressCharColor_ : charColor_;
+      painter.setPen(isEnabled() ? pen : QColor::fromRgba(DimmedColour(pen.rgba())));
+      painter.drawText(tx, ty + metrics.ascent(), cell.caption);
+    }
+  }
+  painter.end();
+  if (hasFocus() && keyboardCue_) DrawFocusFrame(work);
+  return work;
+}
+
+void TBtnMtx::DrawFocusFrame(QImage& face) const {
+  if (!InGrid(focusRow_, focusCol_)) return;
+  QPainter painter(&face);
+  painter.setPen(QColor(0xff, 0xc4, 0x4c));  // the amber of the time displays
+  painter.drawRect(focusCol_ * btnWidth_ + 1, focusRow_ * btnHeight_ + 1, btnWidth_ - 3, btnHeight_ - 3);
+}
+
+void TBtnMtx::DrawOutlines(QImage& face) const {
+  QPainter painter(&face);
+  for (int row = 0; row < rows_; ++row) {
+    for (int col = 0; col < cols_; ++col) {
+      const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
+      if (!cell.Assigned) continue;
+      // Inside the cell's bevel, which carries the selected and pointed looks.
+      const QRect inner(col * btnWidth_ + 2, row * btnHeight_ + 2, btnWidth_ - 4, btnHeight_ - 4);
+      if (!cell.outline.empty()) DrawOutline(painter, cell, inner);
+      else if (!cell.outlineProblem.isEmpty()) DrawWarningMark(painter, inner);
+    }
+  }
+}
+
+void TBtnMtx::DrawOutline(QPainter& painter, const TMtxCell& cell, QRect inner) const {
+  // The caption's own colour, faint enough that the caption stays the
+  // first thing read and the cell's state colour still shows through.
+  QColor ink = charColor_;
+  if (!isEnabled()) ink = QColor::fromRgba(DimmedColour(ink.rgba()));
+  ink.setAlpha(72);
+  const int lanes = int(cell.outline.size());
+  for (int lane = 0; lane < lanes; ++lane) {
+    const TMtxLane& samples = cell.outline[size_t(lane)];
+    const int top = inner.top() + lane * inner.height() / lanes;
+    const int height = (lane + 1) * inner.height() / lanes - lane * inner.height() / lanes;
+    const double centre = top + height / 2.0, half = height / 2.0;
+    const int columns = int(std::min(samples.low.size(), samples.high.size()));
+    for (int column = 0; column < columns; ++column) {
+      const int left = inner.left() + column * inner.width() / columns;
+      const int right = inner.left() + (column + 1) * inner.width() / columns;
+      const int high = int(std::floor(centre - samples.high[size_t(column)] / 32768.0 * half));
+      const int low = int(std::ceil(centre - samples.low[size_t(column)] / 32768.0 * half));
+      painter.fillRect(left, high, std::max(1, right - left), std::max(1, low - high), ink);
+    }
+  }
+}
+
+void TBtnMtx::DrawWarningMark(QPainter& painter, QRect inner) const {
+  // A small amber triangle with a mark in the top right corner, clear of a
+  // centred caption of up to eight characters.
+  const int right = inner.right(), top = inner.top();
+  const QPoint corners[3] = {QPoint(right - 8, top + 8), QPoint(right - 4, top), QPoint(right, top + 8)};
+  painter.setPen(Qt::NoPen);
+  QColor amber(0xff, 0xc4, 0x4c);
+  if (!isEnabled()) amber = QColor::fromRgba(DimmedColour(amber.rgba()));
+  painter.setBrush(amber);
+  painter.drawPolygon(corners, 3);
+  painter.setPen(Qt::black);
+  painter.drawLine(right - 4, top + 3, right - 4, top + 5);
+  painter.drawPoint(right - 4, top + 7);
+}
+
+void TBtnMtx::Paint() {
+  // While Updating the screen keeps what it last showed.
+  if (!updating_ || face_.isNull()) face_ = ComposeFace();
+  QPainter(this).drawImage(0, 0, AsShown(face_));
+}
+
+void TBtnMtx::paintEvent(QPaintEvent*) { Paint(); }
+
+}  // namespace tp
