@@ -9,15 +9,11 @@ BlockMeasurer::BlockMeasurer(uint32_t channels, LoudnessMeter::Peak peak)
   if (peak == LoudnessMeter::Peak::True)
     for (uint32_t channel = 0; channel < channels; ++channel)
       peaks_.push_back(std::make_unique<TruePeakMeter>(channels, channel));
-  // The loudness and the first channel's peak cost about what the second
-  // channel's peak costs: two threads of about equal work.
-  parts_.push_back([this](const int16_t* block, uint32_t frames) {
-    loudness_.Add(block, frames);
-    if (!peaks_.empty()) peaks_[0]->Add(block, frames);
-  });
-  if (peaks_.size() > 1)
+  // The loudness on one thread, the peaks on another: about equal work.
+  parts_.push_back([this](const int16_t* block, uint32_t frames) { loudness_.Add(block, frames); });
+  if (!peaks_.empty())
     parts_.push_back([this](const int16_t* block, uint32_t frames) {
-      for (size_t channel = 1; channel < peaks_.size(); ++channel) peaks_[channel]->Add(block, frames);
+      for (const auto& channel : peaks_) channel->Add(block, frames);
     });
   measured_.assign(parts_.size(), 0);
   for (size_t part = 0; part < parts_.size(); ++part) threads_.emplace_back([this, part] { measure(part); });

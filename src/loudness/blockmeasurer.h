@@ -1,8 +1,7 @@
 // Measures the loudness of a stream of blocks on threads of its own, so
-// that the measuring (the true peak costs more than mixing and writing an
-// export) runs on the other core beside the work that produces the blocks.
-// The first thread measures the loudness and the first channel's true
-// peak, a second the other channel's. The blocks wait in a few buffers of
+// that the measuring runs on the other core beside the work that produces
+// the blocks. The first thread measures the loudness, a second the true
+// peak of every channel. The blocks wait in a few buffers of
 // their own: when the measuring falls behind, Add waits for a buffer rather
 // than take more memory.
 #pragma once

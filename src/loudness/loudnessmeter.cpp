@@ -16,11 +16,12 @@ constexpr size_t FramesPerStep = SampleRate / 10;
 constexpr uint64_t StepsPerBlock = 4;
 }  // namespace
 
-LoudnessMeter::LoudnessMeter(uint32_t channels, Peak peak) : channels_(channels), peak_(peak) {
+LoudnessMeter::LoudnessMeter(uint32_t channels, Peak peak) : channels_(channels) {
   // The momentary loudness after each 100 ms step is the gating block that
   // ends there; the range keeps its own histogram.
   int mode = EBUR128_MODE_M | EBUR128_MODE_LRA | EBUR128_MODE_HISTOGRAM;
-  if (peak == Peak::True) mode |= EBUR128_MODE_TRUE_PEAK;
+  if (peak == Peak::True)
+    for (uint32_t channel = 0; channel < channels; ++channel) peaks_.emplace_back(channels, channel);
   state_ = ebur128_init(channels, SampleRate, mode);
   if (!state_) throw std::bad_alloc();
 }
@@ -31,6 +32,7 @@ void LoudnessMeter::Add(const int16_t* frames, size_t count) {
   while (count > 0) {
     const size_t piece = std::min(count, FramesPerStep - framesIntoStep_);
     ebur128_add_frames_short(state_, frames, piece);
+    for (TruePeakMeter& channel : peaks_) channel.Add(frames, piece);
     frames += piece * channels_;
     count -= piece;
     framesIntoStep_ += piece;
@@ -57,34 +59,12 @@ Loudness LoudnessMeter::Result() const {
   double range = 0.0;
   if (ebur128_loudness_range(state_, &range) == EBUR128_SUCCESS && std::isfinite(range)) result.rangeLu = range;
   else result.rangeLu = 0.0;
-  if (peak_ == Peak::True) {
+  if (!peaks_.empty()) {
     double peak = 0.0;
-    for (uint32_t channel = 0; channel < channels_; ++channel) {
-      double channelPeak = 0.0;
-      if (ebur128_true_peak(state_, channel, &channelPeak) == EBUR128_SUCCESS) peak = std::max(peak, channelPeak);
-    }
+    for (const TruePeakMeter& channel : peaks_) peak = std::max(peak, channel.Peak());
     result.truePeakDbtp = PeakToDecibels(peak);
   }
   return result;
-}
-
-TruePeakMeter::TruePeakMeter(uint32_t channels, uint32_t channel) : channels_(channels), channel_(channel) {
-  state_ = ebur128_init(1, SampleRate, EBUR128_MODE_TRUE_PEAK);
-  if (!state_) throw std::bad_alloc();
-}
-
-TruePeakMeter::~TruePeakMeter() { ebur128_destroy(&state_); }
-
-void TruePeakMeter::Add(const int16_t* frames, size_t count) {
-  samples_.resize(count);
-  for (size_t i = 0; i < count; ++i) samples_[i] = frames[i * channels_ + channel_];
-  if (count > 0) ebur128_add_frames_short(state_, samples_.data(), count);
-}
-
-double TruePeakMeter::Peak() const {
-  double peak = 0.0;
-  ebur128_true_peak(state_, 0, &peak);
-  return peak;
 }
 
 }  // namespace tp

@@ -1,6 +1,7 @@
 // One measurement of interleaved 16-bit frames at 44,100 Hz: integrated
 // loudness and loudness range, and the true peak when asked. libebur128
-// filters and measures; its gating blocks, read every 100 ms, are gated
+// filters and measures the loudness, TruePeakMeter the peak; the gating
+// blocks, read every 100 ms, are gated
 // here (GatedLoudness) to a hundredth of a LU. Both keep histograms rather
 // than every block's loudness, so memory is the same for a minute and for a
 // day of sound.
@@ -14,14 +15,15 @@
 
 #include "loudness/gatedloudness.h"
 #include "loudness/loudness.h"
-
+#include "loudness/truepeak.h"
 
 namespace tp {
 
 class LoudnessMeter {
  public:
-  // The true peak (four times oversampled) costs several times the rest of
-  // the measurement; a measurement that knows its peak otherwise skips it.
+  // The true peak (four times oversampled) costs about what the rest of
+  // the measurement costs; a measurement that knows its peak otherwise
+  // skips it.
   enum class Peak { True, NotMeasured };
   LoudnessMeter(uint32_t channels, Peak peak);
   ~LoudnessMeter();
@@ -35,31 +37,10 @@ class LoudnessMeter {
  private:
   ebur128_state* state_ = nullptr;
   uint32_t channels_;
-  Peak peak_;
+  std::vector<TruePeakMeter> peaks_;  // one per channel with Peak::True
   GatedLoudness gated_;
   size_t framesIntoStep_ = 0;  // frames since the last 100 ms step
   uint64_t steps_ = 0;         // 100 ms steps so far
-
-};
-
-// The true peak of one channel of interleaved frames (libebur128, four
-// times oversampled): the costliest part of a measurement, so that the
-// channels of a stereo sound can be measured on threads of their own.
-class TruePeakMeter {
- public:
-  TruePeakMeter(uint32_t channels, uint32_t channel);
-  ~TruePeakMeter();
-  TruePeakMeter(const TruePeakMeter&) = delete;
-  TruePeakMeter& operator=(const TruePeakMeter&) = delete;
-
-  void Add(const int16_t* frames, size_t count);
-  // The highest so far, linear (1.0 full scale).
-  double Peak() const;
-
- private:
-  ebur128_state* state_ = nullptr;
-  uint32_t channels_, channel_;
-  std::vector<int16_t> samples_;  // the channel's samples of the last block
 };
 
 // A linear peak (1.0 full scale) in decibels; -infinity for silence.
