@@ -1,9 +1,10 @@
-// Our true peak against libebur128's true-peak mode, which the export used
-// before and which ffmpeg's scanner agrees with: the same signals, the
-// same answer to a hundredth of a decibel.
+// Our measurement against libebur128's, which the export used before and
+// which ffmpeg's scanner agrees with: the same signals, the same loudness,
+// range and true peak.
 #include <ebur128.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -72,6 +73,69 @@ TEST(TruePeakMeter, AgreesWithLibebur128OnATableOfSignals) {
     const double expected = LibraryTruePeak(c.samples, 2, 1);
     ASSERT_GT(expected, 0.0);
     EXPECT_NEAR(PeakToDecibels(meter.Peak()), PeakToDecibels(expected), 0.01);
+  }
+}
+
+struct LibraryLoudness {
+  double integrated, range;
+};
+
+LibraryLoudness LibraryMeasurement(const std::vector<int16_t>& samples, uint32_t channels) {
+  ebur128_state* state = ebur128_init(channels, 44100, EBUR128_MODE_I | EBUR128_MODE_LRA);
+  ebur128_add_frames_short(state, samples.data(), samples.size() / channels);
+  LibraryLoudness result{};
+  ebur128_loudness_global(state, &result.integrated);
+  ebur128_loudness_range(state, &result.range);
+  ebur128_destroy(&state);
+  return result;
+}
+
+// `seconds` of noise on `channels` channels whose level follows `dbfs`
+// (one value a second), low-passed a little so that the K-weighting's
+// shelf and high pass both matter.
+std::vector<int16_t> ShapedNoise(uint32_t channels, const std::vector<double>& dbfs) {
+  std::mt19937 random(11);
+  std::normal_distribution<double> gauss(0.0, 0.25);
+  std::vector<int16_t> samples;
+  std::vector<double> last(channels, 0.0);
+  for (double level : dbfs)
+    for (size_t i = 0; i < 44100; ++i)
+      for (uint32_t channel = 0; channel < channels; ++channel) {
+        last[channel] = 0.7 * last[channel] + 0.3 * gauss(random);
+        samples.push_back(int16_t(std::clamp(32767.0 * std::pow(10.0, level / 20.0) * last[channel] * 3.0,
+                                             -32768.0, 32767.0)));
+      }
+  return samples;
+}
+
+TEST(LoudnessMeter, AgreesWithLibebur128OnLoudnessAndRange) {
+  struct Case {
+    std::string name;
+    uint32_t channels;
+    std::vector<double> dbfs;  // a second each
+  };
+  std::vector<double> varied, longQuietEnd;
+  for (int second = 0; second < 40; ++second) varied.push_back(-30.0 + 15.0 * std::sin(second * 0.4));
+  for (int second = 0; second < 30; ++second) longQuietEnd.push_back(second < 20 ? -12.0 : -50.0);
+  const std::vector<Case> cases = {
+      {"steady stereo", 2, std::vector<double>(12, -20.0)},
+      {"a level that wanders", 2, varied},
+      {"loud, then nearly silent", 2, longQuietEnd},
+      {"mono", 1, varied},
+      {"shorter than one short-term block", 2, {-18.0, -18.0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<int16_t> samples = ShapedNoise(c.channels, c.dbfs);
+    LoudnessMeter meter(c.channels, LoudnessMeter::Peak::NotMeasured);
+    meter.Add(samples.data(), samples.size() / c.channels / 2);
+    meter.Add(samples.data() + samples.size() / 2, samples.size() / c.channels - samples.size() / c.channels / 2);
+    const Loudness ours = meter.Result();
+    const LibraryLoudness expected = LibraryMeasurement(samples, c.channels);
+    ASSERT_TRUE(ours.integratedLufs && ours.rangeLu);
+    // Both keep the blocks in bins of 0.01 LU; libebur128 keeps every block.
+    EXPECT_NEAR(*ours.integratedLufs, expected.integrated, 0.01);
+    EXPECT_NEAR(*ours.rangeLu, expected.range, 0.02);
   }
 }
 
