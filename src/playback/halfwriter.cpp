@@ -1,9 +1,7 @@
 #include "playback/halfwriter.h"
 
 #include <bit>
-#include <condition_variable>
 #include <mutex>
-#include <system_error>
 #include <vector>
 
 #include "playback/autoresetevent.h"
@@ -14,12 +12,9 @@ namespace tp {
 
 // Shared by the owner and the writer thread, so that a writer left inside a
 // stalled write still has it when the write returns, however long after.
-struct HalfWriter::State {
-  std::mutex mutex;  // guards everything below but `write` and `copy`
-  std::condition_variable changed;
+struct HalfWriter::State : LeavableThread::Shared {
+  // The mutex guards everything below but `write` and `copy`.
   bool written[2] = {true, true};
-  bool quit = false;
-  bool ended = false;
   const int16_t* ring = nullptr;
   AutoResetEvent* halfPlayed = nullptr;
   uint32_t framesPerHalf = 0;
@@ -33,34 +28,20 @@ HalfWriter::~HalfWriter() { Stop(std::chrono::milliseconds(0)); }
 
 bool HalfWriter::Start(const int16_t* ring, uint32_t framesPerHalf, AutoResetEvent& halfPlayed,
                        WriteHalf write) {
-  if (thread_.joinable()) return true;
+  if (thread_.Running()) return true;
   auto state = std::make_shared<State>();
   state->ring = ring;
   state->framesPerHalf = framesPerHalf;
   state->halfPlayed = &halfPlayed;
   state->write = std::move(write);
   state->copy.assign(size_t(framesPerHalf) * StreamChannels, 0);
-  try {
-    thread_ = std::thread(&HalfWriter::Run, state);
-  } catch (const std::system_error&) {
-    return false;
-  }
+  if (!thread_.Start(state, [state] { Run(state); })) return false;
   state_ = std::move(state);
   return true;
 }
 
 bool HalfWriter::Stop(std::chrono::milliseconds limit) {
-  if (!thread_.joinable()) return true;
-  std::unique_lock lock(state_->mutex);
-  state_->quit = true;
-  state_->changed.notify_all();
-  const bool ended = state_->changed.wait_for(lock, limit, [this] { return state_->ended; });
-  lock.unlock();
-  if (ended) {
-    thread_.join();
-  } else {
-    thread_.detach();
-  }
+  const bool ended = thread_.Stop(limit);
   state_.reset();
   return ended;
 }
@@ -116,9 +97,6 @@ void HalfWriter::Run(std::shared_ptr<State> state) {
     state->written[half] = false;
     state->halfPlayed->Set();
   }
-  std::lock_guard lock(state->mutex);
-  state->ended = true;
-  state->changed.notify_all();
 }
 
 }  // namespace tp

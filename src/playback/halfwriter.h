@@ -4,19 +4,19 @@
 // has returned, so a half is never written twice nor skipped, whatever pace
 // the output keeps.
 //
-// A stalled output (a hung driver, a device that was pulled out) can block
-// the write for ever. Stop therefore waits only up to a limit and then leaves
-// the thread behind: the thread owns what it still touches (its own copy of
-// the half it is writing, the write function, its flags), and once Stop has
-// returned it never reads the ring nor sets the event again, so the stream
-// may free both.
+// A stalled output can block the write for ever: the thread is a
+// LeavableThread, which Stop leaves behind after a limit. It owns what it
+// still touches (its own copy of the half it is writing, the write
+// function, its flags), and once Stop has returned it never reads the ring
+// nor sets the event again, so the stream may free both.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
+
+#include "playback/leavablethread.h"
 
 namespace tp {
 
@@ -42,7 +42,7 @@ class HalfWriter {
   // True when it ended; false when it is still inside a write and was left
   // behind. Either way the ring and the event are no longer touched.
   bool Stop(std::chrono::milliseconds limit);
-  bool Running() const { return thread_.joinable(); }
+  bool Running() const { return thread_.Running(); }
 
   // The stream's service thread: `half` has been written again.
   void HalfWritten(int half);
@@ -55,7 +55,7 @@ class HalfWriter {
   static void Run(std::shared_ptr<State> state);
 
   std::shared_ptr<State> state_;
-  std::thread thread_;
+  LeavableThread thread_;
 };
 
 }  // namespace tp

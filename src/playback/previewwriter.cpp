@@ -1,9 +1,7 @@
 #include "playback/previewwriter.h"
 
-#include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -13,13 +11,10 @@ namespace tp {
 
 // Shared by the owner and the writer thread, so that a writer left inside a
 // stalled write still has it when the write returns, however long after.
-struct PreviewWriter::State {
-  std::mutex mutex;  // guards everything below but `write` and `copy`
-  std::condition_variable changed;
+struct PreviewWriter::State : LeavableThread::Shared {
+  // The mutex guards everything below but `write` and `copy`.
   std::deque<PreviewBlock*> queue;
   PreviewBlock* writing = nullptr;  // taken from the queue, not yet handed back
-  bool quit = false;
-  bool ended = false;
   PreviewOutput::BlockDone blockDone;
   uint32_t channels = 1;
   Write write;                // the writer thread only
@@ -28,33 +23,21 @@ struct PreviewWriter::State {
 
 PreviewWriter::PreviewWriter() = default;
 
-PreviewWriter::~PreviewWriter() {
-  if (!thread_.joinable()) return;
-  {
-    std::lock_guard lock(state_->mutex);
-    state_->quit = true;
-  }
-  state_->changed.notify_all();
-  thread_.detach();
-}
+PreviewWriter::~PreviewWriter() { thread_.Stop(std::chrono::milliseconds(0)); }
 
 bool PreviewWriter::Start(uint32_t channels, Write write, PreviewOutput::BlockDone blockDone) {
-  if (thread_.joinable()) return true;
+  if (thread_.Running()) return true;
   auto state = std::make_shared<State>();
   state->channels = channels == 0 ? 1 : channels;
   state->write = std::move(write);
   state->blockDone = std::move(blockDone);
-  try {
-    thread_ = std::thread(&PreviewWriter::Run, state);
-  } catch (const std::system_error&) {
-    return false;
-  }
+  if (!thread_.Start(state, [state] { Run(state); })) return false;
   state_ = std::move(state);
   return true;
 }
 
 bool PreviewWriter::Queue(PreviewBlock* block) {
-  if (!thread_.joinable()) return false;
+  if (!thread_.Running()) return false;
   {
     std::lock_guard lock(state_->mutex);
     state_->queue.push_back(block);
@@ -64,24 +47,16 @@ bool PreviewWriter::Queue(PreviewBlock* block) {
 }
 
 bool PreviewWriter::Reset(std::chrono::milliseconds limit) {
-  if (!thread_.joinable()) return true;
-  std::unique_lock lock(state_->mutex);
-  state_->quit = true;
-  state_->changed.notify_all();
-  const bool ended = state_->changed.wait_for(lock, limit, [this] { return state_->ended; });
   // Whatever the writer still held or had queued is the preview's again: a
   // left writer works on its own copy and hands nothing back.
   std::deque<PreviewBlock*> unplayed;
-  unplayed.swap(state_->queue);
-  if (state_->writing) unplayed.push_front(state_->writing);
-  state_->writing = nullptr;
-  lock.unlock();
-  if (ended) {
-    thread_.join();
-  } else {
-    thread_.detach();
-  }
-  for (PreviewBlock* block : unplayed) state_->blockDone(block);
+  const bool ended = thread_.Stop(limit, [&] {
+    unplayed.swap(state_->queue);
+    if (state_->writing) unplayed.push_front(state_->writing);
+    state_->writing = nullptr;
+  });
+  if (state_)
+    for (PreviewBlock* block : unplayed) state_->blockDone(block);
   state_.reset();
   return ended;
 }
@@ -106,9 +81,6 @@ void PreviewWriter::Run(std::shared_ptr<State> state) {
     // Handing back only posts the block to the preview's thread.
     state->blockDone(std::exchange(state->writing, nullptr));
   }
-  std::lock_guard lock(state->mutex);
-  state->ended = true;
-  state->changed.notify_all();
 }
 
 }  // namespace tp

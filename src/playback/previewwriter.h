@@ -1,17 +1,18 @@
 // PreviewWriter: plays the wave preview's queued blocks in order through a
 // blocking write, from a thread of its own, and hands each block back once
 // its write has returned. Reset drops what is queued and stops the thread,
-// waiting for a write in progress only up to a limit: a writer stuck inside
-// a stalled output is left behind with its own copy of the block it was
-// writing, and never touches the preview's blocks or calls back again.
+// waiting for a write in progress only up to a limit (a LeavableThread): a
+// writer stuck inside a stalled output is left behind with its own copy of
+// the block it was writing, and never touches the preview's blocks or
+// calls back again.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
+#include "playback/leavablethread.h"
 #include "playback/previewoutput.h"
 
 namespace tp {
@@ -23,7 +24,7 @@ class PreviewWriter {
   using Write = std::function<void(const int16_t* samples, uint32_t frames)>;
 
   PreviewWriter();
-  ~PreviewWriter();  // Reset with no wait; nothing is handed back
+  ~PreviewWriter();  // Stops with no wait; nothing is handed back
   PreviewWriter(const PreviewWriter&) = delete;
   PreviewWriter& operator=(const PreviewWriter&) = delete;
 
@@ -31,7 +32,7 @@ class PreviewWriter {
   // thread could be made. `blockDone` is called on the writer's thread, or
   // on Reset's caller's thread for blocks that were not played.
   bool Start(uint32_t channels, Write write, PreviewOutput::BlockDone blockDone);
-  bool Running() const { return thread_.joinable(); }
+  bool Running() const { return thread_.Running(); }
   // Queues `block`; false when no writer runs (the block stays the caller's).
   bool Queue(PreviewBlock* block);
   // Stops the writer, waiting up to `limit` for the write it is in, and hands
@@ -44,7 +45,7 @@ class PreviewWriter {
   static void Run(std::shared_ptr<State> state);
 
   std::shared_ptr<State> state_;
-  std::thread thread_;
+  LeavableThread thread_;
 };
 
 }  // namespace tp
