@@ -3,52 +3,34 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 
 namespace tp {
 
 namespace {
-constexpr size_t SampleRate = 44100;
-// A step is 100 ms. A gating block is the last 4 steps, one every step;
-// a short-term block the last 30, one every 10 steps.
-constexpr size_t FramesPerStep = SampleRate / 10;
-constexpr uint64_t StepsPerBlock = 4;
-constexpr uint64_t StepsPerShortTerm = 30, StepsBetweenShortTerms = 10;
+// A gating block every step once there are 4; a short-term block every 10
+// steps once there are 30.
+constexpr uint64_t StepsBetweenShortTerms = 10;
 }  // namespace
 
-LoudnessMeter::LoudnessMeter(uint32_t channels, Peak peak) : channels_(channels), weighting_(channels) {
+LoudnessMeter::LoudnessMeter(uint32_t channels, Peak peak) : channels_(channels), steps_(channels) {
   if (peak == Peak::True)
     for (uint32_t channel = 0; channel < channels; ++channel) peaks_.emplace_back(channels, channel);
 }
 
 void LoudnessMeter::Add(const int16_t* frames, size_t count) {
   while (count > 0) {
-    const size_t piece = std::min(count, FramesPerStep - framesIntoStep_);
-    stepSquares_ += weighting_.AddSquares(frames, piece);
+    const size_t piece = steps_.AddUpToStepEnd(frames, count);
     for (TruePeakMeter& channel : peaks_) channel.Add(frames, piece);
     frames += piece * channels_;
     count -= piece;
-    framesIntoStep_ += piece;
-    if (framesIntoStep_ == FramesPerStep) endStep();
+    if (!steps_.StepEnded()) continue;
+    const uint64_t steps = steps_.Steps();
+    // The first blocks would reach back before the first frame.
+    if (steps >= LoudnessSteps::StepsPerMomentary) gated_.AddBlock(steps_.MeanOfLast(LoudnessSteps::StepsPerMomentary));
+    if (steps >= LoudnessSteps::StepsPerShortTerm &&
+        (steps - LoudnessSteps::StepsPerShortTerm) % StepsBetweenShortTerms == 0)
+      range_.AddBlock(steps_.MeanOfLast(LoudnessSteps::StepsPerShortTerm));
   }
-}
-
-void LoudnessMeter::endStep() {
-  lastSteps_[steps_ % lastSteps_.size()] = stepSquares_;
-  stepSquares_ = 0.0;
-  framesIntoStep_ = 0;
-  weighting_.FlushTinyStates();
-  ++steps_;
-  // The first blocks would reach back before the first frame.
-  if (steps_ >= StepsPerBlock) gated_.AddBlock(meanOfLastSteps(StepsPerBlock));
-  if (steps_ >= StepsPerShortTerm && (steps_ - StepsPerShortTerm) % StepsBetweenShortTerms == 0)
-    range_.AddBlock(meanOfLastSteps(StepsPerShortTerm));
-}
-
-double LoudnessMeter::meanOfLastSteps(uint64_t steps) const {
-  double squares = 0.0;
-  for (uint64_t back = 1; back <= steps; ++back) squares += lastSteps_[(steps_ - back) % lastSteps_.size()];
-  return squares / double(steps * FramesPerStep);
 }
 
 double PeakToDecibels(double linear) {
