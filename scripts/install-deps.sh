@@ -22,7 +22,6 @@ run_packages=(
   libqt6svg6                       # draws the window's icon from its SVG
   qt6-wayland                      # the window on a Wayland desktop
   libzip-dev                       # writes DAWproject files (ZIP)
-  libebur128-dev                   # loudness of a mixdown (EBU R128)
   qt6-tools-dev qt6-l10n-tools     # builds the window's translations (lrelease)
   qt6-translations-l10n            # Qt's own dialog buttons in the user's language
 )
@@ -38,11 +37,12 @@ test_packages=(
   xvfb imagemagick xdotool        # look at the window on a virtual screen (xvfb-run, import, clicks)
   libxml2-utils                    # xmllint: DAWproject files against their schemas
   ffmpeg                           # loudness oracle; makes test files in formats sox lacks
+  libebur128-dev                   # the reference our loudness measurement is held to
   at-spi2-core dbus python3-pyatspi  # the window's accessibility tree through AT-SPI
 )
 # The version-neutral name: it depends on the runtime of the default clang.
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
-  libssl-dev nlohmann-json3-dev libzip-dev libebur128-dev
+  libssl-dev nlohmann-json3-dev libzip-dev
   clang libclang-rt-dev)
 bench_packages=("${run_packages[@]}" sox time hyperfine)
 
