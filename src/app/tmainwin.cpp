@@ -13,6 +13,7 @@
 
 #include "app/archiverunner.h"
 #include "app/dialogs.h"
+#include "controls/accessiblefactory.h"
 #include "controls/tbitpanel.h"
 #include "controls/tbtnmtx.h"
 #include "controls/tversion.h"
@@ -48,7 +49,8 @@ TMainWin::TMainWin(Services services)
   if (!services.places) services.places = MachinePlaces;
   if (!services.sound) services.sound = MakePortAudioDevice();
 
-  // 1. The window and its controls.
+  // 1. The window and its controls; the skinned ones known to screen readers.
+  InstallAccessibleControls();
   setFont(WindowFont());
   resize(ClientWidth, ClientHeight);
   setMinimumSize(MinClientWidth, MinClientHeight);
@@ -90,6 +92,7 @@ TMainWin::TMainWin(Services services)
   WireKeyboard();
   WireDragDrop();
   WireArchive();
+  DescribeForScreenReaders();
 
   connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
           &TMainWin::AppEventsIdle);

@@ -298,6 +298,11 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireKeyboard();
   void WireDragDrop();
   void WireArchive();
+  // Names and texts for screen readers (mainwin_accessibility.cpp).
+  void DescribeForScreenReaders();
+  void DescribeMatrices();
+  void DescribeTransportRow();
+  void DescribePages();
   void NumberTrackKeys();
   void PressByKey(TBPBtn& button, void (TMainWin::*handler)());
   void ImportKey();

@@ -1,0 +1,131 @@
+#!/usr/bin/python3
+"""The window as a screen reader on Linux reads it: through the AT-SPI bus.
+
+Run inside a session bus of its own on a virtual display:
+    xvfb-run -a dbus-run-session -- /usr/bin/python3 atspi_tree.py TRACKPORTER
+It starts the accessibility bus (at-spi-bus-launcher, which starts the
+registry), writes the demo song into a scratch home, opens the window on it,
+lists the window's accessibility tree and checks that the named dials,
+buttons, slider, grid cells and meters are there with their roles, and that
+a dial set through the bus changes what the program reports back.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+from gi.repository import Gio, GLib
+
+LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+# Waits for processes started here to come up; a bound, not a pace.
+STARTUP_LIMIT = 60.0
+
+
+def wait_for(what, check, limit=STARTUP_LIMIT):
+    deadline = time.monotonic() + limit
+    while time.monotonic() < deadline:
+        result = check()
+        if result:
+            return result
+        time.sleep(0.2)
+    sys.exit(f"FAIL: {what} did not come up within {limit:.0f} s")
+
+
+def session_bus_has(name):
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+    reply = bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                          "NameHasOwner", GLib.Variant("(s)", (name,)), None, Gio.DBusCallFlags.NONE, -1, None)
+    return reply.unpack()[0]
+
+
+def start_program(program, home):
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+               XDG_CACHE_HOME=os.path.join(home, ".cache"), QT_QPA_PLATFORM="xcb",
+               QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    subprocess.run([program, "--make-demo"], env=env, check=True, stdout=subprocess.DEVNULL)
+    return subprocess.Popen([program, os.path.join(home, "TrackPorter Demo")], env=env)
+
+
+def find_application(pyatspi):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and (app.name or "").lower() == "trackporter" and app.childCount > 0:
+            return app
+    return None
+
+
+def walk(node, depth, lines, found):
+    role = node.getRoleName()
+    name = node.name or ""
+    lines.append(f"{'  ' * depth}{role}: {name}")
+    found.setdefault((role, name), node)
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            walk(child, depth + 1, lines, found)
+
+
+def main():
+    program = os.path.abspath(sys.argv[1])
+    launcher = subprocess.Popen([LAUNCHER, "--launch-immediately"])
+    wait_for("the accessibility bus", lambda: session_bus_has("org.a11y.Bus"))
+    import pyatspi  # connects to the bus the launcher started
+
+    with tempfile.TemporaryDirectory() as home:
+        window = start_program(program, home)
+        try:
+            app = wait_for("the window on the accessibility bus", lambda: find_application(pyatspi))
+            # The tree is complete once the grid shows the demo song's first take.
+            def tree():
+                lines, found = [], {}
+                walk(app, 0, lines, found)
+                return (lines, found) if any(n.startswith("Track 1, take 1: ") for _, n in found) else None
+            lines, found = wait_for("the demo song in the grid", tree)
+            print("\n".join(lines))
+            failures = check(found)
+        finally:
+            window.terminate()
+            window.wait()
+            launcher.terminate()
+            launcher.wait()
+    for failure in failures:
+        print("FAIL:", failure)
+    print(f"{len(lines)} objects listed, {len(failures)} failures")
+    return 1 if failures else 0
+
+
+def check(found):
+    failures = []
+    button_roles = ("push button", "toggle button")
+    expected = [
+        (("dial",), "Track 1 volume"), (("dial",), "Track 16 volume"),
+        (("dial",), "Track 1 pan"), (("dial",), "Track 16 pan"),
+        (button_roles, "Play"), (button_roles, "Import"), (button_roles, "Export"),
+        (button_roles, "Mute track 1"), (button_roles, "Solo track 16"), (button_roles, "Clip light"),
+        (button_roles, "Import to track 1"), (button_roles, "Master take 1: empty"),
+        (("slider",), "Position"), (("table",), "Takes"),
+        (("progress bar",), "Track 1 level"), (("progress bar",), "Mix level"),
+    ]
+    for roles, name in expected:
+        if not any((role, name) in found for role in roles):
+            failures.append(f"no {' or '.join(roles)} named {name!r}")
+    cells = [n for (role, n) in found if role in button_roles and n.startswith("Track 1, take 1: ")]
+    if not cells:
+        failures.append("no grid cell for track 1, take 1")
+    dial = found.get(("dial", "Track 2 volume"))
+    if dial is not None:
+        value = dial.queryValue()
+        if (value.minimumValue, value.maximumValue, value.currentValue) != (0, 127, 100):
+            failures.append(f"track 2 volume reads {value.minimumValue}..{value.maximumValue}, {value.currentValue}")
+        value.currentValue = 64
+        if dial.queryValue().currentValue != 64:
+            failures.append("track 2 volume did not take 64 through the bus")
+    else:
+        failures.append("no dial named 'Track 2 volume'")
+    return failures
+
+
+if __name__ == "__main__":
+    sys.exit(main())
