@@ -4,13 +4,16 @@
 // track 3's pan or that a cell holds a take of 0:01:23, so it names them
 // here: fixed names through setAccessibleName, and the texts that follow
 // the model (cells, values, the clip light) through AccessibleTexts.
+#include <QAccessibleWidget>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 
 #include <algorithm>
 
 #include "app/mainwin_labels.h"
 #include "app/tmainwin.h"
+#include "controls/accessiblefactory.h"
 #include "controls/accessibletexts.h"
 #include "controls/tbitpanel.h"
 #include "controls/tbpbtn.h"
@@ -58,7 +61,26 @@ void NameToggle(TBPBtn* button, const QString& name, const QString& description 
   AccessibleTexts::Of(*button).checkable = true;
 }
 
+// The window is a window to a screen reader, not a filler, and its status
+// bar a status bar: plain QWidgets that only the window knows the meaning of.
+QAccessibleInterface* WindowPartsFactory(const QString&, QObject* object) {
+  if (auto* window = qobject_cast<TMainWin*>(object)) return new QAccessibleWidget(window, QAccessible::Window);
+  auto* widget = qobject_cast<QWidget*>(object);
+  auto* window = widget ? qobject_cast<TMainWin*>(widget->parentWidget()) : nullptr;
+  if (window && widget == window->StatusBar) return new QAccessibleWidget(widget, QAccessible::StatusBar);
+  return nullptr;
+}
+
 }  // namespace
+
+void TMainWin::InstallAccessibility() {
+  InstallAccessibleControls();
+  static const bool installed = [] {
+    QAccessible::installFactory(&WindowPartsFactory);
+    return true;
+  }();
+  (void)installed;
+}
 
 void TMainWin::DescribeForScreenReaders() {
   DescribeMatrices();
@@ -98,6 +120,7 @@ void TMainWin::DescribeTransportRow() {
 void TMainWin::DescribePages() {
   Name(PageControl, tr("Pages"));
   Name(FolderSheet, tr("Folders"));
+  Name(SortBtn->parentWidget(), tr("Folder buttons"));
   Name(DirTree, tr("Song folders"), tr("Select a song folder of the recorder to see its takes"));
   Name(BitPanel1, tr("Time"));
   Name(MixerPanel, tr("Mixer"));

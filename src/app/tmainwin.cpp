@@ -13,7 +13,6 @@
 
 #include "app/archiverunner.h"
 #include "app/dialogs.h"
-#include "controls/accessiblefactory.h"
 #include "controls/tbitpanel.h"
 #include "controls/tbtnmtx.h"
 #include "controls/tversion.h"
@@ -50,7 +49,7 @@ TMainWin::TMainWin(Services services)
   if (!services.sound) services.sound = MakePortAudioDevice();
 
   // 1. The window and its controls; the skinned ones known to screen readers.
-  InstallAccessibleControls();
+  InstallAccessibility();
   setFont(WindowFont());
   resize(ClientWidth, ClientHeight);
   setMinimumSize(MinClientWidth, MinClientHeight);

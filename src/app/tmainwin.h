@@ -298,7 +298,10 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireKeyboard();
   void WireDragDrop();
   void WireArchive();
-  // Names and texts for screen readers (mainwin_accessibility.cpp).
+  // Screen readers (mainwin_accessibility.cpp): the roles of the skinned
+  // controls, the window and its status bar, installed before the first
+  // control is built; then every control's name and texts.
+  static void InstallAccessibility();
   void DescribeForScreenReaders();
   void DescribeMatrices();
   void DescribeTransportRow();

@@ -154,6 +154,9 @@ TEST_F(Accessibility, SkinnedControlsHaveTheRolesNamesAndValuesOfWhatTheyStandIn
     EXPECT_EQ(object->state().checkable, expected.checkable);
   }
 
+  EXPECT_EQ(Of(&w)->role(), QAccessible::Window);
+  EXPECT_EQ(Of(&w)->text(QAccessible::Name), w.windowTitle());
+  EXPECT_EQ(Of(w.StatusBar)->role(), QAccessible::StatusBar);
   EXPECT_EQ(Of(w.DirTree)->role(), QAccessible::Tree);
   EXPECT_EQ(Of(w.DirTree)->text(QAccessible::Name), "Song folders");
 

@@ -23,13 +23,24 @@ STARTUP_LIMIT = 60.0
 
 
 def wait_for(what, check, limit=STARTUP_LIMIT):
+    """check() until it gives something, running the bus's events meanwhile."""
+    context = GLib.MainContext.default()
     deadline = time.monotonic() + limit
     while time.monotonic() < deadline:
+        while context.pending():
+            context.iteration(False)
         result = check()
         if result:
             return result
-        time.sleep(0.2)
-    sys.exit(f"FAIL: {what} did not come up within {limit:.0f} s")
+        time.sleep(0.1)
+    return None
+
+
+def wait_or_fail(what, check):
+    result = wait_for(what, check)
+    if not result:
+        sys.exit(f"FAIL: {what} did not come up within {STARTUP_LIMIT:.0f} s")
+    return result
 
 
 def session_bus_has(name):
@@ -70,21 +81,31 @@ def walk(node, depth, lines, found):
 def main():
     program = os.path.abspath(sys.argv[1])
     launcher = subprocess.Popen([LAUNCHER, "--launch-immediately"])
-    wait_for("the accessibility bus", lambda: session_bus_has("org.a11y.Bus"))
+    wait_or_fail("the accessibility bus", lambda: session_bus_has("org.a11y.Bus"))
     import pyatspi  # connects to the bus the launcher started
+
+    # Listening before the program starts: it asks the registry at start-up
+    # which events anyone wants.
+    heard = []
+    def listener(event):
+        heard.append((event.type, event.source.name if event.source else "", event.detail1))
+    pyatspi.Registry.registerEventListener(listener, "object:property-change:accessible-value",
+                                           "object:state-changed:checked")
 
     with tempfile.TemporaryDirectory() as home:
         window = start_program(program, home)
         try:
-            app = wait_for("the window on the accessibility bus", lambda: find_application(pyatspi))
+            app = wait_or_fail("the window on the accessibility bus", lambda: find_application(pyatspi))
             # The tree is complete once the grid shows the demo song's first take.
             def tree():
                 lines, found = [], {}
                 walk(app, 0, lines, found)
                 return (lines, found) if any(n.startswith("Track 1, take 1: ") for _, n in found) else None
-            lines, found = wait_for("the demo song in the grid", tree)
+            lines, found = wait_or_fail("the demo song in the grid", tree)
             print("\n".join(lines))
             failures = check(found)
+            failures += check_changes(pyatspi, found, heard)
+            print(f"heard: {heard}")
         finally:
             window.terminate()
             window.wait()
@@ -104,7 +125,7 @@ def check(found):
         (("dial",), "Track 1 pan"), (("dial",), "Track 16 pan"),
         (button_roles, "Play"), (button_roles, "Import"), (button_roles, "Export"),
         (button_roles, "Mute track 1"), (button_roles, "Solo track 16"), (button_roles, "Clip light"),
-        (button_roles, "Import to track 1"), (button_roles, "Master take 1: empty"),
+        (button_roles, "Import to track 1"), (button_roles, "Master take 2: empty"),
         (("slider",), "Position"), (("table",), "Takes"),
         (("progress bar",), "Track 1 level"), (("progress bar",), "Mix level"),
     ]
@@ -114,16 +135,40 @@ def check(found):
     cells = [n for (role, n) in found if role in button_roles and n.startswith("Track 1, take 1: ")]
     if not cells:
         failures.append("no grid cell for track 1, take 1")
+    if not any(role == "table" and n == "Master takes" for (role, n) in found):
+        failures.append("no table named 'Master takes'")
+    return failures
+
+
+def check_changes(pyatspi, found, heard):
+    """A dial set and a take cell pressed through the bus; the program
+    announces the new value and the new state, and reads them back."""
+    failures = []
     dial = found.get(("dial", "Track 2 volume"))
-    if dial is not None:
-        value = dial.queryValue()
-        if (value.minimumValue, value.maximumValue, value.currentValue) != (0, 127, 100):
-            failures.append(f"track 2 volume reads {value.minimumValue}..{value.maximumValue}, {value.currentValue}")
-        value.currentValue = 64
-        if dial.queryValue().currentValue != 64:
-            failures.append("track 2 volume did not take 64 through the bus")
-    else:
-        failures.append("no dial named 'Track 2 volume'")
+    if dial is None:
+        return ["no dial named 'Track 2 volume'"]
+    value = dial.queryValue()
+    if (value.minimumValue, value.maximumValue, value.currentValue) != (0, 127, 100):
+        failures.append(f"track 2 volume reads {value.minimumValue}..{value.maximumValue}, {value.currentValue}")
+    value.currentValue = 64
+    if dial.queryValue().currentValue != 64:
+        failures.append("track 2 volume did not take 64 through the bus")
+    if not wait_for("the new volume's notice", lambda: any(
+            t == "object:property-change:accessible-value" and n == "Track 2 volume" for t, n, _ in heard)):
+        failures.append("no value change was announced for track 2 volume")
+
+    cell_name = next(n for (role, n) in found if n.startswith("Track 1, take 1: "))
+    cell = next(node for (role, n), node in found.items() if n == cell_name)
+    action = cell.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    if "Toggle" not in names:
+        return failures + [f"the cell {cell_name!r} offers {names}, no Toggle"]
+    action.doAction(names.index("Toggle"))
+    if not wait_for("the cell's notice", lambda: any(
+            t == "object:state-changed:checked" and n == cell_name and d == 1 for t, n, d in heard)):
+        failures.append(f"pressing {cell_name!r} announced no checked state; heard {heard}")
+    if not cell.getState().contains(pyatspi.STATE_CHECKED):
+        failures.append(f"{cell_name!r} does not read as checked after the press")
     return failures
 
 
