@@ -340,8 +340,11 @@ void TBtnMtx::keyPressEvent(QKeyEvent* event) {
 void TBtnMtx::focusInEvent(QFocusEvent* event) {
   keyboardCue_ = KeyboardCueAfter(*event, *this, keyboardCue_);
   Repaint();
-  // A screen reader hears which cell the keyboard is on, not only the grid.
-  NotifyFocusedCell(*this, focusRow_ * cols_ + focusCol_);
+  // A screen reader hears which cell the keyboard is on, not only the grid:
+  // after Qt's own notice that the grid has the focus, which follows this
+  // handler and would otherwise have the last word.
+  QMetaObject::invokeMethod(
+      this, [this] { NotifyFocusedCell(*this, focusRow_ * cols_ + focusCol_); }, Qt::QueuedConnection);
 }
 
 void TBtnMtx::focusOutEvent(QFocusEvent*) { Repaint(); }

@@ -6,8 +6,9 @@ Run inside a session bus of its own on a virtual display:
 It starts the accessibility bus (at-spi-bus-launcher, which starts the
 registry), writes the demo song into a scratch home, opens the window on it,
 lists the window's accessibility tree and checks that the named dials,
-buttons, slider, grid cells and meters are there with their roles, and that
-a dial set through the bus changes what the program reports back.
+buttons, slider, grid cells and meters are there with their roles; then that
+a dial set and a cell pressed through the bus are announced and read back,
+and that the keyboard's cell in the grid is what is heard as focused.
 """
 import os
 import subprocess
@@ -90,7 +91,7 @@ def main():
     def listener(event):
         heard.append((event.type, event.source.name if event.source else "", event.detail1))
     pyatspi.Registry.registerEventListener(listener, "object:property-change:accessible-value",
-                                           "object:state-changed:checked")
+                                           "object:state-changed:checked", "object:state-changed:focused")
 
     with tempfile.TemporaryDirectory() as home:
         window = start_program(program, home)
@@ -169,6 +170,25 @@ def check_changes(pyatspi, found, heard):
         failures.append(f"pressing {cell_name!r} announced no checked state; heard {heard}")
     if not cell.getState().contains(pyatspi.STATE_CHECKED):
         failures.append(f"{cell_name!r} does not read as checked after the press")
+    return failures + check_keyboard_cell(found, heard)
+
+
+def check_keyboard_cell(found, heard):
+    """The keyboard's cell in the grid is what a screen reader hears as
+    focused: when the grid takes the focus, and as the arrow keys move it."""
+    def last_focused():
+        gained = [n for t, n, d in heard if t == "object:state-changed:focused" and d == 1]
+        return gained[-1] if gained else ""
+    # Without a window manager the window has the keyboard once X says so.
+    subprocess.run(["xdotool", "search", "--name", "^TrackPorter for", "windowfocus", "--sync"], check=True)
+    second = next(node for (role, n), node in found.items() if n.startswith("Track 2, take 1: "))
+    second.queryComponent().grabFocus()
+    failures = []
+    if not wait_for("the second track's cell focused", lambda: last_focused().startswith("Track 2, take 1: ")):
+        failures.append(f"grabbing the focus of track 2's cell ended on {last_focused()!r}")
+    subprocess.run(["xdotool", "key", "Down"], check=True)
+    if not wait_for("the third track's cell focused", lambda: last_focused().startswith("Track 3, take 1: ")):
+        failures.append(f"the Down key ended on {last_focused()!r}")
     return failures
 
 
