@@ -154,6 +154,10 @@ def check_changes(pyatspi, found, heard):
     value.currentValue = 64
     if dial.queryValue().currentValue != 64:
         failures.append("track 2 volume did not take 64 through the bus")
+    # The label beside the knob shows the mixer's volume; it follows.
+    label = dial.parent.getChildAtIndex(dial.getIndexInParent() + 1)
+    if label is None or label.name != "64":
+        failures.append(f"the label beside track 2 volume reads {label.name if label else None!r}, not '64'")
     if not wait_for("the new volume's notice", lambda: any(
             t == "object:property-change:accessible-value" and n == "Track 2 volume" for t, n, _ in heard)):
         failures.append("no value change was announced for track 2 volume")
