@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/mainwin_labels.h"
 #include "app/tmainwin.h"
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
@@ -18,14 +19,6 @@ namespace {
 int StripOf(const std::array<TVolume*, 16>& knobs, const TVolume* knob) {
   const auto found = std::find(knobs.begin(), knobs.end(), knob);
   return found == knobs.end() ? -1 : int(found - knobs.begin());
-}
-
-// "C" at the centre, else the side and the distance from the centre in
-// percent of the way to the end: 49 is L2, 0 is L100, 100 is R100.
-QString PanText(int position) {
-  if (position == DefaultPan) return QStringLiteral("C");
-  if (position < DefaultPan) return QStringLiteral("L%1").arg((DefaultPan - position) * 2);
-  return QStringLiteral("R%1").arg((position - DefaultPan) * 2);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPalette>
 
+#include "mix/mixer.h"
 #include "project/namecodec.h"
 
 namespace tp {
@@ -25,5 +26,11 @@ QLabel* LabelAt(QWidget* parent, const QString& text, QPoint at, QColor colour) 
 }
 
 QString ToText(const std::string& nameBytes) { return QString::fromStdString(NameBytesToUtf8(nameBytes)); }
+
+QString PanText(int position) {
+  if (position == DefaultPan) return QStringLiteral("C");
+  if (position < DefaultPan) return QStringLiteral("L%1").arg((DefaultPan - position) * 2);
+  return QStringLiteral("R%1").arg((position - DefaultPan) * 2);
+}
 
 }  // namespace tp

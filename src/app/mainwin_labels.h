@@ -30,4 +30,9 @@ QLabel* LabelAt(QWidget* parent, const QString& text, QPoint at, QColor colour);
 // A name as the recorder stores it (Shift JIS bytes), as text to show.
 QString ToText(const std::string& nameBytes);
 
+// A pan knob's position as its label shows it: "C" at the centre, else the
+// side and the distance from the centre in percent of the way to the end
+// (49 is L2, 0 is L100, 100 is R100).
+QString PanText(int position);
+
 }  // namespace tp

@@ -48,7 +48,8 @@ TMainWin::TMainWin(Services services)
   if (!services.places) services.places = MachinePlaces;
   if (!services.sound) services.sound = MakePortAudioDevice();
 
-  // 1. The window and its controls.
+  // 1. The window and its controls; the skinned ones known to screen readers.
+  InstallAccessibility();
   setFont(WindowFont());
   resize(ClientWidth, ClientHeight);
   setMinimumSize(MinClientWidth, MinClientHeight);
@@ -90,6 +91,7 @@ TMainWin::TMainWin(Services services)
   WireKeyboard();
   WireDragDrop();
   WireArchive();
+  DescribeForScreenReaders();
 
   connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
           &TMainWin::AppEventsIdle);

@@ -298,6 +298,14 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireKeyboard();
   void WireDragDrop();
   void WireArchive();
+  // Screen readers (mainwin_accessibility.cpp): the roles of the skinned
+  // controls, the window and its status bar, installed before the first
+  // control is built; then every control's name and texts.
+  static void InstallAccessibility();
+  void DescribeForScreenReaders();
+  void DescribeMatrices();
+  void DescribeTransportRow();
+  void DescribePages();
   void NumberTrackKeys();
   void PressByKey(TBPBtn& button, void (TMainWin::*handler)());
   void ImportKey();

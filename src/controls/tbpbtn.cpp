@@ -1,5 +1,7 @@
 #include "controls/tbpbtn.h"
 
+#include "controls/accessiblenotify.h"
+
 #include "controls/alphadraw.h"
 #include "controls/keyboardcue.h"
 #include "controls/pointertracking.h"
@@ -49,8 +51,15 @@ void TBPBtn::SetCaption(const QString& caption) {
 }
 
 void TBPBtn::SetDown(bool value) {
+  const bool changed = value != down_;
   down_ = value;
   update();
+  if (changed) NotifyCheckedChanged(*this);
+}
+
+void TBPBtn::Click() {
+  SetDown(!down_);
+  emit OnClick(this);
 }
 
 // ---- Painting -------------------------------------------------------------
@@ -129,11 +138,7 @@ void TBPBtn::MouseUp(int x, int y) {
   pressing_ = false;
   tracking_->Clear();
   pressed_ = false;
-  if (rect().contains(x, y)) {
-    down_ = !down_;
-    update();
-    emit OnClick(this);
-  }
+  if (rect().contains(x, y)) Click();
   // Where the pointer is now, not where it was released: a click may have
   // run a dialog, and the pointer has moved on since.
   tracking_->Update();
@@ -168,9 +173,7 @@ void TBPBtn::keyPressEvent(QKeyEvent* event) {
     event->ignore();
     return;
   }
-  down_ = !down_;
-  update();
-  emit OnClick(this);
+  Click();
 }
 
 void TBPBtn::changeEvent(QEvent* event) {

@@ -47,6 +47,9 @@ class TBPBtn : public QWidget {
   // Owners set the button back with this, e.g. when an export has finished.
   bool Down() const { return down_; }
   void SetDown(bool value);
+  // What a click does: Down flips, then OnClick fires (Enter, and a screen
+  // reader's press, come here too).
+  void Click();
 
   // When set, paints the background into `background` (the button's size)
   // instead of BackBmp.

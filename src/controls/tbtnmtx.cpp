@@ -1,6 +1,7 @@
 #include "controls/tbtnmtx.h"
 
 #include "controls/alphadraw.h"
+#include "controls/accessiblenotify.h"
 #include "controls/keyboardcue.h"
 #include "controls/pointertracking.h"
 #include "controls/workbitmap.h"
@@ -36,9 +37,11 @@ TBtnMtx::TBtnMtx(QWidget* parent)
 
 void TBtnMtx::SetFocusCell(int row, int col) {
   if (!InGrid(row, col)) return;
+  const bool moved = row != focusRow_ || col != focusCol_;
   focusRow_ = row;
   focusCol_ = col;
   Repaint();
+  if (moved) NotifyFocusedCell(*this, row * cols_ + col);
 }
 
 void TBtnMtx::SetCharColor(QColor color) {
@@ -124,8 +127,10 @@ QString TBtnMtx::GetCaptions(int row, int col) const {
 
 void TBtnMtx::SetCaptions(int row, int col, const QString& caption) {
   if (TMtxCell* cell = CellAt(row, col)) {
+    const bool changed = cell->caption != caption;
     cell->caption = caption;
     Repaint();
+    if (changed) NotifyNameChanged(*this, row * cols_ + col);
   }
 }
 
@@ -133,8 +138,10 @@ bool TBtnMtx::GetDown(int row, int col) const { return InGrid(row, col) && cells
 
 void TBtnMtx::SetDown(int row, int col, bool value) {
   if (TMtxCell* cell = CellAt(row, col)) {
+    const bool changed = cell->Down != value;
     cell->Down = value;
     Repaint();
+    if (changed) NotifyCheckedChanged(*this, row * cols_ + col);
   }
 }
 
@@ -144,8 +151,10 @@ bool TBtnMtx::GetAssigned(int row, int col) const {
 
 void TBtnMtx::SetAssigned(int row, int col, bool value) {
   if (TMtxCell* cell = CellAt(row, col)) {
+    const bool changed = cell->Assigned != value;
     cell->Assigned = value;
     Repaint();
+    if (changed) NotifyNameChanged(*this, row * cols_ + col);
   }
 }
 
@@ -257,11 +266,7 @@ void TBtnMtx::MouseUp(int x, int y) {
   tracking_->Clear();
   if (TMtxCell* cell = CellAt(pressRow_, pressCol_)) {
     cell->Pressed = false;
-    if (InPressedCell(x, y)) {
-      cell->Down = !cell->Down;
-      Repaint();
-      emit OnClick(this, pressRow_, pressCol_);
-    }
+    if (InPressedCell(x, y)) ClickCell(pressRow_, pressCol_);
   }
   pressRow_ = pressCol_ = -1;
   // Settles hover: exactly one of OnEnter and OnLeave follows every release,
@@ -299,6 +304,15 @@ void TBtnMtx::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---- Keys -----------------------------------------------------------------
 
+void TBtnMtx::ClickCell(int row, int col) {
+  TMtxCell* cell = CellAt(row, col);
+  if (!cell) return;
+  cell->Down = !cell->Down;
+  Repaint();
+  NotifyCheckedChanged(*this, row * cols_ + col);
+  emit OnClick(this, row, col);
+}
+
 bool TBtnMtx::KeyDown(int key) {
   int row = focusRow_, col = focusCol_;
   switch (key) {
@@ -308,13 +322,8 @@ bool TBtnMtx::KeyDown(int key) {
     case Qt::Key_Down: row = std::min(rows_ - 1, row + 1); break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      // Exactly what a click on the cell does: toggle, repaint, report.
-      if (TMtxCell* cell = CellAt(focusRow_, focusCol_)) {
-        cell->Down = !cell->Down;
-        keyboardCue_ = true;
-        Repaint();
-        emit OnClick(this, focusRow_, focusCol_);
-      }
+      keyboardCue_ = true;
+      ClickCell(focusRow_, focusCol_);
       return true;
     default: return false;
   }
@@ -331,6 +340,11 @@ void TBtnMtx::keyPressEvent(QKeyEvent* event) {
 void TBtnMtx::focusInEvent(QFocusEvent* event) {
   keyboardCue_ = KeyboardCueAfter(*event, *this, keyboardCue_);
   Repaint();
+  // A screen reader hears which cell the keyboard is on, not only the grid:
+  // after Qt's own notice that the grid has the focus, which follows this
+  // handler and would otherwise have the last word.
+  QMetaObject::invokeMethod(
+      this, [this] { NotifyFocusedCell(*this, focusRow_ * cols_ + focusCol_); }, Qt::QueuedConnection);
 }
 
 void TBtnMtx::focusOutEvent(QFocusEvent*) { Repaint(); }

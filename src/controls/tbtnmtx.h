@@ -118,6 +118,9 @@ class TBtnMtx : public QWidget {
   int FocusRow() const { return focusRow_; }
   int FocusCol() const { return focusCol_; }
   void SetFocusCell(int row, int col);
+  // What a click on the cell does: its Down flag flips, then OnClick fires
+  // (Enter on the framed cell, and a screen reader's press, come here).
+  void ClickCell(int row, int col);
 
   // When set, a press that leaves the control with the button held becomes
   // a drag of the pressed cell out of it: the press ends as if released

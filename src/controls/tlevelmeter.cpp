@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/accessiblenotify.h"
 #include "controls/skin.h"
 
 namespace tp {
@@ -17,15 +18,28 @@ TLevelMeter::TLevelMeter(int channels, QWidget* parent)
 
 void TLevelMeter::Feed(const std::array<double, MaxChannels>& peakDecibels, double seconds) {
   const bool wasAtRest = AtRest();
+  const long shownBefore = std::lround(LoudestLevel());
   for (int channel = 0; channel < channels_; ++channel)
     ballistics_[size_t(channel)].Update(peakDecibels[size_t(channel)], seconds);
   // A silent meter that stays silent costs no painting.
   if (!(wasAtRest && AtRest())) update();
+  // A screen reader hears whole decibels: 30 notices a second of a falling
+  // meter would drown everything else it has to say.
+  if (std::lround(LoudestLevel()) != shownBefore) NotifyValueChanged(*this, LoudestLevel());
 }
 
 void TLevelMeter::Reset() {
+  const bool wasAtRest = AtRest();
   for (MeterBallistics& channel : ballistics_) channel.Reset();
   update();
+  if (!wasAtRest) NotifyValueChanged(*this, LoudestLevel());
+}
+
+double TLevelMeter::LoudestLevel() const {
+  double loudest = MeterFloorDecibels;
+  for (int channel = 0; channel < channels_; ++channel)
+    loudest = std::max(loudest, ballistics_[size_t(channel)].Level());
+  return loudest;
 }
 
 bool TLevelMeter::AtRest() const {

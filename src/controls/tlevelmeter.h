@@ -29,6 +29,8 @@ class TLevelMeter : public QWidget {
   // Nothing lit and nothing left to fall.
   bool AtRest() const;
   const MeterBallistics& Channel(int channel) const { return ballistics_[size_t(channel)]; }
+  // The level of the higher channel, in dBFS (the floor when at rest).
+  double LoudestLevel() const;
   // The rows of the bars inside the frame, top to bottom.
   QRect BarRect(int channel) const;
 

@@ -1,5 +1,7 @@
 #include "controls/tslider.h"
 
+#include "controls/accessiblenotify.h"
+
 #include "controls/alphadraw.h"
 #include "controls/pointertracking.h"
 #include "controls/workbitmap.h"
@@ -32,9 +34,16 @@ void TSlider::SetPosition(int value) { SetPositionFrom(value); }
 // Position plus a step can pass the 32-bit range on a long take, so the sum
 // is made in 64 bits and limited before it is stored.
 void TSlider::SetPositionFrom(int64_t value) {
+  const int before = position_;
   position_ = int(std::clamp<int64_t>(value, 0, max_));
   emit OnChanging(this, position_);
   update();
+  if (position_ != before) NotifyValueChanged(*this, position_);
+}
+
+void TSlider::ChangeByUser(int value) {
+  SetPositionFrom(value);
+  emit OnChanged(this, position_);
 }
 
 void TSlider::SetMax(int value) {
@@ -42,6 +51,7 @@ void TSlider::SetMax(int value) {
   if (max_ < position_) {
     position_ = max_;
     update();
+    NotifyValueChanged(*this, position_);
   }
 }
 

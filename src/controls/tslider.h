@@ -22,6 +22,9 @@ class TSlider : public QWidget {
   // Limited to 0..Max; fires OnChanging (also when unchanged) and repaints.
   int Position() const { return position_; }
   void SetPosition(int value);
+  // As a completed user action does: sets Position, then fires OnChanged
+  // (a screen reader setting the value comes here).
+  void ChangeByUser(int value);
   // At least 1; pulls Position down when it would lie above Max, silently.
   int Max() const { return max_; }
   void SetMax(int value);

@@ -1,5 +1,7 @@
 #include "controls/tvolume.h"
 
+#include "controls/accessiblenotify.h"
+
 #include "controls/alphadraw.h"
 #include "controls/knobgeometry.h"
 #include "controls/pointertracking.h"
@@ -22,8 +24,15 @@ TVolume::TVolume(QWidget* parent)
 }
 
 void TVolume::SetPosition(int value) {
+  const int before = position_;
   position_ = std::clamp(value, 0, std::max(0, max_));
   update();
+  if (position_ != before) NotifyValueChanged(*this, position_);
+}
+
+void TVolume::ChangeByUser(int value) {
+  SetPosition(value);
+  emit OnChange(this, position_);
 }
 
 void TVolume::SetMax(int value) {
@@ -31,6 +40,7 @@ void TVolume::SetMax(int value) {
   if (value < position_) {
     position_ = value;
     update();
+    NotifyValueChanged(*this, position_);
   }
 }
 

@@ -21,6 +21,9 @@ class TVolume : public QWidget {
   // Limited to 0..Max; repaints and fires no OnChange (only the user's input does).
   int Position() const { return position_; }
   void SetPosition(int value);
+  // As the user's input does: sets Position, then fires OnChange (a screen
+  // reader setting the value comes here).
+  void ChangeByUser(int value);
   // Pulls Position down when it would lie above the new Max.
   int Max() const { return max_; }
   void SetMax(int value);
