@@ -20,6 +20,7 @@
 #include "app/launch.h"
 #include "project/messages.h"
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "dialogs/tgetwin.h"
 #include "folders/tnfwin.h"
 
@@ -63,7 +64,7 @@ constexpr const char* Usage =
     "The same operations for scripts: trackporter-cli --help.\n";
 
 void showError(const QString& text) {
-  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(tp::messages::ApplicationTitle), text, QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Critical, tp::MessageText(tp::messages::ApplicationTitle), text, QMessageBox::Ok);
   tp::KeepTitleWhole(box);
   box.exec();
 }
@@ -99,6 +100,9 @@ int main(int argc, char** argv) {
   // import that met it, instead of killing the program.
   std::signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
+  // The window speaks the user's language where it has a translation for
+  // the locale (LANG, LC_MESSAGES, LC_ALL), and English otherwise.
+  const tp::WindowLanguage language;
   // The class of the windows (WM_CLASS), named in the desktop entry as its
   // StartupWMClass; the Wayland app id is the entry's own id. Message boxes
   // take their title from the program's title text.

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
 #include "controls/tvolume.h"
@@ -81,8 +82,8 @@ void TMainWin::PlayEnd(int rewind) {
   AudBtn->SetDown(false);
   // A take that could not be read stopped the audition: say which and why.
   if (const Status failure = transport_->ReadFailure(); rewind == PlayEndedByReadError && !failure.ok())
-    dialogs_->Message(this, QString::fromLatin1(failure.message()) + QLatin1Char('\n') +
-                                QString::fromStdString(failure.Detail()));
+    dialogs_->Message(this,
+                      MessageText(failure.message()) + QLatin1Char('\n') + QString::fromStdString(failure.Detail()));
 }
 
 void TMainWin::PlayPos(uint32_t position, uint32_t seekCount) {
