@@ -60,6 +60,8 @@ constexpr const char* Usage =
     "  TRACKPORTER_AUDIO_DEVICE  play on the first sound output whose name holds\n"
     "                this text (trackporter-cli devices lists them); unset, the\n"
     "                system's default output\n"
+    "  LANG, LC_MESSAGES, LC_ALL, LANGUAGE  the window's language: Japanese\n"
+    "                where they name it (ja_JP.UTF-8), English otherwise\n"
     "\n"
     "The same operations for scripts: trackporter-cli --help.\n";
 

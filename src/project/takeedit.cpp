@@ -1,6 +1,6 @@
 #include "project/takeedit.h"
 
-#include <cstdio>
+#include <string>
 
 #include <fcntl.h>
 #include <system_error>
