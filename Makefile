@@ -10,7 +10,7 @@ JOBS       ?= $(shell nproc)
 
 CMAKE_CONFIGURE = cmake -G Ninja -Wno-dev
 
-.PHONY: all deps deps-test build run test test-sanitize test-tsan fuzz bench clean
+.PHONY: all deps deps-test build run test test-sanitize test-tsan fuzz bench clean translations
 
 all: build
 
@@ -68,6 +68,11 @@ bench: deps $(BUILD)/build.ninja
 	@scripts/install-deps.sh bench
 	cmake --build $(BUILD) -j $(JOBS) --target trackporter-cli
 	@bench/run.sh $(BUILD)
+
+# Brings translations/*.ts up to date with the texts of the sources (lupdate);
+# then translate what arrived unfinished.
+translations: $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target translations
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -4,14 +4,15 @@
 #include <QLocale>
 #include <QMetaObject>
 
+#include "app/windowlanguage.h"
 #include "archive/restore.h"
 
 namespace tp {
 
 namespace fs = std::filesystem;
 
-QString CountText(size_t count, const char* one, const char* many) {
-  return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
+QString CountText(size_t count, const QString& one, const QString& many) {
+  return QString::number(count) + QLatin1Char(' ') + (count == 1 ? one : many);
 }
 
 namespace {
@@ -35,12 +36,13 @@ QString ClockTime(double seconds) {
 // the summary's size is the one the progress counted up to.
 QString ArchiveSummary(const ArchiveTotals& totals, uint64_t archivedBytes) {
   const size_t files = totals.files + totals.skipped;
-  QString summary = CountText(totals.songs, "song", "songs") + QStringLiteral(", ") +
-                    CountText(files, "file", "files") + QStringLiteral(", ") + ByteCount(archivedBytes);
-  summary += totals.verified == files && !totals.anyFailed ? QStringLiteral(", all verified")
-                                                           : QStringLiteral(", %1 verified").arg(totals.verified);
+  QString summary = CountText(totals.songs, ArchiveRunner::tr("song"), ArchiveRunner::tr("songs")) +
+                    QStringLiteral(", ") + CountText(files, ArchiveRunner::tr("file"), ArchiveRunner::tr("files")) +
+                    QStringLiteral(", ") + ByteCount(archivedBytes);
+  summary += totals.verified == files && !totals.anyFailed ? ArchiveRunner::tr(", all verified")
+                                                           : ArchiveRunner::tr(", %1 verified").arg(totals.verified);
   if (totals.stopped)
-    summary += QStringLiteral(".\nCancelled: the files written so far are complete, and the manifest lists them.");
+    summary += ArchiveRunner::tr(".\nCancelled: the files written so far are complete, and the manifest lists them.");
   return summary;
 }
 
@@ -77,7 +79,7 @@ void ArchiveRunner::finish(const QString& summary) {
 }
 
 void ArchiveRunner::showArchiveProgress(const ArchiveEvents::Progress& at, const QStringList& fileNames) {
-  QString text = QStringLiteral("Song %1 of %2, file %3 of %4: %5\n%6 of %7")
+  QString text = ArchiveRunner::tr("Song %1 of %2, file %3 of %4: %5\n%6 of %7")
                      .arg(at.song)
                      .arg(at.songs)
                      .arg(at.file)
@@ -85,7 +87,7 @@ void ArchiveRunner::showArchiveProgress(const ArchiveEvents::Progress& at, const
                      .arg(fileNames.value(qsizetype(at.file) - 1), ByteCount(at.doneBytes), ByteCount(at.totalBytes));
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   if (at.doneBytes > 0 && elapsed > 1 && at.doneBytes <= at.totalBytes)
-    text += QStringLiteral(", %1 left")
+    text += ArchiveRunner::tr(", %1 left")
                 .arg(ClockTime(elapsed * double(at.totalBytes - at.doneBytes) / double(at.doneBytes)));
   const int permille = at.totalBytes == 0 ? 1000 : int(at.doneBytes * 1000 / at.totalBytes);
   post([this, text, permille] {
@@ -143,9 +145,10 @@ void ArchiveRunner::StartConversion(QString label, std::function<ConversionResul
     };
     const ConversionResult result = convert(hooks);
     if (result.outcome == ConversionResult::Converted) return finish(written);
-    if (result.outcome == ConversionResult::Aborted) return finish(QStringLiteral("Cancelled: nothing was written."));
+    if (result.outcome == ConversionResult::Aborted)
+      return finish(ArchiveRunner::tr("Cancelled: nothing was written."));
     if (!result.detail.empty()) problems_.push_back(QString::fromStdString(result.detail));
-    finish(QString::fromUtf8(result.message));
+    finish(MessageText(result.message));
   });
 }
 
@@ -158,21 +161,22 @@ QString ArchiveRunner::restoreSongs(const std::vector<SongToRestore>& songs, con
   bool identical = true, failed = false, stopped = false;
   for (size_t i = 0; i < songs.size(); ++i) {
     const SongToRestore& song = songs[i];
-    post([this, text = QStringLiteral("Song %1 of %2: %3").arg(i + 1).arg(songs.size()).arg(PathText(song.destination)),
+    post([this,
+          text = ArchiveRunner::tr("Song %1 of %2: %3").arg(i + 1).arg(songs.size()).arg(PathText(song.destination)),
           permille = int(i * 1000 / songs.size())] {
       if (!stop_) emit Progress(text, permille);
     });
     RestoreOptions options;
     options.force = i < force.size() && force[i];
     const RestoreReport report = RestoreSong(song.archiveFolder, song.manifest, song.destination, options, hooks);
-    for (const Status& failure : report.failures) problems_.push_back(QString::fromStdString(failure.Text()));
+    for (const Status& failure : report.failures) problems_.push_back(StatusText(failure));
     for (const fs::path& existing : report.existing)
-      problems_.push_back(QStringLiteral("exists already: %1").arg(PathText(existing)));
+      problems_.push_back(ArchiveRunner::tr("exists already: %1").arg(PathText(existing)));
     failed = failed || !report.failures.empty() || !report.existing.empty();
     if (!report.ByteIdentical()) {
       identical = false;
-      problems_.push_back(QStringLiteral("%1: the archive holds no take headers; they were written anew, so the "
-                                         "take files are not byte-identical to the originals.")
+      problems_.push_back(ArchiveRunner::tr("%1: the archive holds no take headers; they were written anew, so the "
+                                            "take files are not byte-identical to the originals.")
                               .arg(PathText(song.archiveFolder)));
     }
     files += report.restored.size();
@@ -182,10 +186,10 @@ QString ArchiveRunner::restoreSongs(const std::vector<SongToRestore>& songs, con
       break;
     }
   }
-  QString summary = CountText(done, "song", "songs") + QStringLiteral(", ") + CountText(files, "file", "files") +
-                    QStringLiteral(" restored");
-  if (!failed && identical && !stopped) summary += QStringLiteral(", every file checked against its SHA-256");
-  if (stopped) summary += QStringLiteral(".\nCancelled: the files restored so far are complete.");
+  QString summary = CountText(done, tr("song"), tr("songs")) + QStringLiteral(", ") +
+                    CountText(files, tr("file"), tr("files")) + ArchiveRunner::tr(" restored");
+  if (!failed && identical && !stopped) summary += ArchiveRunner::tr(", every file checked against its SHA-256");
+  if (stopped) summary += ArchiveRunner::tr(".\nCancelled: the files restored so far are complete.");
   return summary;
 }
 

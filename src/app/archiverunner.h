@@ -23,7 +23,7 @@
 namespace tp {
 
 // "1 file", "3 files".
-QString CountText(size_t count, const char* one, const char* many);
+QString CountText(size_t count, const QString& one, const QString& many);
 
 class ArchiveRunner : public QObject {
   Q_OBJECT

@@ -16,6 +16,7 @@
 
 #include "dialogs/filedialogcolumns.h"
 #include "dialogs/filterlist.h"
+#include "app/windowlanguage.h"
 #include "project/messages.h"
 #include "dialogs/tcopendialog.h"
 
@@ -66,7 +67,7 @@ bool StandardDialogs::Confirm(QWidget* owner, const QString& caption, const QStr
 }
 
 void StandardDialogs::Message(QWidget* owner, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(messages::ApplicationTitle), text, QMessageBox::Ok, owner);
+  QMessageBox box(QMessageBox::NoIcon, MessageText(messages::ApplicationTitle), text, QMessageBox::Ok, owner);
   KeepTitleWhole(box);
   box.exec();
 }

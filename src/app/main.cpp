@@ -20,6 +20,7 @@
 #include "app/launch.h"
 #include "project/messages.h"
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "dialogs/tgetwin.h"
 #include "folders/tnfwin.h"
 
@@ -59,11 +60,13 @@ constexpr const char* Usage =
     "  TRACKPORTER_AUDIO_DEVICE  play on the first sound output whose name holds\n"
     "                this text (trackporter-cli devices lists them); unset, the\n"
     "                system's default output\n"
+    "  LANG, LC_MESSAGES, LC_ALL, LANGUAGE  the window's language: Japanese\n"
+    "                where they name it (ja_JP.UTF-8), English otherwise\n"
     "\n"
     "The same operations for scripts: trackporter-cli --help.\n";
 
 void showError(const QString& text) {
-  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(tp::messages::ApplicationTitle), text, QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Critical, tp::MessageText(tp::messages::ApplicationTitle), text, QMessageBox::Ok);
   tp::KeepTitleWhole(box);
   box.exec();
 }
@@ -99,6 +102,9 @@ int main(int argc, char** argv) {
   // import that met it, instead of killing the program.
   std::signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
+  // The window speaks the user's language where it has a translation for
+  // the locale (LANG, LC_MESSAGES, LC_ALL), and English otherwise.
+  const tp::WindowLanguage language;
   // The class of the windows (WM_CLASS), named in the desktop entry as its
   // StartupWMClass; the Wayland app id is the entry's own id. Message boxes
   // take their title from the program's title text.

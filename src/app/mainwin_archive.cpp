@@ -13,6 +13,7 @@
 
 #include "app/archiverunner.h"
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "project/messages.h"
 
 namespace tp {
@@ -42,9 +43,9 @@ void TMainWin::WireArchive() {
 void TMainWin::DirTreeMenu(const QString& path, QPoint globalPosition) {
   QMenu menu(this);
   menu.setFont(font());  // a menu is a window of its own
-  QAction* archive = menu.addAction(QStringLiteral("&Archive..."));
-  QAction* daw = menu.addAction(QStringLiteral("Export to &DAW..."));
-  QAction* restore = menu.addAction(QStringLiteral("&Restore..."));
+  QAction* archive = menu.addAction(tr("&Archive..."));
+  QAction* daw = menu.addAction(tr("Export to &DAW..."));
+  QAction* restore = menu.addAction(tr("&Restore..."));
   // One archive at a time, and none beside an audition or a conversion,
   // which read the same takes.
   const bool free = !ArchiveRunning && !Playing && Conversion == ConversionIdle;
@@ -58,7 +59,7 @@ void TMainWin::DirTreeMenu(const QString& path, QPoint globalPosition) {
 }
 
 void TMainWin::ShowArchiveProgress(const QString& title) {
-  auto* progress = new QProgressDialog(QStringLiteral("Starting..."), QStringLiteral("Cancel"), 0, 1000, this);
+  auto* progress = new QProgressDialog(tr("Starting..."), tr("Cancel"), 0, 1000, this);
   progress->setWindowTitle(title);
   progress->setFont(font());
   // Not modal: the folder tree stays usable while the work runs.
@@ -70,7 +71,7 @@ void TMainWin::ShowArchiveProgress(const QString& title) {
   connect(progress, &QProgressDialog::canceled, this, [this, progress] {
     archiveRunner_->Stop();
     progress->show();  // Cancel hides the dialog; it says what happens next
-    progress->setLabelText(QStringLiteral("Stopping after the file being written..."));
+    progress->setLabelText(tr("Stopping after the file being written..."));
   });
   archiveProgress_ = progress;
   progress->show();
@@ -112,16 +113,15 @@ bool TMainWin::PlanArchiveOf(const QString& path, const QString& into, ArchiveRe
   request.outputRoot = FilePath(into);
   const Status planned = PlanArchive(request, plans);
   if (!planned.ok()) {
-    dialogs_->Message(this, planned.Is(messages::NoProjectFound)
-                                ? QStringLiteral("No song was found in \"%1\".").arg(path)
-                                : QString::fromStdString(planned.Text()));
+    dialogs_->Message(this, planned.Is(messages::NoProjectFound) ? tr("No song was found in \"%1\".").arg(path)
+                                                                 : StatusText(planned));
     return false;
   }
   if (const auto existing = ExistingArchiveFiles(request, plans); !existing.empty()) {
-    const QString question = QStringLiteral("%1 of the archive exist already in \"%2\", e.g. \"%3\".\n\nReplace them?")
-                                 .arg(CountText(existing.size(), "file", "files"), into,
-                                      PathText(existing.front().filename()));
-    if (!dialogs_->Confirm(this, QStringLiteral("Archive"), question)) return false;
+    const QString question =
+        tr("%1 of the archive exist already in \"%2\", e.g. \"%3\".\n\nReplace them?")
+            .arg(CountText(existing.size(), tr("file"), tr("files")), into, PathText(existing.front().filename()));
+    if (!dialogs_->Confirm(this, tr("Archive"), question)) return false;
   }
   return true;
 }
@@ -134,22 +134,22 @@ bool TMainWin::PlanRestoreInto(const QString& path, const fs::path& archive, std
   RestorePlan plan;
   const Status planned = PlanRestore({archive, FilePath(path), true, true}, plan);
   if (!planned.ok()) {
-    dialogs_->Message(this, QString::fromStdString(planned.Text()));
+    dialogs_->Message(this, StatusText(planned));
     return false;
   }
   if (plan.songs.empty() && plan.refused.empty()) {
-    dialogs_->Message(this, QStringLiteral("No archived song was found in \"%1\".").arg(PathText(archive)));
+    dialogs_->Message(this, tr("No archived song was found in \"%1\".").arg(PathText(archive)));
     return false;
   }
   for (const RefusedSong& refused : plan.refused)
-    skipped.push_back(QStringLiteral("%1: the archived folder \"%2\" does not lie below \"%3\".")
+    skipped.push_back(tr("%1: the archived folder \"%2\" does not lie below \"%3\".")
                           .arg(PathText(refused.archiveFolder), QString::fromStdString(refused.folder), path));
   for (SongToRestore& song : plan.songs) {
     const bool replaces = !ExistingRestoreFiles(song).empty();
     if (replaces) {
-      const QString question = QStringLiteral("\"%1\" exists already.\n\nReplace its files with the archive's?")
-                                   .arg(PathText(song.destination));
-      if (!dialogs_->Confirm(this, QStringLiteral("Restore"), question)) continue;
+      const QString question =
+          tr("\"%1\" exists already.\n\nReplace its files with the archive's?").arg(PathText(song.destination));
+      if (!dialogs_->Confirm(this, tr("Restore"), question)) continue;
     }
     songs.push_back(std::move(song));
     force.push_back(replaces);
@@ -159,14 +159,13 @@ bool TMainWin::PlanRestoreInto(const QString& path, const fs::path& archive, std
 }
 
 void TMainWin::ArchiveFolder(const QString& path) {
-  const std::optional<QString> chosen =
-      dialogs_->ChooseFolder(this, QStringLiteral("Archive into folder"), ArchiveStartFolder());
+  const std::optional<QString> chosen = dialogs_->ChooseFolder(this, tr("Archive into folder"), ArchiveStartFolder());
   if (!chosen) return;
   lastArchiveFolder_ = *chosen;
   const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"),
-                               QStringLiteral("FLAC (lossless, about half the size)")};
-  const std::optional<int> format = dialogs_->ChooseItem(this, QStringLiteral("Archive"),
-                                                         QStringLiteral("Write the takes as:"), formats, lastArchiveFormat_);
+                               tr("FLAC (lossless, about half the size)")};
+  const std::optional<int> format =
+      dialogs_->ChooseItem(this, tr("Archive"), tr("Write the takes as:"), formats, lastArchiveFormat_);
   if (!format) return;
   lastArchiveFormat_ = *format;
 
@@ -178,13 +177,13 @@ void TMainWin::ArchiveFolder(const QString& path) {
   request.verify = true;
   std::vector<ArchiveSongPlan> plans;
   if (!PlanArchiveOf(path, *chosen, request, plans)) return;
-  ShowArchiveProgress(QStringLiteral("Archive"));
+  ShowArchiveProgress(tr("Archive"));
   archiveRunner_->StartArchive(std::move(request), std::move(plans));
 }
 
 void TMainWin::RestoreInto(const QString& path) {
   const std::optional<QString> chosen =
-      dialogs_->ChooseFolder(this, QStringLiteral("Restore from archive folder"), ArchiveStartFolder());
+      dialogs_->ChooseFolder(this, tr("Restore from archive folder"), ArchiveStartFolder());
   if (!chosen) return;
   // The next dialog opens beside this archive, not inside it.
   lastArchiveFolder_ = QFileInfo(*chosen).absolutePath();
@@ -192,7 +191,7 @@ void TMainWin::RestoreInto(const QString& path) {
   std::vector<bool> force;
   QStringList skipped;
   if (!PlanRestoreInto(path, FilePath(*chosen), songs, force, skipped)) return;
-  ShowArchiveProgress(QStringLiteral("Restore"));
+  ShowArchiveProgress(tr("Restore"));
   restoredInto_ = path;
   restoreSkipped_ = skipped;
   archiveRunner_->StartRestore(std::move(songs), std::move(force));

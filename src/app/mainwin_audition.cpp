@@ -7,6 +7,7 @@
 
 #include "app/mainwin_labels.h"
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
 #include "controls/tvolume.h"
@@ -74,8 +75,8 @@ void TMainWin::PlayEnd(int rewind) {
   AudBtn->SetDown(false);
   // A take that could not be read stopped the audition: say which and why.
   if (const Status failure = transport_->ReadFailure(); rewind == PlayEndedByReadError && !failure.ok())
-    dialogs_->Message(this, QString::fromLatin1(failure.message()) + QLatin1Char('\n') +
-                                QString::fromStdString(failure.Detail()));
+    dialogs_->Message(this,
+                      MessageText(failure.message()) + QLatin1Char('\n') + QString::fromStdString(failure.Detail()));
 }
 
 void TMainWin::PlayPos(uint32_t position, uint32_t seekCount) {

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
 
@@ -56,11 +57,12 @@ ConversionResult TMainWin::RunConversion(ConversionKind kind, TBPBtn& button, co
   }
 
   // A failure names the file and the system's reason on a second line.
-  QString text = QString::fromLatin1(result.message);
+  QString text = MessageText(result.message);
   if (!result.detail.empty()) text += QLatin1Char('\n') + QString::fromStdString(result.detail);
   // Under "Converted": a mix that saturated says so, and an export its
   // loudness (and its normalisation).
-  for (const std::string& line : LinesUnderConverted(result)) text += QLatin1Char('\n') + QString::fromStdString(line);
+  for (const std::string& line : LinesUnderConverted(result, TranslatedText))
+    text += QLatin1Char('\n') + QString::fromStdString(line);
   dialogs_->Message(this, text);
   if (result.outcome == ConversionResult::Failed) {
     // Nothing was converted: the slider shows what it showed before.

@@ -12,6 +12,7 @@
 
 #include "app/archiverunner.h"
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "dawproject/sessionfile.h"
 #include "project/messages.h"
 
@@ -53,9 +54,8 @@ void TMainWin::ExportToDaw(const QString& path) {
   if (model_.ProjectOpen && fs::equivalent(song, FilePath(ProjectFolder()), error)) TakeChosenCells(model_, choices);
   SessionPlan plan;
   if (const Status planned = PlanSession(song, choices, FormatWav, plan); !planned.ok()) {
-    dialogs_->Message(this, planned.Is(messages::NotAProjectFolder)
-                                ? QStringLiteral("\"%1\" is not a song folder.").arg(path)
-                                : QString::fromStdString(planned.Text()));
+    dialogs_->Message(this, planned.Is(messages::NotAProjectFolder) ? tr("\"%1\" is not a song folder.").arg(path)
+                                                                    : StatusText(planned));
     return;
   }
   plan.applicationVersion = TP_VERSION;
@@ -67,11 +67,11 @@ void TMainWin::ExportToDaw(const QString& path) {
   lastArchiveFolder_ = QFileInfo(offer.fileName).absolutePath();
   const fs::path target = FilePath(offer.fileName);
 
-  ShowArchiveProgress(QStringLiteral("Export to DAW"));
+  ShowArchiveProgress(tr("Export to DAW"));
   archiveRunner_->StartConversion(
-      QStringLiteral("Writing \"%1\"").arg(offer.fileName),
+      tr("Writing \"%1\"").arg(offer.fileName),
       [plan, target](const ConversionHooks& hooks) { return WriteSessionFile(plan, target, hooks); },
-      QStringLiteral("Written: \"%1\"").arg(offer.fileName));
+      tr("Written: \"%1\"").arg(offer.fileName));
 }
 
 }  // namespace tp

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
 #include "convert/exportengine.h"
@@ -35,7 +36,7 @@ std::string MixStem(const std::string& projectNameBytes) {
 constexpr std::array<double, 3> NormaliseTargets{-14, -16, -23};
 
 QStringList NormaliseChoices() {
-  QStringList choices{QString::fromUtf8(messages::NormaliseOff)};
+  QStringList choices{MessageText(messages::NormaliseOff)};
   for (double lufs : NormaliseTargets) choices << QStringLiteral("\u2212%1 LUFS").arg(-lufs);
   return choices;
 }
@@ -71,7 +72,7 @@ QString TMainWin::SuggestedExportName() const {
 void TMainWin::WireExport() {
   WavSave.filter = QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif");
   WavSave.defaultExt = QStringLiteral("wav");
-  WavSave.choiceLabel = QString::fromUtf8(messages::NormaliseToLabel);
+  WavSave.choiceLabel = MessageText(messages::NormaliseToLabel);
   WavSave.choices = NormaliseChoices();
   connect(ExpBtn, &TBPBtn::OnClick, this, [this] { ExpBtnClick(); });
 }

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "app/mainwin_labels.h"
 #include "app/tmainwin.h"
 #include "controls/skin.h"
@@ -39,7 +41,7 @@ void TMainWin::BuildFace() {
   BitPanel->SetColor(QColor(0x1e, 0x21, 0x25));
   BitPanel->setGeometry(0, 0, PanelWidth, 434);
 
-  Label3 = LabelAt(BitPanel, QStringLiteral("PROJECT "), QPoint(20, 8), kLabelColour);
+  Label3 = LabelAt(BitPanel, tr("PROJECT "), QPoint(20, 8), kLabelColour);
 
   ProjName = new QLabel(BitPanel);
   ProjName->setGeometry(84, 4, 76, 17);
@@ -55,6 +57,8 @@ void TMainWin::BuildFace() {
   // The name box is a Tab stop (F2 renames the song there): an amber frame
   // says when it has the focus.
   ProjName->setStyleSheet(QStringLiteral("QLabel:focus { border: 1px solid #ffc44c; }"));
+  // A longer translation of the caption pushes the box along, never under it.
+  ProjName->move(std::max(ProjName->x(), Label3->geometry().right() + 1), ProjName->y());
   ProjName->installEventFilter(this);
 
   BuildMatrices();

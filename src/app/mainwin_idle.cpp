@@ -34,22 +34,22 @@ void TMainWin::SetHints() {
     bool tooltip;
   };
   const Hint hints[] = {
-      {TakeSel, "TakeSelector", true},
-      {TrackSel, "Tracks|Select Tracks for Import", true},
-      {MasTakeSel, "MasterTakeSelector", true},
-      {MasterSel, "Master|Select Master track", true},
-      {AudBtn, "Audition|Hear Takes", true},
-      {ImpBtn, "Import|Import Take(s) from WAV/AIFF", true},
-      {ExpBtn, "Export|Export Take(s) to WAV/AIFF", true},
-      {InitBtn, "Init|Initialize mixer settings", true},
-      {ProjName, "|Double-click to Edit", false},
-      {SortBtn, "Sort Tree by Alphabetical", false},
-      {NewFldrBtn, "Make a new folder", false},
-      {RefBtn, "Refresh folder information", false},
+      {TakeSel, QT_TR_NOOP("TakeSelector"), true},
+      {TrackSel, QT_TR_NOOP("Tracks|Select Tracks for Import"), true},
+      {MasTakeSel, QT_TR_NOOP("MasterTakeSelector"), true},
+      {MasterSel, QT_TR_NOOP("Master|Select Master track"), true},
+      {AudBtn, QT_TR_NOOP("Audition|Hear Takes"), true},
+      {ImpBtn, QT_TR_NOOP("Import|Import Take(s) from WAV/AIFF"), true},
+      {ExpBtn, QT_TR_NOOP("Export|Export Take(s) to WAV/AIFF"), true},
+      {InitBtn, QT_TR_NOOP("Init|Initialize mixer settings"), true},
+      {ProjName, QT_TR_NOOP("|Double-click to Edit"), false},
+      {SortBtn, QT_TR_NOOP("Sort Tree by Alphabetical"), false},
+      {NewFldrBtn, QT_TR_NOOP("Make a new folder"), false},
+      {RefBtn, QT_TR_NOOP("Refresh folder information"), false},
   };
   // The whole hint travels as the status tip; AppEventsHint takes it apart.
   for (const Hint& entry : hints) {
-    const QString hint = QString::fromLatin1(entry.hint);
+    const QString hint = tr(entry.hint);
     entry.control->setStatusTip(hint);
     if (entry.tooltip) entry.control->setToolTip(ShortHint(hint));
   }

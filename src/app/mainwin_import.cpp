@@ -7,6 +7,7 @@
 #include "app/mainwin_labels.h"
 #include "project/messages.h"
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "controls/tbpbtn.h"
 #include "convert/importengine.h"
 #include "convert/importpreparation.h"
@@ -34,10 +35,9 @@ bool TMainWin::ConfirmReplacing(const ImportPreparation& prepared) {
   std::vector<QString> existing;
   for (const ImportTarget& target : prepared.occupied) existing.push_back(ExistingTake(model_, target));
   if (existing.empty()) return true;
-  const QString question =
-      existing.size() == 1 ? QString::fromLatin1(messages::ReplaceOneTake).arg(existing[0])
-                           : QString::fromLatin1(messages::ReplaceTwoTakes).arg(existing[0], existing[1]);
-  return dialogs_->Confirm(this, QString::fromLatin1(messages::ReplaceCaption), question);
+  const QString question = existing.size() == 1 ? MessageText(messages::ReplaceOneTake).arg(existing[0])
+                                                : MessageText(messages::ReplaceTwoTakes).arg(existing[0], existing[1]);
+  return dialogs_->Confirm(this, MessageText(messages::ReplaceCaption), question);
 }
 
 void TMainWin::WireImport() {

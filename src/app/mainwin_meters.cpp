@@ -52,13 +52,13 @@ void TMainWin::BuildMeters() {
 void TMainWin::WireMeters() {
   connect(MeterTimer, &QTimer::timeout, this, &TMainWin::RefreshMeters);
   connect(ClipLight, &TBPBtn::OnClick, this, [this] { ClipLightClick(); });
-  const QString hint = QStringLiteral("Clip|The mix saturated; click to put the light out");
+  const QString hint = tr("Clip|The mix saturated; click to put the light out");
   ClipLight->setStatusTip(hint);
-  ClipLight->setToolTip(QStringLiteral("Clip"));
+  ClipLight->setToolTip(tr("Clip"));
   for (int t = 0; t < TrackCount; ++t)
-    TrackMeters[t]->setStatusTip(QStringLiteral("|Level of track %1 after its volume and pan").arg(t + 1));
-  MasterMeter->setStatusTip(QStringLiteral("|Level of the mix, left above right"));
-  MasterLoudness->setStatusTip(QStringLiteral("|Short-term loudness of the mix, the last 3 seconds"));
+    TrackMeters[t]->setStatusTip(tr("|Level of track %1 after its volume and pan").arg(t + 1));
+  MasterMeter->setStatusTip(tr("|Level of the mix, left above right"));
+  MasterLoudness->setStatusTip(tr("|Short-term loudness of the mix, the last 3 seconds"));
 }
 
 void TMainWin::StartMeters() {

@@ -41,10 +41,10 @@ void TMainWin::WireMuteSolo() {
   for (int t = 0; t < TrackCount; ++t) {
     for (TBPBtn* button : {MuteBtns[t], SoloBtns[t]})
       connect(button, &TBPBtn::OnClick, this, &TMainWin::MuteSoloClick);
-    MuteBtns[t]->setToolTip(QStringLiteral("Mute"));
-    MuteBtns[t]->setStatusTip(QStringLiteral("Mute|Silence track %1 (key M)").arg(t + 1));
-    SoloBtns[t]->setToolTip(QStringLiteral("Solo"));
-    SoloBtns[t]->setStatusTip(QStringLiteral("Solo|Hear track %1 and the other soloed tracks only (key S)").arg(t + 1));
+    MuteBtns[t]->setToolTip(tr("Mute"));
+    MuteBtns[t]->setStatusTip(tr("Mute|Silence track %1 (key M)").arg(t + 1));
+    SoloBtns[t]->setToolTip(tr("Solo"));
+    SoloBtns[t]->setStatusTip(tr("Solo|Hear track %1 and the other soloed tracks only (key S)").arg(t + 1));
   }
 }
 

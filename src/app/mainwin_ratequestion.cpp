@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "project/messages.h"
 #include "convert/importsource.h"
 
@@ -29,17 +30,16 @@ QString rateText(long double rate) {
 
 std::optional<RateHandling> TMainWin::AskRateHandling(const SourceFormat& format) {
   if (!NeedsRateConversion(format.sampleRate)) return RateHandling::KeepSamples;
-  QMessageBox box(QMessageBox::Question, QString::fromLatin1(messages::ApplicationTitle),
-                  QStringLiteral("This file is %1 Hz; the recorder plays 44,100 Hz.").arg(rateText(format.sampleRate)),
+  QMessageBox box(QMessageBox::Question, MessageText(messages::ApplicationTitle),
+                  tr("This file is %1 Hz; the recorder plays 44,100 Hz.").arg(rateText(format.sampleRate)),
                   QMessageBox::NoButton, this);
   box.setInformativeText(
-      QStringLiteral("Convert keeps its pitch and length. Keep samples copies it sample for sample: it will "
-                     "play %1.")
-          .arg(format.sampleRate > TakeSampleRate ? QStringLiteral("slower and lower")
-                                                  : QStringLiteral("faster and higher")));
-  QPushButton* convert = box.addButton(QStringLiteral("Convert"), QMessageBox::AcceptRole);
-  QPushButton* keep = box.addButton(QStringLiteral("Keep samples"), QMessageBox::AcceptRole);
-  QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+      tr("Convert keeps its pitch and length. Keep samples copies it sample for sample: it will "
+         "play %1.")
+          .arg(format.sampleRate > TakeSampleRate ? tr("slower and lower") : tr("faster and higher")));
+  QPushButton* convert = box.addButton(tr("Convert"), QMessageBox::AcceptRole);
+  QPushButton* keep = box.addButton(tr("Keep samples"), QMessageBox::AcceptRole);
+  QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
   box.setDefaultButton(convert);
   box.setEscapeButton(cancel);
   KeepTitleWhole(box);

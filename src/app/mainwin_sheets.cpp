@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 #include "app/mainwin_labels.h"
 #include "app/tmainwin.h"
@@ -18,6 +19,16 @@
 #include "controls/tvolume.h"
 
 namespace tp {
+namespace {
+
+// A caption placed for its English text, widened where a translation is
+// longer; the page grows with it (KeepPagesWhole).
+QLabel* WidenedToText(QLabel* label) {
+  label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+  return label;
+}
+
+}  // namespace
 
 void TMainWin::BuildPages(const TDirTreeView::PlaceSource& places) {
   PageControl = new QTabWidget(this);
@@ -26,7 +37,7 @@ void TMainWin::BuildPages(const TDirTreeView::PlaceSource& places) {
   PageControl->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 7px; }"));
   PageControl->tabBar()->setExpanding(false);
   FolderSheet = new QWidget;
-  PageControl->addTab(FolderSheet, QStringLiteral("Folders"));
+  PageControl->addTab(FolderSheet, tr("Folders"));
   DirTree = new TDirTreeView(nullptr, places);
   BuildFolderSheet();
   BuildTimeSheet();
@@ -38,6 +49,8 @@ void TMainWin::KeepPagesWhole() {
   // Every tab in view, never behind scroll arrows (a larger font or scale
   // widens them).
   PageControl->tabBar()->setUsesScrollButtons(false);
+  // In the window, the buttons measure their texts in the window's font.
+  PlaceFolderButtons();
   // The pages place their controls by hand: each is as wide as its widest
   // row (the M and S keys, the meters, the folder buttons) and a margin.
   constexpr int PageMargin = 6;
@@ -54,13 +67,10 @@ void TMainWin::KeepPagesWhole() {
 void TMainWin::BuildFolderSheet() {
   auto* strip = new QWidget;
   strip->setFixedHeight(33);
-  SortBtn = new QPushButton(QStringLiteral("&Sort"), strip);
-  SortBtn->setGeometry(2, 6, 40, 21);
-  NewFldrBtn = new QPushButton(QStringLiteral("&New"), strip);
-  NewFldrBtn->setGeometry(46, 6, 40, 21);
+  SortBtn = new QPushButton(tr("&Sort"), strip);
+  NewFldrBtn = new QPushButton(tr("&New"), strip);
   NewFldrBtn->setEnabled(false);
-  RefBtn = new QPushButton(QStringLiteral("Re&fresh"), strip);
-  RefBtn->setGeometry(92, 6, 50, 21);
+  RefBtn = new QPushButton(tr("Re&fresh"), strip);
 
   auto* layout = new QVBoxLayout(FolderSheet);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -74,23 +84,42 @@ void TMainWin::BuildFolderSheet() {
   connect(DirTree, &TDirTreeView::OnChange, this, [this](TDirTreeView*, const QString& path) { DirTreeChange(path); });
 }
 
+void TMainWin::PlaceFolderButtons() {
+  // Where the English texts fit; a longer translation ("並べ替え(S)")
+  // widens its button and moves the next one along, never cut short.
+  struct Place {
+    QPushButton* button;
+    int x, width;
+  };
+  constexpr int Gap = 4;
+  // The room beside its text that "Refresh" has in its 50 pixels.
+  constexpr int TextMargin = 4;
+  int right = -Gap;
+  for (const Place& place : {Place{SortBtn, 2, 40}, Place{NewFldrBtn, 46, 40}, Place{RefBtn, 92, 50}}) {
+    const QString text = QString(place.button->text()).remove(QLatin1Char('&'));
+    const int needed = place.button->fontMetrics().horizontalAdvance(text) + 2 * TextMargin;
+    const int x = std::max(place.x, right + Gap);
+    const int width = std::max(place.width, needed);
+    place.button->setGeometry(x, 6, width, 21);
+    right = x + width;
+  }
+}
+
 void TMainWin::BuildTimeSheet() {
   BitPanel1 = new TBitPanel;
   BitPanel1->SetBitmap(Skin::TimePanel());
   BitPanel1->SetLayout(blMulti);
   BitPanel1->SetBevelOuter(bvNone);
-  PageControl->addTab(BitPanel1, QStringLiteral("Time"));
+  PageControl->addTab(BitPanel1, tr("Time"));
 
   for (int t = 1; t <= 16; ++t) {
-    PlacedLabel(BitPanel1, QStringLiteral("TRACK %1").arg(t), QRect(90, 24 + 20 * (t - 1), 60, 12),
-                Qt::AlignLeft | Qt::AlignVCenter, kDimLabelColour);
+    WidenedToText(PlacedLabel(BitPanel1, tr("TRACK %1").arg(t), QRect(90, 24 + 20 * (t - 1), 60, 12),
+                              Qt::AlignLeft | Qt::AlignVCenter, kDimLabelColour));
     Times[t - 1] = PlacedLabel(BitPanel1, kInitialTime, QRect(12, 24 + 20 * (t - 1), 72, 12),
                                Qt::AlignLeft | Qt::AlignVCenter, kTimeColour);
   }
-  PlacedLabel(BitPanel1, QStringLiteral("MASTER"), QRect(90, 348, 60, 12), Qt::AlignLeft | Qt::AlignVCenter,
-              kDimLabelColour);
-  PlacedLabel(BitPanel1, QStringLiteral("PLAY"), QRect(90, 378, 60, 12), Qt::AlignLeft | Qt::AlignVCenter,
-              kDimLabelColour);
+  for (const auto& [text, y] : {std::pair{tr("MASTER"), 348}, std::pair{tr("PLAY"), 378}})
+    WidenedToText(PlacedLabel(BitPanel1, text, QRect(90, y, 60, 12), Qt::AlignLeft | Qt::AlignVCenter, kDimLabelColour));
   TimeM = PlacedLabel(BitPanel1, kInitialTime, QRect(12, 348, 72, 12), Qt::AlignLeft | Qt::AlignVCenter, kTimeColour);
   PlayTime =
       PlacedLabel(BitPanel1, kInitialTime, QRect(12, 378, 72, 12), Qt::AlignLeft | Qt::AlignVCenter, kTimeColour);
@@ -102,10 +131,10 @@ void TMainWin::BuildMixerSheet() {
   MixerPanel->SetBitmap(Skin::MixerPanel());
   MixerPanel->SetLayout(blMulti);
   MixerPanel->SetBevelOuter(bvNone);
-  PageControl->addTab(MixerPanel, QStringLiteral("Mixer"));
+  PageControl->addTab(MixerPanel, tr("Mixer"));
 
-  FaderLabel = LabelAt(MixerPanel, QStringLiteral("FADER"), QPoint(8, 4), kLabelColour);
-  PanpotLabel = LabelAt(MixerPanel, QStringLiteral("PANPOT"), QPoint(64, 4), kLabelColour);
+  FaderLabel = LabelAt(MixerPanel, tr("FADER"), QPoint(8, 4), kLabelColour);
+  PanpotLabel = LabelAt(MixerPanel, tr("PANPOT"), QPoint(64, 4), kLabelColour);
   for (int t = 0; t < 16; ++t) {
     const int y = 19 + 20 * t;
     Volumes[t] = new TVolume(MixerPanel);

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "controls/tbtnmtx.h"
 #include "waveform/outlinecache.h"
 
@@ -80,7 +81,7 @@ void TMainWin::ShowThumbnail(uint64_t generation, const CellOutline& outline) {
   if (outline.failure.ok())
     matrix->SetOutline(row, column, LanesOf(outline));
   else
-    matrix->SetOutlineProblem(row, column, QString::fromStdString(outline.failure.Text()));
+    matrix->SetOutlineProblem(row, column, StatusText(outline.failure));
 }
 
 void TMainWin::PauseThumbnailsWhileBusy() {

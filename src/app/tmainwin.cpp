@@ -13,6 +13,7 @@
 
 #include "app/archiverunner.h"
 #include "app/dialogs.h"
+#include "app/windowlanguage.h"
 #include "controls/tbitpanel.h"
 #include "controls/tbtnmtx.h"
 #include "controls/tversion.h"
@@ -78,6 +79,8 @@ TMainWin::TMainWin(Services services)
   Conversion = ConversionIdle;
   model_.ImportTargetSet = false;
   model_.TakesSelected = false;
+  // The import labels under IMPORT in the window's language.
+  model_.ViewWording = TranslatedText;
 
   // 7. The audition's stream; a machine without sound output stays silent.
   transport_ = std::make_unique<Transport>(static_cast<TransportEvents&>(*this), std::move(services.sound));

@@ -278,6 +278,7 @@ class TMainWin : public QWidget, private TransportEvents {
   void WireFace();
   void BuildPages(const TDirTreeView::PlaceSource& places);
   void BuildFolderSheet();
+  void PlaceFolderButtons();
   void BuildTimeSheet();
   void BuildMixerSheet();
   void BuildStatusBar();

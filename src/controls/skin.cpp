@@ -2,6 +2,7 @@
 
 #include "controls/meterballistics.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -273,9 +274,11 @@ QImage CommandBtn(Command command, ButtonLook look) {
   painter.setFont(KeyFont(9));
   const bool lit = look == ButtonLook::Down || look == ButtonLook::DownPointed;
   painter.setPen(lit ? QColor(0x2a, 0x1a, 0x00) : QColor(0xe8, 0xeb, 0xef));
-  const char* name = command == Command::Import ? "IMPORT" : command == Command::Export ? "EXPORT" : "INIT";
+  const char* name = command == Command::Import   ? QT_TRANSLATE_NOOP("Skin", "IMPORT")
+                     : command == Command::Export ? QT_TRANSLATE_NOOP("Skin", "EXPORT")
+                                                  : QT_TRANSLATE_NOOP("Skin", "INIT");
   const int sink = look == ButtonLook::Pressed ? 1 : 0;
-  painter.drawText(QRect(0, sink, 56, 20), Qt::AlignCenter, QString::fromLatin1(name));
+  painter.drawText(QRect(0, sink, 56, 20), Qt::AlignCenter, QCoreApplication::translate("Skin", name));
   painter.end();
   return Finished(image);
 }

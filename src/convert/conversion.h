@@ -70,10 +70,10 @@ struct ConversionResult {
 
 // "312 samples clipped" for a mix that clipped, else empty: the line the
 // window and the command line add under "Converted".
-std::string ClippedSamplesText(uint64_t clippedSamples);
+std::string ClippedSamplesText(uint64_t clippedSamples, Wording wording = AsWritten);
 
 // Every line the window and the command line add under "Converted": the
 // clipped samples, the loudness measured, the normalisation.
-std::vector<std::string> LinesUnderConverted(const ConversionResult& result);
+std::vector<std::string> LinesUnderConverted(const ConversionResult& result, Wording wording = AsWritten);
 
 }  // namespace tp

@@ -1,5 +1,6 @@
 #include "dialogs/tgetwin.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QIcon>
 #include <QMouseEvent>
@@ -15,6 +16,10 @@
 namespace tp {
 
 namespace {
+
+// The program's texts (messages.h) in the window's language, for the
+// format lines the core puts together.
+std::string InWindowLanguage(const char* text) { return QCoreApplication::translate("Messages", text).toStdString(); }
 
 // AudBtn's glyph: a loudspeaker with two sound waves, in `colour`.
 QPixmap speakerGlyph(const QColor& colour) {
@@ -76,13 +81,15 @@ TGetWin::TGetWin(QWidget* parent, std::unique_ptr<PreviewOutput> output, FileOut
   // The labels size themselves to their text, from these corners.
   fsLabel_ = new QLabel(this);
   fsLabel_->move(16, 8);
-  SetCaption(fsLabel_, QStringLiteral("Sampling Rate :                     "));
+  // The bare captions, padded to about the width of the lines a file gives.
+  const WaveInfoTexts bare = BareWaveInfo(InWindowLanguage);
+  SetCaption(fsLabel_, QString::fromStdString(bare.samplingRate) + QString(20, QLatin1Char(' ')));
   framesLabel_ = new QLabel(this);
   framesLabel_->move(16, 24);
-  SetCaption(framesLabel_, QStringLiteral("Sampling Frames :                 "));
+  SetCaption(framesLabel_, QString::fromStdString(bare.samplingFrames) + QString(16, QLatin1Char(' ')));
   bitLabel_ = new QLabel(this);
   bitLabel_->move(BitLabelLeft, 8);
-  SetCaption(bitLabel_, QStringLiteral("Bits / Word :   "));
+  SetCaption(bitLabel_, QString::fromStdString(bare.bitsPerWord) + QString(2, QLatin1Char(' ')));
 
   audBtn_ = new QToolButton(this);
   audBtn_->setGeometry(364, 12, 23, 22);
@@ -91,7 +98,7 @@ TGetWin::TGetWin(QWidget* parent, std::unique_ptr<PreviewOutput> output, FileOut
   glyph.addPixmap(speakerGlyph(palette().color(QPalette::Active, QPalette::ButtonText)), QIcon::Normal);
   glyph.addPixmap(speakerGlyph(palette().color(QPalette::Disabled, QPalette::ButtonText)), QIcon::Disabled);
   audBtn_->setIcon(glyph);
-  audBtn_->setToolTip(QStringLiteral("Hear the Sound"));
+  audBtn_->setToolTip(tr("Hear the Sound"));
   audBtn_->installEventFilter(this);
 
   // Under the format lines, as wide as their frame.
@@ -111,7 +118,7 @@ void TGetWin::SetCaption(QLabel* label, const QString& text) {
 
 void TGetWin::ShowWaveInfo() {
   if (previewFile_.isEmpty()) return;
-  const WaveInfoTexts texts = DescribeWaveFile(localPath(previewFile_));
+  const WaveInfoTexts texts = DescribeWaveFile(localPath(previewFile_), InWindowLanguage);
   SetCaption(fsLabel_, QString::fromStdString(texts.samplingRate));
   SetCaption(framesLabel_, QString::fromStdString(texts.samplingFrames));
   SetCaption(bitLabel_, QString::fromStdString(texts.bitsPerWord));

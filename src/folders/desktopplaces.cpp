@@ -1,5 +1,6 @@
 #include "folders/desktopplaces.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,8 +52,8 @@ std::vector<MountedVolume> RemovableMounts(const QString& mountsTable) {
 
 std::vector<DesktopPlace> MachinePlaces() {
   std::vector<DesktopPlace> places;
-  places.push_back({QStringLiteral("Home"), QDir::homePath()});
-  places.push_back({QStringLiteral("File System"), QStringLiteral("/")});
+  places.push_back({QCoreApplication::translate("DesktopPlaces", "Home"), QDir::homePath()});
+  places.push_back({QCoreApplication::translate("DesktopPlaces", "File System"), QStringLiteral("/")});
 
   QFile table(QStringLiteral("/proc/self/mounts"));
   if (!table.open(QIODevice::ReadOnly)) return places;

@@ -83,8 +83,8 @@ void TDirTreeView::BroDir() {
   clear();
   current_.reset();
 
-  QTreeWidgetItem* root = AddNode(invisibleRootItem(), QStringLiteral("Desktop"), QString(),
-                                  icons_.icon(QAbstractFileIconProvider::Desktop));
+  QTreeWidgetItem* root =
+      AddNode(invisibleRootItem(), tr("Desktop"), QString(), icons_.icon(QAbstractFileIconProvider::Desktop));
   for (const DesktopPlace& place : places_()) {
     const QString path = normalPath(place.path);
     QIcon icon = path == QLatin1String("/") ? icons_.icon(QAbstractFileIconProvider::Computer)

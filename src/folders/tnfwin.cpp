@@ -14,22 +14,22 @@ QString NewFolderPath(const QString& selectedFolder, const QString& name) {
 }
 
 TNfWin::TNfWin(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("New Folder"));
+  setWindowTitle(tr("New Folder"));
   setFixedSize(257, 74);
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-  Label1 = new QLabel(QStringLiteral("Enter Folder Name   "), this);
+  Label1 = new QLabel(tr("Enter Folder Name   "), this);
   Label1->move(17, 16);
   Label1->adjustSize();
 
   FolderEdit = new QLineEdit(this);
   FolderEdit->setGeometry(16, 40, 117, 20);
 
-  OkBtn = new QPushButton(QStringLiteral("OK"), this);
+  OkBtn = new QPushButton(tr("OK"), this);
   OkBtn->setGeometry(164, 16, 75, 20);
   OkBtn->setAutoDefault(false);
 
-  CanBtn = new QPushButton(QStringLiteral("CANCEL"), this);
+  CanBtn = new QPushButton(tr("CANCEL"), this);
   CanBtn->setGeometry(164, 40, 75, 20);
   CanBtn->setAutoDefault(false);
   CanBtn->setDefault(true);

@@ -32,9 +32,9 @@ nlohmann::ordered_json jsonNumber(const std::optional<double>& value) {
 
 }  // namespace
 
-std::string LoudnessText(const Loudness& loudness) {
-  if (loudness.Silent()) return messages::LoudnessSilent;
-  std::string text = messages::LoudnessLine;
+std::string LoudnessText(const Loudness& loudness, Wording wording) {
+  if (loudness.Silent()) return wording(messages::LoudnessSilent);
+  std::string text = wording(messages::LoudnessLine);
   text = replaced(text, "%1", OneDecimal(*loudness.integratedLufs));
   text = replaced(text, "%2", OneDecimal(loudness.rangeLu.value_or(0.0)));
   // A peak that was not measured (never for a sound that is not silent)
@@ -62,10 +62,10 @@ Normalisation GainToReach(const Loudness& measured, double targetLufs, double ce
   return normalisation;
 }
 
-std::string NormalisedText(const Loudness& normalised, const Normalisation& normalisation) {
-  if (normalised.Silent()) return messages::LoudnessSilent;
+std::string NormalisedText(const Loudness& normalised, const Normalisation& normalisation, Wording wording) {
+  if (normalised.Silent()) return wording(messages::LoudnessSilent);
   const char* text = normalisation.heldByCeiling ? messages::NormalisedHeldByCeiling : messages::NormalisedTo;
-  return replaced(text, "%1", OneDecimal(*normalised.integratedLufs));
+  return replaced(wording(text), "%1", OneDecimal(*normalised.integratedLufs));
 }
 
 }  // namespace tp

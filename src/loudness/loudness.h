@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "project/wording.h"
+
 namespace tp {
 
 struct Loudness {
@@ -34,10 +36,11 @@ Normalisation GainToReach(const Loudness& measured, double targetLufs, double ce
 
 // "normalised to -14.0 LUFS", or "normalised to -15.2 LUFS, held by the
 // true-peak ceiling", with the loudness the normalised sound measured.
-std::string NormalisedText(const Loudness& normalised, const Normalisation& normalisation);
+std::string NormalisedText(const Loudness& normalised, const Normalisation& normalisation,
+                           Wording wording = AsWritten);
 
 // "-18.3 LUFS, LRA 6.1 LU, true peak -1.2 dBTP", or "silent".
-std::string LoudnessText(const Loudness& loudness);
+std::string LoudnessText(const Loudness& loudness, Wording wording = AsWritten);
 
 // {"integrated_lufs": -18.3, "range_lu": 6.1, "true_peak_dbtp": -1.2}, with
 // null for each value a silent sound lacks.

@@ -5,10 +5,14 @@
 #include <cstdio>
 
 #include "convert/importsource.h"
+#include "project/messages.h"
 
 namespace tp {
 
-WaveInfoTexts BareWaveInfo() { return {"Sampling Rate : ", "Sampling Frames : ", "Bits / Word : "}; }
+WaveInfoTexts BareWaveInfo(Wording wording) {
+  return {wording(messages::SamplingRateCaption), wording(messages::SamplingFramesCaption),
+          wording(messages::BitsPerWordCaption)};
+}
 
 std::string WaveLengthText(uint32_t frames, long double rate) {
   // The reader accepts rates of 1 Hz and more only; a smaller one would
@@ -27,28 +31,32 @@ std::string WaveLengthText(uint32_t frames, long double rate) {
   return text;
 }
 
-std::string ChannelsText(uint32_t channels) {
-  if (channels > 2) return "(" + std::to_string(channels) + " channels)";
-  return channels == 2 ? "(stereo)" : "(mono)";
+std::string ChannelsText(uint32_t channels, Wording wording) {
+  if (channels > 2) {
+    std::string text = wording(messages::ManyChannels);
+    if (const size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, std::to_string(channels));
+    return text;
+  }
+  return wording(channels == 2 ? messages::Stereo : messages::Mono);
 }
 
-WaveInfoTexts DescribeWave(const SourceFormat& format) {
+WaveInfoTexts DescribeWave(const SourceFormat& format, Wording wording) {
+  const WaveInfoTexts captions = BareWaveInfo(wording);
   WaveInfoTexts texts;
   char text[128];
-  std::snprintf(text, sizeof text, "Sampling Rate : %.2fHz", static_cast<double>(format.sampleRate));
-  texts.samplingRate = text;
+  std::snprintf(text, sizeof text, "%.2fHz", static_cast<double>(format.sampleRate));
+  texts.samplingRate = captions.samplingRate + text;
   const auto frames = uint32_t(std::min<uint64_t>(format.frames, UINT32_MAX));
-  std::snprintf(text, sizeof text, "Sampling Frames : %u %s  ", frames, ChannelsText(format.channels).c_str());
-  texts.samplingFrames = text + WaveLengthText(frames, format.sampleRate);
-  std::snprintf(text, sizeof text, "Bits / Word : %d", format.bits);
-  texts.bitsPerWord = text;
+  texts.samplingFrames = captions.samplingFrames + std::to_string(frames) + " " +
+                         ChannelsText(format.channels, wording) + "  " + WaveLengthText(frames, format.sampleRate);
+  texts.bitsPerWord = captions.bitsPerWord + std::to_string(format.bits);
   return texts;
 }
 
-WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path) {
+WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path, Wording wording) {
   SourceFormat format;
-  if (!ProbeSourceFile(path, format).ok()) return BareWaveInfo();
-  return DescribeWave(format);
+  if (!ProbeSourceFile(path, format).ok()) return BareWaveInfo(wording);
+  return DescribeWave(format, wording);
 }
 
 }  // namespace tp

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "project/wording.h"
+
 namespace tp {
 
 struct SourceFormat;
@@ -19,17 +21,17 @@ struct WaveInfoTexts {
 };
 
 // The bare captions, shown for a file the import cannot read.
-WaveInfoTexts BareWaveInfo();
+WaveInfoTexts BareWaveInfo(Wording wording = AsWritten);
 
 // The texts for a source's format.
-WaveInfoTexts DescribeWave(const SourceFormat& format);
+WaveInfoTexts DescribeWave(const SourceFormat& format, Wording wording = AsWritten);
 
 // Describes `path` as the import would read it (WAV, AIFF or FLAC), through
 // the import's own probe.
-WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path);
+WaveInfoTexts DescribeWaveFile(const std::filesystem::path& path, Wording wording = AsWritten);
 
 // "(mono)", "(stereo)", or "(6 channels)" for a file of more than two.
-std::string ChannelsText(uint32_t channels);
+std::string ChannelsText(uint32_t channels, Wording wording = AsWritten);
 
 // "h:mm:ss:mmm" for `frames` at `rate`. The hours divide by the exact rate,
 // everything below them by its whole part, so that 22050.5 Hz counts its

@@ -2,88 +2,132 @@
 // on the command line: every message of the program, in one place.
 #pragma once
 
+// The window shows these texts in the user's language: lupdate finds them by
+// QT_TRANSLATE_NOOP, and the window translates them where it shows them
+// (MessageText). Here the marker is only the text itself, so that the core
+// and the command line, which stay in English and without Qt, use them as
+// they are. Defined as Qt defines it, so that either may come first.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(scope, x) x
+#endif
+
 namespace tp::messages {
 
-inline constexpr const char* ApplicationTitle = "TrackPorter for TKR-series Version 2";
+inline constexpr const char* ApplicationTitle = QT_TRANSLATE_NOOP("Messages", "TrackPorter for TKR-series Version 2");
 // The application's short name: the class of its windows (WM_CLASS), which
 // the desktop entry's StartupWMClass repeats so that a dock ties the window
 // to its launcher.
 inline constexpr const char* ApplicationName = "TrackPorter";
-inline constexpr const char* DisplayNeeded =
-    "TrackPorter needs a graphical display (DISPLAY or WAYLAND_DISPLAY); trackporter-cli works without one.";
-inline constexpr const char* NothingToOpen = "There is no such folder or file";
+inline constexpr const char* DisplayNeeded = QT_TRANSLATE_NOOP(
+    "Messages",
+    "TrackPorter needs a graphical display (DISPLAY or WAYLAND_DISPLAY); trackporter-cli works without one.");
+inline constexpr const char* NothingToOpen = QT_TRANSLATE_NOOP("Messages", "There is no such folder or file");
 
 // The question before an import writes over takes that hold audio.
-inline constexpr const char* ReplaceCaption = "Take Importing";
-inline constexpr const char* ReplaceOneTake = "Replace the take %1?";
-inline constexpr const char* ReplaceTwoTakes = "Replace the takes %1 and %2?";
+inline constexpr const char* ReplaceCaption = QT_TRANSLATE_NOOP("Messages", "Take Importing");
+inline constexpr const char* ReplaceOneTake = QT_TRANSLATE_NOOP("Messages", "Replace the take %1?");
+inline constexpr const char* ReplaceTwoTakes = QT_TRANSLATE_NOOP("Messages", "Replace the takes %1 and %2?");
 // Another import wrote the take after the question (or the command's check).
-inline constexpr const char* TargetHoldsTake = "The take holds audio; nothing was written.";
+inline constexpr const char* TargetHoldsTake =
+    QT_TRANSLATE_NOOP("Messages", "The take holds audio; nothing was written.");
 
-inline constexpr const char* ProjectFileNotOpened = "Project information file could not be opened.";
-inline constexpr const char* ProjectFileNotWritten = "Project information file could not be written.";
-inline constexpr const char* TakeNotOpened = "The take could not be opened.";
-inline constexpr const char* TakeNotDeleted = "The take could not be deleted.";
-inline constexpr const char* TakeNotWritten = "The take could not be written.";
-inline constexpr const char* OutputNotCreated = "Fail to create a Wav/AIFF";
-inline constexpr const char* OutputNotWritten = "The Wav/AIFF could not be written.";
-inline constexpr const char* NotWavOrAiff = "The file is not a WAV/AIFF.";
-inline constexpr const char* TargetNotOpened = "File to write could not be opened.";
-inline constexpr const char* NoTakeSelected = "No take is selected.";
-inline constexpr const char* NoImportTarget = "No take is chosen to import into.";
-inline constexpr const char* Converted = "Converted";
-inline constexpr const char* Aborted = "Aborted";
+// Where an import goes, under IMPORT: a master take, one track, or the two
+// tracks of a stereo file ("TRACK1-1"); the colons line up in the window's
+// fixed-pitch face.
+inline constexpr const char* ImportToMaster = QT_TRANSLATE_NOOP("Messages", "Master %1");
+inline constexpr const char* ImportMono = QT_TRANSLATE_NOOP("Messages", "Mono");
+inline constexpr const char* ImportToLeftOrMono = QT_TRANSLATE_NOOP("Messages", "L/Mono :%1");
+inline constexpr const char* ImportToRight = QT_TRANSLATE_NOOP("Messages", "R      :%1");
+// The import's preview form: the captions of the file's format lines and
+// its channels.
+inline constexpr const char* SamplingRateCaption = QT_TRANSLATE_NOOP("Messages", "Sampling Rate : ");
+inline constexpr const char* SamplingFramesCaption = QT_TRANSLATE_NOOP("Messages", "Sampling Frames : ");
+inline constexpr const char* BitsPerWordCaption = QT_TRANSLATE_NOOP("Messages", "Bits / Word : ");
+inline constexpr const char* Mono = QT_TRANSLATE_NOOP("Messages", "(mono)");
+inline constexpr const char* Stereo = QT_TRANSLATE_NOOP("Messages", "(stereo)");
+inline constexpr const char* ManyChannels = QT_TRANSLATE_NOOP("Messages", "(%1 channels)");
+// Before a take is deleted: the take ("Track3-2", "Master 5") and its name.
+inline constexpr const char* DeleteQuestion =
+    QT_TRANSLATE_NOOP("Messages", "Are you sure to delete the Take?  \n  %1[%2]");
+inline constexpr const char* ProjectFileNotOpened =
+    QT_TRANSLATE_NOOP("Messages", "Project information file could not be opened.");
+inline constexpr const char* ProjectFileNotWritten =
+    QT_TRANSLATE_NOOP("Messages", "Project information file could not be written.");
+inline constexpr const char* TakeNotOpened = QT_TRANSLATE_NOOP("Messages", "The take could not be opened.");
+inline constexpr const char* TakeNotDeleted = QT_TRANSLATE_NOOP("Messages", "The take could not be deleted.");
+inline constexpr const char* TakeNotWritten = QT_TRANSLATE_NOOP("Messages", "The take could not be written.");
+inline constexpr const char* OutputNotCreated = QT_TRANSLATE_NOOP("Messages", "Fail to create a Wav/AIFF");
+inline constexpr const char* OutputNotWritten = QT_TRANSLATE_NOOP("Messages", "The Wav/AIFF could not be written.");
+inline constexpr const char* NotWavOrAiff = QT_TRANSLATE_NOOP("Messages", "The file is not a WAV/AIFF.");
+inline constexpr const char* TargetNotOpened = QT_TRANSLATE_NOOP("Messages", "File to write could not be opened.");
+inline constexpr const char* NoTakeSelected = QT_TRANSLATE_NOOP("Messages", "No take is selected.");
+inline constexpr const char* NoImportTarget = QT_TRANSLATE_NOOP("Messages", "No take is chosen to import into.");
+inline constexpr const char* Converted = QT_TRANSLATE_NOOP("Messages", "Converted");
+inline constexpr const char* Aborted = QT_TRANSLATE_NOOP("Messages", "Aborted");
 // How many stereo samples of an export's mix saturated, under "Converted".
-inline constexpr const char* SamplesClipped = "%1 samples clipped";
-inline constexpr const char* OneSampleClipped = "1 sample clipped";
+inline constexpr const char* SamplesClipped = QT_TRANSLATE_NOOP("Messages", "%1 samples clipped");
+inline constexpr const char* OneSampleClipped = QT_TRANSLATE_NOOP("Messages", "1 sample clipped");
 // An export's loudness to EBU R128, under "Converted" (and the loudness
 // command's answer): integrated, range and true peak, or "silent" when no
 // block rose above the absolute gate.
-inline constexpr const char* LoudnessLine = "%1 LUFS, LRA %2 LU, true peak %3 dBTP";
-inline constexpr const char* LoudnessSilent = "silent";
+inline constexpr const char* LoudnessLine = QT_TRANSLATE_NOOP("Messages", "%1 LUFS, LRA %2 LU, true peak %3 dBTP");
+inline constexpr const char* LoudnessSilent = QT_TRANSLATE_NOOP("Messages", "silent");
 // After an export asked to normalise: the loudness the file reached, and
 // whether the true-peak ceiling kept it from the target.
-inline constexpr const char* NormalisedTo = "normalised to %1 LUFS";
-inline constexpr const char* NormalisedHeldByCeiling = "normalised to %1 LUFS, held by the true-peak ceiling";
+inline constexpr const char* NormalisedTo = QT_TRANSLATE_NOOP("Messages", "normalised to %1 LUFS");
+inline constexpr const char* NormalisedHeldByCeiling =
+    QT_TRANSLATE_NOOP("Messages", "normalised to %1 LUFS, held by the true-peak ceiling");
 // The export's save dialog: the loudness to normalise the file to.
-inline constexpr const char* NormaliseToLabel = "Normalise to";
-inline constexpr const char* NormaliseOff = "Off";
-inline constexpr const char* TakeNotRead = "The take could not be read";
+inline constexpr const char* NormaliseToLabel = QT_TRANSLATE_NOOP("Messages", "Normalise to");
+inline constexpr const char* NormaliseOff = QT_TRANSLATE_NOOP("Messages", "Off");
+inline constexpr const char* TakeNotRead = QT_TRANSLATE_NOOP("Messages", "The take could not be read");
 // A take file that ends inside its 65,536-byte header (a copy cut short).
-inline constexpr const char* TakeCutShort = "The take file is shorter than its header";
-inline constexpr const char* SourceNotRead = "The file could not be read";
-inline constexpr const char* SourceEndsEarly = "The file ends before its declared length.";
-inline constexpr const char* SongFileRefused = "An export never replaces a file of a song folder.";
-inline constexpr const char* SongInUse = "The song is in use by another TrackPorter.";
-inline constexpr const char* RateNotConverted = "The sampling rate of the file cannot be converted.";
-inline constexpr const char* SourceTooLong = "The file is longer than a take can hold.";
-inline constexpr const char* NotAProjectFolder =
-    "The folder is not a project folder (it has no project information file, or it is a backup).";
-inline constexpr const char* NoProjectFound = "No project folder was found.";
-inline constexpr const char* ArchiveFileNotVerified = "The file read back from the disk differs from the take.";
-inline constexpr const char* ArchiveNotRead = "The archive's manifest could not be read.";
-inline constexpr const char* ManifestChanged = "The archive's manifest was changed after it was written.";
-inline constexpr const char* ArchiveUnfinished =
+inline constexpr const char* TakeCutShort = QT_TRANSLATE_NOOP("Messages", "The take file is shorter than its header");
+inline constexpr const char* SourceNotRead = QT_TRANSLATE_NOOP("Messages", "The file could not be read");
+inline constexpr const char* SourceEndsEarly =
+    QT_TRANSLATE_NOOP("Messages", "The file ends before its declared length.");
+inline constexpr const char* SongFileRefused =
+    QT_TRANSLATE_NOOP("Messages", "An export never replaces a file of a song folder.");
+inline constexpr const char* SongInUse = QT_TRANSLATE_NOOP("Messages", "The song is in use by another TrackPorter.");
+inline constexpr const char* RateNotConverted =
+    QT_TRANSLATE_NOOP("Messages", "The sampling rate of the file cannot be converted.");
+inline constexpr const char* SourceTooLong = QT_TRANSLATE_NOOP("Messages", "The file is longer than a take can hold.");
+inline constexpr const char* NotAProjectFolder = QT_TRANSLATE_NOOP(
+    "Messages", "The folder is not a project folder (it has no project information file, or it is a backup).");
+inline constexpr const char* NoProjectFound = QT_TRANSLATE_NOOP("Messages", "No project folder was found.");
+inline constexpr const char* ArchiveFileNotVerified =
+    QT_TRANSLATE_NOOP("Messages", "The file read back from the disk differs from the take.");
+inline constexpr const char* ArchiveNotRead =
+    QT_TRANSLATE_NOOP("Messages", "The archive's manifest could not be read.");
+inline constexpr const char* ManifestChanged =
+    QT_TRANSLATE_NOOP("Messages", "The archive's manifest was changed after it was written.");
+inline constexpr const char* ArchiveUnfinished = QT_TRANSLATE_NOOP(
+    "Messages",
     "The archive was stopped before its checksums were written: finish it with stems --continue, or restore it "
-    "with --allow-changed.";
-inline constexpr const char* RestoredFileMismatch =
-    "The rebuilt file differs from the original (its SHA-256 in the archive); nothing was written.";
-inline constexpr const char* ArchiveFileChanged =
-    "The archive file was changed after it was archived (samples, length or rate differ).";
-inline constexpr const char* RestoredFileNotWritten = "The restored file could not be written.";
-inline constexpr const char* SessionNotCreated = "The DAW project file could not be created.";
-inline constexpr const char* SessionNotWritten = "The DAW project file could not be written.";
+    "with --allow-changed.");
+inline constexpr const char* RestoredFileMismatch = QT_TRANSLATE_NOOP(
+    "Messages", "The rebuilt file differs from the original (its SHA-256 in the archive); nothing was written.");
+inline constexpr const char* ArchiveFileChanged = QT_TRANSLATE_NOOP(
+    "Messages", "The archive file was changed after it was archived (samples, length or rate differ).");
+inline constexpr const char* RestoredFileNotWritten =
+    QT_TRANSLATE_NOOP("Messages", "The restored file could not be written.");
+inline constexpr const char* SessionNotCreated =
+    QT_TRANSLATE_NOOP("Messages", "The DAW project file could not be created.");
+inline constexpr const char* SessionNotWritten =
+    QT_TRANSLATE_NOOP("Messages", "The DAW project file could not be written.");
 // UTF-8: the accented capitals share their bytes with the katakana, so only
 // the small letters from U+00E0 on can be stored.
-inline constexpr const char* NameCharactersRefused =
-    "A name can hold only printable ASCII, half-width katakana and the accented small letters \u00e0 to \u00ff.";
+inline constexpr const char* NameCharactersRefused = QT_TRANSLATE_NOOP(
+    "Messages",
+    "A name can hold only printable ASCII, half-width katakana and the accented small letters \u00e0 to \u00ff.");
 
 // Reading a take's outline for the grid was given up because the song
 // changed or the window closed; never shown.
-inline constexpr const char* OutlineReadingStopped = "Reading the outline was stopped.";
+inline constexpr const char* OutlineReadingStopped = QT_TRANSLATE_NOOP("Messages", "Reading the outline was stopped.");
 // A take that changed its length while its outline was read.
-inline constexpr const char* TakeChangedWhileRead = "The take changed while it was read";
+inline constexpr const char* TakeChangedWhileRead = QT_TRANSLATE_NOOP("Messages", "The take changed while it was read");
 // The cache of take outlines is only a shortcut: its failures are not shown.
-inline constexpr const char* OutlineCacheNotWritten = "The outline cache could not be written.";
+inline constexpr const char* OutlineCacheNotWritten =
+    QT_TRANSLATE_NOOP("Messages", "The outline cache could not be written.");
 
 }  // namespace tp::messages

@@ -1,5 +1,6 @@
 #include "project/projectmodel.h"
 
+#include "project/messages.h"
 #include "project/takelabel.h"
 
 #include <algorithm>
@@ -207,6 +208,13 @@ std::string trackTakeText(int track, int take) {
   std::snprintf(text, sizeof text, "TRACK%u-%u", unsigned(track + 1), unsigned(take + 1));
   return text;
 }
+
+// One of the import labels with its %1 filled in.
+std::string importLabel(Wording wording, const char* pattern, const std::string& value = {}) {
+  std::string text = wording(pattern);
+  if (const size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, value);
+  return text;
+}
 }  // namespace
 
 void ProjectModel::UpdateSelection() {
@@ -222,17 +230,19 @@ void ProjectModel::UpdateSelection() {
   if (MasterMode) {
     if (masterTake >= 0) {
       ImportTargetSet = true;
-      View.lMonoLabel = "Master " + std::to_string(masterTake + 1);
+      View.lMonoLabel = importLabel(ViewWording, messages::ImportToMaster, std::to_string(masterTake + 1));
     }
   } else if (FirstImportTrack != -1 || SecondImportTrack != -1) {
     const bool firstHasTake = FirstImportTrack >= 0 && selected[FirstImportTrack] >= 0;
     const bool secondHasTake = SecondImportTrack >= 0 && selected[SecondImportTrack] >= 0;
     const int count = int(firstHasTake) + int(secondHasTake);
     if (count == 1) {
-      View.lMonoLabel = "Mono";
+      View.lMonoLabel = importLabel(ViewWording, messages::ImportMono);
     } else if (count == 2) {
-      View.lMonoLabel = "L/Mono :" + trackTakeText(FirstImportTrack, selected[FirstImportTrack]);
-      View.rLabel = "R      :" + trackTakeText(SecondImportTrack, selected[SecondImportTrack]);
+      View.lMonoLabel = importLabel(ViewWording, messages::ImportToLeftOrMono,
+                                    trackTakeText(FirstImportTrack, selected[FirstImportTrack]));
+      View.rLabel = importLabel(ViewWording, messages::ImportToRight,
+                                trackTakeText(SecondImportTrack, selected[SecondImportTrack]));
     }
     ImportTargetSet = count > 0;
   }

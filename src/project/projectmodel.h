@@ -16,6 +16,7 @@
 #include "audiofile/takefile.h"
 #include "mix/takeselection.h"
 #include "project/taketime.h"
+#include "project/wording.h"
 
 namespace tp {
 
@@ -132,6 +133,9 @@ class ProjectModel {
   std::array<bool, TrackCount> TrackSelDown{};
 
   SelectionView View;
+  // The words of View's import labels ("Mono", "Master 1"): the window hands
+  // in its translation.
+  Wording ViewWording = AsWritten;
 
  private:
   void ResetProjectView(const std::string& path);

@@ -1,6 +1,6 @@
 #include "project/takeedit.h"
 
-#include <cstdio>
+#include <string>
 
 #include <fcntl.h>
 #include <system_error>
@@ -107,17 +107,24 @@ EditResult DeleteMasterTake(ProjectModel& model, int masterTake, SongLock::Wait 
   return {};
 }
 
-std::string DeleteTakeQuestion(int track, int take, std::string_view caption) {
-  char head[64];
-  std::snprintf(head, sizeof head, "Are you sure to delete the Take?  \n  Track%u-%u[", unsigned(track + 1),
-                unsigned(take + 1));
-  return head + std::string(caption) + "]";
+namespace {
+
+// The question's %1 is the take ("Track3-2"), %2 its caption.
+std::string DeleteQuestion(const std::string& take, std::string_view caption, Wording wording) {
+  std::string text = wording(messages::DeleteQuestion);
+  if (const size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, take);
+  if (const size_t at = text.find("%2"); at != std::string::npos) text.replace(at, 2, caption);
+  return text;
 }
 
-std::string DeleteMasterQuestion(int masterTake, std::string_view caption) {
-  char head[64];
-  std::snprintf(head, sizeof head, "Are you sure to delete the Take?  \n  Master %u[", unsigned(masterTake + 1));
-  return head + std::string(caption) + "]";
+}  // namespace
+
+std::string DeleteTakeQuestion(int track, int take, std::string_view caption, Wording wording) {
+  return DeleteQuestion("Track" + std::to_string(track + 1) + "-" + std::to_string(take + 1), caption, wording);
+}
+
+std::string DeleteMasterQuestion(int masterTake, std::string_view caption, Wording wording) {
+  return DeleteQuestion("Master " + std::to_string(masterTake + 1), caption, wording);
 }
 
 }  // namespace tp

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "project/projectmodel.h"
+#include "project/wording.h"
 #include "storage/songlock.h"
 
 namespace tp {
@@ -37,8 +38,9 @@ EditResult DeleteMasterTake(ProjectModel& model, int masterTake,
                             SongLock::Wait wait = SongLock::Wait::No);
 
 // The question asked before a deletion, e.g.
-// "Are you sure to delete the Take?  \n  Track3-2[Kick    ]".
-std::string DeleteTakeQuestion(int track, int take, std::string_view caption);
-std::string DeleteMasterQuestion(int masterTake, std::string_view caption);
+// "Are you sure to delete the Take?  \n  Track3-2[Kick    ]"; the caption is
+// put in as it is given (the window gives it as UTF-8 text).
+std::string DeleteTakeQuestion(int track, int take, std::string_view caption, Wording wording = AsWritten);
+std::string DeleteMasterQuestion(int masterTake, std::string_view caption, Wording wording = AsWritten);
 
 }  // namespace tp

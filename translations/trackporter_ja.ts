@@ -1,0 +1,683 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>DesktopPlaces</name>
+    <message>
+        <source>Home</source>
+        <translation>ホーム</translation>
+    </message>
+    <message>
+        <source>File System</source>
+        <translation>ファイルシステム</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>TrackPorter for TKR-series Version 2</source>
+        <translation>TrackPorter for TKR-series Version 2</translation>
+    </message>
+    <message>
+        <source>TrackPorter needs a graphical display (DISPLAY or WAYLAND_DISPLAY); trackporter-cli works without one.</source>
+        <translation>TrackPorter にはグラフィカルなディスプレイ (DISPLAY または WAYLAND_DISPLAY) が必要です。trackporter-cli はディスプレイなしでも動作します。</translation>
+    </message>
+    <message>
+        <source>There is no such folder or file</source>
+        <translation>そのようなフォルダーまたはファイルはありません</translation>
+    </message>
+    <message>
+        <source>Take Importing</source>
+        <translation>テイクの読み込み</translation>
+    </message>
+    <message>
+        <source>Replace the take %1?</source>
+        <translation>テイク %1 を置き換えますか?</translation>
+    </message>
+    <message>
+        <source>Replace the takes %1 and %2?</source>
+        <translation>テイク %1 と %2 を置き換えますか?</translation>
+    </message>
+    <message>
+        <source>The take holds audio; nothing was written.</source>
+        <translation>テイクには既に音声が入っています。何も書き込みませんでした。</translation>
+    </message>
+    <message>
+        <source>Are you sure to delete the Take?  
+  %1[%2]</source>
+        <translation>このテイクを削除してもよろしいですか?  
+  %1[%2]</translation>
+    </message>
+    <message>
+        <source>Project information file could not be opened.</source>
+        <translation>プロジェクト情報ファイルを開けませんでした。</translation>
+    </message>
+    <message>
+        <source>Project information file could not be written.</source>
+        <translation>プロジェクト情報ファイルに書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The take could not be opened.</source>
+        <translation>テイクを開けませんでした。</translation>
+    </message>
+    <message>
+        <source>The take could not be deleted.</source>
+        <translation>テイクを削除できませんでした。</translation>
+    </message>
+    <message>
+        <source>The take could not be written.</source>
+        <translation>テイクに書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>Fail to create a Wav/AIFF</source>
+        <translation>WAV/AIFF ファイルを作成できませんでした</translation>
+    </message>
+    <message>
+        <source>The Wav/AIFF could not be written.</source>
+        <translation>WAV/AIFF ファイルに書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The file is not a WAV/AIFF.</source>
+        <translation>このファイルは WAV/AIFF ではありません。</translation>
+    </message>
+    <message>
+        <source>File to write could not be opened.</source>
+        <translation>書き込み先のファイルを開けませんでした。</translation>
+    </message>
+    <message>
+        <source>No take is selected.</source>
+        <translation>テイクが選択されていません。</translation>
+    </message>
+    <message>
+        <source>No take is chosen to import into.</source>
+        <translation>読み込み先のテイクが選ばれていません。</translation>
+    </message>
+    <message>
+        <source>Converted</source>
+        <translation>変換しました</translation>
+    </message>
+    <message>
+        <source>Aborted</source>
+        <translation>中止しました</translation>
+    </message>
+    <message>
+        <source>%1 samples clipped</source>
+        <translation>%1 サンプルがクリップしました</translation>
+    </message>
+    <message>
+        <source>1 sample clipped</source>
+        <translation>1 サンプルがクリップしました</translation>
+    </message>
+    <message>
+        <source>%1 LUFS, LRA %2 LU, true peak %3 dBTP</source>
+        <translation>%1 LUFS、LRA %2 LU、トゥルーピーク %3 dBTP</translation>
+    </message>
+    <message>
+        <source>silent</source>
+        <translation>無音</translation>
+    </message>
+    <message>
+        <source>normalised to %1 LUFS</source>
+        <translation>%1 LUFS にノーマライズしました</translation>
+    </message>
+    <message>
+        <source>normalised to %1 LUFS, held by the true-peak ceiling</source>
+        <translation>%1 LUFS にノーマライズしました (トゥルーピークの上限で抑えました)</translation>
+    </message>
+    <message>
+        <source>Normalise to</source>
+        <translation>ノーマライズ先</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>オフ</translation>
+    </message>
+    <message>
+        <source>The take could not be read</source>
+        <translation>テイクを読み取れませんでした</translation>
+    </message>
+    <message>
+        <source>The take file is shorter than its header</source>
+        <translation>テイクファイルがヘッダーより短くなっています</translation>
+    </message>
+    <message>
+        <source>The file could not be read</source>
+        <translation>ファイルを読み取れませんでした</translation>
+    </message>
+    <message>
+        <source>The file ends before its declared length.</source>
+        <translation>ファイルが記載された長さに達する前に終わっています。</translation>
+    </message>
+    <message>
+        <source>An export never replaces a file of a song folder.</source>
+        <translation>書き出しでソングフォルダー内のファイルを置き換えることはありません。</translation>
+    </message>
+    <message>
+        <source>The song is in use by another TrackPorter.</source>
+        <translation>このソングは別の TrackPorter が使用中です。</translation>
+    </message>
+    <message>
+        <source>The sampling rate of the file cannot be converted.</source>
+        <translation>このファイルのサンプリングレートは変換できません。</translation>
+    </message>
+    <message>
+        <source>The file is longer than a take can hold.</source>
+        <translation>ファイルが長すぎてテイクに収まりません。</translation>
+    </message>
+    <message>
+        <source>The folder is not a project folder (it has no project information file, or it is a backup).</source>
+        <translation>このフォルダーはプロジェクトフォルダーではありません (プロジェクト情報ファイルがないか、バックアップです)。</translation>
+    </message>
+    <message>
+        <source>No project folder was found.</source>
+        <translation>プロジェクトフォルダーが見つかりませんでした。</translation>
+    </message>
+    <message>
+        <source>The file read back from the disk differs from the take.</source>
+        <translation>ディスクから読み戻したファイルがテイクと一致しません。</translation>
+    </message>
+    <message>
+        <source>The archive&apos;s manifest could not be read.</source>
+        <translation>アーカイブのマニフェストを読み取れませんでした。</translation>
+    </message>
+    <message>
+        <source>The archive&apos;s manifest was changed after it was written.</source>
+        <translation>アーカイブのマニフェストが書き込み後に変更されています。</translation>
+    </message>
+    <message>
+        <source>The archive was stopped before its checksums were written: finish it with stems --continue, or restore it with --allow-changed.</source>
+        <translation>アーカイブはチェックサムを書き込む前に中断されています。stems --continue で完了させるか、--allow-changed を付けて復元してください。</translation>
+    </message>
+    <message>
+        <source>The rebuilt file differs from the original (its SHA-256 in the archive); nothing was written.</source>
+        <translation>再構築したファイルが元のファイル (アーカイブに記録された SHA-256) と一致しません。何も書き込みませんでした。</translation>
+    </message>
+    <message>
+        <source>The archive file was changed after it was archived (samples, length or rate differ).</source>
+        <translation>アーカイブのファイルがアーカイブ後に変更されています (サンプル、長さ、またはレートが異なります)。</translation>
+    </message>
+    <message>
+        <source>The restored file could not be written.</source>
+        <translation>復元したファイルを書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The DAW project file could not be created.</source>
+        <translation>DAW プロジェクトファイルを作成できませんでした。</translation>
+    </message>
+    <message>
+        <source>The DAW project file could not be written.</source>
+        <translation>DAW プロジェクトファイルに書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>A name can hold only printable ASCII, half-width katakana and the accented small letters à to ÿ.</source>
+        <translation>名前に使えるのは、表示できる ASCII 文字、半角カタカナ、アクセント付きの小文字 à ～ ÿ だけです。</translation>
+    </message>
+    <message>
+        <source>Reading the outline was stopped.</source>
+        <translation>波形の読み取りを中止しました。</translation>
+    </message>
+    <message>
+        <source>The take changed while it was read</source>
+        <translation>読み取り中にテイクが変更されました</translation>
+    </message>
+    <message>
+        <source>The outline cache could not be written.</source>
+        <translation>波形のキャッシュを書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>Master %1</source>
+        <translation>マスター %1</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>モノラル</translation>
+    </message>
+    <message>
+        <source>L/Mono :%1</source>
+        <translation>L/モノ :%1</translation>
+    </message>
+    <message>
+        <source>R      :%1</source>
+        <translation>R      :%1</translation>
+    </message>
+    <message>
+        <source>Sampling Rate : </source>
+        <translation>サンプリングレート : </translation>
+    </message>
+    <message>
+        <source>Sampling Frames : </source>
+        <translation>サンプルフレーム数 : </translation>
+    </message>
+    <message>
+        <source>Bits / Word : </source>
+        <translation>量子化ビット数 : </translation>
+    </message>
+    <message>
+        <source>(mono)</source>
+        <translation>(モノラル)</translation>
+    </message>
+    <message>
+        <source>(stereo)</source>
+        <translation>(ステレオ)</translation>
+    </message>
+    <message>
+        <source>(%1 channels)</source>
+        <translation>(%1 チャンネル)</translation>
+    </message>
+</context>
+<context>
+    <name>Skin</name>
+    <message>
+        <source>IMPORT</source>
+        <translation>読み込み</translation>
+    </message>
+    <message>
+        <source>EXPORT</source>
+        <translation>書き出し</translation>
+    </message>
+    <message>
+        <source>INIT</source>
+        <translation>初期化</translation>
+    </message>
+</context>
+<context>
+    <name>tp::ArchiveRunner</name>
+    <message>
+        <source>song</source>
+        <translation>曲</translation>
+    </message>
+    <message>
+        <source>songs</source>
+        <translation>曲</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>files</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>, all verified</source>
+        <translation>、すべて検証済み</translation>
+    </message>
+    <message>
+        <source>, %1 verified</source>
+        <translation>、%1 ファイルを検証済み</translation>
+    </message>
+    <message>
+        <source>.
+Cancelled: the files written so far are complete, and the manifest lists them.</source>
+        <translation>。
+中止しました: ここまでに書き込んだファイルは完全で、マニフェストに記載されています。</translation>
+    </message>
+    <message>
+        <source>Song %1 of %2, file %3 of %4: %5
+%6 of %7</source>
+        <translation>曲 %1/%2、ファイル %3/%4: %5
+%6 / %7</translation>
+    </message>
+    <message>
+        <source>, %1 left</source>
+        <translation>、残り %1</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was written.</source>
+        <translation>中止しました: 何も書き込んでいません。</translation>
+    </message>
+    <message>
+        <source>Song %1 of %2: %3</source>
+        <translation>曲 %1/%2: %3</translation>
+    </message>
+    <message>
+        <source>exists already: %1</source>
+        <translation>既に存在します: %1</translation>
+    </message>
+    <message>
+        <source> restored</source>
+        <translation>を復元しました</translation>
+    </message>
+    <message>
+        <source>, every file checked against its SHA-256</source>
+        <translation>、すべてのファイルを SHA-256 で確認しました</translation>
+    </message>
+    <message>
+        <source>.
+Cancelled: the files restored so far are complete.</source>
+        <translation>。
+中止しました: ここまでに復元したファイルは完全です。</translation>
+    </message>
+    <message>
+        <source>%1: the archive holds no take headers; they were written anew, so the take files are not byte-identical to the originals.</source>
+        <translation>%1: アーカイブにテイクのヘッダーがないため、ヘッダーを新たに書き込みました。このためテイクファイルは元のファイルとバイト単位では一致しません。</translation>
+    </message>
+</context>
+<context>
+    <name>tp::TCOpenDialog</name>
+    <message>
+        <source>Open</source>
+        <translation>開く</translation>
+    </message>
+</context>
+<context>
+    <name>tp::TDirTreeView</name>
+    <message>
+        <source>Desktop</source>
+        <translation>デスクトップ</translation>
+    </message>
+</context>
+<context>
+    <name>tp::TGetWin</name>
+    <message>
+        <source>Hear the Sound</source>
+        <translation>試聴</translation>
+    </message>
+</context>
+<context>
+    <name>tp::TMainWin</name>
+    <message>
+        <source>&amp;Archive...</source>
+        <translation>アーカイブ(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>Export to &amp;DAW...</source>
+        <translation>DAW へ書き出し(&amp;D)...</translation>
+    </message>
+    <message>
+        <source>&amp;Restore...</source>
+        <translation>復元(&amp;R)...</translation>
+    </message>
+    <message>
+        <source>Starting...</source>
+        <translation>開始しています...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Stopping after the file being written...</source>
+        <translation>書き込み中のファイルが終わりしだい停止します...</translation>
+    </message>
+    <message>
+        <source>No song was found in &quot;%1&quot;.</source>
+        <translation>&quot;%1&quot; にソングが見つかりませんでした。</translation>
+    </message>
+    <message>
+        <source>%1 of the archive exist already in &quot;%2&quot;, e.g. &quot;%3&quot;.
+
+Replace them?</source>
+        <translation>アーカイブの %1 が &quot;%2&quot; に既にあります (例: &quot;%3&quot;)。
+
+置き換えますか?</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>files</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Archive</source>
+        <translation>アーカイブ</translation>
+    </message>
+    <message>
+        <source>No archived song was found in &quot;%1&quot;.</source>
+        <translation>&quot;%1&quot; にアーカイブされたソングが見つかりませんでした。</translation>
+    </message>
+    <message>
+        <source>%1: the archived folder &quot;%2&quot; does not lie below &quot;%3&quot;.</source>
+        <translation>%1: アーカイブされたフォルダー &quot;%2&quot; は &quot;%3&quot; の下にありません。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; exists already.
+
+Replace its files with the archive&apos;s?</source>
+        <translation>&quot;%1&quot; は既に存在します。
+
+そのファイルをアーカイブのファイルで置き換えますか?</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>復元</translation>
+    </message>
+    <message>
+        <source>Archive into folder</source>
+        <translation>アーカイブ先のフォルダー</translation>
+    </message>
+    <message>
+        <source>FLAC (lossless, about half the size)</source>
+        <translation>FLAC (ロスレス、サイズは約半分)</translation>
+    </message>
+    <message>
+        <source>Write the takes as:</source>
+        <translation>テイクの書き出し形式:</translation>
+    </message>
+    <message>
+        <source>Restore from archive folder</source>
+        <translation>復元元のアーカイブフォルダー</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a song folder.</source>
+        <translation>&quot;%1&quot; はソングフォルダーではありません。</translation>
+    </message>
+    <message>
+        <source>Export to DAW</source>
+        <translation>DAW へ書き出し</translation>
+    </message>
+    <message>
+        <source>Writing &quot;%1&quot;</source>
+        <translation>&quot;%1&quot; を書き出しています</translation>
+    </message>
+    <message>
+        <source>Written: &quot;%1&quot;</source>
+        <translation>書き出しました: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>PROJECT </source>
+        <translation>プロジェクト </translation>
+    </message>
+    <message>
+        <source>TakeSelector</source>
+        <translation>テイク選択</translation>
+    </message>
+    <message>
+        <source>Tracks|Select Tracks for Import</source>
+        <translation>トラック|読み込み先のトラックを選択</translation>
+    </message>
+    <message>
+        <source>MasterTakeSelector</source>
+        <translation>マスターテイク選択</translation>
+    </message>
+    <message>
+        <source>Master|Select Master track</source>
+        <translation>マスター|マスタートラックを選択</translation>
+    </message>
+    <message>
+        <source>Audition|Hear Takes</source>
+        <translation>試聴|テイクを試聴</translation>
+    </message>
+    <message>
+        <source>Import|Import Take(s) from WAV/AIFF</source>
+        <translation>読み込み|WAV/AIFF からテイクを読み込み</translation>
+    </message>
+    <message>
+        <source>Export|Export Take(s) to WAV/AIFF</source>
+        <translation>書き出し|テイクを WAV/AIFF に書き出し</translation>
+    </message>
+    <message>
+        <source>Init|Initialize mixer settings</source>
+        <translation>初期化|ミキサーの設定を初期化</translation>
+    </message>
+    <message>
+        <source>|Double-click to Edit</source>
+        <translation>|ダブルクリックで編集</translation>
+    </message>
+    <message>
+        <source>Sort Tree by Alphabetical</source>
+        <translation>ツリーを名前順に並べ替え</translation>
+    </message>
+    <message>
+        <source>Make a new folder</source>
+        <translation>新しいフォルダーを作成</translation>
+    </message>
+    <message>
+        <source>Refresh folder information</source>
+        <translation>フォルダー情報を更新</translation>
+    </message>
+    <message>
+        <source>Clip|The mix saturated; click to put the light out</source>
+        <translation>クリップ|ミックスが飽和しました。クリックで消灯</translation>
+    </message>
+    <message>
+        <source>Clip</source>
+        <translation>クリップ</translation>
+    </message>
+    <message>
+        <source>|Level of track %1 after its volume and pan</source>
+        <translation>|トラック %1 のレベル (ボリュームとパンの後)</translation>
+    </message>
+    <message>
+        <source>|Level of the mix, left above right</source>
+        <translation>|ミックスのレベル (上が左、下が右)</translation>
+    </message>
+    <message>
+        <source>|Short-term loudness of the mix, the last 3 seconds</source>
+        <translation>|ミックスの短期ラウドネス (直近 3 秒)</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <translation>ミュート</translation>
+    </message>
+    <message>
+        <source>Mute|Silence track %1 (key M)</source>
+        <translation>ミュート|トラック %1 を消音 (M キー)</translation>
+    </message>
+    <message>
+        <source>Solo</source>
+        <translation>ソロ</translation>
+    </message>
+    <message>
+        <source>Solo|Hear track %1 and the other soloed tracks only (key S)</source>
+        <translation>ソロ|トラック %1 とほかのソロのトラックだけを聴く (S キー)</translation>
+    </message>
+    <message>
+        <source>Change the &amp;Name...</source>
+        <translation>名前の変更(&amp;N)...</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Naming</source>
+        <translation>名前の変更</translation>
+    </message>
+    <message>
+        <source>Enter new name of the Project</source>
+        <translation>プロジェクトの新しい名前を入力してください</translation>
+    </message>
+    <message>
+        <source>enter new name for Track%1-%2</source>
+        <translation>Track%1-%2 の新しい名前を入力してください</translation>
+    </message>
+    <message>
+        <source>enter new name for Master %1</source>
+        <translation>マスター %1 の新しい名前を入力してください</translation>
+    </message>
+    <message>
+        <source>Take Deleting</source>
+        <translation>テイクの削除</translation>
+    </message>
+    <message>
+        <source>This file is %1 Hz; the recorder plays 44,100 Hz.</source>
+        <translation>このファイルは %1 Hz です。レコーダーの再生は 44,100 Hz です。</translation>
+    </message>
+    <message>
+        <source>slower and lower</source>
+        <translation>遅く低く</translation>
+    </message>
+    <message>
+        <source>faster and higher</source>
+        <translation>速く高く</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>変換</translation>
+    </message>
+    <message>
+        <source>Keep samples</source>
+        <translation>サンプルを保持</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>フォルダー</translation>
+    </message>
+    <message>
+        <source>&amp;Sort</source>
+        <translation>並べ替え(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>新規(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Re&amp;fresh</source>
+        <translation>更新(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>タイム</translation>
+    </message>
+    <message>
+        <source>TRACK %1</source>
+        <translation>トラック %1</translation>
+    </message>
+    <message>
+        <source>MASTER</source>
+        <translation>マスター</translation>
+    </message>
+    <message>
+        <source>PLAY</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Mixer</source>
+        <translation>ミキサー</translation>
+    </message>
+    <message>
+        <source>FADER</source>
+        <translation>音量</translation>
+    </message>
+    <message>
+        <source>PANPOT</source>
+        <translation>パン</translation>
+    </message>
+    <message>
+        <source>Convert keeps its pitch and length. Keep samples copies it sample for sample: it will play %1.</source>
+        <translation>「変換」は音程と長さを保ちます。「サンプルを保持」はサンプルをそのままコピーするため、%1 再生されます。</translation>
+    </message>
+</context>
+<context>
+    <name>tp::TNfWin</name>
+    <message>
+        <source>New Folder</source>
+        <translation>新しいフォルダー</translation>
+    </message>
+    <message>
+        <source>Enter Folder Name   </source>
+        <translation>フォルダー名を入力   </translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+</TS>
