@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
+    <name>AccessibleMeter</name>
+    <message>
+        <source>below %1 dBFS</source>
+        <translation>%1 dBFS 未満</translation>
+    </message>
+    <message>
+        <source>%1 dBFS</source>
+        <translation>%1 dBFS</translation>
+    </message>
+    <message>
+        <source>left %1, right %2</source>
+        <translation>左 %1、右 %2</translation>
+    </message>
+</context>
+<context>
     <name>DesktopPlaces</name>
     <message>
         <source>Home</source>
@@ -659,6 +674,174 @@ Replace its files with the archive&apos;s?</source>
     <message>
         <source>Convert keeps its pitch and length. Keep samples copies it sample for sample: it will play %1.</source>
         <translation>「変換」は音程と長さを保ちます。「サンプルを保持」はサンプルをそのままコピーするため、%1 再生されます。</translation>
+    </message>
+    <message>
+        <source>Track %1, take %2: empty</source>
+        <translation>トラック %1、テイク %2: 空</translation>
+    </message>
+    <message>
+        <source>Track %1, take %2: %3</source>
+        <translation>トラック %1、テイク %2: %3</translation>
+    </message>
+    <message>
+        <source>Track %1, take %2: %3, %4</source>
+        <translation>トラック %1、テイク %2: %3、%4</translation>
+    </message>
+    <message>
+        <source>Master take %1: empty</source>
+        <translation>マスターテイク %1: 空</translation>
+    </message>
+    <message>
+        <source>Master take %1: %2</source>
+        <translation>マスターテイク %1: %2</translation>
+    </message>
+    <message>
+        <source>Master take %1: %2, %3</source>
+        <translation>マスターテイク %1: %2、%3</translation>
+    </message>
+    <message>
+        <source>Takes</source>
+        <translation>テイク</translation>
+    </message>
+    <message>
+        <source>One row per track; choose one take per track</source>
+        <translation>1 行が 1 トラックです。トラックごとにテイクを 1 つ選びます</translation>
+    </message>
+    <message>
+        <source>Track %1</source>
+        <translation>トラック %1</translation>
+    </message>
+    <message>
+        <source>Take %1</source>
+        <translation>テイク %1</translation>
+    </message>
+    <message>
+        <source>Master takes</source>
+        <translation>マスターテイク</translation>
+    </message>
+    <message>
+        <source>Master</source>
+        <translation>マスター</translation>
+    </message>
+    <message>
+        <source>Master take %1</source>
+        <translation>マスターテイク %1</translation>
+    </message>
+    <message>
+        <source>Import tracks</source>
+        <translation>読み込み先のトラック</translation>
+    </message>
+    <message>
+        <source>The tracks an import writes to</source>
+        <translation>読み込みで書き込むトラック</translation>
+    </message>
+    <message>
+        <source>Import to track %1</source>
+        <translation>トラック %1 に読み込む</translation>
+    </message>
+    <message>
+        <source>Master mode</source>
+        <translation>マスターモード</translation>
+    </message>
+    <message>
+        <source>Show the master takes instead of the tracks&apos; takes</source>
+        <translation>トラックのテイクの代わりにマスターテイクを表示します</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>読み込み</translation>
+    </message>
+    <message>
+        <source>Import a WAV or AIFF file into the chosen tracks (Ctrl+I); press again to stop</source>
+        <translation>WAV または AIFF ファイルを選んだトラックに読み込みます (Ctrl+I)。もう一度押すと中止します</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Hear the chosen takes through the mixer (Space)</source>
+        <translation>選んだテイクをミキサーを通して試聴します (Space)</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>再生位置</translation>
+    </message>
+    <message>
+        <source>Where the audition starts or plays</source>
+        <translation>試聴を始める位置、または再生中の位置</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>書き出し</translation>
+    </message>
+    <message>
+        <source>Export the chosen takes to a WAV or AIFF file (Ctrl+E); press again to stop</source>
+        <translation>選んだテイクを WAV または AIFF ファイルに書き出します (Ctrl+E)。もう一度押すと中止します</translation>
+    </message>
+    <message>
+        <source>Pages</source>
+        <translation>ページ</translation>
+    </message>
+    <message>
+        <source>Folder buttons</source>
+        <translation>フォルダーボタン</translation>
+    </message>
+    <message>
+        <source>Song folders</source>
+        <translation>ソングフォルダー</translation>
+    </message>
+    <message>
+        <source>Select a song folder of the recorder to see its takes</source>
+        <translation>レコーダーのソングフォルダーを選ぶと、そのテイクが表示されます</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>ステータス</translation>
+    </message>
+    <message>
+        <source>Track %1 volume</source>
+        <translation>トラック %1 の音量</translation>
+    </message>
+    <message>
+        <source>Track %1 pan</source>
+        <translation>トラック %1 のパン</translation>
+    </message>
+    <message>
+        <source>Mute track %1</source>
+        <translation>トラック %1 をミュート</translation>
+    </message>
+    <message>
+        <source>Solo track %1</source>
+        <translation>トラック %1 をソロ</translation>
+    </message>
+    <message>
+        <source>Track %1 level</source>
+        <translation>トラック %1 のレベル</translation>
+    </message>
+    <message>
+        <source>Reset mixer</source>
+        <translation>ミキサーをリセット</translation>
+    </message>
+    <message>
+        <source>Every knob back to its default, mute and solo off</source>
+        <translation>すべてのつまみを初期値に戻し、ミュートとソロを解除します</translation>
+    </message>
+    <message>
+        <source>Mix level</source>
+        <translation>ミックスのレベル</translation>
+    </message>
+    <message>
+        <source>Clip light</source>
+        <translation>クリップランプ</translation>
+    </message>
+    <message>
+        <source>The mix clipped; press to put the light out</source>
+        <translation>ミックスがクリップしました。押すとランプが消えます</translation>
+    </message>
+    <message>
+        <source>The mix has not clipped</source>
+        <translation>ミックスはクリップしていません</translation>
     </message>
 </context>
 <context>
