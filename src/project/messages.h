@@ -86,4 +86,12 @@ inline constexpr const char* TakeChangedWhileRead = "The take changed while it w
 // The cache of take outlines is only a shortcut: its failures are not shown.
 inline constexpr const char* OutlineCacheNotWritten = "The outline cache could not be written.";
 
+// Importing many files, and every channel of a multichannel file.
+inline constexpr const char* FilesDoNotFit = "The files do not fit in the 16 tracks; nothing was written.";
+// %1 channels, %2 and %3 the first and last track, %4 the take.
+inline constexpr const char* ImportAllChannels = "Import all %1 channels to tracks %2\u2013%3, take %4?";
+inline constexpr const char* FirstChannelsOnly = "First channels only";
+// More than two takes an import of several files would replace.
+inline constexpr const char* ReplaceTakes = "Replace the takes %1?";
+
 }  // namespace tp::messages
