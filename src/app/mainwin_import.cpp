@@ -37,7 +37,8 @@ bool TMainWin::ConfirmReplacing(const std::vector<ImportTarget>& occupied) {
   if (existing.empty()) return true;
   QString question;
   if (existing.size() == 1) question = QString::fromLatin1(messages::ReplaceOneTake).arg(existing[0]);
-  else if (existing.size() == 2) question = QString::fromLatin1(messages::ReplaceTwoTakes).arg(existing[0], existing[1]);
+  else if (existing.size() == 2)
+    question = QString::fromLatin1(messages::ReplaceTwoTakes).arg(existing[0], existing[1]);
   else question = QString::fromLatin1(messages::ReplaceTakes).arg(existing.join(QStringLiteral(", ")));
   return dialogs_->Confirm(this, QString::fromLatin1(messages::ReplaceCaption), question);
 }

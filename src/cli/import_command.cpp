@@ -36,7 +36,8 @@ std::vector<std::string> existingTargets(const std::vector<ImportPreparation>& f
 }
 
 // The files a successful import has written, for -v.
-std::vector<std::filesystem::path> writtenFiles(const ProjectModel& model, const std::vector<ImportPreparation>& files) {
+std::vector<std::filesystem::path> writtenFiles(const ProjectModel& model,
+                                                const std::vector<ImportPreparation>& files) {
   std::vector<std::filesystem::path> written;
   for (const ImportPreparation& prepared : files)
     for (const ImportTarget& target : prepared.targets.InChannelOrder()) {
@@ -126,7 +127,8 @@ int runImport(const ImportOptions& options) {
   const ExistingTakes existing = options.force ? ExistingTakes::Replace : ExistingTakes::Refuse;
   return RunConversion("Importing", options.verbosity.level(), writtenFiles(model, files),
                        [&](const ConversionHooks& hooks) {
-                         if (files.size() == 1) return ImportPrepared(model, files.front(), hooks, wait, rate, existing);
+                         if (files.size() == 1)
+                           return ImportPrepared(model, files.front(), hooks, wait, rate, existing);
                          return ImportBatch(model, files, hooks, wait, rate, existing);
                        });
 }

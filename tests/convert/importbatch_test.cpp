@@ -106,7 +106,8 @@ TEST_F(MultichannelAndBatch, FilesGoToConsecutiveTracksFromTheFirstTarget) {
     size_t frames;
   };
   const std::vector<Source> files = {
-      {"Kick.wav", 1, 1000}, {"Overheads.aif", 2, 40000}, {"Bass.flac", 1, 70000}, {"Keys.caf", 2, 100}, {"Vox.w64", 1, 5}};
+      {"Kick.wav", 1, 1000}, {"Overheads.aif", 2, 40000}, {"Bass.flac", 1, 70000},
+      {"Keys.caf", 2, 100},  {"Vox.w64", 1, 5}};
   const int formats[] = {SF_FORMAT_WAV, SF_FORMAT_AIFF, SF_FORMAT_FLAC, SF_FORMAT_CAF, SF_FORMAT_W64};
   std::vector<fs::path> paths;
   std::vector<std::vector<int16_t>> written;
