@@ -279,6 +279,22 @@
         <source>(%1 channels)</source>
         <translation>(%1 チャンネル)</translation>
     </message>
+    <message>
+        <source>The files do not fit in the 16 tracks; nothing was written.</source>
+        <translation>ファイルが 16 トラックに収まりません。何も書き込みませんでした。</translation>
+    </message>
+    <message>
+        <source>Import all %1 channels to tracks %2–%3, take %4?</source>
+        <translation>%1 チャンネルすべてをトラック %2–%3 のテイク %4 に読み込みますか?</translation>
+    </message>
+    <message>
+        <source>First channels only</source>
+        <translation>先頭のチャンネルのみ</translation>
+    </message>
+    <message>
+        <source>Replace the takes %1?</source>
+        <translation>テイク %1 を置き換えますか?</translation>
+    </message>
 </context>
 <context>
     <name>Skin</name>
@@ -752,10 +768,6 @@ Replace its files with the archive&apos;s?</source>
         <translation>読み込み</translation>
     </message>
     <message>
-        <source>Import a WAV or AIFF file into the chosen tracks (Ctrl+I); press again to stop</source>
-        <translation>WAV または AIFF ファイルを選んだトラックに読み込みます (Ctrl+I)。もう一度押すと中止します</translation>
-    </message>
-    <message>
         <source>Play</source>
         <translation>再生</translation>
     </message>
@@ -842,6 +854,10 @@ Replace its files with the archive&apos;s?</source>
     <message>
         <source>The mix has not clipped</source>
         <translation>ミックスはクリップしていません</translation>
+    </message>
+    <message>
+        <source>Import audio files into the chosen tracks (Ctrl+I); press again to stop</source>
+        <translation>音声ファイルを選んだトラックに読み込みます (Ctrl+I)。もう一度押すと中止します</translation>
     </message>
 </context>
 <context>

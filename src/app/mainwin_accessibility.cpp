@@ -110,7 +110,7 @@ void TMainWin::DescribeMatrices() {
 }
 
 void TMainWin::DescribeTransportRow() {
-  Name(ImpBtn, tr("Import"), tr("Import a WAV or AIFF file into the chosen tracks (Ctrl+I); press again to stop"));
+  Name(ImpBtn, tr("Import"), tr("Import audio files into the chosen tracks (Ctrl+I); press again to stop"));
   NameToggle(AudBtn, tr("Play"), tr("Hear the chosen takes through the mixer (Space)"));
   Name(Slider, tr("Position"), tr("Where the audition starts or plays"));
   AccessibleTexts::Of(*Slider).valueText = [](int position) { return TimeText(position); };

@@ -1,5 +1,5 @@
-// Takes dragged out to a file manager or an audio editor, and WAV and AIFF
-// files dropped from a file manager onto the take matrices.
+// Takes dragged out to a file manager or an audio editor, and sound files
+// dropped from a file manager onto the take matrices.
 //
 // A take cell dragged out of the window offers a mono WAV of the take at its
 // exact length, as `stems` writes it and named as the export suggests; it is
@@ -25,7 +25,7 @@
 #include <optional>
 
 #include "app/tmainwin.h"
-#include "audiofile/audiofile.h"
+#include "convert/importsource.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
 #include "archive/stemfile.h"
@@ -33,22 +33,33 @@
 namespace tp {
 namespace {
 
-// The one local WAV or AIFF file a drag carries, if it carries exactly that.
+// The one local file a drag carries, if it carries exactly that. Whether
+// it is sound is known from its contents, as for a file chosen in the open
+// dialog (an RF64 file is often named .wav, a FLAC file may have no
+// extension at all).
 std::optional<std::filesystem::path> DroppedSoundFile(const QMimeData* data) {
   if (!data || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
   const QUrl url = data->urls().constFirst();
   if (!url.isLocalFile()) return std::nullopt;
-  const QString file = url.toLocalFile();
-  const QString lower = file.toLower();
-  if (!lower.endsWith(QLatin1String(".wav")) && !lower.endsWith(QLatin1String(".aif")) &&
-      !lower.endsWith(QLatin1String(".aiff")))
-    return std::nullopt;
-  return std::filesystem::path(QFile::encodeName(file).toStdString());
+  return std::filesystem::path(QFile::encodeName(url.toLocalFile()).toStdString());
+}
+
+// Whether the file is sound the import can read, asked of its contents once
+// a drag (a drag moving over the grid asks again on every move).
+bool IsSoundFile(const std::filesystem::path& path, bool dragStarts) {
+  static std::filesystem::path lastPath;
+  static bool lastAnswer = false;
+  if (dragStarts || path != lastPath) {
+    SourceFormat format;
+    lastAnswer = ProbeSourceFile(path, format).ok();
+    lastPath = path;
+  }
+  return lastAnswer;
 }
 
 uint32_t ChannelsOf(const std::filesystem::path& source) {
-  const std::unique_ptr<AudioFile> file = OpenAudioFile(source, false);
-  return file && file->format != FormatNone ? file->channels : 1;
+  SourceFormat format;
+  return ProbeSourceFile(source, format).ok() && format.channels > 0 ? format.channels : 1;
 }
 
 }  // namespace
@@ -93,7 +104,8 @@ bool TMainWin::DragDropFilter(QObject* watched, QEvent* event) {
   const std::optional<std::filesystem::path> source = DroppedSoundFile(drop->mimeData());
   // The idle rules disable the matrices while anything runs; a disabled
   // matrix takes nothing.
-  if (!source || !matrix->isEnabled() || !matrix->rect().contains(at)) {
+  if (!source || !matrix->isEnabled() || !matrix->rect().contains(at) ||
+      !IsSoundFile(*source, type == QEvent::DragEnter)) {
     drop->ignore();
     return true;
   }

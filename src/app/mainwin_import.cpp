@@ -30,22 +30,30 @@ QString ExistingTake(const ProjectModel& model, const ImportTarget& target) {
 }  // namespace
 
 // Asked before anything else of the import happens, from what the
-// preparation found in the selection.
-bool TMainWin::ConfirmReplacing(const ImportPreparation& prepared) {
-  std::vector<QString> existing;
-  for (const ImportTarget& target : prepared.occupied) existing.push_back(ExistingTake(model_, target));
+// preparation found in the selection: one question for every take that
+// would be replaced, whatever the number of files.
+bool TMainWin::ConfirmReplacing(const std::vector<ImportTarget>& occupied) {
+  QStringList existing;
+  for (const ImportTarget& target : occupied) existing.push_back(ExistingTake(model_, target));
   if (existing.empty()) return true;
-  const QString question = existing.size() == 1 ? MessageText(messages::ReplaceOneTake).arg(existing[0])
-                                                : MessageText(messages::ReplaceTwoTakes).arg(existing[0], existing[1]);
+  QString question;
+  if (existing.size() == 1) question = MessageText(messages::ReplaceOneTake).arg(existing[0]);
+  else if (existing.size() == 2) question = MessageText(messages::ReplaceTwoTakes).arg(existing[0], existing[1]);
+  else question = MessageText(messages::ReplaceTakes).arg(existing.join(QStringLiteral(", ")));
   return dialogs_->Confirm(this, MessageText(messages::ReplaceCaption), question);
 }
 
 void TMainWin::WireImport() {
   WavOpen = new TCOpenDialog(this);
   WavOpen->setParent(this);
-  WavOpen->SetFilter(QStringLiteral("Audio(*.wav;*.aif;*.flac)|*.wav;*.aif;*.flac|Windows Wave(*.wav)|*.wav|"
-                                    "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
+  // libsndfile reads far more than these; the list names what a DAW's
+  // stems come as. The file's contents decide how it is read.
+  WavOpen->SetFilter(QStringLiteral(
+      "Audio(*.wav;*.aif;*.flac;*.aifc;*.w64;*.rf64;*.caf;*.ogg;*.opus;*.mp3)|"
+      "*.wav;*.aif;*.flac;*.aifc;*.w64;*.rf64;*.caf;*.ogg;*.opus;*.mp3|Windows Wave(*.wav)|*.wav|"
+      "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
   WavOpen->SetDefaultExt(QStringLiteral("wav"));
+  WavOpen->SetMultiSelect(true);
   WavOpen->SetSubFormPos(fpBottom);
   WavOpen->SetSubFormAnchors(AllSubFormAnchors);
   WavOpen->SetDialogSizing(true);
@@ -75,22 +83,37 @@ void TMainWin::ImpBtnClick() {
     return;
   }
   LastImportFolder = QFileInfo(WavOpen->FileName()).absolutePath();
-  ImportFrom(QFile::encodeName(WavOpen->FileName()).toStdString());
+  const QStringList chosen = WavOpen->FileNames();
+  if (chosen.size() == 1) {
+    ImportFrom(QFile::encodeName(chosen.front()).toStdString());
+    return;
+  }
+  std::vector<std::filesystem::path> sources;
+  for (const QString& file : chosen) sources.emplace_back(QFile::encodeName(file).toStdString());
+  ImportFiles(sources);
 }
+
+namespace {
+
+// A preparation's failure, said as a failed import says it; no take changed.
+ConversionResult failedBefore(const Status& status) { return ConversionResult::Failure(status); }
+
+}  // namespace
 
 // The import once its source is known, with IMPORT down: a click on it
 // aborts, whether the source came from the dialog or was dropped. The
-// source is opened once: the replace question comes first, then the
-// question about the file's rate, then the import reads the same open file.
+// source is opened once: the channel question of a multichannel file comes
+// first, then the replace question, then the question about the file's
+// rate, then the import reads the same open file.
 void TMainWin::ImportFrom(const std::filesystem::path& source) {
-  ImportPreparation prepared;
+  std::vector<ImportPreparation> files(1);
+  ImportPreparation& prepared = files.front();
   if (const Status status = PrepareImport(model_, source, prepared); !status.ok()) {
-    // Said as a failed import says it; no take changed.
     ImpBtn->SetDown(true);
-    RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks&) { return ConversionResult::Failure(status); });
+    RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks&) { return failedBefore(status); });
     return;
   }
-  if (!ConfirmReplacing(prepared)) {
+  if (!AskAllChannels(prepared).has_value() || !ConfirmReplacing(prepared.occupied)) {
     ImpBtn->SetDown(false);
     return;
   }
@@ -101,12 +124,48 @@ void TMainWin::ImportFrom(const std::filesystem::path& source) {
   }
   // Takes the user agreed to replace are replaced; a take another program
   // writes after the question (or where there was nothing to ask) is not.
-  const ExistingTakes existing = prepared.occupied.empty() ? ExistingTakes::Refuse : ExistingTakes::Replace;
+  RunImport(files, *rate, prepared.occupied.empty() ? ExistingTakes::Refuse : ExistingTakes::Replace);
+}
+
+void TMainWin::ImportFiles(const std::vector<std::filesystem::path>& sources) {
+  const ImportTargets chosen = model_.ImportTargetsFor(1);
+  std::vector<ImportPreparation> files;
+  Status status = Status::Fail(messages::NoImportTarget);
+  if (chosen.first.used() && !chosen.masterMode)
+    status = PrepareBatch(model_, sources, chosen.first.track, chosen.first.take, files);
+  if (!status.ok()) {
+    ImpBtn->SetDown(true);
+    RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks&) { return failedBefore(status); });
+    return;
+  }
+  std::vector<ImportTarget> occupied;
+  const ImportPreparation* otherRate = nullptr;
+  for (const ImportPreparation& prepared : files) {
+    occupied.insert(occupied.end(), prepared.occupied.begin(), prepared.occupied.end());
+    if (prepared.rateDiffers && !otherRate) otherRate = &prepared;
+  }
+  if (!ConfirmReplacing(occupied)) {
+    ImpBtn->SetDown(false);
+    return;
+  }
+  // One question for every file at another rate, asked about the first.
+  const std::optional<RateHandling> rate =
+      otherRate ? AskRateHandling(otherRate->format) : std::optional(RateHandling::KeepSamples);
+  if (!rate) {
+    ImpBtn->SetDown(false);
+    return;
+  }
+  RunImport(files, *rate, occupied.empty() ? ExistingTakes::Refuse : ExistingTakes::Replace);
+}
+
+void TMainWin::RunImport(std::vector<ImportPreparation>& files, RateHandling rate, ExistingTakes existing) {
   ImpBtn->SetDown(true);
   const ConversionResult result = RunConversion(ConversionImport, *ImpBtn, [&](const ConversionHooks& hooks) {
-    return ImportPrepared(model_, prepared, hooks, SongLock::Wait::No, *rate, existing);
+    if (files.size() == 1) return ImportPrepared(model_, files.front(), hooks, SongLock::Wait::No, rate, existing);
+    return ImportBatch(model_, files, hooks, SongLock::Wait::No, rate, existing);
   });
-  if (result.outcome == ConversionResult::Failed) return;  // no take changed
+  // A batch stopped half-way has imported the files before the stop.
+  if (result.outcome == ConversionResult::Failed && files.size() == 1) return;  // no take changed
   MirrorMatrices();
   UpdateSelection();
 }

@@ -338,8 +338,17 @@ class TMainWin : public QWidget, private TransportEvents {
   std::optional<std::string> AskName(const QString& prompt, const std::string& current);
   void Report(const EditResult& result);
   // Before an import writes over takes that hold audio: true to go on.
-  bool ConfirmReplacing(const ImportPreparation& prepared);
+  bool ConfirmReplacing(const std::vector<ImportTarget>& occupied);
   void ImportFrom(const std::filesystem::path& source);
+  // Several files from the open dialog, on consecutive tracks from the
+  // first chosen import track, on its chosen take.
+  void ImportFiles(const std::vector<std::filesystem::path>& sources);
+  // The import once its files are prepared and the questions answered.
+  void RunImport(std::vector<ImportPreparation>& files, RateHandling rate, ExistingTakes existing);
+  // A file of more channels than chosen import tracks: every channel to the
+  // tracks from the first chosen one (true), the first channels only
+  // (false), or nothing (Cancel). mainwin_channelquestion.cpp.
+  std::optional<bool> AskAllChannels(ImportPreparation& prepared);
   // Dropping files on the take matrices (mainwin_dragdrop.cpp).
   bool DragDropFilter(QObject* watched, QEvent* event);
   void DropOnTake(int track, int take, const std::filesystem::path& source);

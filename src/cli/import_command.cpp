@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -16,20 +18,35 @@ namespace tp::cli {
 namespace {
 
 struct ImportOptions {
-  std::string folder, input;
-  std::vector<std::string> targets, masters;
+  std::string folder;
+  std::vector<std::string> inputs, targets, masters, from;
   bool force = false, noWait = false;
   bool resample = false, keepSamples = false;
   VerbosityOptions verbosity;
 };
 
 // The takes the import would replace, as the user names them.
-std::vector<std::string> existingTargets(const ImportPreparation& prepared) {
+std::vector<std::string> existingTargets(const std::vector<ImportPreparation>& files) {
   std::vector<std::string> existing;
-  for (const ImportTarget& target : prepared.occupied)
-    existing.push_back(target.track >= TrackCount ? MasterTakeLabel(target.take)
-                                                  : TakeLabel(target.track, target.take));
+  for (const ImportPreparation& prepared : files)
+    for (const ImportTarget& target : prepared.occupied)
+      existing.push_back(target.track >= TrackCount ? MasterTakeLabel(target.take)
+                                                    : TakeLabel(target.track, target.take));
   return existing;
+}
+
+// The files a successful import has written, for -v.
+std::vector<std::filesystem::path> writtenFiles(const ProjectModel& model,
+                                                const std::vector<ImportPreparation>& files) {
+  std::vector<std::filesystem::path> written;
+  for (const ImportPreparation& prepared : files)
+    for (const ImportTarget& target : prepared.targets.InChannelOrder()) {
+      if (target.track == MasterLeftTrackNumber) written.push_back(model.MasterPath(MasterSide::Left, target.take));
+      else if (target.track == MasterRightTrackNumber)
+        written.push_back(model.MasterPath(MasterSide::Right, target.take));
+      else written.push_back(model.TakePath(target.track, target.take));
+    }
+  return written;
 }
 
 // A source at another rate, imported sample for sample without being asked
@@ -43,51 +60,76 @@ void noteRate(const std::string& input, const SourceFormat& format) {
                format.sampleRate > TakeSampleRate ? "slower and lower" : "faster and higher");
 }
 
-int runImport(const ImportOptions& options) {
-  if (options.folder.empty() || options.input.empty())
+void checkTargetChoice(const ImportOptions& options, const std::vector<TrackTake>& targets) {
+  if (options.folder.empty() || options.inputs.empty())
     throw UsageError("name the project folder and the file to import");
+  if (options.masters.size() > 1) throw UsageError("one --master only");
+  if (options.from.size() > 1) throw UsageError("one --from only");
+  const int ways = int(!options.masters.empty()) + int(!targets.empty()) + int(!options.from.empty());
+  if (ways > 1) throw UsageError("choose --to tracks, a --master take or --from, only one of them");
+  if (ways == 0) throw UsageError("choose where to import with --to, --master or --from");
+  if (options.inputs.size() > 1 && options.from.empty())
+    throw UsageError("several files go to consecutive tracks: choose the first with --from");
+  for (size_t a = 0; a < targets.size(); ++a)
+    for (size_t b = a + 1; b < targets.size(); ++b)
+      if (targets[a].track == targets[b].track) throw UsageError("the --to targets must be on different tracks");
+}
+
+// One file into the --to takes or the master take: the clicks of the
+// window choose the first two targets (the first --to the left or only
+// one), the channels after them go to the further --to takes.
+void prepareOneFile(ProjectModel& model, const ImportOptions& options, const std::vector<TrackTake>& targets,
+                    ImportPreparation& prepared) {
+  for (size_t n = 0; n < std::min<size_t>(targets.size(), 2); ++n) {
+    model.TrackSelClick(targets[n].track);
+    model.TakeSelClick(targets[n].track, targets[n].take);
+  }
+  if (!options.masters.empty()) {
+    model.MasTakeSelClick(ParseMasterTake(options.masters.front()));
+    model.MasterSelClick(true);
+  }
+  if (const Status status = PrepareImport(model, options.inputs.front(), prepared); !status.ok())
+    throw CommandFailure(status.Text());
+  if (targets.size() > 2) {
+    std::vector<ImportTarget> inChannelOrder;
+    for (const TrackTake& target : targets) inChannelOrder.push_back({target.track, target.take});
+    RetargetImport(model, inChannelOrder, prepared);
+  }
+}
+
+int runImport(const ImportOptions& options) {
   std::vector<TrackTake> targets;
   for (const auto& text : options.targets) targets.push_back(ParseTrackTake(text));
-  if (options.masters.size() > 1) throw UsageError("one --master only");
-  std::optional<int> master;
-  if (!options.masters.empty()) master = ParseMasterTake(options.masters.front());
-  if (master && !targets.empty()) throw UsageError("choose --to tracks or a --master take, not both");
-  if (!master && targets.empty()) throw UsageError("choose where to import with --to or --master");
-  if (targets.size() > 2) throw UsageError("at most two --to targets (left and right)");
-  if (targets.size() == 2 && targets[0].track == targets[1].track)
-    throw UsageError("the two --to targets must be on different tracks");
+  checkTargetChoice(options, targets);
 
   ProjectModel model;
   OpenProject(model, options.folder);
-  // The order of the clicks makes the first --to the left (or only) target.
-  std::vector<std::filesystem::path> written;
-  for (const auto& target : targets) {
-    model.TrackSelClick(target.track);
-    model.TakeSelClick(target.track, target.take);
-    written.push_back(model.TakePath(target.track, target.take));
+  std::vector<ImportPreparation> files;
+  if (!options.from.empty()) {
+    const TrackTake first = ParseTrackTake(options.from.front());
+    const std::vector<std::filesystem::path> sources(options.inputs.begin(), options.inputs.end());
+    if (const Status status = PrepareBatch(model, sources, first.track, first.take, files); !status.ok())
+      throw CommandFailure(status.Text());
+  } else {
+    files.resize(1);
+    prepareOneFile(model, options, targets, files.front());
   }
-  if (master) {
-    model.MasTakeSelClick(*master);
-    model.MasterSelClick(true);
-    written.push_back(model.MasterPath(MasterSide::Left, *master));
-    written.push_back(model.MasterPath(MasterSide::Right, *master));
-  }
-  ImportPreparation prepared;
-  if (const Status status = PrepareImport(model, options.input, prepared); !status.ok())
-    throw CommandFailure(status.Text());
-  if (const auto existing = existingTargets(prepared); !existing.empty() && !options.force) {
+  if (const auto existing = existingTargets(files); !existing.empty() && !options.force) {
     std::string list;
     for (const auto& label : existing) list += (list.empty() ? "" : ", ") + label;
     throw CommandFailure(list + (existing.size() == 1 ? " holds a take" : " hold takes") +
                          "; nothing was written (add --force to replace)");
   }
-  if (!options.resample && !options.keepSamples) noteRate(options.input, prepared.format);
+  if (!options.resample && !options.keepSamples)
+    for (const ImportPreparation& prepared : files) noteRate(prepared.path.string(), prepared.format);
   const RateHandling rate = options.resample ? RateHandling::Convert : RateHandling::KeepSamples;
-  return RunConversion("Importing", options.verbosity.level(), written,
+  const SongLock::Wait wait = options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes;
+  const ExistingTakes existing = options.force ? ExistingTakes::Replace : ExistingTakes::Refuse;
+  return RunConversion("Importing", options.verbosity.level(), writtenFiles(model, files),
                        [&](const ConversionHooks& hooks) {
-                         return ImportPrepared(model, prepared, hooks,
-                                               options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes, rate,
-                                               options.force ? ExistingTakes::Replace : ExistingTakes::Refuse);
+                         if (files.size() == 1)
+                           return ImportPrepared(model, files.front(), hooks, wait, rate, existing);
+                         return ImportBatch(model, files, hooks, wait, rate, existing);
                        });
 }
 
@@ -96,11 +138,18 @@ int runImport(const ImportOptions& options) {
 CommandRun DefineImport(CLI::App& command) {
   auto options = std::make_shared<ImportOptions>();
   AddPositional(command, "DIR", options->folder, "the song folder");
-  AddPositional(command, "IN", options->input,
-                "the WAV, AIFF or FLAC file to import, mono or stereo; takes play at 44100 Hz, and a file at "
-                "another rate is copied sample for sample (with a note) unless --resample is given");
+  command
+      .add_option("IN", options->inputs,
+                  "the sound files to import (WAV, AIFF, FLAC, RF64, Wave64, AIFF-C, CAF, Ogg, Opus, MP3, ...); takes "
+                  "play at 44100 Hz, and a file at another rate is copied sample for sample (with a note) unless "
+                  "--resample is given")
+      ->type_name("");
   AddTakeOption(command, "--to", options->targets,
-                "the take to fill: the first --to gets the left (or only) channel, a second one the right");
+                "a take to fill (one file): the first --to gets the left (or only) channel, the second the right, "
+                "the i-th channel i of a multichannel file");
+  AddTakeOption(command, "--from", options->from,
+                "the first take of consecutive tracks for the files in order (a stereo file takes two tracks, a file "
+                "of N channels N), all on take K");
   AddMasterOption(command, "-m,--master", options->masters, "the master take to fill with both channels");
   command.add_flag("-f,--force", options->force, "replace takes that exist");
   CLI::Option* resample = command.add_flag(

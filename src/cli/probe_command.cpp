@@ -49,7 +49,8 @@ void printText(const SourceFormat& format) {
   std::printf("Sampling Frames : %llu %s  %s\n", static_cast<unsigned long long>(format.frames),
               ChannelsText(format.channels).c_str(), WaveLengthText(frames, format.sampleRate).c_str());
   std::printf("Bits / Word : %d\n", format.bits);
-  if (format.channels > 2) std::printf("Channels : %u (an import takes the first two)\n", format.channels);
+  if (format.channels > 2)
+    std::printf("Channels : %u (an import takes one per --to target, or the first two)\n", format.channels);
 }
 
 }  // namespace
@@ -60,7 +61,7 @@ CommandRun DefineProbe(CLI::App& command) {
     bool json = false;
   };
   auto options = std::make_shared<Options>();
-  AddPositional(command, "FILE", options->input, "the WAV, AIFF or FLAC file to describe");
+  AddPositional(command, "FILE", options->input, "the sound file to describe (any the import reads)");
   command.add_flag("--json", options->json,
                    "print one JSON object: format, rate (Hz), bits, channels, frames and seconds");
   return [options] {

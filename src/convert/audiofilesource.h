@@ -1,7 +1,8 @@
-// A WAV or AIFF file as a source of blocks: its first one or two channels
-// (all an import uses), read in bounded pieces whatever the header claims.
+// A WAV or AIFF file as a source of blocks: its first channels (as many
+// as the import uses), read in bounded pieces whatever the header claims.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -22,6 +23,7 @@ class AudioFileSource final : public ImportSource {
   const AudioFile& File() const { return *file_; }
   const SourceFormat& Format() const override { return format_; }
   uint32_t Channels() const override { return channels_; }
+  void KeepChannels(uint32_t count) override { channels_ = std::clamp(count, 1u, file_->channels); }
   Status Read(int16_t* block, uint32_t frames) override;
   Status ReadFloat(float* block, uint32_t frames) override;
   Status Seek(uint64_t frame) override;

@@ -34,23 +34,35 @@ struct TargetTake {
   std::unique_ptr<TakeSink> sink;
 };
 
-// Creates the side file and header of each target: channel 0 to the first,
-// channel 1 to the second, or channel 0 again for a mono source filling
-// both files of a master take.
+// "Overh 13": a take of a file of more than two channels, named from the
+// file with its channel number (from 1) within the 8 bytes.
+NameField channelTakeName(const std::string& takeName, size_t channel) {
+  const std::string number = " " + std::to_string(channel + 1);
+  return EncodeNameField(takeName.substr(0, NameFieldWidth - number.size()) + number);
+}
+
+NameField takeNameFor(const std::string& takeName, uint32_t sourceChannels, bool masterMode, size_t index) {
+  if (masterMode || sourceChannels < 2) return EncodeNameField(takeName);
+  if (sourceChannels == 2) return EncodeNameFieldWithSuffix(takeName, index == 0 ? 'L' : 'R');
+  return channelTakeName(takeName, index);
+}
+
+// Creates the side file and header of each target: channel i to the i-th,
+// or channel 0 again for a mono source filling both files of a master take.
 Status createTargets(const ProjectModel& model, const ImportTargets& targets, const std::string& takeName,
                      uint32_t sourceChannels, std::vector<TargetTake>& created) {
-  const bool split = sourceChannels >= 2 && !targets.masterMode;
-  for (int index = 0; index < 2; ++index) {
-    const ImportTarget& target = index == 0 ? targets.first : targets.second;
-    if (!target.used()) continue;
-    TargetTake take{target, split ? EncodeNameFieldWithSuffix(takeName, index == 0 ? 'L' : 'R')
-                                  : EncodeNameField(takeName), nullptr};
+  const std::vector<ImportTarget> inOrder = targets.InChannelOrder();
+  for (size_t index = 0; index < inOrder.size(); ++index) {
+    const ImportTarget& target = inOrder[index];
+    TargetTake take{target, takeNameFor(takeName, sourceChannels, targets.masterMode, index), nullptr};
     std::unique_ptr<SafeFile> file;
     Status status = SafeFile::Create(PathForFile(model.ProjectFolder, targetFileName(target)),
                                      messages::TargetNotOpened, file);
-    const uint32_t channel = (index == 1 && sourceChannels >= 2) ? 1 : 0;
+    const uint32_t channel = index < sourceChannels ? uint32_t(index) : 0;
     if (status.ok())
-      status = TakeSink::Create(std::move(file), {uint32_t(index), uint32_t(target.track), take.name}, channel,
+      // The header knows left (0) and right (1) only; a multichannel
+      // file's later channels are each a take's only channel.
+      status = TakeSink::Create(std::move(file), {index == 1 ? 1u : 0u, uint32_t(target.track), take.name}, channel,
                                 take.sink);
     if (!status.ok()) return status;
     created.push_back(std::move(take));
@@ -60,8 +72,7 @@ Status createTargets(const ProjectModel& model, const ImportTargets& targets, co
 
 // The first target that holds a take on the disk now, or an empty path.
 fs::path firstTargetThatExists(const ProjectModel& model, const ImportTargets& targets) {
-  for (const ImportTarget& target : {targets.first, targets.second}) {
-    if (!target.used()) continue;
+  for (const ImportTarget& target : targets.InChannelOrder()) {
     const fs::path path = PathForFile(model.ProjectFolder, targetFileName(target));
     std::error_code error;
     if (fs::exists(fs::symlink_status(path, error))) return path;
@@ -99,54 +110,127 @@ ConversionResult ImportAudioFile(ProjectModel& model, const fs::path& sourcePath
   return ImportPrepared(model, prepared, hooks, wait, rate, existing);
 }
 
-ConversionResult ImportPrepared(ProjectModel& model, ImportPreparation& prepared, const ConversionHooks& hooks,
-                                SongLock::Wait wait, RateHandling rate, ExistingTakes existing) {
-  ImportSource* source = prepared.source.get();
-  const fs::path& sourcePath = prepared.path;
-  const SourceFormat& format = prepared.format;
-  const uint32_t channels = format.channels;
-  const ImportTargets& targets = prepared.targets;
+namespace {
 
-  BlockSource* blocks = source;
-  uint64_t frames = format.frames;
+// One file's import, set up before the song is locked and anything is
+// written: the channels it keeps, the resampler, the frames of its takes.
+struct FileRun {
+  ImportPreparation* prepared = nullptr;
   std::unique_ptr<RateConverter> converter;
-  if (rate == RateHandling::Convert && NeedsRateConversion(format.sampleRate)) {
-    const Status created = RateConverter::Create(*source, converter);
-    if (!created.ok()) return ConversionResult::Failure(Status::Fail(created.message(), sourcePath));
-    blocks = converter.get();
-    frames = converter->Frames();
+  BlockSource* blocks = nullptr;
+  uint64_t blockCount = 0;
+};
+
+Status setUpRun(ImportPreparation& prepared, RateHandling rate, FileRun& run) {
+  ImportSource& source = *prepared.source;
+  run.prepared = &prepared;
+  // Two channels as ever (a mono source in master mode fills both files
+  // from its one), more when the file goes to more tracks.
+  source.KeepChannels(uint32_t(std::max<size_t>(2, prepared.targets.InChannelOrder().size())));
+  run.blocks = &source;
+  uint64_t frames = prepared.format.frames;
+  if (rate == RateHandling::Convert && NeedsRateConversion(prepared.format.sampleRate)) {
+    const Status created = RateConverter::Create(source, run.converter);
+    if (!created.ok()) return Status::Fail(created.message(), prepared.path);
+    run.blocks = run.converter.get();
+    frames = run.converter->Frames();
   }
-
   // Every take is padded to whole blocks; its length must still fit.
-  const uint64_t blockCount = (frames + ConversionBlockFrames - 1) / ConversionBlockFrames;
-  if (blockCount * ConversionBlockFrames > uint64_t(TakeMaximumSamples))
-    return ConversionResult::Failure(Status::Fail(messages::SourceTooLong, sourcePath));
+  run.blockCount = (frames + ConversionBlockFrames - 1) / ConversionBlockFrames;
+  if (run.blockCount * ConversionBlockFrames > uint64_t(TakeMaximumSamples))
+    return Status::Fail(messages::SourceTooLong, prepared.path);
+  return Status::Ok();
+}
 
-  SongLock lock;
-  if (!lock.Acquire(model.ProjectFolder, wait)) return {ConversionResult::Failed, messages::SongInUse, {}, 0};
-  // Held from here to the rename into place, so no other writer's take can
-  // appear between this look and the replacement.
-  if (existing == ExistingTakes::Refuse)
-    if (const fs::path taken = firstTargetThatExists(model, targets); !taken.empty())
-      return ConversionResult::Failure(Status::Fail(messages::TargetHoldsTake, taken));
+// Writes one file's takes and renames them into place together; the
+// caller holds the song's lock.
+ConversionResult runLocked(ProjectModel& model, FileRun& run, const ConversionHooks& hooks,
+                           PipelineJob::OnAbort onAbort) {
+  ImportPreparation& prepared = *run.prepared;
   std::vector<TargetTake> takes;
-  const Status created = createTargets(model, targets, TakeNameFromSourceFile(sourcePath), channels, takes);
+  const Status created = createTargets(model, prepared.targets, TakeNameFromSourceFile(prepared.path),
+                                       prepared.format.channels, takes);
   if (!created.ok()) return ConversionResult::Failure(created);
 
   PipelineJob job;
-  job.source = blocks;
-  // A second worker reads the same file at positions of its own; a FLAC
-  // file, decoded front to back, and the resampler, which carries its
+  job.source = run.blocks;
+  // A second worker reads the same file at positions of its own; a file
+  // libsndfile decodes front to back, and the resampler, which carries its
   // filter's state from block to block, are read by one.
-  std::unique_ptr<ImportSource> helper = converter ? nullptr : source->SharedReader();
+  std::unique_ptr<ImportSource> helper = run.converter ? nullptr : prepared.source->SharedReader();
   if (helper) job.helperSources = {helper.get()};
   for (auto& take : takes) job.sinks.push_back(take.sink.get());
-  job.frames = blockCount * ConversionBlockFrames;
-  job.progressTotal = uint32_t(std::min<uint64_t>(format.frames, UINT32_MAX));
+  job.frames = run.blockCount * ConversionBlockFrames;
+  job.progressTotal = uint32_t(std::min<uint64_t>(prepared.format.frames, UINT32_MAX));
   job.writeFailure = messages::TakeNotWritten;
+  job.onAbort = onAbort;
   ConversionResult result = RunPipeline(job, hooks);
-  if (result.outputsKept)
-    recordTargets(model, takes, int32_t(result.framesWritten));
+  if (result.outputsKept) recordTargets(model, takes, int32_t(result.framesWritten));
+  return result;
+}
+
+// Under the song's lock, so that no other writer's take can appear between
+// this look and the replacement.
+Status refuseExisting(const ProjectModel& model, const std::vector<FileRun>& runs) {
+  for (const FileRun& run : runs)
+    if (const fs::path taken = firstTargetThatExists(model, run.prepared->targets); !taken.empty())
+      return Status::Fail(messages::TargetHoldsTake, taken);
+  return Status::Ok();
+}
+
+// Progress over a whole batch: each file's frames after those of the files
+// before it, scaled down together when the sum outgrows 32 bits.
+ConversionHooks batchHooks(const ConversionHooks& hooks, uint64_t before, uint64_t total) {
+  if (!hooks.progress) return hooks;
+  int shift = 0;
+  while ((total >> shift) > UINT32_MAX) ++shift;
+  ConversionHooks wrapped = hooks;
+  wrapped.progress = [&hooks, before, total, shift](uint32_t position, uint32_t) {
+    hooks.progress(uint32_t((before + position) >> shift), uint32_t(total >> shift));
+  };
+  return wrapped;
+}
+
+}  // namespace
+
+ConversionResult ImportPrepared(ProjectModel& model, ImportPreparation& prepared, const ConversionHooks& hooks,
+                                SongLock::Wait wait, RateHandling rate, ExistingTakes existing) {
+  std::vector<FileRun> runs(1);
+  if (const Status status = setUpRun(prepared, rate, runs[0]); !status.ok())
+    return ConversionResult::Failure(status);
+  SongLock lock;
+  if (!lock.Acquire(model.ProjectFolder, wait)) return {ConversionResult::Failed, messages::SongInUse, {}, 0};
+  if (existing == ExistingTakes::Refuse)
+    if (const Status taken = refuseExisting(model, runs); !taken.ok()) return ConversionResult::Failure(taken);
+  return runLocked(model, runs[0], hooks, PipelineJob::OnAbort::KeepNewFiles);
+}
+
+ConversionResult ImportBatch(ProjectModel& model, std::vector<ImportPreparation>& files,
+                             const ConversionHooks& hooks, SongLock::Wait wait, RateHandling rate,
+                             ExistingTakes existing, size_t* filesImported) {
+  if (filesImported) *filesImported = 0;
+  std::vector<FileRun> runs(files.size());
+  uint64_t total = 0;
+  for (size_t n = 0; n < files.size(); ++n) {
+    if (const Status status = setUpRun(files[n], rate, runs[n]); !status.ok())
+      return ConversionResult::Failure(status);
+    total += files[n].format.frames;
+  }
+  // One hold of the lock for every file: no other writer gets in between.
+  SongLock lock;
+  if (!lock.Acquire(model.ProjectFolder, wait)) return {ConversionResult::Failed, messages::SongInUse, {}, 0};
+  if (existing == ExistingTakes::Refuse)
+    if (const Status taken = refuseExisting(model, runs); !taken.ok()) return ConversionResult::Failure(taken);
+  ConversionResult result{ConversionResult::Converted};
+  uint64_t before = 0;
+  for (size_t n = 0; n < runs.size(); ++n) {
+    // A file stopped half-way is not kept: the files before it are whole,
+    // the ones from it on as they were.
+    result = runLocked(model, runs[n], batchHooks(hooks, before, total), PipelineJob::OnAbort::KeepNothing);
+    if (result.outcome != ConversionResult::Converted) return result;
+    before += files[n].format.frames;
+    if (filesImported) *filesImported = n + 1;
+  }
   return result;
 }
 

@@ -1,6 +1,6 @@
-// The import: one WAV, AIFF or FLAC file into the chosen takes of the
-// project, in the recorder's take format, block by block. Channel 0 goes to
-// the first target, channel 1 to the second; a mono source in master mode
+// The import: a sound file (or several) into the chosen takes of the
+// project, in the recorder's take format, block by block. Channel i goes to
+// the i-th target; a mono source in master mode
 // fills both files of the master take. A source at another rate than the
 // takes' 44,100 Hz is either copied sample for sample (it then plays slower
 // or faster) or converted to 44,100 Hz, as the caller chooses.
@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "convert/conversion.h"
 #include "project/projectmodel.h"
@@ -49,6 +50,17 @@ struct ImportPreparation;
 ConversionResult ImportPrepared(ProjectModel& model, ImportPreparation& prepared, const ConversionHooks& hooks,
                                 SongLock::Wait wait = SongLock::Wait::No, RateHandling rate = RateHandling::KeepSamples,
                                 ExistingTakes existing = ExistingTakes::Replace);
+
+// Imports several prepared files (each with its own targets) under one
+// hold of the song's lock, one after the other, with progress over all of
+// them. Stops at the first failure or abort: the files before it are
+// imported, the one it stopped in and those after it change nothing.
+// With ExistingTakes::Refuse a take found at any target of any file fails
+// the batch before anything is written. `filesImported`, when given, says
+// how many files were imported.
+ConversionResult ImportBatch(ProjectModel& model, std::vector<ImportPreparation>& files,
+                             const ConversionHooks& hooks, SongLock::Wait wait, RateHandling rate,
+                             ExistingTakes existing, size_t* filesImported = nullptr);
 
 // True when a source at `sampleRate` would play at another speed and pitch
 // than it was recorded at, unless it is converted.

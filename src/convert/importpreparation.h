@@ -1,5 +1,5 @@
 // An import prepared before anything is written: the source opened once,
-// with the opener the import reads it through (WAV, AIFF, FLAC), and what
+// with the opener the import reads it through (WAV, AIFF, or libsndfile), and what
 // the import will do with it, so that the window can ask its questions
 // (replace these takes? convert the rate?) and the command line refuse
 // without --force, and the import then goes on with the same open file.
@@ -31,5 +31,21 @@ struct ImportPreparation {
 // Fails as the import would: the source's own failure naming it, or
 // NoImportTarget when the selection names no target.
 Status PrepareImport(const ProjectModel& model, const std::filesystem::path& source, ImportPreparation& prepared);
+
+// Sends channel i of the prepared file to `inChannelOrder[i]` instead (as
+// many channels as there are targets, at most the file's), and finds again
+// which targets hold a take.
+void RetargetImport(const ProjectModel& model, const std::vector<ImportTarget>& inChannelOrder,
+                    ImportPreparation& prepared);
+
+// The tracks a file takes in a batch: one per channel (a stereo file two).
+uint32_t TracksTakenBy(const SourceFormat& format);
+
+// Opens every file of a batch and gives each the tracks after those of the
+// file before it, from `firstTrack` on, all on `take`. Fails with the first
+// file's failure, or with "The files do not fit in the 16 tracks; nothing
+// was written." saying how many fit; nothing is written either way.
+Status PrepareBatch(const ProjectModel& model, const std::vector<std::filesystem::path>& sources, int firstTrack,
+                    int take, std::vector<ImportPreparation>& files);
 
 }  // namespace tp

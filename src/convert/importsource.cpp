@@ -1,7 +1,7 @@
 #include "convert/importsource.h"
 
 #include "convert/audiofilesource.h"
-#include "convert/flacsource.h"
+#include "convert/sndfilesource.h"
 #include "project/messages.h"
 
 namespace tp {
@@ -14,11 +14,13 @@ Status OpenImportSource(const std::filesystem::path& path, std::unique_ptr<Impor
     return status;
   }
   if (!status.Is(messages::NotWavOrAiff)) return status;
-  std::unique_ptr<FlacFileSource> flac;
-  const Status flacStatus = FlacFileSource::Open(path, flac);
-  if (!flacStatus.ok()) return flacStatus.Is(messages::NotWavOrAiff) ? status : flacStatus;
-  opened = std::move(flac);
-  return flacStatus;
+  // Anything else that libsndfile decodes, whatever the file's name says
+  // (an RF64 file is often named .wav).
+  std::unique_ptr<SndfileSource> decoded;
+  const Status decodedStatus = SndfileSource::Open(path, decoded);
+  if (!decodedStatus.ok()) return decodedStatus.Is(messages::NotWavOrAiff) ? status : decodedStatus;
+  opened = std::move(decoded);
+  return decodedStatus;
 }
 
 Status ProbeSourceFile(const std::filesystem::path& path, SourceFormat& format) {

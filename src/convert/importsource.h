@@ -1,5 +1,5 @@
-// What an import reads: the first one or two channels of a WAV, AIFF or
-// FLAC file, either as the recorder's 16-bit samples (the top 16 bits of
+// What an import reads: the first channels of a sound file (one or two
+// unless the import asks for more), either as the recorder's 16-bit samples (the top 16 bits of
 // each) or at the precision the file stores, for the rate converter.
 #pragma once
 
@@ -15,16 +15,20 @@ namespace tp {
 
 // A source file's format, as the preview and `probe` describe it.
 struct SourceFormat {
-  std::string format;           // "WAV", "AIFF" or "FLAC"
+  std::string format;           // "WAV", "AIFF", "FLAC", "RF64", "CAF", "MP3", ...
   long double sampleRate = 0;   // an AIFF may have a fractional rate
   int32_t bits = 0;             // bits per sample as stored
-  uint32_t channels = 0;        // in the file; the import uses the first two
+  uint32_t channels = 0;        // in the file
   uint64_t frames = 0;
 };
 
 class ImportSource : public BlockSource {
  public:
   virtual const SourceFormat& Format() const = 0;
+  // Keeps the first `count` channels (at most the file's) from the next
+  // read on; a source starts with the first two. Called before any read
+  // and before SharedReader.
+  virtual void KeepChannels(uint32_t count) = 0;
   // Fills `frames` interleaved frames of Channels() channels from the
   // current position, full scale +-1.0; past the end, silence. Reads the
   // same frames as Read would: a source is read one way or the other.
@@ -36,7 +40,7 @@ class ImportSource : public BlockSource {
 };
 
 // Opens `path` as a WAV or AIFF file (recognised by its contents), else as
-// a FLAC file. Fails with "The file is not a WAV/AIFF." for anything else,
+// any file libsndfile decodes (SndfileSource). Fails with "The file is not a WAV/AIFF." for anything else,
 // and with "The file could not be read" when reading it fails.
 Status OpenImportSource(const std::filesystem::path& path, std::unique_ptr<ImportSource>& opened);
 

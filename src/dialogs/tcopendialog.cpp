@@ -28,8 +28,9 @@ void TCOpenDialog::SetUpFileDialog(QFileDialog& files) {
   files.setSizeGripEnabled(false);
   files.setAcceptMode(QFileDialog::AcceptOpen);
   // Like the open dialog it stands for, it does not insist that a typed
-  // name exists; the caller finds out when it opens the file.
-  files.setFileMode(QFileDialog::AnyFile);
+  // name exists; the caller finds out when it opens the file. Choosing
+  // several files needs them to exist, as Qt's dialog has it.
+  files.setFileMode(multiSelect_ ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
   // The file type list shows each text as written, e.g. "Audio(*.wav;*.aif)";
   // the patterns travel in a group of their own that is not shown.
   files.setOption(QFileDialog::HideNameFilterDetails);
@@ -82,10 +83,13 @@ bool TCOpenDialog::Execute() {
   window->installEventFilter(this);
 
   const bool chosen = window->exec() == QDialog::Accepted && !files->selectedFiles().isEmpty();
-  if (chosen)
+  fileNames_.clear();
+  if (chosen) {
     fileName_ = files->selectedFiles().front();
-  else
+    if (multiSelect_) fileNames_ = files->selectedFiles();
+  } else {
     fileName_ = fileNameBefore;
+  }
 
   window->removeEventFilter(this);
   unit_.DialogDestroyed();

@@ -21,6 +21,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -50,6 +51,12 @@ class TCOpenDialog : public QObject {
   // under selection.
   QString FileName() const { return fileName_; }
   void SetFileName(const QString& fileName) { fileName_ = fileName; }
+  // With MultiSelect the user may choose several existing files; after
+  // Execute, FileNames holds every one in the order of the folder's list
+  // (FileName the first). Without it, FileNames holds FileName alone.
+  bool MultiSelect() const { return multiSelect_; }
+  void SetMultiSelect(bool value) { multiSelect_ = value; }
+  QStringList FileNames() const { return fileNames_.isEmpty() ? QStringList{fileName_} : fileNames_; }
   // Pairs of a shown text and ";"-separated patterns, all separated by "|".
   // Matching ignores letter case, so "*.wav" finds TAKE.WAV too.
   QString Filter() const { return filter_; }
@@ -118,6 +125,8 @@ class TCOpenDialog : public QObject {
   bool startPending_ = false;
 
   QString fileName_;
+  QStringList fileNames_;
+  bool multiSelect_ = false;
   QString filter_;
   int filterIndex_ = 1;
   QString defaultExt_;

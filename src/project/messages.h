@@ -130,4 +130,14 @@ inline constexpr const char* TakeChangedWhileRead = QT_TRANSLATE_NOOP("Messages"
 inline constexpr const char* OutlineCacheNotWritten =
     QT_TRANSLATE_NOOP("Messages", "The outline cache could not be written.");
 
+// Importing many files, and every channel of a multichannel file.
+inline constexpr const char* FilesDoNotFit =
+    QT_TRANSLATE_NOOP("Messages", "The files do not fit in the 16 tracks; nothing was written.");
+// %1 channels, %2 and %3 the first and last track, %4 the take.
+inline constexpr const char* ImportAllChannels =
+    QT_TRANSLATE_NOOP("Messages", "Import all %1 channels to tracks %2–%3, take %4?");
+inline constexpr const char* FirstChannelsOnly = QT_TRANSLATE_NOOP("Messages", "First channels only");
+// More than two takes an import of several files would replace.
+inline constexpr const char* ReplaceTakes = QT_TRANSLATE_NOOP("Messages", "Replace the takes %1?");
+
 }  // namespace tp::messages

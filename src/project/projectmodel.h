@@ -45,6 +45,17 @@ struct ImportTarget {
 struct ImportTargets {
   ImportTarget first, second;
   bool masterMode = false;
+  // The targets of the third channel on, for a file of more channels
+  // imported to as many tracks (never in master mode).
+  std::vector<ImportTarget> more;
+  // Every target in channel order: first, second when used, then more.
+  std::vector<ImportTarget> InChannelOrder() const {
+    std::vector<ImportTarget> all;
+    for (const ImportTarget& target : {first, second})
+      if (target.used()) all.push_back(target);
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+  }
 };
 
 class ProjectModel {

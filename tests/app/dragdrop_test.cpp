@@ -88,6 +88,9 @@ TEST_F(DragDrop, AFileDroppedOnATakeIsImportedThereAndAStereoOneFillsTheNextTrac
        {{"TRACK2_3.DAT", 0}}, "TRACK3_3.DAT"},
       {"stereo on Track5-1", [&] { return window->TakeSel; }, 4, 0, "pair.aif", SF_FORMAT_AIFF, 2,
        {{"TRACK4_0.DAT", 0}, {"TRACK5_0.DAT", 1}}, nullptr},
+      // Known by its contents, not its name.
+      {"stereo FLAC without an extension on Track7-2", [&] { return window->TakeSel; }, 6, 1, "stems-7", SF_FORMAT_FLAC,
+       2, {{"TRACK6_1.DAT", 0}, {"TRACK7_1.DAT", 1}}, nullptr},
       {"stereo on Track16-3: the left channel only", [&] { return window->TakeSel; }, 15, 2, "last.wav",
        SF_FORMAT_WAV, 2, {{"TRACK152.DAT", 0}}, nullptr},
       {"stereo on master take 2",
@@ -130,6 +133,8 @@ TEST_F(DragDrop, ADisabledGridOrAFileThatIsNotSoundTakesNoDrop) {
   WriteSource("ok.wav", SF_FORMAT_WAV, 1, 1000);
   test::WriteBytes(sources / "notes.txt", {'x'});
   EXPECT_FALSE(Drop(window->TakeSel, 3, 0, sources / "notes.txt"));
+  test::WriteBytes(sources / "notes.wav", {'R', 'I', 'F', 'F', 'x'});
+  EXPECT_FALSE(Drop(window->TakeSel, 3, 0, sources / "notes.wav")) << "a sound file's name is not enough";
   Click(window->TakeSel, 0, 0);
   Click(window->AudBtn);  // an audition disables the grid
   ASSERT_TRUE(window->Playing);

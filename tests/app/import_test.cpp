@@ -191,8 +191,11 @@ TEST_F(Import, TheOpenDialogCarriesThePreviewFormAlongItsBottomEdge) {
   Click(window->ImpBtn);
   ASSERT_NE(offered, nullptr);
   EXPECT_EQ(subFormWhenOffered, getWin.get());
-  EXPECT_EQ(offered->Filter(), QStringLiteral("Audio(*.wav;*.aif;*.flac)|*.wav;*.aif;*.flac|Windows Wave(*.wav)|*.wav|"
-                                               "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
+  EXPECT_EQ(offered->Filter(),
+            QStringLiteral("Audio(*.wav;*.aif;*.flac;*.aifc;*.w64;*.rf64;*.caf;*.ogg;*.opus;*.mp3)|"
+                           "*.wav;*.aif;*.flac;*.aifc;*.w64;*.rf64;*.caf;*.ogg;*.opus;*.mp3|Windows Wave(*.wav)|*.wav|"
+                           "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
+  EXPECT_TRUE(offered->MultiSelect());
   EXPECT_EQ(offered->DefaultExt(), QStringLiteral("wav"));
   EXPECT_EQ(offered->SubFormPos(), fpBottom);
   EXPECT_EQ(offered->SubFormAnchors(), AllSubFormAnchors);

@@ -266,5 +266,40 @@ TEST_F(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
     EXPECT_EQ(cli(command).status, 0) << command;
 }
 
+// Several files on consecutive tracks, every channel of a 16-channel file to
+// its own --to take, and a batch refused whole when it does not fit.
+TEST_F(Cli, ImportPlacesManyFilesAndEveryChannel) {
+  WriteWithSndfile(outputs / "Kick.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, Ramp(300, 7));
+  std::vector<int16_t> stereo;
+  for (int n = 0; n < 200; ++n) { stereo.push_back(int16_t(n)); stereo.push_back(int16_t(-n)); }
+  WriteWithSndfile(outputs / "Pads.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16, 2, 44100, stereo);
+  auto result = cli("import " + dir() + " " + out("Kick.wav") + " " + out("Pads.rf64") + " --from 2-3");
+  ASSERT_EQ(result.status, 0) << result.out;
+  result = cli("info " + dir());
+  EXPECT_NE(result.out.find("Track02-3   Kick"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Track03-3   Pads   L"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Track04-3   Pads   R"), std::string::npos) << result.out;
+
+  std::vector<int16_t> sixteen;
+  for (int n = 0; n < 100; ++n)
+    for (int c = 0; c < 16; ++c) sixteen.push_back(int16_t(c * 100 + n));
+  WriteWithSndfile(outputs / "Desk.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16, 44100, sixteen);
+  std::string targets;
+  for (int track = 1; track <= 16; ++track) targets += " --to " + std::to_string(track) + "-5";
+  ASSERT_EQ(cli("import " + dir() + " " + out("Desk.wav") + targets).status, 0);
+  for (int track = 0; track < 16; ++track)
+    EXPECT_EQ(ReadTakeSamples(project / TakeFileName(track, 4))[10], int16_t(track * 100 + 10)) << track;
+
+  result = cli("import " + dir() + " " + out("Kick.wav") + " " + out("Pads.rf64") + " --from 15-7");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("The files do not fit in the 16 tracks; nothing was written.: 1 of the 2 files fit from "
+                            "track 15"),
+            std::string::npos)
+      << result.out;
+  EXPECT_FALSE(std::filesystem::exists(project / TakeFileName(14, 6)));
+  EXPECT_EQ(cli("import " + dir() + " " + out("Kick.wav") + " " + out("Pads.rf64") + " --to 1-1").status, 2)
+      << "several files need --from";
+}
+
 }  // namespace
 }  // namespace tp

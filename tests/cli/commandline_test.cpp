@@ -71,7 +71,7 @@ TEST_F(CommandLine, WrongValuesAreRefusedWithTheOptionAndTheRangeAndExitTwo) {
       {"play " + dir() + " -t 1-1 --from -1", "--from: a time is a number of seconds, 0 or more, not \"-1\""},
       {"export " + dir() + " o.wav -t 1-1 --mute 0", "trackporter-cli: export: --mute: the track must be a number from 1 to 16, not \"0\""},
       {"play " + dir() + " -t 1-1 --solo 2-1", "trackporter-cli: play: --solo: the track must be a number from 1 to 16, not \"2-1\""},
-      {"import " + dir() + " x.wav --to 1-1 --to 1-2", "the two --to targets must be on different tracks"},
+      {"import " + dir() + " x.wav --to 1-1 --to 1-2", "the --to targets must be on different tracks"},
       {"stems " + dir() + " out --take 0-1", "trackporter-cli: stems: --take: the track must be a number from 1 to 16"},
       {"info " + dir() + " --frob", "trackporter-cli: info: unknown option --frob"},
       {"info " + dir() + " more", "trackporter-cli: info: unexpected argument \"more\""},

@@ -111,7 +111,7 @@ TEST_F(CliRate, ProbeDescribesAFileAsTextOrJson) {
        "Format : WAV\nSampling Rate : 48000.00Hz\nSampling Frames : 96000 (stereo)  0:00:02:000\nBits / Word : 24\n"},
       {"six.flac",
        "Format : FLAC\nSampling Rate : 44100.00Hz\nSampling Frames : 441 (6 channels)  0:00:00:010\nBits / Word : 16\n"
-       "Channels : 6 (an import takes the first two)\n"},
+       "Channels : 6 (an import takes one per --to target, or the first two)\n"},
   };
   for (const auto& c : cases) {
     const auto result = cli("probe " + Quoted(sources.path().string()) + "/" + c.arguments);

@@ -97,14 +97,20 @@ TEST_F(FlacImport, A48kHzFlacIsProbedAndConverted) {
   EXPECT_TRUE(std::all_of(left.begin() + 44100, left.end(), [](int16_t s) { return s == 0; }));
 }
 
-TEST_F(FlacImport, OtherFormatsLibsndfileReadsAreStillRefused) {
+// Past the formats a DAW exports, whatever else libsndfile decodes is
+// imported too; a file it cannot decode is still refused.
+TEST_F(FlacImport, OtherFormatsLibsndfileReadsAreImportedAndTheRestRefused) {
   const auto file = sources / "sun.au";
   WriteWithSndfile(file, SF_FORMAT_AU | SF_FORMAT_PCM_16, 1, 44100, Ramp(100));
   model.TrackSelClick(0);
   model.TakeSelClick(0, 0);
-  const auto result = ImportAudioFile(model, file, {});
+  auto result = ImportAudioFile(model, file, {});
+  ASSERT_EQ(result.outcome, ConversionResult::Converted) << result.message;
+  EXPECT_EQ(test::ReadTakeSamples(song / "TRACK0_0.DAT"), test::ChannelOf(Ramp(100), 1, 0, 32768));
+  const auto garbage = sources / "noise.au";
+  test::WriteBytes(garbage, {'.', 's', 'n', 'x', 1, 2, 3});
+  result = ImportAudioFile(model, garbage, {});
   EXPECT_STREQ(result.message, messages::NotWavOrAiff);
-  EXPECT_FALSE(std::filesystem::exists(song / "TRACK0_0.DAT"));
 }
 
 // The bytes of a FLAC file up to the end of its metadata: the header that
