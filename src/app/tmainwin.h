@@ -263,12 +263,8 @@ class TMainWin : public QWidget, private TransportEvents {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
-  // A move to a screen of another pixel ratio (mainwin_screen.cpp).
-  void ScreenChanged();
-
   // The takes' outlines in the grid (mainwin_thumbnails.cpp).
   void StartThumbnails(const std::filesystem::path& cacheFolder, std::function<void()> reading);
   void FollowTakesForThumbnails();

@@ -6,7 +6,10 @@
 #include "support/edgeblocks.h"
 #include "windowfixture.h"
 
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
+#include <QWindow>
 
 namespace tp::test {
 namespace {
@@ -48,6 +51,39 @@ TEST_F(WindowAtTwiceTheScale, DrawsTheTrackKeysDigitsAndTheTakeNamesAtFullResolu
   // Qt's own folder tree beside them, for comparison: its icons and the
   // selection's bar lie on whole pixels, its text does not.
   EXPECT_GT(tree.MixedShare(), 0.2) << tree;
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+// A skinned control renders its skin for the ratio of its screen whenever it
+// paints, so a move to a screen of another ratio comes out sharp as long as
+// the move repaints every control (Qt's widget window repaints itself on
+// QWindow::screenChanged).
+TEST_F(WindowAtTwiceTheScale, RepaintsEverySkinnedControlWhenTheWindowMovesToAnotherScreen) {
+  RunUntilIdle();
+  PaintCounter keys(window->TrackSel), takes(window->TakeSel), slider(window->Slider);
+  RunUntilIdle();
+  ASSERT_EQ(keys.paints + takes.paints + slider.paints, 0) << "the window is at rest";
+  QWindow* handle = window->windowHandle();
+  ASSERT_NE(handle, nullptr);
+  // What Qt reports when the window lands on another screen (the offscreen
+  // platform has one screen, whose ratio a test cannot change).
+  emit handle->screenChanged(QGuiApplication::primaryScreen());
+  RunUntilIdle();
+  EXPECT_GT(keys.paints, 0);
+  EXPECT_GT(takes.paints, 0);
+  EXPECT_GT(slider.paints, 0);
 }
 
 }  // namespace
