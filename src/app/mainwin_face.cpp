@@ -3,7 +3,8 @@
 // every skinned control is handed as its background.
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
+
+#include <memory>
 
 #include <algorithm>
 
@@ -20,22 +21,38 @@
 namespace tp {
 namespace {
 
-// The picture of a panel as it paints its bitmap, at least `size` large:
-// the controls' backgrounds are cut from it.
-QImage PanelPicture(const TBitPanel& panel, QSize size) {
-  QImage picture(size, QImage::Format_RGB32);
-  picture.fill(panel.Color().isValid() ? panel.Color() : QColor(Qt::black));
-  QPainter painter(&picture);
-  for (QPoint at : BitmapPlacements(panel.Layout(), QRect(QPoint(0, 0), size), panel.Bitmap().size()))
-    painter.drawImage(at, panel.Bitmap());
-  return picture;
+// The picture of a panel that the controls on it cut their backgrounds from,
+// made once for each ratio a control asks for and shared by all of them.
+class PanelPictures {
+ public:
+  PanelPictures(const TBitPanel& panel, QSize size) : panel_(panel), size_(size) {}
+
+  // The piece under a child at `geometry`, at `ratio`.
+  QImage Under(QRect geometry, qreal ratio) {
+    if (picture_.isNull() || !qFuzzyCompare(picture_.devicePixelRatio(), ratio)) picture_ = panel_.Picture(size_, ratio);
+    QImage piece = picture_.copy(DeviceRect(geometry, ratio));
+    piece.setDevicePixelRatio(ratio);
+    return piece;
+  }
+
+ private:
+  const TBitPanel& panel_;
+  QSize size_;
+  QImage picture_;
+};
+
+// The background of `control`: the piece of its panel's picture under it,
+// drawn for whatever ratio the control's screen has.
+SkinBitmap Background(const std::shared_ptr<PanelPictures>& pictures, const QWidget* control) {
+  const QRect geometry = control->geometry();
+  return SkinBitmap::Drawn([pictures, geometry](qreal ratio) { return pictures->Under(geometry, ratio); });
 }
 
 }  // namespace
 
 void TMainWin::BuildFace() {
   BitPanel = new TBitPanel(this);
-  BitPanel->SetBitmap(Skin::MainPanel());
+  BitPanel->SetBitmap(SkinBitmap::Drawn(&Skin::MainPanel));
   BitPanel->SetLayout(blSingle);
   BitPanel->SetBevelOuter(bvNone);
   BitPanel->SetColor(QColor(0x1e, 0x21, 0x25));
@@ -152,28 +169,23 @@ void TMainWin::WireFace() {
 }
 
 void TMainWin::CaptureBackgrounds() {
-  // One work picture per panel; each control copies the piece it is given.
-  const QImage face = PanelPicture(*BitPanel, BitPanel->size());
-  const auto cut = [](const QImage& picture, QWidget* control) {
-    return picture.copy(control->geometry()).convertToFormat(QImage::Format_RGB888);
-  };
-  for (TBtnMtx* matrix : {TakeSel, TrackSel, MasTakeSel}) matrix->SetBackBmp(cut(face, matrix));
-  for (TBPBtn* button : {MasterSel, ImpBtn, AudBtn, ExpBtn}) button->SetBackBmp(cut(face, button));
-  Slider->SetBackBmp(cut(face, Slider));
+  // One picture per panel and ratio; each control copies the piece it covers.
+  const auto face = std::make_shared<PanelPictures>(*BitPanel, BitPanel->size());
+  for (TSkinnedControl* control : std::initializer_list<TSkinnedControl*>{TakeSel, TrackSel, MasTakeSel, MasterSel,
+                                                                          ImpBtn, AudBtn, ExpBtn, Slider})
+    control->SetBackBmp(Background(face, control));
 
   const QRect mixerControls = MixerPanel->childrenRect();
-  const QImage mixer = PanelPicture(*MixerPanel, QSize(mixerControls.right() + 1, mixerControls.bottom() + 1));
-  InitBtn->SetBackBmp(cut(mixer, InitBtn));
-  for (int t = 0; t < 16; ++t) {
-    Volumes[t]->SetBackBmp(cut(mixer, Volumes[t]));
-    Pans[t]->SetBackBmp(cut(mixer, Pans[t]));
-    MuteBtns[t]->SetBackBmp(cut(mixer, MuteBtns[t]));
-    SoloBtns[t]->SetBackBmp(cut(mixer, SoloBtns[t]));
-  }
+  const auto mixer =
+      std::make_shared<PanelPictures>(*MixerPanel, QSize(mixerControls.right() + 1, mixerControls.bottom() + 1));
+  InitBtn->SetBackBmp(Background(mixer, InitBtn));
+  for (int t = 0; t < 16; ++t)
+    for (TSkinnedControl* control : std::initializer_list<TSkinnedControl*>{Volumes[t], Pans[t], MuteBtns[t], SoloBtns[t]})
+      control->SetBackBmp(Background(mixer, control));
 
   const QRect timeControls = BitPanel1->childrenRect();
-  const QImage time = PanelPicture(*BitPanel1, QSize(timeControls.right() + 1, timeControls.bottom() + 1));
-  ClipLight->SetBackBmp(cut(time, ClipLight));
+  const auto time = std::make_shared<PanelPictures>(*BitPanel1, QSize(timeControls.right() + 1, timeControls.bottom() + 1));
+  ClipLight->SetBackBmp(Background(time, ClipLight));
 }
 
 }  // namespace tp

@@ -107,7 +107,7 @@ void TMainWin::PlaceFolderButtons() {
 
 void TMainWin::BuildTimeSheet() {
   BitPanel1 = new TBitPanel;
-  BitPanel1->SetBitmap(Skin::TimePanel());
+  BitPanel1->SetBitmap(SkinBitmap::Drawn(&Skin::TimePanel));
   BitPanel1->SetLayout(blMulti);
   BitPanel1->SetBevelOuter(bvNone);
   PageControl->addTab(BitPanel1, tr("Time"));
@@ -128,7 +128,7 @@ void TMainWin::BuildTimeSheet() {
 
 void TMainWin::BuildMixerSheet() {
   MixerPanel = new TBitPanel;
-  MixerPanel->SetBitmap(Skin::MixerPanel());
+  MixerPanel->SetBitmap(SkinBitmap::Drawn(&Skin::MixerPanel));
   MixerPanel->SetLayout(blMulti);
   MixerPanel->SetBevelOuter(bvNone);
   PageControl->addTab(MixerPanel, tr("Mixer"));

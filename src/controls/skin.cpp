@@ -27,8 +27,8 @@ const QColor kLampBottom(0x94, 0x2c, 0x12);
 
 // Skins are drawn premultiplied, which QPainter handles best, and handed out
 // in the straight-alpha format that the alpha drawing expects.
-QImage Transparent(int width, int height) {
-  QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+QImage Transparent(int width, int height, qreal ratio) {
+  QImage image = LogicalImage(width, height, ratio, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   return image;
 }
@@ -125,8 +125,8 @@ const CapColours kAmberCap{kAmberTop, kAmberBottom, QColor(0xff, 0xe0, 0x9a)};
 const CapColours kDarkCap{QColor(0x4c, 0x53, 0x5c), QColor(0x33, 0x38, 0x3f), QColor(0x66, 0x6d, 0x77)};
 const CapColours kGreenCap{QColor(0x6c, 0xd8, 0x5c), QColor(0x2f, 0x9a, 0x2c), QColor(0xb4, 0xf0, 0xa0)};
 
-QImage Cap(int width, int height, ButtonLook look, CapColours normal, CapColours latched, qreal radius) {
-  QImage image = Transparent(width, height);
+QImage Cap(int width, int height, ButtonLook look, CapColours normal, CapColours latched, qreal radius, qreal ratio) {
+  QImage image = Transparent(width, height, ratio);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   const CapColours colours = CapFor(look, normal, latched);
@@ -142,10 +142,10 @@ QImage Cap(int width, int height, ButtonLook look, CapColours normal, CapColours
 
 // ---- Panels ---------------------------------------------------------------
 
-QImage MainPanel() {
-  QImage image(667, 446, QImage::Format_RGB32);
+QImage MainPanel(qreal ratio) {
+  QImage image = LogicalImage(667, 446, ratio, QImage::Format_RGB32);
   QPainter painter(&image);
-  DrawFace(painter, image.rect());
+  DrawFace(painter, QRect(0, 0, 667, 446));
 
   // Header strip with the project name; an engraved line closes it.
   painter.fillRect(0, 0, 667, 25, QColor(0x33, 0x37, 0x3e));
@@ -181,9 +181,9 @@ QImage MainPanel() {
   return image;
 }
 
-QImage TimePanel() {
+QImage TimePanel(qreal ratio) {
   // A fine perforated grille: one slightly darker hole per tile.
-  QImage image(10, 10, QImage::Format_RGB32);
+  QImage image = LogicalImage(10, 10, ratio, QImage::Format_RGB32);
   image.fill(QColor(0x22, 0x25, 0x2a));
   QPainter painter(&image);
   painter.fillRect(4, 4, 2, 2, QColor(0x1a, 0x1c, 0x20));
@@ -192,10 +192,10 @@ QImage TimePanel() {
   return image;
 }
 
-QImage MixerPanel() {
-  QImage image(100, 400, QImage::Format_RGB32);
+QImage MixerPanel(qreal ratio) {
+  QImage image = LogicalImage(100, 400, ratio, QImage::Format_RGB32);
   QPainter painter(&image);
-  DrawFace(painter, image.rect());
+  DrawFace(painter, QRect(0, 0, 100, 400));
   // Heading strip for "FADER" and "PANPOT".
   painter.fillRect(0, 0, 100, 17, QColor(0x33, 0x37, 0x3e));
   painter.fillRect(0, 17, 100, 1, QColor(0x14, 0x16, 0x19));
@@ -213,12 +213,12 @@ QImage MixerPanel() {
 
 // ---- Keys and cells -------------------------------------------------------
 
-QImage TakeCell(ButtonLook look, bool assigned) {
-  if (assigned) return Finished(Cap(60, 20, look, kSteelCap, kLampCap, 3));
+QImage TakeCell(ButtonLook look, bool assigned, qreal ratio) {
+  if (assigned) return Finished(Cap(60, 20, look, kSteelCap, kLampCap, 3, ratio));
 
   // A take without audio: an outline over the slot, filled only faintly, so
   // that it never looks like a take that holds something.
-  QImage image = Transparent(60, 20);
+  QImage image = Transparent(60, 20, ratio);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF area(1.5, 1.5, 57, 17);
@@ -239,12 +239,12 @@ QImage TakeCell(ButtonLook look, bool assigned) {
   return Finished(image);
 }
 
-QImage TrackCell(ButtonLook look) { return Finished(Cap(20, 20, look, kGreyCap, kAmberCap, 3)); }
+QImage TrackCell(ButtonLook look, qreal ratio) { return Finished(Cap(20, 20, look, kGreyCap, kAmberCap, 3, ratio)); }
 
-QImage MasterSel(ButtonLook look) {
+QImage MasterSel(ButtonLook look, qreal ratio) {
   // The master key is a track key with a red corner mark, since it switches
   // the whole panel to the master takes.
-  QImage image = Cap(20, 20, look, kGreyCap, kAmberCap, 3);
+  QImage image = Cap(20, 20, look, kGreyCap, kAmberCap, 3, ratio);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
@@ -254,8 +254,8 @@ QImage MasterSel(ButtonLook look) {
   return Finished(image);
 }
 
-QImage AudBtn(ButtonLook look) {
-  QImage image = Cap(30, 16, look, kDarkCap, kGreenCap, 3);
+QImage AudBtn(ButtonLook look, qreal ratio) {
+  QImage image = Cap(30, 16, look, kDarkCap, kGreenCap, 3, ratio);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
@@ -267,8 +267,8 @@ QImage AudBtn(ButtonLook look) {
   return Finished(image);
 }
 
-QImage CommandBtn(Command command, ButtonLook look) {
-  QImage image = Cap(56, 20, look, kDarkCap, kAmberCap, 3);
+QImage CommandBtn(Command command, ButtonLook look, qreal ratio) {
+  QImage image = Cap(56, 20, look, kDarkCap, kAmberCap, 3, ratio);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::TextAntialiasing);
   painter.setFont(KeyFont(9));
@@ -285,8 +285,8 @@ QImage CommandBtn(Command command, ButtonLook look) {
 
 // ---- Knob and slider ------------------------------------------------------
 
-QImage Knob(KnobLook look) {
-  QImage image = Transparent(17, 17);
+QImage Knob(KnobLook look, qreal ratio) {
+  QImage image = Transparent(17, 17, ratio);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   const QPointF centre(8.5, 8.5);
@@ -324,8 +324,8 @@ QImage Knob(KnobLook look) {
   return finished;
 }
 
-QImage SliderTrack() {
-  QImage image = Transparent(300, 12);
+QImage SliderTrack(qreal ratio) {
+  QImage image = Transparent(300, 12, ratio);
   QPainter painter(&image);
   // Tick marks under the groove, one per tenth of the travel.
   for (int i = 0; i <= 10; ++i) {
@@ -340,8 +340,8 @@ QImage SliderTrack() {
   return Finished(image);
 }
 
-QImage SliderThumb(KnobLook look) {
-  QImage image = Transparent(12, 12);
+QImage SliderThumb(KnobLook look, qreal ratio) {
+  QImage image = Transparent(12, 12, ratio);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   CapColours cap = kGreyCap;
@@ -377,8 +377,8 @@ QColor MeterSegmentColour(double decibels, bool lit) {
 
 }  // namespace
 
-QImage MeterBar(QSize size, bool lit) {
-  QImage image(size, QImage::Format_RGB32);
+QImage MeterBar(QSize size, bool lit, qreal ratio) {
+  QImage image = LogicalImage(size.width(), size.height(), ratio, QImage::Format_RGB32);
   image.fill(kWell);
   QPainter painter(&image);
   // Segments of two pixels with a one-pixel gap read as a row of lamps at
@@ -395,15 +395,15 @@ QImage MeterBar(QSize size, bool lit) {
 
 QColor MeterHoldColour(double decibels) { return MeterSegmentColour(decibels, true).lighter(150); }
 
-QImage ClipLight(ButtonLook look) {
+QImage ClipLight(ButtonLook look, qreal ratio) {
   const CapColours dark{QColor(0x4a, 0x1c, 0x16), QColor(0x2e, 0x10, 0x0c), QColor(0x5a, 0x2a, 0x22)};
   const CapColours red{QColor(0xff, 0x5a, 0x3c), QColor(0xc8, 0x1c, 0x10), QColor(0xff, 0xa0, 0x80)};
-  return Finished(Cap(18, 10, look, dark, red, 2));
+  return Finished(Cap(18, 10, look, dark, red, 2, ratio));
 }
 
-QImage StripToggleKey(StripToggle which, ButtonLook look) {
+QImage StripToggleKey(StripToggle which, ButtonLook look, qreal ratio) {
   const bool solo = which == StripToggle::Solo;
-  QImage image = Cap(16, 15, look, kDarkCap, solo ? kAmberCap : kLampCap, 2.5);
+  QImage image = Cap(16, 15, look, kDarkCap, solo ? kAmberCap : kLampCap, 2.5, ratio);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::TextAntialiasing);
   painter.setFont(KeyFont(9));

@@ -31,7 +31,7 @@ TBitPanel::TBitPanel(QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TBitPanel::SetBitmap(const QImage& bitmap) {
+void TBitPanel::SetBitmap(const SkinBitmap& bitmap) {
   bitmap_ = bitmap;
   update();
 }
@@ -89,8 +89,19 @@ void TBitPanel::Paint() {
   }
 
   if (OnPaint) OnPaint(this, painter); else painter.fillRect(client, color_);
-  for (const QPoint& at : BitmapPlacements(layout_, client, bitmap_.size())) painter.drawImage(at, bitmap_);
+  const QImage& picture = bitmap_.For(devicePixelRatioF());
+  for (const QPoint& at : BitmapPlacements(layout_, client, Bitmap().size())) painter.drawImage(at, picture);
   DrawFrames(painter);
+}
+
+QImage TBitPanel::Picture(QSize size, qreal ratio) const {
+  QImage picture = LogicalImage(size.width(), size.height(), ratio, QImage::Format_RGB32);
+  picture.fill(color_.isValid() ? color_ : QColor(Qt::black));
+  QPainter painter(&picture);
+  const QImage& bitmap = bitmap_.For(ratio);
+  for (const QPoint& at : BitmapPlacements(layout_, QRect(QPoint(0, 0), size), Bitmap().size()))
+    painter.drawImage(at, bitmap);
+  return picture;
 }
 
 void TBitPanel::paintEvent(QPaintEvent*) { Paint(); }

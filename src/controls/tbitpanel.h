@@ -15,6 +15,8 @@
 #include <functional>
 #include <vector>
 
+#include "controls/skinbitmap.h"
+
 class QPainter;
 
 namespace tp {
@@ -34,9 +36,14 @@ class TBitPanel : public QWidget {
  public:
   explicit TBitPanel(QWidget* parent = nullptr);
 
-  // Copied as given (no format change); an empty bitmap paints an ordinary panel.
-  const QImage& Bitmap() const { return bitmap_; }
-  void SetBitmap(const QImage& bitmap);
+  // Copied as given (no format change); an empty bitmap paints an ordinary
+  // panel. A drawn bitmap is painted at the ratio of the panel's screen.
+  const QImage& Bitmap() const { return bitmap_.Image(); }
+  void SetBitmap(const SkinBitmap& bitmap);
+  // What the panel paints under its children over `size` (logical pixels,
+  // from its top-left corner) at `ratio`: the colour, and the bitmap as the
+  // layout places it. Children's backgrounds are cut from it.
+  QImage Picture(QSize size, qreal ratio) const;
   TbpLayout Layout() const { return layout_; }
   void SetLayout(TbpLayout layout);
 
@@ -64,7 +71,7 @@ class TBitPanel : public QWidget {
  private:
   void DrawFrames(QPainter& painter) const;
 
-  QImage bitmap_;
+  SkinBitmap bitmap_;
   TbpLayout layout_ = blSingle;
   QColor color_;
   TBevelCut bevelOuter_ = bvRaised;

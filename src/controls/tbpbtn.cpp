@@ -15,10 +15,9 @@
 namespace tp {
 
 TBPBtn::TBPBtn(QWidget* parent)
-    : QWidget(parent), tracking_(new PointerTracking(*this, [this](bool inside) {
+    : TSkinnedControl(parent), tracking_(new PointerTracking(*this, [this](bool inside) {
         if (inside) CMMouseEnter(); else CMMouseLeave();
       })) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   // Tab reaches it, a click does not take the focus from where the user
   // works (the matrix, the slider). It frames itself only when the keyboard
@@ -41,10 +40,6 @@ void TBPBtn::SetPressCharColor(QColor color) {
   update();
 }
 
-void TBPBtn::SetBitmap(QImage& owned, const QImage& given) {
-  if (AssignBitmap(owned, given)) update();
-}
-
 void TBPBtn::SetCaption(const QString& caption) {
   caption_ = caption;
   update();
@@ -65,22 +60,24 @@ void TBPBtn::Click() {
 // ---- Painting -------------------------------------------------------------
 
 const QImage& TBPBtn::StateBitmap() const {
-  if (pressed_) return pressBtnBmp_;
   const bool pointed = tracking_->Inside();
-  if (down_) return pointed ? dPointBtnBmp_ : downBtnBmp_;
-  return pointed ? pointBtnBmp_ : btnBmp_;
+  const ButtonLook look = pressed_ ? ButtonLook::Pressed
+                          : down_  ? (pointed ? ButtonLook::DownPointed : ButtonLook::Down)
+                                   : (pointed ? ButtonLook::Pointed : ButtonLook::Normal);
+  return looks_[look].For(Ratio());
+}
+
+QImage TBPBtn::Background() {
+  if (!OnGetParentBG) return NewWorkBitmap();
+  // The handler paints in the button's logical coordinates, at the ratio.
+  QImage work = LogicalImage(width(), height(), Ratio(), QImage::Format_ARGB32);
+  work.fill(palette().color(QPalette::Window));
+  OnGetParentBG(this, work);
+  return work.convertToFormat(QImage::Format_ARGB32);
 }
 
 void TBPBtn::Paint() {
-  QImage work;
-  if (OnGetParentBG) {
-    work = QImage(size(), QImage::Format_ARGB32);
-    work.fill(palette().color(QPalette::Window));
-    OnGetParentBG(this, work);
-    work = work.convertToFormat(QImage::Format_ARGB32);
-  } else {
-    work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
-  }
+  QImage work = Background();
   if (work.isNull()) return;
   AlphaDraw(0, 0, work, isEnabled() ? StateBitmap() : dimmed_.Of(StateBitmap()));
 
@@ -98,18 +95,13 @@ void TBPBtn::Paint() {
     painter.drawRect(0, 0, width() - 1, height() - 1);
   }
   painter.end();
-
-  QPainter(this).drawImage(0, 0, AsShown(work));
+  Show(work);
 }
-
-void TBPBtn::paintEvent(QPaintEvent*) { Paint(); }
 
 void TBPBtn::focusInEvent(QFocusEvent* event) {
   keyboardCue_ = KeyboardCueAfter(*event, *this, keyboardCue_);
   update();
 }
-
-void TBPBtn::focusOutEvent(QFocusEvent*) { update(); }
 
 // ---- Pointer --------------------------------------------------------------
 
@@ -174,16 +166,6 @@ void TBPBtn::keyPressEvent(QKeyEvent* event) {
     return;
   }
   Click();
-}
-
-void TBPBtn::changeEvent(QEvent* event) {
-  switch (event->type()) {
-    case QEvent::EnabledChange:
-    case QEvent::FontChange:
-    case QEvent::PaletteChange: update(); break;
-    default: break;
-  }
-  QWidget::changeEvent(event);
 }
 
 }  // namespace tp

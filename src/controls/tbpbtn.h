@@ -6,16 +6,17 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
-#include <QWidget>
 
 #include <functional>
 
 #include "controls/dimmed.h"
 #include "controls/pointertracking.h"
+#include "controls/skinbitmap.h"
+#include "controls/tskinnedcontrol.h"
 
 namespace tp {
 
-class TBPBtn : public QWidget {
+class TBPBtn : public TSkinnedControl {
   Q_OBJECT
 
  public:
@@ -27,20 +28,10 @@ class TBPBtn : public QWidget {
   QColor PressCharColor() const { return pressCharColor_; }
   void SetPressCharColor(QColor color);
 
-  // State bitmaps (copied as Format_ARGB32, each the button's size) and the
-  // background under the button.
-  const QImage& BtnBmp() const { return btnBmp_; }
-  const QImage& PointBtnBmp() const { return pointBtnBmp_; }
-  const QImage& DownBtnBmp() const { return downBtnBmp_; }
-  const QImage& DPointBtnBmp() const { return dPointBtnBmp_; }
-  const QImage& PressBtnBmp() const { return pressBtnBmp_; }
-  const QImage& BackBmp() const { return backBmp_; }
-  void SetBtnBmp(const QImage& bitmap) { SetBitmap(btnBmp_, bitmap); }
-  void SetPointBtnBmp(const QImage& bitmap) { SetBitmap(pointBtnBmp_, bitmap); }
-  void SetDownBtnBmp(const QImage& bitmap) { SetBitmap(downBtnBmp_, bitmap); }
-  void SetDPointBtnBmp(const QImage& bitmap) { SetBitmap(dPointBtnBmp_, bitmap); }
-  void SetPressBtnBmp(const QImage& bitmap) { SetBitmap(pressBtnBmp_, bitmap); }
-  void SetBackBmp(const QImage& bitmap) { SetBitmap(backBmp_, bitmap); }
+  // The state bitmap of each look (BtnBmp ... PressBtnBmp; copied as
+  // Format_ARGB32, each the button's size), at 100 %.
+  const QImage& StateBmp(ButtonLook look) const { return looks_[look].Image(); }
+  void SetStateBmp(ButtonLook look, const SkinBitmap& bitmap) { Assign(looks_, look, bitmap); }
 
   QString Caption() const { return caption_; }
   void SetCaption(const QString& caption);
@@ -62,7 +53,7 @@ class TBPBtn : public QWidget {
   void OnClick(TBPBtn* sender);
 
  protected:
-  void Paint();
+  void Paint() override;
   void MouseDown(Qt::MouseButton button);
   void MouseMove(int x, int y, QPoint globalPointer);
   void MouseUp(int x, int y);
@@ -70,22 +61,19 @@ class TBPBtn : public QWidget {
   void CMMouseEnter();
   void CMMouseLeave();
 
-  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void changeEvent(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  void SetBitmap(QImage& owned, const QImage& given);
   const QImage& StateBitmap() const;
+  QImage Background();
 
   QColor charColor_{Qt::black};
   QColor pressCharColor_{Qt::white};
-  QImage btnBmp_, pointBtnBmp_, downBtnBmp_, dPointBtnBmp_, pressBtnBmp_, backBmp_;
+  StateBitmaps<ButtonLook> looks_;
   QString caption_;
   bool down_ = false;
   PointerTracking* tracking_;  // MouseInControl, also the pointed look

@@ -4,7 +4,6 @@
 #include "controls/accessiblenotify.h"
 #include "controls/keyboardcue.h"
 #include "controls/pointertracking.h"
-#include "controls/workbitmap.h"
 
 #include <QFocusEvent>
 #include <algorithm>
@@ -21,13 +20,11 @@
 namespace tp {
 
 TBtnMtx::TBtnMtx(QWidget* parent)
-    : QWidget(parent),
+    : TSkinnedControl(parent),
       cells_(size_t(rows_ * cols_)),
       tracking_(new PointerTracking(*this, [this](bool inside) {
         if (inside) CMMouseEnter(); else CMMouseLeave();
       })) {
-  // Every pixel comes from the composed picture, so Qt need not erase first.
-  setAttribute(Qt::WA_OpaquePaintEvent);
   // Hover needs moves without a button held.
   setMouseTracking(true);
   // A click gives the focus too, so that the arrow keys go on from the cell clicked.
@@ -59,10 +56,6 @@ void TBtnMtx::SetPressCharColor(QColor color) {
 void TBtnMtx::SetAlphaBlend(bool value) {
   alphaBlend_ = value;
   Repaint();
-}
-
-void TBtnMtx::SetBitmap(QImage& owned, const QImage& given) {
-  if (AssignBitmap(owned, given)) Repaint();
 }
 
 void TBtnMtx::SetBtnWidth(int width) {
@@ -347,8 +340,6 @@ void TBtnMtx::focusInEvent(QFocusEvent* event) {
       this, [this] { NotifyFocusedCell(*this, focusRow_ * cols_ + focusCol_); }, Qt::QueuedConnection);
 }
 
-void TBtnMtx::focusOutEvent(QFocusEvent*) { Repaint(); }
-
 bool TBtnMtx::event(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     const auto* help = static_cast<QHelpEvent*>(event);
@@ -359,16 +350,6 @@ bool TBtnMtx::event(QEvent* event) {
     }
   }
   return QWidget::event(event);
-}
-
-void TBtnMtx::changeEvent(QEvent* event) {
-  switch (event->type()) {
-    case QEvent::EnabledChange:
-    case QEvent::FontChange:
-    case QEvent::PaletteChange: Repaint(); break;
-    default: break;
-  }
-  QWidget::changeEvent(event);
 }
 
 }  // namespace tp

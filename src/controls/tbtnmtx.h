@@ -7,13 +7,14 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
-#include <QWidget>
 
 #include <cstdint>
 #include <vector>
 
 #include "controls/dimmed.h"
 #include "controls/pointertracking.h"
+#include "controls/skinbitmap.h"
+#include "controls/tskinnedcontrol.h"
 
 namespace tp {
 
@@ -36,7 +37,7 @@ struct TMtxCell {
   bool Pressed = false;  // the left button went down here and the pointer is inside
 };
 
-class TBtnMtx : public QWidget {
+class TBtnMtx : public TSkinnedControl {
   Q_OBJECT
 
  public:
@@ -50,30 +51,13 @@ class TBtnMtx : public QWidget {
   bool AlphaBlend() const { return alphaBlend_; }
   void SetAlphaBlend(bool value);
 
-  // State bitmaps of Assigned cells, then of cells without content, then the
-  // background. Setting one copies the image (as Format_ARGB32) and repaints.
-  const QImage& BtnBmp() const { return btnBmp_; }
-  const QImage& PointBtnBmp() const { return pointBtnBmp_; }
-  const QImage& DownBtnBmp() const { return downBtnBmp_; }
-  const QImage& DPointBtnBmp() const { return dPointBtnBmp_; }
-  const QImage& PressBtnBmp() const { return pressBtnBmp_; }
-  const QImage& NBtnBmp() const { return nBtnBmp_; }
-  const QImage& PointNBtnBmp() const { return pointNBtnBmp_; }
-  const QImage& DownNBtnBmp() const { return downNBtnBmp_; }
-  const QImage& DPointNBtnBmp() const { return dPointNBtnBmp_; }
-  const QImage& PressNBtnBmp() const { return pressNBtnBmp_; }
-  const QImage& BackBmp() const { return backBmp_; }
-  void SetBtnBmp(const QImage& bitmap) { SetBitmap(btnBmp_, bitmap); }
-  void SetPointBtnBmp(const QImage& bitmap) { SetBitmap(pointBtnBmp_, bitmap); }
-  void SetDownBtnBmp(const QImage& bitmap) { SetBitmap(downBtnBmp_, bitmap); }
-  void SetDPointBtnBmp(const QImage& bitmap) { SetBitmap(dPointBtnBmp_, bitmap); }
-  void SetPressBtnBmp(const QImage& bitmap) { SetBitmap(pressBtnBmp_, bitmap); }
-  void SetNBtnBmp(const QImage& bitmap) { SetBitmap(nBtnBmp_, bitmap); }
-  void SetPointNBtnBmp(const QImage& bitmap) { SetBitmap(pointNBtnBmp_, bitmap); }
-  void SetDownNBtnBmp(const QImage& bitmap) { SetBitmap(downNBtnBmp_, bitmap); }
-  void SetDPointNBtnBmp(const QImage& bitmap) { SetBitmap(dPointNBtnBmp_, bitmap); }
-  void SetPressNBtnBmp(const QImage& bitmap) { SetBitmap(pressNBtnBmp_, bitmap); }
-  void SetBackBmp(const QImage& bitmap) { SetBitmap(backBmp_, bitmap); }
+  // The state bitmap of each look (BtnBmp ... PressBtnBmp) for Assigned
+  // cells, and for cells without content (NBtnBmp ... PressNBtnBmp), at
+  // 100 %. Setting one copies it (as Format_ARGB32) and repaints.
+  const QImage& StateBmp(ButtonLook look, bool assigned) const { return Looks(assigned)[look].Image(); }
+  void SetStateBmp(ButtonLook look, bool assigned, const SkinBitmap& bitmap) {
+    Assign(assigned ? assignedLooks_ : emptyLooks_, look, bitmap);
+  }
 
   // The control is always Cols * BtnWidth by Rows * BtnHeight pixels.
   int BtnWidth() const { return btnWidth_; }
@@ -140,7 +124,8 @@ class TBtnMtx : public QWidget {
   void OnDragOut(TBtnMtx* sender, int row, int col);
 
  protected:
-  void Paint();
+  void Paint() override;
+  void SkinChanged() override { Repaint(); }
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseMove(int x, int y, QPoint globalPointer);
   void MouseUp(int x, int y);
@@ -148,19 +133,16 @@ class TBtnMtx : public QWidget {
   void CMMouseEnter();
   void CMMouseLeave();
 
-  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void changeEvent(QEvent* event) override;
   // A cell whose outline could not be read answers for itself.
   bool event(QEvent* event) override;
 
  private:
-  void SetBitmap(QImage& owned, const QImage& given);
+  const StateBitmaps<ButtonLook>& Looks(bool assigned) const { return assigned ? assignedLooks_ : emptyLooks_; }
   void Repaint();
   void RecreateCells();
   bool InGrid(int row, int col) const;
@@ -177,9 +159,7 @@ class TBtnMtx : public QWidget {
   QColor charColor_{Qt::black};
   QColor pressCharColor_{Qt::white};
   bool alphaBlend_ = false;
-  QImage btnBmp_, pointBtnBmp_, downBtnBmp_, dPointBtnBmp_, pressBtnBmp_;
-  QImage nBtnBmp_, pointNBtnBmp_, downNBtnBmp_, dPointNBtnBmp_, pressNBtnBmp_;
-  QImage backBmp_;
+  StateBitmaps<ButtonLook> assignedLooks_, emptyLooks_;
   int btnWidth_ = 16;
   int btnHeight_ = 16;
   int rows_ = 2;

@@ -4,10 +4,8 @@
 
 #include "controls/alphadraw.h"
 #include "controls/keyboardcue.h"
+#include "controls/outlinepainter.h"
 #include "controls/workbitmap.h"
-
-#include <algorithm>
-#include <cmath>
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -16,18 +14,14 @@ namespace tp {
 
 const QImage& TBtnMtx::StateBitmap(const TMtxCell& cell, bool pointed) const {
   // Pressed first, then Down, then pointed.
-  if (cell.Assigned) {
-    if (cell.Pressed) return pressBtnBmp_;
-    if (cell.Down) return pointed ? dPointBtnBmp_ : downBtnBmp_;
-    return pointed ? pointBtnBmp_ : btnBmp_;
-  }
-  if (cell.Pressed) return pressNBtnBmp_;
-  if (cell.Down) return pointed ? dPointNBtnBmp_ : downNBtnBmp_;
-  return pointed ? pointNBtnBmp_ : nBtnBmp_;
+  const ButtonLook look = cell.Pressed ? ButtonLook::Pressed
+                          : cell.Down  ? (pointed ? ButtonLook::DownPointed : ButtonLook::Down)
+                                       : (pointed ? ButtonLook::Pointed : ButtonLook::Normal);
+  return Looks(cell.Assigned)[look].For(Ratio());
 }
 
 QImage TBtnMtx::ComposeFace() const {
-  QImage work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
+  QImage work = NewWorkBitmap();
   if (work.isNull()) return work;
 
   // Cells are drawn in row-major order, so a bitmap larger than its cell is
@@ -37,12 +31,11 @@ QImage TBtnMtx::ComposeFace() const {
       const TMtxCell& cell = cells_[size_t(row * cols_ + col)];
       const QImage& state = StateBitmap(cell, row == pointRow_ && col == pointCol_);
       const QImage& bitmap = isEnabled() ? state : dimmed_.Of(state);
-      const int x = col * btnWidth_;
-      const int y = row * btnHeight_;
+      const QPoint at = DevicePoint(col * btnWidth_, row * btnHeight_);
       if (alphaBlend_) {
-        AlphaDraw(x, y, work, bitmap);
+        AlphaDraw(at.x(), at.y(), work, bitmap);
       } else {
-        CopyBitmap(x, y, work, bitmap);
+        CopyBitmap(at.x(), at.y(), work, bitmap);
       }
     }
   }
@@ -98,17 +91,7 @@ void TBtnMtx::DrawOutline(QPainter& painter, const TMtxCell& cell, QRect inner) 
   const int lanes = int(cell.outline.size());
   for (int lane = 0; lane < lanes; ++lane) {
     const TMtxLane& samples = cell.outline[size_t(lane)];
-    const int top = inner.top() + lane * inner.height() / lanes;
-    const int height = (lane + 1) * inner.height() / lanes - lane * inner.height() / lanes;
-    const double centre = top + height / 2.0, half = height / 2.0;
-    const int columns = int(std::min(samples.low.size(), samples.high.size()));
-    for (int column = 0; column < columns; ++column) {
-      const int left = inner.left() + column * inner.width() / columns;
-      const int right = inner.left() + (column + 1) * inner.width() / columns;
-      const int high = int(std::floor(centre - samples.high[size_t(column)] / 32768.0 * half));
-      const int low = int(std::ceil(centre - samples.low[size_t(column)] / 32768.0 * half));
-      painter.fillRect(left, high, std::max(1, right - left), std::max(1, low - high), ink);
-    }
+    PaintOutlineLane(painter, samples.low, samples.high, OutlineLaneArea(inner, lane, lanes), ink);
   }
 }
 
@@ -128,11 +111,10 @@ void TBtnMtx::DrawWarningMark(QPainter& painter, QRect inner) const {
 }
 
 void TBtnMtx::Paint() {
-  // While Updating the screen keeps what it last showed.
-  if (!updating_ || face_.isNull()) face_ = ComposeFace();
-  QPainter(this).drawImage(0, 0, AsShown(face_));
+  // While Updating the screen keeps what it last showed, unless that was
+  // drawn for a screen of another pixel ratio.
+  if (!updating_ || face_.isNull() || !qFuzzyCompare(face_.devicePixelRatio(), Ratio())) face_ = ComposeFace();
+  Show(face_);
 }
-
-void TBtnMtx::paintEvent(QPaintEvent*) { Paint(); }
 
 }  // namespace tp

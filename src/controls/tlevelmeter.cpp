@@ -55,11 +55,14 @@ QRect TLevelMeter::BarRect(int channel) const {
 }
 
 void TLevelMeter::paintEvent(QPaintEvent*) {
-  // The skin's bars are made once for each size the meter is given.
+  // The skin's bars are made once for each size and pixel ratio the meter
+  // is given.
   const QSize barSize = BarRect(0).size();
-  if (dark_.size() != barSize && !barSize.isEmpty()) {
-    dark_ = Skin::MeterBar(barSize, false);
-    lit_ = Skin::MeterBar(barSize, true);
+  const qreal ratio = devicePixelRatioF();
+  if ((barSize_ != barSize || !qFuzzyCompare(dark_.devicePixelRatio(), ratio)) && !barSize.isEmpty()) {
+    barSize_ = barSize;
+    dark_ = Skin::MeterBar(barSize, false, ratio);
+    lit_ = Skin::MeterBar(barSize, true, ratio);
   }
   QPainter painter(this);
   // Recessed into the panel: shadow above and to the left, light below.
@@ -71,8 +74,10 @@ void TLevelMeter::paintEvent(QPaintEvent*) {
     const MeterBallistics& meter = ballistics_[size_t(channel)];
     painter.drawImage(bar.topLeft(), dark_);
     const int litWidth = int(std::lround(MeterFraction(meter.Level()) * bar.width()));
+    // The lit bar's source is in its own device pixels.
     if (meter.Level() > MeterFloorDecibels && litWidth > 0)
-      painter.drawImage(bar.topLeft(), lit_, QRect(0, 0, litWidth, bar.height()));
+      painter.drawImage(QRectF(bar.left(), bar.top(), litWidth, bar.height()), lit_,
+                        QRectF(0, 0, litWidth * ratio, bar.height() * ratio));
     if (meter.Hold() > MeterFloorDecibels) {
       const int x = std::clamp(int(std::lround(MeterFraction(meter.Hold()) * bar.width())) - 2, 0, bar.width() - 2);
       painter.fillRect(bar.left() + x, bar.top(), 2, bar.height(), Skin::MeterHoldColour(meter.Hold()));

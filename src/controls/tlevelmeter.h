@@ -40,7 +40,8 @@ class TLevelMeter : public QWidget {
  private:
   int channels_;
   std::array<MeterBallistics, MaxChannels> ballistics_{};
-  QImage dark_, lit_;  // the skin's bars, one row high, made for the current width
+  QImage dark_, lit_;  // the skin's bars, made for the current size and pixel ratio
+  QSize barSize_;      // their size in logical pixels
 };
 
 }  // namespace tp

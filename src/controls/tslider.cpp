@@ -4,7 +4,6 @@
 
 #include "controls/alphadraw.h"
 #include "controls/pointertracking.h"
-#include "controls/workbitmap.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -22,8 +21,7 @@ constexpr int kDragMargin = 20;
 }  // namespace
 
 TSlider::TSlider(QWidget* parent)
-    : QWidget(parent), tracking_(new PointerTracking(*this, [this](bool) { update(); })) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
+    : TSkinnedControl(parent), tracking_(new PointerTracking(*this, [this](bool) { update(); })) {
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   resize(100, 20);
@@ -69,29 +67,25 @@ int TSlider::ThumbOffset() const {
   return int(int64_t(position_) * (width() - thumbWidth_) / max_);
 }
 
-void TSlider::SetBitmap(QImage& owned, const QImage& given) {
-  if (AssignBitmap(owned, given)) update();
-}
-
 // ---- Painting -------------------------------------------------------------
 
 const QImage& TSlider::ThumbPicture() const {
   // Dragging does not change the picture; hovering and focus do.
-  if (!isEnabled()) return thumbDis_;
   const bool hover = tracking_->Inside();
-  if (hasFocus()) return hover ? thumbFocusPoint_ : thumbFocus_;
-  return hover ? thumbPoint_ : thumbNorm_;
+  const KnobLook look = !isEnabled() ? KnobLook::Disabled
+                        : hasFocus() ? (hover ? KnobLook::FocusedPointed : KnobLook::Focused)
+                                     : (hover ? KnobLook::Pointed : KnobLook::Normal);
+  return thumbs_[look].For(Ratio());
 }
 
 void TSlider::Paint() {
-  QImage work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
+  QImage work = NewWorkBitmap();
   if (work.isNull()) return;
-  AlphaDraw(0, 0, work, baseBmp_);
-  AlphaDraw(ThumbOffset(), 0, work, ThumbPicture());
-  QPainter(this).drawImage(0, 0, AsShown(work));
+  AlphaDraw(0, 0, work, baseBmp_.For(Ratio()));
+  const QPoint thumb = DevicePoint(ThumbOffset(), 0);
+  AlphaDraw(thumb.x(), thumb.y(), work, ThumbPicture());
+  Show(work);
 }
-
-void TSlider::paintEvent(QPaintEvent*) { Paint(); }
 
 // ---- Pointer --------------------------------------------------------------
 
@@ -146,8 +140,6 @@ void TSlider::MouseUp(int x, int y) {
   tracking_->Update();
 }
 
-void TSlider::CMFocusChanged() { update(); }
-
 void TSlider::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   MouseDown(event->button(), at.x(), at.y());
@@ -161,14 +153,6 @@ void TSlider::mouseMoveEvent(QMouseEvent* event) {
 void TSlider::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   MouseUp(at.x(), at.y());
-}
-
-void TSlider::focusInEvent(QFocusEvent*) { CMFocusChanged(); }
-void TSlider::focusOutEvent(QFocusEvent*) { CMFocusChanged(); }
-
-void TSlider::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::EnabledChange) update();
-  QWidget::changeEvent(event);
 }
 
 // ---- Keys -----------------------------------------------------------------

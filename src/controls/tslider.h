@@ -5,15 +5,16 @@
 #pragma once
 
 #include <QImage>
-#include <QWidget>
 
 #include <cstdint>
 
 #include "controls/pointertracking.h"
+#include "controls/skinbitmap.h"
+#include "controls/tskinnedcontrol.h"
 
 namespace tp {
 
-class TSlider : public QWidget {
+class TSlider : public TSkinnedControl {
   Q_OBJECT
 
  public:
@@ -44,20 +45,12 @@ class TSlider : public QWidget {
   // Pixels from the left edge to the thumb: Position * travel / Max.
   int ThumbOffset() const;
 
-  const QImage& ThumbNorm() const { return thumbNorm_; }
-  const QImage& ThumbPoint() const { return thumbPoint_; }
-  const QImage& ThumbFocus() const { return thumbFocus_; }
-  const QImage& ThumbFocusPoint() const { return thumbFocusPoint_; }
-  const QImage& ThumbDis() const { return thumbDis_; }
-  const QImage& BaseBmp() const { return baseBmp_; }
-  const QImage& BackBmp() const { return backBmp_; }
-  void SetThumbNorm(const QImage& bitmap) { SetBitmap(thumbNorm_, bitmap); }
-  void SetThumbPoint(const QImage& bitmap) { SetBitmap(thumbPoint_, bitmap); }
-  void SetThumbFocus(const QImage& bitmap) { SetBitmap(thumbFocus_, bitmap); }
-  void SetThumbFocusPoint(const QImage& bitmap) { SetBitmap(thumbFocusPoint_, bitmap); }
-  void SetThumbDis(const QImage& bitmap) { SetBitmap(thumbDis_, bitmap); }
-  void SetBaseBmp(const QImage& bitmap) { SetBitmap(baseBmp_, bitmap); }
-  void SetBackBmp(const QImage& bitmap) { SetBitmap(backBmp_, bitmap); }
+  // The thumb picture of each look (ThumbNorm ... ThumbDis) and the track
+  // under it (BaseBmp), at 100 %; copied as Format_ARGB32.
+  const QImage& ThumbBmp(KnobLook look) const { return thumbs_[look].Image(); }
+  void SetThumbBmp(KnobLook look, const SkinBitmap& bitmap) { Assign(thumbs_, look, bitmap); }
+  const QImage& BaseBmp() const { return baseBmp_.Image(); }
+  void SetBaseBmp(const SkinBitmap& bitmap) { Assign(baseBmp_, bitmap); }
 
  signals:
   // Every change of Position, from code or from the user (twice per drag move).
@@ -67,25 +60,19 @@ class TSlider : public QWidget {
   void OnChanged(TSlider* vol, int pos);
 
  protected:
-  void Paint();
+  void Paint() override;
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseMove(int x, int y, QPoint globalPointer);
   void MouseUp(int x, int y);
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key);
-  void CMFocusChanged();
 
-  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
-  void SetBitmap(QImage& owned, const QImage& given);
   void SetPositionFrom(int64_t value);
   void FollowDrag(int x, int y);
   const QImage& ThumbPicture() const;
@@ -97,7 +84,8 @@ class TSlider : public QWidget {
   int tickSize_ = 1;
   int thumbWidth_ = 30;
   int thumbHeight_ = 20;
-  QImage thumbNorm_, thumbPoint_, thumbFocus_, thumbFocusPoint_, thumbDis_, baseBmp_, backBmp_;
+  StateBitmaps<KnobLook> thumbs_;
+  SkinBitmap baseBmp_;
   PointerTracking* tracking_;  // the hover flag; a flip repaints
   bool dragging_ = false;
   int dragStartX_ = 0;

@@ -5,7 +5,6 @@
 #include "controls/alphadraw.h"
 #include "controls/knobgeometry.h"
 #include "controls/pointertracking.h"
-#include "controls/workbitmap.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -16,8 +15,7 @@
 namespace tp {
 
 TVolume::TVolume(QWidget* parent)
-    : QWidget(parent), tracking_(new PointerTracking(*this, [this](bool) { update(); })) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
+    : TSkinnedControl(parent), tracking_(new PointerTracking(*this, [this](bool) { update(); })) {
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   resize(64, 64);
@@ -44,21 +42,18 @@ void TVolume::SetMax(int value) {
   }
 }
 
-void TVolume::SetBitmap(QImage& owned, const QImage& given) {
-  if (AssignBitmap(owned, given)) update();
-}
-
 // ---- Painting -------------------------------------------------------------
 
 const QImage& TVolume::KnobPicture() const {
-  if (!isEnabled()) return disBmp_;
   const bool hover = tracking_->Inside();
-  if (hasFocus()) return hover || dragging_ ? focusPointBmp_ : focusBmp_;
-  return hover ? pointBmp_ : normBmp_;
+  const KnobLook look = !isEnabled() ? KnobLook::Disabled
+                        : hasFocus() ? (hover || dragging_ ? KnobLook::FocusedPointed : KnobLook::Focused)
+                                     : (hover ? KnobLook::Pointed : KnobLook::Normal);
+  return looks_[look].For(Ratio());
 }
 
 void TVolume::Paint() {
-  QImage work = MakeWorkBitmap(backBmp_, size(), palette().color(QPalette::Window));
+  QImage work = NewWorkBitmap();
   if (work.isNull()) return;
   AlphaDraw(0, 0, work, KnobPicture());
 
@@ -68,11 +63,8 @@ void TVolume::Paint() {
   pointer.setPen(QColor(255, 255, 255));
   pointer.drawLine(cx, cy, cx + end.dx, cy - end.dy);
   pointer.end();
-
-  QPainter(this).drawImage(0, 0, AsShown(work));
+  Show(work);
 }
-
-void TVolume::paintEvent(QPaintEvent*) { Paint(); }
 
 // ---- Pointer --------------------------------------------------------------
 
@@ -103,8 +95,6 @@ void TVolume::MouseUp() {
   tracking_->Update();
 }
 
-void TVolume::CMFocusChanged() { update(); }
-
 void TVolume::mousePressEvent(QMouseEvent* event) { MouseDown(event->button()); }
 
 void TVolume::mouseMoveEvent(QMouseEvent* event) {
@@ -113,14 +103,6 @@ void TVolume::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TVolume::mouseReleaseEvent(QMouseEvent*) { MouseUp(); }
-
-void TVolume::focusInEvent(QFocusEvent*) { CMFocusChanged(); }
-void TVolume::focusOutEvent(QFocusEvent*) { CMFocusChanged(); }
-
-void TVolume::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::EnabledChange) update();
-  QWidget::changeEvent(event);
-}
 
 // ---- Keys -----------------------------------------------------------------
 

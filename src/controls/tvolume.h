@@ -4,15 +4,16 @@
 #pragma once
 
 #include <QImage>
-#include <QWidget>
 
 #include <functional>
 
 #include "controls/pointertracking.h"
+#include "controls/skinbitmap.h"
+#include "controls/tskinnedcontrol.h"
 
 namespace tp {
 
-class TVolume : public QWidget {
+class TVolume : public TSkinnedControl {
   Q_OBJECT
 
  public:
@@ -32,20 +33,10 @@ class TVolume : public QWidget {
   int TickSize() const { return tickSize_; }  // the arrow keys
   void SetTickSize(int value) { tickSize_ = value; }
 
-  // The knob pictures (Format_ARGB32 with alpha, copied on assignment) and
-  // the piece of the parent's background under the control.
-  const QImage& NormBmp() const { return normBmp_; }
-  const QImage& PointBmp() const { return pointBmp_; }
-  const QImage& FocusBmp() const { return focusBmp_; }
-  const QImage& FocusPointBmp() const { return focusPointBmp_; }
-  const QImage& DisBmp() const { return disBmp_; }
-  const QImage& BackBmp() const { return backBmp_; }
-  void SetNormBmp(const QImage& bitmap) { SetBitmap(normBmp_, bitmap); }
-  void SetPointBmp(const QImage& bitmap) { SetBitmap(pointBmp_, bitmap); }
-  void SetFocusBmp(const QImage& bitmap) { SetBitmap(focusBmp_, bitmap); }
-  void SetFocusPointBmp(const QImage& bitmap) { SetBitmap(focusPointBmp_, bitmap); }
-  void SetDisBmp(const QImage& bitmap) { SetBitmap(disBmp_, bitmap); }
-  void SetBackBmp(const QImage& bitmap) { SetBitmap(backBmp_, bitmap); }
+  // The knob picture of each look (Norm ... Dis; Format_ARGB32 with alpha,
+  // copied on assignment), at 100 %.
+  const QImage& StateBmp(KnobLook look) const { return looks_[look].Image(); }
+  void SetStateBmp(KnobLook look, const SkinBitmap& bitmap) { Assign(looks_, look, bitmap); }
 
   // Runs before the knob's own key handling with the Qt::Key code; a handler
   // that sets `key` to 0 consumes the key (the mixer takes Home this way).
@@ -56,32 +47,26 @@ class TVolume : public QWidget {
   void OnChange(TVolume* vol, int pos);
 
  protected:
-  void Paint();
+  void Paint() override;
   void MouseDown(Qt::MouseButton button);
   void MouseMove(int x, int y, QPoint globalPointer);
   void MouseUp();
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key, Qt::KeyboardModifiers shift);
-  void CMFocusChanged();
 
-  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
-  void SetBitmap(QImage& owned, const QImage& given);
   const QImage& KnobPicture() const;
 
   int position_ = 0;
   int max_ = 100;
   int pageSize_ = 10;
   int tickSize_ = 1;
-  QImage normBmp_, pointBmp_, focusBmp_, focusPointBmp_, disBmp_, backBmp_;
+  StateBitmaps<KnobLook> looks_;
   PointerTracking* tracking_;  // the hover flag; a flip repaints
   bool dragging_ = false;
 };

@@ -5,12 +5,6 @@
 
 namespace tp {
 
-bool AssignBitmap(QImage& owned, const QImage& given) {
-  if (&owned == &given) return false;
-  owned = given.convertToFormat(QImage::Format_ARGB32);
-  return true;
-}
-
 QImage MakeWorkBitmap(const QImage& back, QSize size, QColor uncovered) {
   QImage work(size, QImage::Format_ARGB32);
   if (work.isNull()) return work;
@@ -36,7 +30,9 @@ void CopyBitmap(int x, int y, QImage& canvas, const QImage& source) {
 }
 
 QImage AsShown(const QImage& work) {
-  return QImage(work.constBits(), work.width(), work.height(), work.bytesPerLine(), QImage::Format_RGB32);
+  QImage shown(work.constBits(), work.width(), work.height(), work.bytesPerLine(), QImage::Format_RGB32);
+  shown.setDevicePixelRatio(work.devicePixelRatio());
+  return shown;
 }
 
 QImage CutBackground(const QImage& panelBitmap, QRect geometry) {

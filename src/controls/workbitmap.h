@@ -1,5 +1,5 @@
-// The bitmaps a skinned control owns, and the work bitmap it composes in
-// before one copy reaches the screen.
+// The work bitmap a skinned control composes in before one copy reaches the
+// screen.
 #pragma once
 
 #include <QColor>
@@ -9,15 +9,10 @@
 
 namespace tp {
 
-// Copies `given` into the control's own bitmap `owned` as Format_ARGB32 (a
-// 24-bit background arrives with alpha 255). Returns false, and changes
-// nothing, when `given` is `owned` itself: an owner that hands a control its
-// own bitmap back must not cost a repaint.
-bool AssignBitmap(QImage& owned, const QImage& given);
-
-// A Format_ARGB32 picture of `size`: `back` cut at the right and bottom, and
-// `uncovered` where `back` does not reach (the owner normally supplies a
-// background exactly the control's size, so this is only the fallback).
+// A Format_ARGB32 picture of `size` device pixels: `back` cut at the right
+// and bottom, and `uncovered` where `back` does not reach (the owner normally
+// supplies a background exactly the control's size, so this is only the
+// fallback).
 QImage MakeWorkBitmap(const QImage& back, QSize size, QColor uncovered);
 
 // Copies `source` onto `canvas` at (x, y) byte for byte, alpha included, cut
@@ -25,7 +20,8 @@ QImage MakeWorkBitmap(const QImage& back, QSize size, QColor uncovered);
 void CopyBitmap(int x, int y, QImage& canvas, const QImage& source);
 
 // `work` as the screen takes it: the alpha byte is ignored, colours are shown
-// as they are. A view on the same pixels, valid while `work` lives.
+// as they are, at the same device pixel ratio. A view on the same pixels,
+// valid while `work` lives.
 QImage AsShown(const QImage& work);
 
 // The piece of a panel's bitmap that lies under a child at `geometry`, as the

@@ -1,9 +1,10 @@
 #include "dialogs/twaveview.h"
 
+#include "controls/outlinepainter.h"
+
 #include <QPainter>
 
 #include <algorithm>
-#include <cmath>
 
 namespace tp {
 
@@ -46,11 +47,8 @@ void TWaveView::paintEvent(QPaintEvent*) {
     painter.drawText(inside, Qt::AlignCenter, note_);
   }
   const int lanes = int(outline_.channels.size());
-  for (int lane = 0; lane < lanes; ++lane) {
-    const int top = inside.top() + lane * inside.height() / lanes;
-    const int bottom = inside.top() + (lane + 1) * inside.height() / lanes;
-    PaintLane(painter, outline_.channels[size_t(lane)], QRect(inside.left(), top, inside.width(), bottom - top));
-  }
+  for (int lane = 0; lane < lanes; ++lane)
+    PaintLane(painter, outline_.channels[size_t(lane)], OutlineLaneArea(inside, lane, lanes));
   if (position_ >= 0 && lanes > 0) {
     painter.setPen(colours.color(QPalette::Highlight));
     const int x = PositionX(position_);
@@ -62,17 +60,11 @@ void TWaveView::PaintLane(QPainter& painter, const ChannelOutline& lane, QRect a
   const QColor ink = palette().color(QPalette::Text);
   QColor faint = ink;
   faint.setAlpha(60);
-  const double centre = area.top() + area.height() / 2.0, half = area.height() / 2.0;
+  // The zero line, faint, under the outline.
+  const int centre = int(area.top() + area.height() / 2.0);
   painter.setPen(faint);
-  painter.drawLine(area.left(), int(centre), area.right(), int(centre));
-  const int columns = int(std::min(lane.minimum.size(), lane.maximum.size()));
-  for (int column = 0; column < columns; ++column) {
-    const int left = area.left() + column * area.width() / columns;
-    const int right = area.left() + (column + 1) * area.width() / columns;
-    const int high = int(std::floor(centre - lane.maximum[size_t(column)] / 32768.0 * half));
-    const int low = int(std::ceil(centre - lane.minimum[size_t(column)] / 32768.0 * half));
-    painter.fillRect(left, high, std::max(1, right - left), std::max(1, low - high), ink);
-  }
+  painter.drawLine(area.left(), centre, area.right(), centre);
+  PaintOutlineLane(painter, lane.minimum, lane.maximum, area, ink);
 }
 
 }  // namespace tp

@@ -11,6 +11,7 @@
 namespace {
 
 using tp::TBPBtn;
+using tp::ButtonLook;
 
 constexpr QRgb kBtn = qRgb(200, 0, 0), kPointBtn = qRgb(0, 200, 0), kDownBtn = qRgb(0, 0, 200),
                kDPointBtn = qRgb(200, 200, 0), kPressBtn = qRgb(200, 0, 200);
@@ -25,11 +26,11 @@ class ButtonTest : public ::testing::Test {
     QCursor::setPos(0, 0);
     button = new TBPBtn(host.parent());
     button->setGeometry(10, 10, 56, 20);
-    button->SetBtnBmp(Solid(56, 20, kBtn));
-    button->SetPointBtnBmp(Solid(56, 20, kPointBtn));
-    button->SetDownBtnBmp(Solid(56, 20, kDownBtn));
-    button->SetDPointBtnBmp(Solid(56, 20, kDPointBtn));
-    button->SetPressBtnBmp(Solid(56, 20, kPressBtn));
+    button->SetStateBmp(ButtonLook::Normal, Solid(56, 20, kBtn));
+    button->SetStateBmp(ButtonLook::Pointed, Solid(56, 20, kPointBtn));
+    button->SetStateBmp(ButtonLook::Down, Solid(56, 20, kDownBtn));
+    button->SetStateBmp(ButtonLook::DownPointed, Solid(56, 20, kDPointBtn));
+    button->SetStateBmp(ButtonLook::Pressed, Solid(56, 20, kPressBtn));
     ASSERT_TRUE(host.Show());
   }
 
@@ -118,7 +119,7 @@ TEST_F(ButtonTest, ADisabledButtonShowsItsStateDimmedAndIgnoresPresses) {
 }
 
 TEST_F(ButtonTest, AnOnGetParentBGHandlerReplacesBackBmp) {
-  button->SetBtnBmp(QImage());
+  button->SetStateBmp(ButtonLook::Normal, QImage());
   button->SetBackBmp(Solid(56, 20, qRgb(1, 2, 3)));
   EXPECT_EQ(Look(), qRgb(1, 2, 3));
   button->OnGetParentBG = [](TBPBtn*, QImage& background) { background.fill(QColor(40, 50, 60)); };
@@ -127,7 +128,7 @@ TEST_F(ButtonTest, AnOnGetParentBGHandlerReplacesBackBmp) {
 }
 
 TEST_F(ButtonTest, TheCaptionIsCentredInCharColor) {
-  button->SetBtnBmp(Solid(56, 20, qRgb(0, 0, 0)));
+  button->SetStateBmp(ButtonLook::Normal, Solid(56, 20, qRgb(0, 0, 0)));
   button->SetCharColor(Qt::white);
   button->SetCaption(QStringLiteral("M"));
   const QImage shown = Rendered(*button);

@@ -10,6 +10,7 @@
 
 namespace {
 
+using tp::ButtonLook;
 using tp::TBtnMtx;
 using tp::TMtxLane;
 
@@ -30,11 +31,10 @@ class MatrixOutline : public ::testing::Test {
     matrix->SetBtnHeight(Height);
     matrix->SetRows(1);
     matrix->SetCols(2);
-    for (auto set :
-         {&TBtnMtx::SetBtnBmp, &TBtnMtx::SetPointBtnBmp, &TBtnMtx::SetPressBtnBmp, &TBtnMtx::SetDPointBtnBmp})
-      (matrix->*set)(Solid(Width, Height, kBtn));
-    matrix->SetDownBtnBmp(Solid(Width, Height, kDownBtn));
-    matrix->SetNBtnBmp(Solid(Width, Height, kNBtn));
+    for (auto look : {ButtonLook::Normal, ButtonLook::Pointed, ButtonLook::Pressed, ButtonLook::DownPointed})
+      matrix->SetStateBmp(look, true, Solid(Width, Height, kBtn));
+    matrix->SetStateBmp(ButtonLook::Down, true, Solid(Width, Height, kDownBtn));
+    matrix->SetStateBmp(ButtonLook::Normal, false, Solid(Width, Height, kNBtn));
     matrix->SetBackBmp(Solid(2 * Width, Height, kBack));
     matrix->SetCharColor(Qt::white);
     matrix->Init(QString(), false, true);

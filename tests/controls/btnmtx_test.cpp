@@ -11,6 +11,7 @@
 namespace {
 
 using tp::TBtnMtx;
+using tp::ButtonLook;
 
 // One colour per state bitmap, so a rendering tells which one was drawn.
 constexpr QRgb kBtn = qRgb(200, 0, 0), kPointBtn = qRgb(0, 200, 0), kDownBtn = qRgb(0, 0, 200),
@@ -28,16 +29,16 @@ class MatrixTest : public ::testing::Test {
     matrix->move(10, 10);
     matrix->SetBtnWidth(20);
     matrix->SetBtnHeight(20);
-    matrix->SetBtnBmp(Solid(20, 20, kBtn));
-    matrix->SetPointBtnBmp(Solid(20, 20, kPointBtn));
-    matrix->SetDownBtnBmp(Solid(20, 20, kDownBtn));
-    matrix->SetDPointBtnBmp(Solid(20, 20, kDPointBtn));
-    matrix->SetPressBtnBmp(Solid(20, 20, kPressBtn));
-    matrix->SetNBtnBmp(Solid(20, 20, kNBtn));
-    matrix->SetPointNBtnBmp(Solid(20, 20, kPointNBtn));
-    matrix->SetDownNBtnBmp(Solid(20, 20, kDownNBtn));
-    matrix->SetDPointNBtnBmp(Solid(20, 20, kDPointNBtn));
-    matrix->SetPressNBtnBmp(Solid(20, 20, kPressNBtn));
+    matrix->SetStateBmp(ButtonLook::Normal, true, Solid(20, 20, kBtn));
+    matrix->SetStateBmp(ButtonLook::Pointed, true, Solid(20, 20, kPointBtn));
+    matrix->SetStateBmp(ButtonLook::Down, true, Solid(20, 20, kDownBtn));
+    matrix->SetStateBmp(ButtonLook::DownPointed, true, Solid(20, 20, kDPointBtn));
+    matrix->SetStateBmp(ButtonLook::Pressed, true, Solid(20, 20, kPressBtn));
+    matrix->SetStateBmp(ButtonLook::Normal, false, Solid(20, 20, kNBtn));
+    matrix->SetStateBmp(ButtonLook::Pointed, false, Solid(20, 20, kPointNBtn));
+    matrix->SetStateBmp(ButtonLook::Down, false, Solid(20, 20, kDownNBtn));
+    matrix->SetStateBmp(ButtonLook::DownPointed, false, Solid(20, 20, kDPointNBtn));
+    matrix->SetStateBmp(ButtonLook::Pressed, false, Solid(20, 20, kPressNBtn));
     matrix->SetBackBmp(Solid(40, 40, kBack));
     ASSERT_TRUE(host.Show());
   }
@@ -298,9 +299,9 @@ bool HasPixel(const QImage& image, QRect area, QRgb colour) {
 }
 
 TEST_F(MatrixTest, ACaptionIsDrawnOnlyOnAnAssignedCellInCharColorOrInPressCharColorWhilePressed) {
-  matrix->SetBtnBmp(Solid(20, 20, qRgb(0, 0, 0)));
-  matrix->SetPressBtnBmp(Solid(20, 20, qRgb(0, 0, 0)));
-  matrix->SetNBtnBmp(Solid(20, 20, qRgb(0, 0, 0)));
+  matrix->SetStateBmp(ButtonLook::Normal, true, Solid(20, 20, qRgb(0, 0, 0)));
+  matrix->SetStateBmp(ButtonLook::Pressed, true, Solid(20, 20, qRgb(0, 0, 0)));
+  matrix->SetStateBmp(ButtonLook::Normal, false, Solid(20, 20, qRgb(0, 0, 0)));
   matrix->SetCharColor(Qt::white);
   matrix->SetPressCharColor(Qt::red);
   matrix->SetCaptions(0, 0, QStringLiteral("WW"));
@@ -316,7 +317,7 @@ TEST_F(MatrixTest, ACaptionIsDrawnOnlyOnAnAssignedCellInCharColorOrInPressCharCo
 
 TEST_F(MatrixTest, AlphaBlendMixesTheStateBitmapWithTheBackground) {
   matrix->SetBackBmp(Solid(40, 40, qRgb(200, 200, 200)));
-  matrix->SetNBtnBmp(Solid(20, 20, qRgba(255, 255, 255, 128)));
+  matrix->SetStateBmp(ButtonLook::Normal, false, Solid(20, 20, qRgba(255, 255, 255, 128)));
   matrix->SetAlphaBlend(true);
   EXPECT_EQ(CellColour(0, 0), qRgb(226, 226, 226)) << "(255 * 128 + 200 * 127) >> 8";
   matrix->SetAlphaBlend(false);
@@ -324,7 +325,7 @@ TEST_F(MatrixTest, AlphaBlendMixesTheStateBitmapWithTheBackground) {
 }
 
 TEST_F(MatrixTest, AnEmptyStateBitmapLetsTheBackgroundShow) {
-  matrix->SetNBtnBmp(QImage());
+  matrix->SetStateBmp(ButtonLook::Normal, false, QImage());
   EXPECT_EQ(CellColour(0, 0), kBack);
 }
 

@@ -10,6 +10,7 @@
 
 namespace {
 
+using tp::KnobLook;
 using tp::TSlider;
 
 // The main window's slider: 300 x 12, thumb 12 x 12; Max 288 makes one
@@ -216,9 +217,9 @@ TEST_F(SliderTest, TheRightButtonAndADisabledSliderDoNothing) {
 TEST_F(SliderTest, DrawsTheTrackAndTheThumbOfItsStateAtTheThumbOffset) {
   slider->SetBackBmp(Solid(300, 12, qRgb(0, 0, 0)));
   slider->SetBaseBmp(Solid(300, 12, qRgb(0, 0, 100)));
-  slider->SetThumbNorm(Solid(12, 12, qRgb(200, 0, 0)));
-  slider->SetThumbFocus(Solid(12, 12, qRgb(0, 0, 200)));
-  slider->SetThumbDis(Solid(12, 12, qRgb(0, 200, 0)));
+  slider->SetThumbBmp(KnobLook::Normal, Solid(12, 12, qRgb(200, 0, 0)));
+  slider->SetThumbBmp(KnobLook::Focused, Solid(12, 12, qRgb(0, 0, 200)));
+  slider->SetThumbBmp(KnobLook::Disabled, Solid(12, 12, qRgb(0, 200, 0)));
   slider->SetPosition(144);
   slider->clearFocus();  // the window gave it the focus when it was shown
   QImage shown = Rendered(*slider);

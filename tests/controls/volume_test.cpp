@@ -10,6 +10,7 @@
 
 namespace {
 
+using tp::KnobLook;
 using tp::TVolume;
 
 // A 64 x 64 knob (centre 32, 32) with Max 100 in a shown, active window.
@@ -176,11 +177,11 @@ class KnobPictureTest : public KnobTest {
   void SetUp() override {
     KnobTest::SetUp();
     knob->SetBackBmp(Solid(64, 64, qRgb(0, 0, 0)));
-    knob->SetNormBmp(Solid(64, 64, qRgb(100, 0, 0)));
-    knob->SetPointBmp(Solid(64, 64, qRgb(0, 100, 0)));
-    knob->SetFocusBmp(Solid(64, 64, qRgb(0, 0, 100)));
-    knob->SetFocusPointBmp(Solid(64, 64, qRgb(100, 100, 0)));
-    knob->SetDisBmp(Solid(64, 64, qRgb(50, 50, 50)));
+    knob->SetStateBmp(KnobLook::Normal, Solid(64, 64, qRgb(100, 0, 0)));
+    knob->SetStateBmp(KnobLook::Pointed, Solid(64, 64, qRgb(0, 100, 0)));
+    knob->SetStateBmp(KnobLook::Focused, Solid(64, 64, qRgb(0, 0, 100)));
+    knob->SetStateBmp(KnobLook::FocusedPointed, Solid(64, 64, qRgb(100, 100, 0)));
+    knob->SetStateBmp(KnobLook::Disabled, Solid(64, 64, qRgb(50, 50, 50)));
     knob->clearFocus();  // the window gave it the focus when it was shown
   }
   // Red channel 99 of 100: the alpha drawing's divisor of 256.
@@ -202,7 +203,7 @@ TEST_F(KnobPictureTest, ShowsThePictureOfItsHoverFocusAndEnabledState) {
 TEST_F(KnobPictureTest, DrawsAWhitePointerLineFromTheCentreTowardThePosition) {
   knob->resize(17, 17);
   knob->SetBackBmp(Solid(17, 17, qRgb(0, 0, 0)));
-  knob->SetNormBmp(QImage());
+  knob->SetStateBmp(KnobLook::Normal, QImage());
   knob->SetPosition(50);
   const QImage up = Rendered(*knob);
   for (int y = 0; y <= 8; ++y) EXPECT_EQ(up.pixel(8, y), qRgb(255, 255, 255)) << "y " << y;

@@ -1,4 +1,4 @@
-// The owned bitmaps and the work bitmap the controls compose in.
+// The work bitmap the controls compose in.
 #include "controls/workbitmap.h"
 
 #include <QImage>
@@ -7,27 +7,8 @@
 
 namespace {
 
-using tp::AssignBitmap;
 using tp::CutBackground;
 using tp::MakeWorkBitmap;
-
-TEST(AssignBitmap, CopiesAndConvertsA24BitImageToOpaque32Bit) {
-  QImage given(3, 2, QImage::Format_RGB888);
-  given.fill(QColor(10, 20, 30));
-  QImage owned;
-  EXPECT_TRUE(AssignBitmap(owned, given));
-  EXPECT_EQ(owned.format(), QImage::Format_ARGB32);
-  EXPECT_EQ(owned.pixel(2, 1), qRgba(10, 20, 30, 255));
-  given.fill(Qt::black);
-  EXPECT_EQ(owned.pixel(2, 1), qRgba(10, 20, 30, 255)) << "the caller keeps its own image";
-}
-
-TEST(AssignBitmap, IgnoresTheControlsOwnBitmapHandedBack) {
-  QImage owned(1, 1, QImage::Format_ARGB32);
-  owned.fill(Qt::red);
-  EXPECT_FALSE(AssignBitmap(owned, owned));
-  EXPECT_EQ(owned.pixel(0, 0), qRgba(255, 0, 0, 255));
-}
 
 TEST(MakeWorkBitmap, CutsALargerBackgroundAndFillsWhereASmallerOneDoesNotReach) {
   QImage back(2, 5, QImage::Format_RGB32);
