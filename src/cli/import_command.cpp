@@ -8,7 +8,9 @@
 
 #include "cli/commands.h"
 #include "cli/conversionrun.h"
+#include "cli/interrupt.h"
 #include "cli/options.h"
+#include "cli/stdinspool.h"
 #include "cli/verbosity.h"
 #include "convert/importengine.h"
 #include "convert/importpreparation.h"
@@ -70,6 +72,8 @@ void checkTargetChoice(const ImportOptions& options, const std::vector<TrackTake
   if (ways == 0) throw UsageError("choose where to import with --to, --master or --from");
   if (options.inputs.size() > 1 && options.from.empty())
     throw UsageError("several files go to consecutive tracks: choose the first with --from");
+  if (std::count(options.inputs.begin(), options.inputs.end(), StandardInputArgument) > 1)
+    throw UsageError("standard input (-) can be read once only");
   for (size_t a = 0; a < targets.size(); ++a)
     for (size_t b = a + 1; b < targets.size(); ++b)
       if (targets[a].track == targets[b].track) throw UsageError("the --to targets must be on different tracks");
@@ -79,7 +83,7 @@ void checkTargetChoice(const ImportOptions& options, const std::vector<TrackTake
 // window choose the first two targets (the first --to the left or only
 // one), the channels after them go to the further --to takes.
 void prepareOneFile(ProjectModel& model, const ImportOptions& options, const std::vector<TrackTake>& targets,
-                    ImportPreparation& prepared) {
+                    const std::filesystem::path& source, ImportPreparation& prepared) {
   for (size_t n = 0; n < std::min<size_t>(targets.size(), 2); ++n) {
     model.TrackSelClick(targets[n].track);
     model.TakeSelClick(targets[n].track, targets[n].take);
@@ -88,13 +92,61 @@ void prepareOneFile(ProjectModel& model, const ImportOptions& options, const std
     model.MasTakeSelClick(ParseMasterTake(options.masters.front()));
     model.MasterSelClick(true);
   }
-  if (const Status status = PrepareImport(model, options.inputs.front(), prepared); !status.ok())
-    throw CommandFailure(status.Text());
+  if (const Status status = PrepareImport(model, source, prepared); !status.ok()) throw CommandFailure(status.Text());
   if (targets.size() > 2) {
     std::vector<ImportTarget> inChannelOrder;
     for (const TrackTake& target : targets) inChannelOrder.push_back({target.track, target.take});
     RetargetImport(model, inChannelOrder, prepared);
   }
+}
+
+// The files to import, standard input ("-") copied into the song folder
+// first (the same file system as the takes, so that the space is there for
+// both), and messages that name the copy as "standard input".
+struct Sources {
+  std::vector<std::filesystem::path> paths;
+  std::unique_ptr<StandardInputSpool> spool;
+  bool interrupted = false;
+
+  std::string named(const std::string& text) const { return spool ? spool->Named(text) : text; }
+};
+
+Sources readSources(const ProjectModel& model, const ImportOptions& options) {
+  Sources sources;
+  for (const std::string& input : options.inputs) {
+    if (input != StandardInputArgument) {
+      sources.paths.emplace_back(input);
+      continue;
+    }
+    sources.spool = SpoolStandardInput(model.ProjectFolder);
+    if (!sources.spool) {
+      sources.interrupted = true;
+      return sources;
+    }
+    sources.paths.push_back(sources.spool->path());
+  }
+  return sources;
+}
+
+std::vector<ImportPreparation> prepareFiles(ProjectModel& model, const ImportOptions& options,
+                                            const std::vector<TrackTake>& targets, const Sources& sources) {
+  std::vector<ImportPreparation> files;
+  try {
+    if (!options.from.empty()) {
+      const TrackTake first = ParseTrackTake(options.from.front());
+      if (const Status status = PrepareBatch(model, sources.paths, first.track, first.take, files); !status.ok())
+        throw CommandFailure(status.Text());
+    } else {
+      files.resize(1);
+      prepareOneFile(model, options, targets, sources.paths.front(), files.front());
+    }
+  } catch (const CommandFailure& failure) {
+    throw CommandFailure(sources.named(failure.what()));
+  }
+  // Takes from standard input are named as those from a file named "stdin".
+  for (ImportPreparation& prepared : files)
+    if (sources.spool && prepared.path == sources.spool->path()) prepared.namedAfter = "stdin";
+  return files;
 }
 
 int runImport(const ImportOptions& options) {
@@ -104,16 +156,9 @@ int runImport(const ImportOptions& options) {
 
   ProjectModel model;
   OpenProject(model, options.folder);
-  std::vector<ImportPreparation> files;
-  if (!options.from.empty()) {
-    const TrackTake first = ParseTrackTake(options.from.front());
-    const std::vector<std::filesystem::path> sources(options.inputs.begin(), options.inputs.end());
-    if (const Status status = PrepareBatch(model, sources, first.track, first.take, files); !status.ok())
-      throw CommandFailure(status.Text());
-  } else {
-    files.resize(1);
-    prepareOneFile(model, options, targets, files.front());
-  }
+  const Sources sources = readSources(model, options);
+  if (sources.interrupted) return InterruptedExitCode;
+  std::vector<ImportPreparation> files = prepareFiles(model, options, targets, sources);
   if (const auto existing = existingTargets(files); !existing.empty() && !options.force) {
     std::string list;
     for (const auto& label : existing) list += (list.empty() ? "" : ", ") + label;
@@ -121,15 +166,17 @@ int runImport(const ImportOptions& options) {
                          "; nothing was written (add --force to replace)");
   }
   if (!options.resample && !options.keepSamples)
-    for (const ImportPreparation& prepared : files) noteRate(prepared.path.string(), prepared.format);
+    for (const ImportPreparation& prepared : files) noteRate(sources.named(prepared.path.string()), prepared.format);
   const RateHandling rate = options.resample ? RateHandling::Convert : RateHandling::KeepSamples;
   const SongLock::Wait wait = options.noWait ? SongLock::Wait::No : SongLock::Wait::Yes;
   const ExistingTakes existing = options.force ? ExistingTakes::Replace : ExistingTakes::Refuse;
   return RunConversion("Importing", options.verbosity.level(), writtenFiles(model, files),
                        [&](const ConversionHooks& hooks) {
-                         if (files.size() == 1)
-                           return ImportPrepared(model, files.front(), hooks, wait, rate, existing);
-                         return ImportBatch(model, files, hooks, wait, rate, existing);
+                         ConversionResult result =
+                             files.size() == 1 ? ImportPrepared(model, files.front(), hooks, wait, rate, existing)
+                                               : ImportBatch(model, files, hooks, wait, rate, existing);
+                         result.detail = sources.named(result.detail);
+                         return result;
                        });
 }
 
@@ -140,8 +187,8 @@ CommandRun DefineImport(CLI::App& command) {
   AddPositional(command, "DIR", options->folder, "the song folder");
   command
       .add_option("IN", options->inputs,
-                  "the sound files to import (WAV, AIFF, FLAC, RF64, Wave64, AIFF-C, CAF, Ogg, Opus, MP3, ...); takes "
-                  "play at 44100 Hz, and a file at another rate is copied sample for sample (with a note) unless "
+                  "the sound files to import (WAV, AIFF, FLAC, RF64, Wave64, AIFF-C, CAF, Ogg, Opus, MP3, ...; - reads "
+                  "standard input, once); takes play at 44100 Hz, and a file at another rate is copied sample for sample (with a note) unless "
                   "--resample is given")
       ->type_name("");
   AddTakeOption(command, "--to", options->targets,

@@ -9,7 +9,9 @@
 
 #include "cli/commands.h"
 #include "cli/jsonline.h"
+#include "cli/interrupt.h"
 #include "cli/options.h"
+#include "cli/stdinspool.h"
 #include "convert/importsource.h"
 #include "playback/waveinfo.h"
 
@@ -61,14 +63,20 @@ CommandRun DefineProbe(CLI::App& command) {
     bool json = false;
   };
   auto options = std::make_shared<Options>();
-  AddPositional(command, "FILE", options->input, "the sound file to describe (any the import reads)");
+  AddPositional(command, "FILE", options->input, "the sound file to describe (any the import reads; - reads standard input)");
   command.add_flag("--json", options->json,
                    "print one JSON object: format, rate (Hz), bits, channels, frames and seconds");
   return [options] {
     if (options->input.empty()) throw UsageError("name the file to describe");
     SourceFormat format;
-    const Status status = ProbeSourceFile(options->input, format);
-    if (!status.ok()) throw CommandFailure(status.Text());
+    // Standard input is copied to a temporary file and described from there.
+    std::unique_ptr<StandardInputSpool> spool;
+    if (options->input == StandardInputArgument) {
+      spool = SpoolStandardInput(TemporaryFolder());
+      if (!spool) return InterruptedExitCode;
+    }
+    const Status status = ProbeSourceFile(spool ? spool->path() : std::filesystem::path(options->input), format);
+    if (!status.ok()) throw CommandFailure(spool ? spool->Named(status.Text()) : status.Text());
     if (options->json) printJson(format);
     else printText(format);
     return 0;

@@ -148,8 +148,9 @@ ConversionResult runLocked(ProjectModel& model, FileRun& run, const ConversionHo
                            PipelineJob::OnAbort onAbort) {
   ImportPreparation& prepared = *run.prepared;
   std::vector<TargetTake> takes;
-  const Status created = createTargets(model, prepared.targets, TakeNameFromSourceFile(prepared.path),
-                                       prepared.format.channels, takes);
+  const fs::path& namedAfter = prepared.namedAfter.empty() ? prepared.path : prepared.namedAfter;
+  const Status created =
+      createTargets(model, prepared.targets, TakeNameFromSourceFile(namedAfter), prepared.format.channels, takes);
   if (!created.ok()) return ConversionResult::Failure(created);
 
   PipelineJob job;

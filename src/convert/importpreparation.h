@@ -17,6 +17,9 @@ namespace tp {
 
 struct ImportPreparation {
   std::filesystem::path path;
+  // The name the takes are named after when it is not the path's: "stdin"
+  // for standard input, read from a scratch file.
+  std::filesystem::path namedAfter;
   std::unique_ptr<ImportSource> source;  // open; the import reads it
   SourceFormat format;                   // format, rate, bits, channels, frames
   ImportTargets targets;                 // from the model's selection and the source's channels

@@ -140,4 +140,10 @@ inline constexpr const char* FirstChannelsOnly = QT_TRANSLATE_NOOP("Messages", "
 // More than two takes an import of several files would replace.
 inline constexpr const char* ReplaceTakes = QT_TRANSLATE_NOOP("Messages", "Replace the takes %1?");
 
+// Standard input (`import DIR -`, `probe -`), which only the command line
+// reads, in English as all its texts: how it is named where a file's name
+// would be, and the failure to keep the copy of it that the import reads.
+inline constexpr const char* StandardInputName = "standard input";
+inline constexpr const char* StandardInputNotStored = "Standard input could not be stored";
+
 }  // namespace tp::messages

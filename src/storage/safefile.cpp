@@ -115,6 +115,16 @@ Status SafeFile::Create(const fs::path& target, const char* createFailure, std::
   return Status::Ok();
 }
 
+Status SafeFile::CreateScratch(const fs::path& folder, const char* createFailure,
+                               std::unique_ptr<SafeFile>& created) {
+  std::unique_ptr<SafeFile> file(new SafeFile);
+  RemoveStaleSideFiles(folder);
+  file->handle_ = createSideFile(folder, 0600, file->side_);
+  if (!file->handle_.valid()) return Status::Fail(createFailure, folder, errno);
+  created = std::move(file);
+  return Status::Ok();
+}
+
 std::unique_ptr<SafeFile> SafeFile::ForStandardOutput() {
   std::unique_ptr<SafeFile> file(new SafeFile);
   file->target_ = "-";
@@ -145,7 +155,8 @@ void SafeFile::StartWriteBack() {
 }
 
 Status SafeFile::Commit(const char* writeFailure) {
-  if (done_) return Status::Fail(writeFailure, target_);
+  // A scratch file has no target to become.
+  if (done_ || target_.empty()) return Status::Fail(writeFailure, target_);
   if (!handle_.Sync()) {
     const int error = errno;
     Discard();

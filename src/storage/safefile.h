@@ -35,6 +35,13 @@ class SafeFile {
   enum class OtherKinds { Refuse, WriteAsTheyAre };
   static Status Create(const std::filesystem::path& target, const char* createFailure,
                        std::unique_ptr<SafeFile>& created, OtherKinds otherKinds = OtherKinds::Refuse);
+  // A scratch file in `folder` under a side file's name, locked and hidden
+  // as a side file is, for bytes the program keeps only while it runs (a
+  // copy of standard input). It is never committed: it goes when the
+  // SafeFile goes, and a copy left by a killed process goes with the next
+  // side files cleaned in that folder.
+  static Status CreateScratch(const std::filesystem::path& folder, const char* createFailure,
+                              std::unique_ptr<SafeFile>& created);
   // Writes to the process's standard output, as it is.
   static std::unique_ptr<SafeFile> ForStandardOutput();
   ~SafeFile();
