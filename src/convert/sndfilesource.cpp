@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include <sndfile.h>
 
@@ -102,6 +103,23 @@ std::string formatName(int format, const std::array<uint8_t, 12>& head, SNDFILE*
 
 }  // namespace
 
+namespace {
+
+// The frames of a file whose header does not say, decoded a block at a
+// time through a scratch of fixed size.
+Status countFrames(SNDFILE* file, const SF_INFO& info, ByteStream& stream, const std::filesystem::path& path,
+                   sf_count_t& frames) {
+  constexpr sf_count_t ScratchFrames = 4096;
+  std::vector<int> scratch(size_t(ScratchFrames) * size_t(info.channels));
+  frames = 0;
+  for (sf_count_t got; (got = sf_readf_int(file, scratch.data(), ScratchFrames)) > 0;) frames += got;
+  if (stream.failed()) return Status::Fail(messages::SourceNotRead, path, stream.systemError());
+  if (sf_seek(file, 0, SEEK_SET) != 0) return Status::Fail(messages::SourceNotRead, path);
+  return Status::Ok();
+}
+
+}  // namespace
+
 Status SndfileSource::Open(const std::filesystem::path& path, std::unique_ptr<SndfileSource>& opened) {
   std::unique_ptr<SndfileSource> source(new SndfileSource);
   source->path_ = path;
@@ -118,10 +136,14 @@ Status SndfileSource::Open(const std::filesystem::path& path, std::unique_ptr<Sn
   }
   if (!file) return Status::Fail(messages::NotWavOrAiff, path);
   source->file_ = file;
-  // libsndfile says SF_COUNT_MAX for a length it does not know; such a file
-  // is not taken by its word.
-  if (info.channels <= 0 || info.samplerate <= 0 || info.frames < 0 || info.frames >= SF_COUNT_MAX)
-    return Status::Fail(messages::NotWavOrAiff, path);
+  if (info.channels <= 0 || info.samplerate <= 0 || info.frames < 0) return Status::Fail(messages::NotWavOrAiff, path);
+  // libsndfile says SF_COUNT_MAX for a length it does not know: a FLAC
+  // file written into a pipe has no length in its header. The file is
+  // counted instead, decoded once through, then read from its start.
+  if (info.frames >= SF_COUNT_MAX) {
+    if (const Status counted = countFrames(file, info, *source->stream_, path, info.frames); !counted.ok())
+      return counted;
+  }
   source->floatNative_ = isFloatNative(info.format);
   // Integers arrive at the top of 32 bits whatever the file's width, which
   // is where the WAV rule takes the top 16 from; floats at full scale 1.0.

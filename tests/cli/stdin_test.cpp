@@ -67,9 +67,10 @@ class CliStdin : public ::testing::Test {
   TempFolder project, sources;
 };
 
-// A WAV as sox writes it into a pipe (whose header cannot say the length),
-// a FLAC, and a CAF and an RF64, which cannot be decoded from a pipe front to
-// back: each gives the takes the file gives.
+// A WAV as sox writes it into a pipe and a FLAC as ffmpeg writes it into
+// one (neither header can say the length), a FLAC file, and a CAF and an
+// RF64, which cannot be decoded from a pipe front to back: each gives the
+// takes the file gives.
 TEST_F(CliStdin, ImportFromAPipeGivesTheTakesOfTheFile) {
   const std::string wav = source("stdin.wav");
   ASSERT_EQ(RunCommand("ffmpeg -nostdin -v error -fflags +bitexact -i " + wav + " " + source("stdin.flac")).status, 0);
@@ -83,6 +84,7 @@ TEST_F(CliStdin, ImportFromAPipeGivesTheTakesOfTheFile) {
   } cases[] = {
       {"stdin.wav", "sox " + wav + " -t wav -"},
       {"stdin.flac", "cat " + source("stdin.flac")},
+      {"stdin.flac", "ffmpeg -nostdin -v error -fflags +bitexact -i " + wav + " -f flac -"},
       {"stdin.caf", "cat " + source("stdin.caf")},
       {"stdin.rf64", "cat " + source("stdin.rf64")},
   };
