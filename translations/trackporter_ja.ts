@@ -295,6 +295,14 @@
         <source>Replace the takes %1?</source>
         <translation>テイク %1 を置き換えますか?</translation>
     </message>
+    <message>
+        <source>standard input</source>
+        <translation>標準入力</translation>
+    </message>
+    <message>
+        <source>Standard input could not be stored</source>
+        <translation>標準入力を保存できませんでした</translation>
+    </message>
 </context>
 <context>
     <name>Skin</name>

@@ -141,9 +141,11 @@ inline constexpr const char* FirstChannelsOnly = QT_TRANSLATE_NOOP("Messages", "
 inline constexpr const char* ReplaceTakes = QT_TRANSLATE_NOOP("Messages", "Replace the takes %1?");
 
 // Standard input (`import DIR -`, `probe -`), which only the command line
-// reads, in English as all its texts: how it is named where a file's name
-// would be, and the failure to keep the copy of it that the import reads.
-inline constexpr const char* StandardInputName = "standard input";
-inline constexpr const char* StandardInputNotStored = "Standard input could not be stored";
+// reads (and the command line speaks English): how it is named where a
+// file's name would be, and the failure to keep the copy of it that the
+// import reads. Marked like every other text, should a window ever read it.
+inline constexpr const char* StandardInputName = QT_TRANSLATE_NOOP("Messages", "standard input");
+inline constexpr const char* StandardInputNotStored =
+    QT_TRANSLATE_NOOP("Messages", "Standard input could not be stored");
 
 }  // namespace tp::messages
