@@ -92,7 +92,9 @@ TEST_F(MultichannelAndBatch, EachChannelGoesToItsTargetUpToTheTargetsGiven) {
     const std::string stem = c.format == SF_FORMAT_WAV ? "Overhe" : "Room m";
     EXPECT_EQ(takeName(song / TakeFileName(0, 1)), stem + " 1");
     EXPECT_EQ(takeName(song / TakeFileName(2, 1)), stem + " 3");
-    if (c.targets == 16) EXPECT_EQ(takeName(song / TakeFileName(12, 1)), "Overh 13");
+    if (c.targets == 16) {
+      EXPECT_EQ(takeName(song / TakeFileName(12, 1)), "Overh 13");
+    }
     for (int track = 0; track < 16; ++track) fs::remove(song / TakeFileName(track, 1));
   }
 }
