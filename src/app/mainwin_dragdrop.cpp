@@ -44,22 +44,18 @@ std::optional<std::filesystem::path> DroppedSoundFile(const QMimeData* data) {
   return std::filesystem::path(QFile::encodeName(url.toLocalFile()).toStdString());
 }
 
-// Whether the file is sound the import can read, asked of its contents once
-// a drag (a drag moving over the grid asks again on every move).
-bool IsSoundFile(const std::filesystem::path& path, bool dragStarts) {
+// The format of the file, when it is sound the import can read, asked of
+// its contents once a drag (a drag moving over the grid asks on every move,
+// and the drop asks again for the channels).
+std::optional<SourceFormat> ProbedSound(const std::filesystem::path& path, bool dragStarts) {
   static std::filesystem::path lastPath;
-  static bool lastAnswer = false;
+  static std::optional<SourceFormat> lastFormat;
   if (dragStarts || path != lastPath) {
     SourceFormat format;
-    lastAnswer = ProbeSourceFile(path, format).ok();
+    lastFormat = ProbeSourceFile(path, format).ok() ? std::optional(format) : std::nullopt;
     lastPath = path;
   }
-  return lastAnswer;
-}
-
-uint32_t ChannelsOf(const std::filesystem::path& source) {
-  SourceFormat format;
-  return ProbeSourceFile(source, format).ok() && format.channels > 0 ? format.channels : 1;
+  return lastFormat;
 }
 
 }  // namespace
@@ -105,7 +101,7 @@ bool TMainWin::DragDropFilter(QObject* watched, QEvent* event) {
   // The idle rules disable the matrices while anything runs; a disabled
   // matrix takes nothing.
   if (!source || !matrix->isEnabled() || !matrix->rect().contains(at) ||
-      !IsSoundFile(*source, type == QEvent::DragEnter)) {
+      !ProbedSound(*source, type == QEvent::DragEnter)) {
     drop->ignore();
     return true;
   }
@@ -121,7 +117,8 @@ bool TMainWin::DragDropFilter(QObject* watched, QEvent* event) {
 void TMainWin::DropOnTake(int track, int take, const std::filesystem::path& source) {
   // The import tracks as two clicks on TrackSel would choose them.
   while (model_.FirstImportTrack >= 0) model_.TrackSelClick(model_.FirstImportTrack);
-  const bool stereo = ChannelsOf(source) >= 2 && track + 1 < TrackCount;
+  const std::optional<SourceFormat> format = ProbedSound(source, false);
+  const bool stereo = format && format->channels >= 2 && track + 1 < TrackCount;
   for (int row = track; row <= (stereo ? track + 1 : track); ++row) {
     model_.TrackSelClick(row);
     if (!model_.TakeSel[row][take].down) model_.TakeSelClick(row, take);
