@@ -51,12 +51,6 @@ class TakeReads {
   int underWay_ = 0;
 };
 
-class ArchiveReads : public ::testing::TestWithParam<AudioFormat> {
- protected:
-  void TearDown() override { FaultInjection::Reset(); }
-  TempFolder song, out;
-};
-
 // A song whose takes span several pieces: one ends exactly on a piece's
 // end, one has an odd byte after its samples, a master take's two files.
 void writeLongTakes(const fs::path& folder) {
@@ -67,24 +61,33 @@ void writeLongTakes(const fs::path& folder) {
   WriteBytes(folder / "TRACKR_2.DAT", RecorderTake("Wide    ", 17, piece / 2 + 3000, 14));
 }
 
-TEST_P(ArchiveReads, EachTakeFileIsReadOnceFrontToBackInLargePiecesOneReadAtATime) {
-  WriteRecorderSong(song.path());
-  writeLongTakes(song.path());
-  ArchiveRequest request;
-  request.source = song.path();
-  request.outputRoot = out / "archive";
-  request.format = GetParam();
-  request.verify = true;
+class ArchiveReads : public ::testing::TestWithParam<AudioFormat> {
+ protected:
+  void TearDown() override { FaultInjection::Reset(); }
+  // Archives the song (checked with --verify), watching the reads of its
+  // take files.
+  void archive(TakeReads& observed) {
+    WriteRecorderSong(song.path());
+    writeLongTakes(song.path());
+    ArchiveRequest request;
+    request.source = song.path();
+    request.outputRoot = out / "archive";
+    request.format = GetParam();
+    request.verify = true;
+    ASSERT_TRUE(PlanArchive(request, plans).ok());
+    ASSERT_EQ(plans.size(), 1u);
+    FaultInjection::ObserveReads([&observed](const FaultInjection::ReadEvent& event) { observed(event); });
+    const ArchiveTotals totals = RunArchive(request, plans, {});
+    FaultInjection::ObserveReads({});
+    ASSERT_FALSE(totals.anyFailed);
+  }
+  TempFolder song, out;
   std::vector<ArchiveSongPlan> plans;
-  ASSERT_TRUE(PlanArchive(request, plans).ok());
-  ASSERT_EQ(plans.size(), 1u);
+};
 
+TEST_P(ArchiveReads, EachTakeFileIsReadOnceFrontToBackInLargePiecesOneReadAtATime) {
   TakeReads observed(song.path(), ".DAT");
-  FaultInjection::ObserveReads([&observed](const FaultInjection::ReadEvent& event) { observed(event); });
-  const ArchiveTotals totals = RunArchive(request, plans, {});
-  FaultInjection::ObserveReads({});
-  ASSERT_FALSE(totals.anyFailed);
-
+  ASSERT_NO_FATAL_FAILURE(archive(observed));
   std::set<std::string> archived;
   for (const ArchiveItem& item : plans[0].items)
     for (const fs::path& file : item.takeFiles) archived.insert(file.string());
@@ -107,8 +110,11 @@ TEST_P(ArchiveReads, EachTakeFileIsReadOnceFrontToBackInLargePiecesOneReadAtATim
     // file ends on a piece's end): every byte, and no read beyond.
     EXPECT_EQ(reads.size(), size_t(size / int64_t(SequentialReader::PieceBytes)) + 1);
   }
+}
 
-  // The restore reads the archive's audio files the same way.
+TEST_P(ArchiveReads, ARestoreReadsTheArchiveInLargePiecesOneReadAtATimeAndRebuildsTheSong) {
+  TakeReads archiving(song.path(), ".DAT");
+  ASSERT_NO_FATAL_FAILURE(archive(archiving));
   ArchiveManifest manifest;
   ASSERT_TRUE(ReadArchiveManifest(out / "archive", manifest).ok());
   const std::string extension = GetParam() == FormatFlac ? ".flac" : GetParam() == FormatAiff ? ".aif" : ".wav";
