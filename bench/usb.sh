@@ -98,13 +98,14 @@ first_view() {
   local cache="$scratch/cache"
   rm -rf "$cache"
   mkdir -p "$cache"
-  XDG_CACHE_HOME="$cache" QT_QPA_PLATFORM=xcb xvfb-run -a "$window" "$mount/SONG" >/dev/null 2>&1 &
+  # A group of its own: closing it closes the window and its screen too.
+  XDG_CACHE_HOME="$cache" QT_QPA_PLATFORM=xcb setsid xvfb-run -a "$window" "$mount/SONG" >/dev/null 2>&1 &
   local viewer=$!
   for _ in $(seq 6000); do
     [[ -n $(find "$cache" -type f ! -name '*.tmp*' ! -name '.*' 2>/dev/null) ]] && break
     sleep 0.05
   done
-  kill "$viewer" 2>/dev/null || true
+  kill -- "-$viewer" 2>/dev/null || true
   wait "$viewer" 2>/dev/null || true
 }
 export -f first_view
