@@ -85,6 +85,9 @@ peak_kib() {
   tail -n 1 "$work/.time"
 }
 
+if [[ ${BENCH_ONLY:-} == usb ]]; then
+  exec "$(dirname "$0")/usb.sh" "$build"
+fi
 make_data
 echo "Benchmark data: 16 takes and a stereo file of $seconds s each, in $work; $runs runs each"
 export cli project work
@@ -282,3 +285,8 @@ printf '\npeak memory (KiB): export %s, import %s, import --resample %s, stems %
   "$(peak_kib "$stems_clear && $stems_ours")" "$(peak_kib "$flac_clear && $flac_ours")" \
   "$(peak_kib "$verify_clear && $verify_ours")" "$(peak_kib "$restore_clear && $restore_ours")" \
   "$(peak_kib "$session_clear && $session_ours")"
+
+# The same song on a model of a recorder's USB disk (bench/usb.sh);
+# BENCH_USB=0 leaves these rows out, BENCH_ONLY=usb runs only them.
+[[ ${BENCH_USB:-1} != 0 ]] && "$(dirname "$0")/usb.sh" "$build"
+exit 0

@@ -44,7 +44,10 @@ test_packages=(
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
   libssl-dev nlohmann-json3-dev libzip-dev
   clang libclang-rt-dev)
-bench_packages=("${run_packages[@]}" sox time hyperfine)
+bench_packages=("${run_packages[@]}" sox time hyperfine
+  python3-fusepy fuse3             # the model of a recorder's USB disk (bench/usbdisk.py)
+  xvfb                             # the window's first view on a virtual screen
+)
 
 packages=()
 for job in "${@:-run}"; do

@@ -239,17 +239,18 @@ class ArchiveRun {
       return;
     }
     // What an earlier run completed is kept; the rest is written by the
-    // workers, heard of here in order. They start at once: copying the
-    // song's other files and the first manifest overlap their work.
+    // workers, heard of here in order. The song's other files (small) are
+    // copied first, so that the workers' one reader has the disk to itself;
+    // the first manifest overlaps their work.
     std::vector<std::optional<WrittenItem>> before;
     std::vector<const ArchiveItem*> toWrite;
     for (const ArchiveItem& item : plan.items) {
       before.push_back(completeBefore(request_, plan, item));
       if (!before.back()) toWrite.push_back(&item);
     }
-    StemWorkers workers(toWrite, request_.format, request_.verify);
     SongArchive song;
     copyOtherFiles(plan, song);
+    StemWorkers workers(toWrite, request_.format, request_.verify);
     lastRecorded_ = std::chrono::steady_clock::now();
     record(plan, song, true);
     size_t nextWritten = 0;

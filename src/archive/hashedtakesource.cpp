@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <optional>
 
 #include <fcntl.h>
 
@@ -17,22 +18,40 @@ namespace tp {
 struct HashedTakeSource::TakeStream {
   std::filesystem::path path;
   FileHandle file;
+  std::unique_ptr<SequentialReader::Stream> stream;  // the one reader's bytes of `file`, when there is one
   Sha256 sum;
   TakeFileRecord record;
   int64_t position = 0;  // bytes read and hashed
   int systemError = 0;   // set by a failed read
+
+  std::optional<uint8_t> leftover;  // a stream's byte read as half a sample, not yet hashed
+
+  // The file's next bytes, in order.
+  ssize_t readNext(uint8_t* bytes, size_t count) {
+    if (!stream) return file.ReadAt(bytes, count, position);
+    size_t first = 0;
+    if (leftover && count > 0) {
+      bytes[0] = *leftover;
+      leftover.reset();
+      first = 1;
+    }
+    const ssize_t got = stream->Read(bytes + first, count - first);
+    return got < 0 ? got : got + ssize_t(first);
+  }
 
   // Reads up to `count` samples; returns how many (0 after a read error).
   // Only whole samples are taken: an odd byte at the end stays for Finish.
   size_t readSamples(int16_t* samples, size_t count) {
     if (systemError != 0) return 0;
     auto* bytes = reinterpret_cast<uint8_t*>(samples);
-    const ssize_t got = file.ReadAt(bytes, count * TakeBytesPerSample, position);
+    const ssize_t got = readNext(bytes, count * TakeBytesPerSample);
     if (got < 0) {
       systemError = errno == 0 ? EIO : errno;
       return 0;
     }
     const size_t read = size_t(got) / TakeBytesPerSample;
+    // A stream does not give a byte twice: half a sample waits for Finish.
+    if (stream && size_t(got) > read * TakeBytesPerSample) leftover = bytes[read * TakeBytesPerSample];
     sum.Update(bytes, read * TakeBytesPerSample);
     position += int64_t(read * TakeBytesPerSample);
     // The bytes are little-endian whatever the host is.
@@ -45,7 +64,8 @@ struct HashedTakeSource::TakeStream {
 
 HashedTakeSource::~HashedTakeSource() = default;
 
-Status HashedTakeSource::Open(const StemSource& stem, std::unique_ptr<HashedTakeSource>& opened) {
+Status HashedTakeSource::Open(const StemSource& stem, std::unique_ptr<HashedTakeSource>& opened,
+                              SequentialReader* reader, uint64_t order) {
   std::unique_ptr<HashedTakeSource> source(new HashedTakeSource);
   source->label_ = stem.label;
   std::vector<std::filesystem::path> paths{stem.left};
@@ -55,8 +75,9 @@ Status HashedTakeSource::Open(const StemSource& stem, std::unique_ptr<HashedTake
     take->path = path;
     take->file = FileHandle::Open(path, O_RDONLY);
     if (!take->file.valid()) return Status::Fail(messages::TakeNotOpened, path, errno);
+    if (reader) take->stream = reader->Open(take->file, order);
     std::vector<uint8_t> header(static_cast<size_t>(TakeHeaderSize));
-    const ssize_t got = take->file.ReadAt(header.data(), header.size(), 0);
+    const ssize_t got = take->readNext(header.data(), header.size());
     if (got < 0) return Status::Fail(messages::TakeNotRead, path, errno);
     take->sum.Update(header.data(), size_t(got));
     take->position = got;
@@ -87,6 +108,7 @@ Status HashedTakeSource::Read(int16_t* block, uint32_t frames) {
   }
   for (const auto& take : files_)
     if (take->systemError != 0) return Status::Fail(messages::TakeNotRead, label_, take->systemError);
+  if (keepSamplesDigest_) samples_.Update(block, size_t(frames) * files_.size() * sizeof(int16_t));
   return Status::Ok();
 }
 
@@ -98,7 +120,7 @@ Status HashedTakeSource::Finish(std::vector<TakeFileRecord>& records) {
     uint8_t last = 0;
     int64_t lastAt = -1;
     for (;;) {
-      const ssize_t got = take->file.ReadAt(rest.data(), rest.size(), take->position);
+      const ssize_t got = take->readNext(rest.data(), rest.size());
       if (got < 0) return Status::Fail(messages::TakeNotRead, take->path, errno);
       if (got == 0) break;
       take->sum.Update(rest.data(), size_t(got));

@@ -28,6 +28,7 @@ Status OpenStemTakes(const StemSource& stem, StemTakes& open) {
   }
   const Status opened = OpenSelectedTakes(open.selection, open.takes);
   if (!opened.ok()) return opened;
+  open.takes.ReadInLargePieces();
   static const MixerSettings unused;
   if (stem.right) open.pair = std::make_unique<MixSource>(open.takes, open.selection, unused);
   else open.one = std::make_unique<OneTakeSource>(open.takes, 0, stem.label);
@@ -62,6 +63,31 @@ Status VerifyStem(const StemSource& stem, const std::filesystem::path& written, 
 
 namespace {
 
+// The file at `written` read back from the disk: its samples must hash to
+// `samplesDigest`, the digest of the blocks it was written from, so that a
+// verified archive does not read the recorder's disk a second time.
+Status verifyWrittenSamples(const StemSource& stem, uint32_t channels, const std::filesystem::path& written,
+                            const std::filesystem::path& output, const std::string& samplesDigest) {
+  std::unique_ptr<ArchivedAudio> audio;
+  Status status = ArchivedAudio::Open(written, true, audio);
+  if (!status.ok()) return Status::Fail(messages::ArchiveFileNotVerified, output, status.systemError());
+  if (audio->Channels() != channels || audio->SampleRate() != TakeSampleRate || audio->Frames() != stem.length)
+    return Status::Fail(messages::ArchiveFileNotVerified, output);
+  std::vector<int16_t> found(size_t(channels) * ArchiveBlockFrames);
+  Sha256 sum;
+  for (uint64_t position = 0; position < stem.length;) {
+    const uint32_t frames = uint32_t(std::min<uint64_t>(ArchiveBlockFrames, stem.length - position));
+    uint32_t got = 0;
+    status = audio->Read(found.data(), frames, got);
+    if (!status.ok()) return Status::Fail(messages::ArchiveFileNotVerified, output, status.systemError());
+    if (got != frames) return Status::Fail(messages::ArchiveFileNotVerified, output);
+    sum.Update(found.data(), size_t(frames) * channels * sizeof(int16_t));
+    position += frames;
+  }
+  if (sum.HexDigest() != samplesDigest) return Status::Fail(messages::ArchiveFileNotVerified, output);
+  return Status::Ok();
+}
+
 // The stem's file: FLAC through libsndfile, WAV and AIFF through our writer,
 // which with `sum` hashes every byte as it writes it.
 Status createStemSink(const std::filesystem::path& output, uint32_t channels, AudioFormat format, uint32_t frames,
@@ -93,7 +119,7 @@ bool syncedBeforeReadBack(AudioFormat format, const StemChecks& checks) {
 // verified read-back must come from the disk: the data synced first, then
 // its pages dropped, so that the cache cannot answer for the disk.
 Status checkWrittenStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
-                        SafeFile& written, Sha256& passing, StemChecks& checks) {
+                        SafeFile& written, Sha256& passing, HashedTakeSource& source, StemChecks& checks) {
   if (syncedBeforeReadBack(format, checks)) {
     if (!written.handle().Sync()) return Status::Fail(messages::OutputNotWritten, output, errno);
     if (checks.verify) ::posix_fadvise(written.handle().fd(), 0, 0, POSIX_FADV_DONTNEED);
@@ -106,7 +132,8 @@ Status checkWrittenStem(const StemSource& stem, const std::filesystem::path& out
     checks.size = written.handle().Size();
   }
   if (!checks.verify) return Status::Ok();
-  const Status status = VerifyStem(stem, written.writtenPath(), output);
+  const Status status =
+      verifyWrittenSamples(stem, source.Channels(), written.writtenPath(), output, source.SamplesDigest());
   checks.verified = status.ok();
   return status;
 }
@@ -114,8 +141,9 @@ Status checkWrittenStem(const StemSource& stem, const std::filesystem::path& out
 ConversionResult exportCheckedStem(const StemSource& stem, const std::filesystem::path& output, AudioFormat format,
                                    const ConversionHooks& hooks, StemChecks& checks) {
   std::unique_ptr<HashedTakeSource> source;
-  Status status = HashedTakeSource::Open(stem, source);
+  Status status = HashedTakeSource::Open(stem, source, checks.reader, checks.readOrder);
   if (!status.ok()) return ConversionResult::Failure(status);
+  if (checks.verify) source->KeepSamplesDigest();
   Sha256 passing;
   std::unique_ptr<BlockSink> sink;
   status = createStemSink(output, source->Channels(), format, stem.length, &passing, sink);
@@ -125,7 +153,7 @@ ConversionResult exportCheckedStem(const StemSource& stem, const std::filesystem
   job.beforeCommit = [&]() -> Status {
     const Status checked = source->Finish(checks.takeRecords);
     if (!checked.ok()) return checked;
-    return checkWrittenStem(stem, output, format, sink->Output(), passing, checks);
+    return checkWrittenStem(stem, output, format, sink->Output(), passing, *source, checks);
   };
   if (checks.handOver) job.handOver = [&] { checks.written = sink->ReleaseOutput(); };
   job.startWriteBack = !checks.handOver || syncedBeforeReadBack(format, checks);

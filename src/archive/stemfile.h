@@ -20,6 +20,8 @@
 
 namespace tp {
 
+class SequentialReader;
+
 struct StemSource {
   std::filesystem::path left;                  // the take, or a master take's left file
   std::optional<std::filesystem::path> right;  // a master take's right file
@@ -34,6 +36,10 @@ struct StemChecks {
   // cache) and compare every sample with the take; a difference fails the
   // file with messages::ArchiveFileNotVerified.
   bool verify = false;
+  // With a `reader`, the take files are read by it (the archive's one
+  // reader), `readOrder` placing this file among the others it reads.
+  SequentialReader* reader = nullptr;
+  uint64_t readOrder = 0;
   // Out: the SHA-256 of the file as written, and whether it was verified.
   std::string sha256;
   int64_t size = 0;

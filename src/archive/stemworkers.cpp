@@ -51,6 +51,8 @@ void StemWorkers::writeItem(size_t n) {
   };
   StemChecks checks;
   checks.verify = verify_;
+  checks.reader = &reader_;
+  checks.readOrder = n;
   checks.handOver = true;
   ConversionResult result = ExportStem(item.source, item.output, format_, hooks, &checks);
   std::lock_guard lock(mutex_);

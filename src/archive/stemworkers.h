@@ -1,6 +1,6 @@
 // The audio files of an archive written by two worker threads, each file
-// whole on one of them (its take files read, hashed and converted, the file
-// written, hashed and checked), while the archiving thread hears of them in
+// whole on one of them (its take files hashed and converted as the one
+// reader hands them over, the file written, hashed and checked), while the archiving thread hears of them in
 // their order and lets each into place in that order (StemChecks::written):
 // what an archive stopped at any moment holds is the files before some
 // point, as with one thread. The workers never wait for a file to reach the
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "archive/archiveplan.h"
+#include "archive/sequentialreader.h"
 
 namespace tp {
 
@@ -55,6 +56,7 @@ class StemWorkers {
 
   AudioFormat format_;
   bool verify_;
+  SequentialReader reader_;  // every take file of the song, for both workers
   std::mutex mutex_;  // guards everything below
   std::condition_variable changed_;
   std::vector<Item> items_;

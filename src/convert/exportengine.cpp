@@ -25,7 +25,8 @@ int lastSelectedSlot(const TakeSelection& selection) {
 
 // What an export reads: one take as it is, or the selection through the
 // mixer, once for each worker, the second reading the same open takes at
-// positions of its own.
+// positions of its own; one thread reads the takes ahead of both in large
+// pieces, so that a slow disk is asked for each take in turn.
 class ExportSources {
  public:
   explicit ExportSources(const ExportRequest& request)
@@ -39,7 +40,9 @@ class ExportSources {
 
   Status Open() {
     const Status opened = OpenSelectedTakes(selection_, takes_);
-    if (opened.ok()) helperTakes_.ShareOpenSlots(takes_);
+    if (!opened.ok()) return opened;
+    takes_.ReadInLargePieces();
+    helperTakes_.ShareOpenSlots(takes_);
     return opened;
   }
   BlockSource& Main() { return oneTake_ ? static_cast<BlockSource&>(one_) : mix_; }

@@ -1,6 +1,7 @@
 #include "convert/sndfilebridge.h"
 
 #include <cerrno>
+#include <memory>
 #include <vector>
 
 #include <fcntl.h>
@@ -8,6 +9,7 @@
 
 #include "audiofile/takefile.h"
 #include "project/messages.h"
+#include "storage/piecereader.h"
 
 namespace tp {
 
@@ -18,6 +20,7 @@ namespace {
 struct VirtualFile {
   FileHandle* handle = nullptr;
   int systemError = 0;
+  std::unique_ptr<PieceReader> pieces;  // a file read back: read in large pieces
 };
 
 sf_count_t fileLength(void* data) {
@@ -27,14 +30,15 @@ sf_count_t fileLength(void* data) {
 
 sf_count_t seek(sf_count_t offset, int whence, void* data) {
   auto* file = static_cast<VirtualFile*>(data);
-  const int64_t position = file->handle->Seek(offset, whence);
+  const int64_t position = file->pieces ? file->pieces->Seek(offset, whence) : file->handle->Seek(offset, whence);
   if (position < 0 && file->systemError == 0) file->systemError = errno;
   return sf_count_t(position);
 }
 
 sf_count_t read(void* destination, sf_count_t count, void* data) {
   auto* file = static_cast<VirtualFile*>(data);
-  const ssize_t got = file->handle->Read(destination, size_t(count));
+  const ssize_t got = file->pieces ? file->pieces->Read(destination, size_t(count))
+                                   : file->handle->Read(destination, size_t(count));
   if (got < 0) {
     if (file->systemError == 0) file->systemError = errno;
     return 0;
@@ -54,7 +58,7 @@ sf_count_t write(const void* source, sf_count_t count, void* data) {
 
 sf_count_t tell(void* data) {
   auto* file = static_cast<VirtualFile*>(data);
-  return sf_count_t(file->handle->Seek(0, SEEK_CUR));
+  return sf_count_t(file->pieces ? file->pieces->Tell() : file->handle->Seek(0, SEEK_CUR));
 }
 
 SF_VIRTUAL_IO fileLayerIo = {fileLength, seek, read, write, tell};
@@ -124,6 +128,7 @@ Status ArchivedAudio::Open(const std::filesystem::path& path, bool fromDisk, std
   if (fromDisk) ::posix_fadvise(audio->handle_.fd(), 0, 0, POSIX_FADV_DONTNEED);
   audio->file_ = std::make_unique<SndfileChannel>();
   audio->file_->io.handle = &audio->handle_;
+  audio->file_->io.pieces = std::make_unique<PieceReader>(audio->handle_);
   SF_INFO info{};
   audio->file_->file = sf_open_virtual(&fileLayerIo, SFM_READ, &info, &audio->file_->io);
   if (!audio->file_->file) {

@@ -1,5 +1,6 @@
 #include "mix/takefiles.h"
 
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <limits>
@@ -7,6 +8,7 @@
 #include <fcntl.h>
 
 #include "audiofile/takefile.h"
+#include "mix/takereadahead.h"
 #include "storage/filehandle.h"
 
 namespace tp {
@@ -24,6 +26,7 @@ TakeFiles::~TakeFiles() { CloseAll(); }
 bool TakeFiles::Open(int slot, const std::filesystem::path& path, uint32_t frame) {
   if (slot < 0 || slot >= SlotCount) return false;
   Close(slot);
+  stopReadingAhead();
   FileHandle file = FileHandle::Open(path, O_RDONLY);
   if (!file.valid()) return false;
   slots_[slot] = std::make_unique<Slot>();
@@ -32,8 +35,24 @@ bool TakeFiles::Open(int slot, const std::filesystem::path& path, uint32_t frame
   return true;
 }
 
+void TakeFiles::ReadInLargePieces() {
+  stopReadingAhead();
+  std::array<FileHandle*, SlotCount> files{};
+  for (int slot = 0; slot < SlotCount; ++slot)
+    if (IsOpen(slot)) files[size_t(slot)] = slots_[slot]->file;
+  readAhead_ = std::make_shared<TakeReadAhead>(files);
+  ownsReadAhead_ = true;
+}
+
+void TakeFiles::stopReadingAhead() {
+  if (readAhead_ && ownsReadAhead_) readAhead_->Stop();
+  readAhead_.reset();
+  ownsReadAhead_ = false;
+}
+
 void TakeFiles::ShareOpenSlots(TakeFiles& owner) {
   CloseAll();
+  readAhead_ = owner.readAhead_;
   for (int slot = 0; slot < SlotCount; ++slot) {
     if (!owner.IsOpen(slot)) continue;
     slots_[slot] = std::make_unique<Slot>();
@@ -55,7 +74,8 @@ size_t TakeFiles::Read(int slot, int16_t* samples, size_t count) {
   Slot& s = *slots_[slot];
   if (s.systemError != 0) return 0;
   auto* bytes = reinterpret_cast<unsigned char*>(samples);
-  const ssize_t got = s.file->ReadAt(bytes, count * TakeBytesPerSample, s.position);
+  const ssize_t got = readAhead_ ? readAhead_->ReadAt(slot, bytes, count * TakeBytesPerSample, s.position)
+                                 : s.file->ReadAt(bytes, count * TakeBytesPerSample, s.position);
   if (got < 0) {
     s.systemError = errno == 0 ? EIO : errno;
     return 0;
@@ -71,10 +91,13 @@ size_t TakeFiles::Read(int slot, int16_t* samples, size_t count) {
 }
 
 void TakeFiles::Close(int slot) {
-  if (slot >= 0 && slot < SlotCount) slots_[slot].reset();
+  if (slot < 0 || slot >= SlotCount) return;
+  if (slots_[slot]) stopReadingAhead();
+  slots_[slot].reset();
 }
 
 void TakeFiles::CloseAll() {
+  stopReadingAhead();
   for (auto& slot : slots_) slot.reset();
 }
 

@@ -15,6 +15,8 @@
 
 namespace tp {
 
+class TakeReadAhead;
+
 class TakeFiles {
  public:
   static constexpr int SlotCount = 16;
@@ -38,6 +40,11 @@ class TakeFiles {
   // never move a shared file position). `owner` keeps the files open and
   // must outlive this.
   void ShareOpenSlots(TakeFiles& owner);
+  // From now on the open slots are read ahead in large pieces by a thread
+  // of their own (TakeReadAhead), for this and every TakeFiles sharing
+  // them: what an export or a measurement does, which reads each take
+  // through from one place. Opening or closing a slot ends it.
+  void ReadInLargePieces();
   bool IsOpen(int slot) const;
   // Positions an open slot at `frame`; false when the seek failed.
   bool Seek(int slot, uint32_t frame);
@@ -54,7 +61,11 @@ class TakeFiles {
 
  private:
   struct Slot;
+  void stopReadingAhead();
+
   std::unique_ptr<Slot> slots_[SlotCount];
+  std::shared_ptr<TakeReadAhead> readAhead_;  // with ReadInLargePieces, shared with those sharing the slots
+  bool ownsReadAhead_ = false;
 };
 
 }  // namespace tp

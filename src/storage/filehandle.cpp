@@ -1,6 +1,8 @@
 #include "storage/filehandle.h"
+#include "storage/readobserver.h"
 
 #include <atomic>
+#include <memory>
 #include <cerrno>
 #include <mutex>
 #include <string>
@@ -26,6 +28,8 @@ struct Faults {
   int pathError = 0;
   long pathReadsAllowed = 0;
   std::unordered_map<int, long> failingDescriptors;  // descriptor -> reads left before failing
+  std::shared_ptr<const std::function<void(const FaultInjection::ReadEvent&)>> readObserver;
+  std::unordered_map<int, std::string> observedPaths;  // descriptor -> path, while observing
 };
 
 Faults& faults() {
@@ -85,10 +89,26 @@ void noteOpened(int fd, const std::filesystem::path& path) {
   if (!f.armed.load(std::memory_order_relaxed)) return;
   std::lock_guard lock(f.mutex);
   const std::string name = path.string();
+  if (f.readObserver) f.observedPaths[fd] = name;
   const bool match = !f.pathSuffix.empty() && name.size() >= f.pathSuffix.size() &&
                      name.compare(name.size() - f.pathSuffix.size(), f.pathSuffix.size(), f.pathSuffix) == 0;
   if (match) f.failingDescriptors[fd] = f.pathReadsAllowed;
   else f.failingDescriptors.erase(fd);
+}
+
+// Tells the test's observer of a read of `fd`, when one watches.
+void noteRead(int fd, int64_t offset, size_t count, bool finished) {
+  Faults& f = faults();
+  if (!f.armed.load(std::memory_order_relaxed)) return;
+  std::shared_ptr<const std::function<void(const FaultInjection::ReadEvent&)>> observer;
+  FaultInjection::ReadEvent event{{}, offset, count, finished};
+  {
+    std::lock_guard lock(f.mutex);
+    if (!f.readObserver) return;
+    observer = f.readObserver;
+    if (auto it = f.observedPaths.find(fd); it != f.observedPaths.end()) event.path = it->second;
+  }
+  (*observer)(event);
 }
 
 }  // namespace
@@ -115,6 +135,16 @@ void FailReadsOf(const std::string& suffix, int error, long afterReads) {
   faults().pathReadsAllowed = afterReads;
   faults().armed = true;
 }
+void ObserveReads(std::function<void(const ReadEvent&)> observer) {
+  std::lock_guard lock(faults().mutex);
+  faults().observedPaths.clear();
+  if (observer) {
+    faults().readObserver = std::make_shared<const std::function<void(const ReadEvent&)>>(std::move(observer));
+    faults().armed = true;
+  } else {
+    faults().readObserver.reset();
+  }
+}
 void Reset() {
   Faults& f = faults();
   f.armed = false;
@@ -124,6 +154,8 @@ void Reset() {
   std::lock_guard lock(f.mutex);
   f.pathSuffix.clear();
   f.failingDescriptors.clear();
+  f.readObserver.reset();
+  f.observedPaths.clear();
 }
 }  // namespace FaultInjection
 
@@ -283,14 +315,16 @@ bool writeFully(int fd, const void* source, size_t count, int64_t offset) {
 
 }  // namespace
 
-ssize_t FileHandle::Read(void* destination, size_t count) {
-  if (readShouldFail(fd_)) return -1;
-  return readFully(fd_, destination, count, -1);
-}
+ssize_t FileHandle::Read(void* destination, size_t count) { return ReadAt(destination, count, -1); }
 
 ssize_t FileHandle::ReadAt(void* destination, size_t count, int64_t offset) {
   if (readShouldFail(fd_)) return -1;
-  return readFully(fd_, destination, count, offset);
+  noteRead(fd_, offset, count, false);
+  const ssize_t got = readFully(fd_, destination, count, offset);
+  const int error = errno;
+  noteRead(fd_, offset, count, true);
+  errno = error;
+  return got;
 }
 
 bool FileHandle::Write(const void* source, size_t count) {

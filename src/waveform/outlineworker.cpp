@@ -7,6 +7,7 @@
 #include "audiofile/takefile.h"
 #include "project/folderfiles.h"
 #include "project/messages.h"
+#include "waveform/sparseoutline.h"
 
 namespace tp {
 
@@ -145,7 +146,7 @@ std::optional<CellOutline> OutlineWorker::Outline(const OutlineJob& job, std::ve
     if (beforeReading_) beforeReading_();
     ++takesRead_;
     ChannelOutline outline;
-    const Status read = ComputeTakeOutline(file, columns_, gate_, outline);
+    const Status read = ComputeSparseTakeOutline(file, columns_, gate_, outline);
     if (read.Is(messages::OutlineReadingStopped)) return std::nullopt;
     if (!read.ok()) return CellOutline{job.cell, read, {}};
     cache_->Store(name, stamps[i], outline);

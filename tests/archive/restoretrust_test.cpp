@@ -4,6 +4,7 @@
 // keeps writers out of the song it reads.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -22,6 +23,7 @@
 #include "archive/restoreplan.h"
 #include "project/messages.h"
 #include "storage/filehandle.h"
+#include "storage/readobserver.h"
 #include "storage/songlock.h"
 #include "support/manifestedit.h"
 #include "support/recordersong.h"
@@ -167,8 +169,17 @@ TEST_F(RestoreTrust, AReadErrorInTheArchiveIsAReadErrorAndNeverAnEdit) {
   RestorePlan planned;
   ASSERT_TRUE(plan(false, planned).ok());
   const SongToRestore& song = planned.songs.at(0);
+  // Every read restore makes of the file fails in turn: how many there are
+  // is counted on a restore that succeeds.
+  std::atomic<long> reads{0};
+  FaultInjection::ObserveReads([&reads](const FaultInjection::ReadEvent& event) {
+    reads += !event.finished && event.path.ends_with("Kick.wav") ? 1 : 0;
+  });
+  EXPECT_TRUE(RestoreSong(song.archiveFolder, song.manifest, out / "counted", {}, {}).failures.empty());
+  FaultInjection::Reset();
+  ASSERT_GE(reads, 1);
   for (bool allowChanged : {false, true})
-    for (long goodReads = 0; goodReads < 12; ++goodReads) {
+    for (long goodReads = 0; goodReads < reads; ++goodReads) {
       SCOPED_TRACE(std::to_string(allowChanged) + " after " + std::to_string(goodReads) + " reads");
       const fs::path destination = out / ("back" + std::to_string(allowChanged) + std::to_string(goodReads));
       FaultInjection::FailReadsOf("Kick.wav", EIO, goodReads);

@@ -65,8 +65,10 @@ TEST_F(Faults, AReadErrorInATakeStopsTheExportNamingTheTake) {
 }
 
 TEST_F(Faults, AReadErrorInAStemWritesNothingForIt) {
-  // The second of the stem's three blocks cannot be read.
-  const StemSource source{model.TakePath(4, 0), std::nullopt, 300000, "Track05-1"};
+  // A take of two pieces as the stem reads it (2 MiB at a time) whose
+  // second cannot be read, once the first piece's blocks are written.
+  WriteTake(song / "TRACK4_0.DAT", "Chords", Ramp(1500000));
+  const StemSource source{model.TakePath(4, 0), std::nullopt, 1500000, "Track05-1"};
   FaultInjection::FailNthRead(2, EIO);
   const auto result = ExportStem(source, out / "Track05-1 Chords.wav", FormatWav, {});
   EXPECT_EQ(result.outcome, ConversionResult::Failed);

@@ -2,6 +2,7 @@
 // open for a FIFO's other end, and outputs the user named that are pipes or
 // devices written as they are, giving way to a stop request.
 #include "storage/filehandle.h"
+#include "storage/readobserver.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,39 @@ TEST_F(FileKinds, AnOutputDeviceIsWrittenAsItIs) {
   EXPECT_TRUE(file->inPlace());
   EXPECT_TRUE(file->handle().Write("abc", 3));
   EXPECT_TRUE(file->Commit("write failed").ok());
+}
+
+TEST_F(FileKinds, AReadObserverHearsEachReadWithItsFileOffsetAndSizeAndKeepsTheFailingReadsError) {
+  const fs::path path = folder / "watched.bin";
+  {
+    std::unique_ptr<SafeFile> file;
+    ASSERT_TRUE(SafeFile::Create(path, "create failed", file).ok());
+    const std::vector<uint8_t> bytes(10000, 0x11);
+    ASSERT_TRUE(file->handle().Write(bytes.data(), bytes.size()));
+    ASSERT_TRUE(file->Commit("write failed").ok());
+  }
+  std::vector<FaultInjection::ReadEvent> events;
+  FaultInjection::ObserveReads([&events](const FaultInjection::ReadEvent& event) { events.push_back(event); });
+  FileHandle handle = FileHandle::Open(path, O_RDONLY);
+  ASSERT_TRUE(handle.valid());
+  std::vector<uint8_t> buffer(8192);
+  EXPECT_EQ(handle.ReadAt(buffer.data(), 4096, 4096), 4096);
+  EXPECT_EQ(handle.Read(buffer.data(), 100), 100);
+  FaultInjection::FailNthRead(1, EIO);
+  errno = 0;
+  EXPECT_EQ(handle.ReadAt(buffer.data(), 10, 0), -1);
+  EXPECT_EQ(errno, EIO);
+  ASSERT_EQ(events.size(), 4u);  // the failed read never reached the disk
+  EXPECT_EQ(events[0].path, path.string());
+  EXPECT_EQ(events[0].offset, 4096);
+  EXPECT_EQ(events[0].count, 4096u);
+  EXPECT_FALSE(events[0].finished);
+  EXPECT_TRUE(events[1].finished);
+  EXPECT_EQ(events[2].offset, -1);
+  EXPECT_EQ(events[2].count, 100u);
+  FaultInjection::Reset();
+  EXPECT_EQ(handle.ReadAt(buffer.data(), 10, 0), 10);
+  EXPECT_EQ(events.size(), 4u);  // no longer watched
 }
 
 }  // namespace
