@@ -114,7 +114,7 @@ std::unique_ptr<CLI::App> MakeCommandLine(std::vector<std::pair<CLI::App*, Comma
   auto app = std::make_unique<CLI::App>(Description, ProgramName);
   app->formatter(std::make_shared<HelpFormatter>());
   app->set_help_flag("-h,--help", "show this help and exit");
-  app->set_version_flag("--version", std::string("trackporter ") + TP_VERSION, "print the version and exit");
+  app->set_version_flag("--version", std::string(ProgramName) + " " + TP_VERSION, "print the version and exit");
   // One command per line: a song folder called "info" is then a folder,
   // not a second command.
   app->require_subcommand(0, 1);

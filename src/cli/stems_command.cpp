@@ -170,7 +170,7 @@ int runStems(const StemArguments& arguments) {
   const ArchiveTotals totals = RunArchive(request, plans, events);
   bar.Finish();
   if (verbosity != Verbosity::Quiet) std::printf("%s\n", summaryLine(totals, request.verify).c_str());
-  if (totals.stopped) return InterruptedExitCode;
+  if (totals.stopped) return InterruptedExitCode();
   return totals.anyFailed ? 1 : 0;
 }
 
