@@ -12,10 +12,7 @@
 #include "cli/verbosity.h"
 #include "convert/exportengine.h"
 #include "dawproject/sessionfile.h"
-
-#ifndef TP_VERSION
-#error "the build passes the project's version as TP_VERSION"
-#endif
+#include "project/programversion.h"
 
 namespace tp::cli {
 
@@ -64,7 +61,7 @@ int runSession(SessionOptions& options) {
   if (const Status planned = PlanSession(options.folder, choices, options.flac ? FormatFlac : FormatWav, plan);
       !planned.ok())
     throw CommandFailure(planned.Text());
-  plan.applicationVersion = TP_VERSION;
+  plan.applicationVersion = ProgramVersion;
   return RunConversion("Writing", options.verbosity.level(), {output},
                        [&](const ConversionHooks& hooks) { return WriteSessionFile(plan, output, hooks); });
 }

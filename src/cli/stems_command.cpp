@@ -18,10 +18,7 @@
 #include "archive/archiverun.h"
 #include "dawproject/archivecompanion.h"
 #include "project/messages.h"
-
-#ifndef TP_VERSION
-#error "the build passes the project's version as TP_VERSION"
-#endif
+#include "project/programversion.h"
 
 namespace tp::cli {
 
@@ -55,7 +52,7 @@ ArchiveRequest resolve(const StemArguments& arguments) {
   request.format = arguments.flac ? FormatFlac : arguments.aiff ? FormatAiff : FormatWav;
   request.verify = arguments.verify;
   request.resume = arguments.resume;
-  if (arguments.dawProject) request.companion = DawProjectCompanion(request.format, TP_VERSION);
+  if (arguments.dawProject) request.companion = DawProjectCompanion(request.format, ProgramVersion);
   return request;
 }
 
