@@ -15,10 +15,7 @@
 #include "app/windowlanguage.h"
 #include "dawproject/sessionfile.h"
 #include "project/messages.h"
-
-#ifndef TP_VERSION
-#error "the build passes the project's version as TP_VERSION"
-#endif
+#include "project/programversion.h"
 
 namespace tp {
 
@@ -58,7 +55,7 @@ void TMainWin::ExportToDaw(const QString& path) {
                                                                     : StatusText(planned));
     return;
   }
-  plan.applicationVersion = TP_VERSION;
+  plan.applicationVersion = ProgramVersion;
   SaveDialog offer;
   offer.filter = QStringLiteral("DAWproject (*.dawproject)|*.dawproject");
   offer.defaultExt = QStringLiteral("dawproject");
