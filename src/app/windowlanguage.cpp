@@ -48,9 +48,10 @@ QString JoinedList(const QStringList& items) { return items.join(MessageText(mes
 
 QString StatusText(const Status& status) {
   if (status.ok()) return QString();
-  const QString detail = QString::fromStdString(status.Detail());
-  const QString message = MessageText(status.message());
-  return detail.isEmpty() ? message : message + QStringLiteral(": ") + detail;
+  const std::string message = TranslatedText(status.message());
+  if (PlacesItsDetail(status.message()))
+    return QString::fromStdString(FillInMessage(message, status.file().string(), status.Reason()));
+  return QString::fromStdString(JoinMessage(message, status.Detail()));
 }
 
 }  // namespace tp
