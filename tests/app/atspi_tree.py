@@ -181,17 +181,25 @@ def check_changes(pyatspi, found, heard):
 
     cell_name = next(n for (role, n) in found if n.startswith("Track 1, take 1: "))
     cell = next(node for (role, n), node in found.items() if n == cell_name)
-    action = cell.queryAction()
+    failures += toggle_and_hear(pyatspi, cell, cell_name, heard)
+    return failures + check_keyboard_cell(found, heard)
+
+
+def toggle_and_hear(pyatspi, node, name, heard):
+    """Presses `node` through its Toggle action; it must announce, and then
+    read, the checked state."""
+    action = node.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
     if "Toggle" not in names:
-        return failures + [f"the cell {cell_name!r} offers {names}, no Toggle"]
+        return [f"{name!r} offers {names}, no Toggle"]
     action.doAction(names.index("Toggle"))
-    if not wait_for("the cell's notice", lambda: any(
-            t == "object:state-changed:checked" and n == cell_name and d == 1 for t, n, d in heard)):
-        failures.append(f"pressing {cell_name!r} announced no checked state; heard {heard}")
-    if not cell.getState().contains(pyatspi.STATE_CHECKED):
-        failures.append(f"{cell_name!r} does not read as checked after the press")
-    return failures + check_keyboard_cell(found, heard)
+    failures = []
+    if not wait_for(f"the notice of {name}", lambda: any(
+            t == "object:state-changed:checked" and n == name and d == 1 for t, n, d in heard)):
+        failures.append(f"pressing {name!r} announced no checked state; heard {heard}")
+    if not node.getState().contains(pyatspi.STATE_CHECKED):
+        failures.append(f"{name!r} does not read as checked after the press")
+    return failures
 
 
 def check_pan_and_mute(pyatspi, found, heard):
@@ -211,17 +219,7 @@ def check_pan_and_mute(pyatspi, found, heard):
     mute = found.get(("check box", "Mute track 1"))
     if mute is None:
         return failures + ["no check box named 'Mute track 1'"]
-    action = mute.queryAction()
-    names = [action.getName(i) for i in range(action.nActions)]
-    if "Toggle" not in names:
-        return failures + [f"'Mute track 1' offers {names}, no Toggle"]
-    action.doAction(names.index("Toggle"))
-    if not wait_for("the mute's notice", lambda: any(
-            t == "object:state-changed:checked" and n == "Mute track 1" and d == 1 for t, n, d in heard)):
-        failures.append("pressing 'Mute track 1' announced no checked state")
-    if not mute.getState().contains(pyatspi.STATE_CHECKED):
-        failures.append("'Mute track 1' does not read as checked after the press")
-    return failures
+    return failures + toggle_and_hear(pyatspi, mute, "Mute track 1", heard)
 
 
 def check_keyboard_cell(found, heard):
