@@ -3,11 +3,12 @@
 # missing. Runs apt-get as root, or through sudo when that works without a
 # password prompt; otherwise says what to install and fails.
 #
-# usage: install-deps.sh [run|test|fuzz|bench]...   (default: run)
+# usage: install-deps.sh [run|test|fuzz|bench|deb]...   (default: run)
 #   run    building and running trackporter and trackporter-cli (make run)
 #   test   run, plus what the test suite needs (make test, CI)
 #   fuzz   the fuzzing build: clang and its sanitizer runtime (make fuzz)
 #   bench  run, plus the benchmark's peer and its timer (make bench)
+#   deb    run, plus what builds and checks the Debian package (make deb)
 set -euo pipefail
 
 run_packages=(
@@ -39,6 +40,7 @@ test_packages=(
   ffmpeg                           # loudness oracle; makes test files in formats sox lacks
   libebur128-dev                   # the reference our loudness measurement is held to
   at-spi2-core dbus python3-pyatspi  # the window's accessibility tree through AT-SPI
+  shared-mime-info xdg-utils libfile-mimeinfo-perl  # the MIME type as a desktop finds it (xdg-mime)
 )
 # The version-neutral name: it depends on the runtime of the default clang.
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
@@ -48,6 +50,13 @@ bench_packages=("${run_packages[@]}" sox time hyperfine
   python3-fusepy fuse3             # the model of a recorder's USB disk (bench/usbdisk.py)
   xvfb                             # the window's first view on a virtual screen
 )
+deb_packages=("${run_packages[@]}"
+  scdoc                            # the manual pages the package holds
+  dpkg-dev file                    # dpkg-shlibdeps finds the package's dependencies
+  lintian                          # the package checked as Debian checks its own
+  devscripts                       # hardening-check
+  xvfb xdotool                     # scripts/try-deb.sh starts the installed window
+)
 
 packages=()
 for job in "${@:-run}"; do
@@ -56,8 +65,9 @@ for job in "${@:-run}"; do
     test) packages+=("${test_packages[@]}") ;;
     fuzz) packages+=("${fuzz_packages[@]}") ;;
     bench) packages+=("${bench_packages[@]}") ;;
+    deb) packages+=("${deb_packages[@]}") ;;
     *)
-      echo "usage: $0 [run|test|fuzz|bench]..." >&2
+      echo "usage: $0 [run|test|fuzz|bench|deb]..." >&2
       exit 2
       ;;
   esac

@@ -379,6 +379,10 @@
         <source>%1 were written; %2 are untouched.</source>
         <translation>%1 を書き込みました。%2 は変更していません。</translation>
     </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
 </context>
 <context>
     <name>Skin</name>
@@ -397,30 +401,6 @@
 </context>
 <context>
     <name>tp::ArchiveRunner</name>
-    <message>
-        <source>song</source>
-        <translation>曲</translation>
-    </message>
-    <message>
-        <source>songs</source>
-        <translation>曲</translation>
-    </message>
-    <message>
-        <source>file</source>
-        <translation>ファイル</translation>
-    </message>
-    <message>
-        <source>files</source>
-        <translation>ファイル</translation>
-    </message>
-    <message>
-        <source>, all verified</source>
-        <translation>、すべて検証済み</translation>
-    </message>
-    <message>
-        <source>, %1 verified</source>
-        <translation>、%1 ファイルを検証済み</translation>
-    </message>
     <message>
         <source>.
 Cancelled: the files written so far are complete, and the manifest lists them.</source>
@@ -450,14 +430,6 @@ Cancelled: the files written so far are complete, and the manifest lists them.</
         <translation>既に存在します: %1</translation>
     </message>
     <message>
-        <source> restored</source>
-        <translation>を復元しました</translation>
-    </message>
-    <message>
-        <source>, every file checked against its SHA-256</source>
-        <translation>、すべてのファイルを SHA-256 で確認しました</translation>
-    </message>
-    <message>
         <source>.
 Cancelled: the files restored so far are complete.</source>
         <translation>。
@@ -466,6 +438,36 @@ Cancelled: the files restored so far are complete.</source>
     <message>
         <source>%1: the archive holds no take headers; they were written anew, so the take files are not byte-identical to the originals.</source>
         <translation>%1: アーカイブにテイクのヘッダーがないため、ヘッダーを新たに書き込みました。このためテイクファイルは元のファイルとバイト単位では一致しません。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n song(s)</source>
+        <translation>
+            <numerusform>%n 曲</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s)</source>
+        <translation>
+            <numerusform>%n ファイル</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>all verified</source>
+        <translation>すべて検証済み</translation>
+    </message>
+    <message>
+        <source>%1 verified</source>
+        <translation>%1 ファイルを検証済み</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) restored</source>
+        <translation>
+            <numerusform>%n ファイルを復元しました</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>every file checked against its SHA-256</source>
+        <translation>すべてのファイルを SHA-256 で確認しました</translation>
     </message>
 </context>
 <context>
@@ -518,22 +520,6 @@ Cancelled: the files restored so far are complete.</source>
     <message>
         <source>No song was found in &quot;%1&quot;.</source>
         <translation>&quot;%1&quot; にソングが見つかりませんでした。</translation>
-    </message>
-    <message>
-        <source>%1 of the archive exist already in &quot;%2&quot;, e.g. &quot;%3&quot;.
-
-Replace them?</source>
-        <translation>アーカイブの %1 が &quot;%2&quot; に既にあります (例: &quot;%3&quot;)。
-
-置き換えますか?</translation>
-    </message>
-    <message>
-        <source>file</source>
-        <translation>ファイル</translation>
-    </message>
-    <message>
-        <source>files</source>
-        <translation>ファイル</translation>
     </message>
     <message>
         <source>Archive</source>
@@ -596,16 +582,8 @@ Replace its files with the archive&apos;s?</source>
         <translation>プロジェクト </translation>
     </message>
     <message>
-        <source>TakeSelector</source>
-        <translation>テイク選択</translation>
-    </message>
-    <message>
         <source>Tracks|Select Tracks for Import</source>
         <translation>トラック|読み込み先のトラックを選択</translation>
-    </message>
-    <message>
-        <source>MasterTakeSelector</source>
-        <translation>マスターテイク選択</translation>
     </message>
     <message>
         <source>Master|Select Master track</source>
@@ -773,7 +751,7 @@ Replace its files with the archive&apos;s?</source>
     </message>
     <message>
         <source>Convert keeps its pitch and length. Keep samples copies it sample for sample: it will play %1.</source>
-        <translation>「変換」は音程と長さを保ちます。「サンプルを保持」はサンプルをそのままコピーするため、%1 再生されます。</translation>
+        <translation>「変換」は音程と長さを保ちます。「サンプルを保持」はサンプルをそのままコピーするため、%1再生されます。</translation>
     </message>
     <message>
         <source>Track %1, take %2: empty</source>
@@ -942,6 +920,68 @@ Replace its files with the archive&apos;s?</source>
     <message>
         <source>Import audio files into the chosen tracks (Ctrl+I); press again to stop</source>
         <translation>音声ファイルを選んだトラックに読み込みます (Ctrl+I)。もう一度押すと中止します</translation>
+    </message>
+    <message>
+        <source>About TrackPorter (F1)</source>
+        <translation>TrackPorter について (F1)</translation>
+    </message>
+    <message>
+        <source>About TrackPorter</source>
+        <translation>TrackPorter について</translation>
+    </message>
+    <message>
+        <source>TrackPorter is free software: you can redistribute it and/or modify it under the terms of the GNU General Public License, version 3 or (at your option) any later version (GPL-3.0-or-later). It comes with no warranty.</source>
+        <translation>TrackPorter はフリーソフトウェアです。GNU 一般公衆利用許諾書のバージョン 3、または (任意で) それ以降のバージョン (GPL-3.0-or-later) の条件のもとで再配布や改変ができます。保証は一切ありません。</translation>
+    </message>
+    <message>
+        <source>%1
+Version %2
+
+%3
+
+%4
+
+Built on: %5.
+The tests hold its loudness measurement to libebur128.</source>
+        <translation>%1
+バージョン %2
+
+%3
+
+%4
+
+使用ライブラリ: %5。
+ラウドネス測定はテストで libebur128 と照合しています。</translation>
+    </message>
+    <message>
+        <source>The song&apos;s ten stereo master takes; choose one</source>
+        <translation>曲の 10 個のステレオ マスターテイク。1 つを選びます</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message>
+        <source>centre</source>
+        <translation>センター</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) of the archive exist already in &quot;%1&quot;, e.g. &quot;%2&quot;.
+
+Replace them?</source>
+        <translation>
+            <numerusform>アーカイブの %n ファイルが &quot;%1&quot; に既にあります (例: &quot;%2&quot;)。
+
+置き換えますか?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Takes|Choose one take per track to hear or export</source>
+        <translation>テイク|トラックごとにテイクを 1 つ選び、試聴または書き出しします</translation>
+    </message>
+    <message>
+        <source>Master takes|Choose a master take to hear or export</source>
+        <translation>マスターテイク|マスターテイクを選び、試聴または書き出しします</translation>
     </message>
 </context>
 <context>

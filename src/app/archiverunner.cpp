@@ -11,10 +11,6 @@ namespace tp {
 
 namespace fs = std::filesystem;
 
-QString CountText(size_t count, const QString& one, const QString& many) {
-  return QString::number(count) + QLatin1Char(' ') + (count == 1 ? one : many);
-}
-
 namespace {
 
 QString PathText(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.string())); }
@@ -36,11 +32,11 @@ QString ClockTime(double seconds) {
 // the summary's size is the one the progress counted up to.
 QString ArchiveSummary(const ArchiveTotals& totals, uint64_t archivedBytes) {
   const size_t files = totals.files + totals.skipped;
-  QString summary = CountText(totals.songs, ArchiveRunner::tr("song"), ArchiveRunner::tr("songs")) +
-                    QStringLiteral(", ") + CountText(files, ArchiveRunner::tr("file"), ArchiveRunner::tr("files")) +
-                    QStringLiteral(", ") + ByteCount(archivedBytes);
-  summary += totals.verified == files && !totals.anyFailed ? ArchiveRunner::tr(", all verified")
-                                                           : ArchiveRunner::tr(", %1 verified").arg(totals.verified);
+  QString summary = JoinedList({ArchiveRunner::tr("%n song(s)", nullptr, int(totals.songs)),
+                                ArchiveRunner::tr("%n file(s)", nullptr, int(files)), ByteCount(archivedBytes),
+                                totals.verified == files && !totals.anyFailed
+                                    ? ArchiveRunner::tr("all verified")
+                                    : ArchiveRunner::tr("%1 verified").arg(totals.verified)});
   if (totals.stopped)
     summary += ArchiveRunner::tr(".\nCancelled: the files written so far are complete, and the manifest lists them.");
   return summary;
@@ -190,9 +186,9 @@ QString ArchiveRunner::restoreSongs(const std::vector<SongToRestore>& songs, con
       break;
     }
   }
-  QString summary = CountText(done, tr("song"), tr("songs")) + QStringLiteral(", ") +
-                    CountText(files, tr("file"), tr("files")) + ArchiveRunner::tr(" restored");
-  if (!failed && identical && !stopped) summary += ArchiveRunner::tr(", every file checked against its SHA-256");
+  QStringList items{tr("%n song(s)", nullptr, int(done)), tr("%n file(s) restored", nullptr, int(files))};
+  if (!failed && identical && !stopped) items << tr("every file checked against its SHA-256");
+  QString summary = JoinedList(items);
   if (stopped) summary += ArchiveRunner::tr(".\nCancelled: the files restored so far are complete.");
   return summary;
 }

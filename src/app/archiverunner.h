@@ -22,9 +22,6 @@
 
 namespace tp {
 
-// "1 file", "3 files".
-QString CountText(size_t count, const QString& one, const QString& many);
-
 class ArchiveRunner : public QObject {
   Q_OBJECT
 

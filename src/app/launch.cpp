@@ -18,9 +18,22 @@ bool DisplayMissing(const QStringList& arguments, const std::function<QString(co
   return environment("DISPLAY").isEmpty() && environment("WAYLAND_DISPLAY").isEmpty();
 }
 
-LaunchFolder FolderToOpen(const QStringList& arguments) {
+QString UnknownOption(const QStringList& arguments) {
   for (const QString& argument : arguments) {
-    if (argument.startsWith(QLatin1Char('-'))) continue;
+    if (argument == QLatin1String("--")) break;
+    if (argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-")) return argument;
+  }
+  return {};
+}
+
+LaunchFolder FolderToOpen(const QStringList& arguments) {
+  bool optionsEnded = false;
+  for (const QString& argument : arguments) {
+    if (!optionsEnded && argument == QLatin1String("--")) {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && argument.startsWith(QLatin1Char('-'))) continue;
     // A file manager may hand over a URL (%U); only a local one names a folder.
     const QString path = argument.startsWith(QLatin1String("file:")) ? QUrl(argument).toLocalFile() : argument;
     const QFileInfo given(path);

@@ -26,6 +26,11 @@ struct LaunchFolder {
 // that is not an option.
 LaunchFolder FolderToOpen(const QStringList& arguments);
 
+// The first argument Qt left (after the program's name) that looks like an
+// option and is none of ours or Qt's: empty when there is none. After "--"
+// everything is a path, and "-" alone is no option.
+QString UnknownOption(const QStringList& arguments);
+
 // Names the application: its short name is the class of its windows
 // (WM_CLASS on X11), which the desktop entry gives as StartupWMClass; the
 // desktop file name (the Wayland app id) is the entry's id.

@@ -23,6 +23,7 @@
 #include "app/windowlanguage.h"
 #include "dialogs/tgetwin.h"
 #include "folders/tnfwin.h"
+#include "project/programversion.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("trackporter %s\n", TP_VERSION);
+      std::printf("trackporter %s\n", tp::ProgramVersion);
       return 0;
     }
   }
@@ -102,6 +103,12 @@ int main(int argc, char** argv) {
   // import that met it, instead of killing the program.
   std::signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
+  // Qt took its own options out of the arguments; what still looks like one
+  // is a mistake, refused as any Unix program refuses it.
+  if (const QString unknown = tp::UnknownOption(QApplication::arguments().mid(1)); !unknown.isEmpty()) {
+    std::fprintf(stderr, "trackporter: unknown option %s\nTry 'trackporter --help'.\n", qPrintable(unknown));
+    return 2;
+  }
   // The window speaks the user's language where it has a translation for
   // the locale (LANG, LC_MESSAGES, LC_ALL), and English otherwise.
   const tp::WindowLanguage language;

@@ -21,6 +21,7 @@
 #include "controls/tlevelmeter.h"
 #include "controls/tslider.h"
 #include "controls/tvolume.h"
+#include "audiofile/takefile.h"
 #include "project/taketime.h"
 
 namespace tp {
@@ -29,6 +30,16 @@ namespace {
 QString Number(int zeroBased) { return QString::number(zeroBased + 1); }
 
 QString TimeText(int32_t samples) { return QString::fromStdString(FormatPlayTime(uint32_t(std::max(samples, 0)))); }
+
+// A time as it is said: "1:23", "1:02:03" past the hour, whole seconds.
+QString SpokenTime(int32_t samples) {
+  const int seconds = std::max(samples, 0) / int(TakeSampleRate);
+  if (seconds < 3600) return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+  return QStringLiteral("%1:%2:%3")
+      .arg(seconds / 3600)
+      .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+      .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
 
 // "Track 1, take 1: Kick, 0:01:23", "Track 1, take 2: empty".
 QString TakeCellName(const ProjectModel& model, int track, int take) {
@@ -96,7 +107,7 @@ void TMainWin::DescribeMatrices() {
   takes.rowName = [](int row) { return tr("Track %1").arg(Number(row)); };
   takes.columnName = [](int column) { return tr("Take %1").arg(Number(column)); };
 
-  Name(MasTakeSel, tr("Master takes"));
+  Name(MasTakeSel, tr("Master takes"), tr("The song's ten stereo master takes; choose one"));
   AccessibleTexts& masters = AccessibleTexts::Of(*MasTakeSel);
   masters.cellName = [this](int, int column) { return MasterCellName(model_, column); };
   masters.rowName = [](int) { return tr("Master"); };
@@ -113,7 +124,9 @@ void TMainWin::DescribeTransportRow() {
   Name(ImpBtn, tr("Import"), tr("Import audio files into the chosen tracks (Ctrl+I); press again to stop"));
   NameToggle(AudBtn, tr("Play"), tr("Hear the chosen takes through the mixer (Space)"));
   Name(Slider, tr("Position"), tr("Where the audition starts or plays"));
-  AccessibleTexts::Of(*Slider).valueText = [](int position) { return TimeText(position); };
+  AccessibleTexts::Of(*Slider).valueText = [this](int position) {
+    return tr("%1 of %2").arg(SpokenTime(position), SpokenTime(Slider->Max()));
+  };
   Name(ExpBtn, tr("Export"), tr("Export the chosen takes to a WAV or AIFF file (Ctrl+E); press again to stop"));
 }
 
@@ -129,7 +142,9 @@ void TMainWin::DescribePages() {
     Name(Volumes[t], tr("Track %1 volume").arg(Number(t)));
     AccessibleTexts::Of(*Volumes[t]).valueText = [](int position) { return QString::number(position); };
     Name(Pans[t], tr("Track %1 pan").arg(Number(t)));
-    AccessibleTexts::Of(*Pans[t]).valueText = [](int position) { return PanText(position); };
+    AccessibleTexts::Of(*Pans[t]).valueText = [](int position) {
+      return position == DefaultPan ? tr("centre") : PanText(position);
+    };
     NameToggle(MuteBtns[t], tr("Mute track %1").arg(Number(t)));
     NameToggle(SoloBtns[t], tr("Solo track %1").arg(Number(t)));
     Name(TrackMeters[t], tr("Track %1 level").arg(Number(t)));

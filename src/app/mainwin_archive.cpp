@@ -119,8 +119,9 @@ bool TMainWin::PlanArchiveOf(const QString& path, const QString& into, ArchiveRe
   }
   if (const auto existing = ExistingArchiveFiles(request, plans); !existing.empty()) {
     const QString question =
-        tr("%1 of the archive exist already in \"%2\", e.g. \"%3\".\n\nReplace them?")
-            .arg(CountText(existing.size(), tr("file"), tr("files")), into, PathText(existing.front().filename()));
+        tr("%n file(s) of the archive exist already in \"%1\", e.g. \"%2\".\n\nReplace them?", nullptr,
+           int(existing.size()))
+            .arg(into, PathText(existing.front().filename()));
     if (!dialogs_->Confirm(this, tr("Archive"), question)) return false;
   }
   return true;

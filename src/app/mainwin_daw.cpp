@@ -15,10 +15,7 @@
 #include "app/windowlanguage.h"
 #include "dawproject/sessionexport.h"
 #include "project/messages.h"
-
-#ifndef TP_VERSION
-#error "the build passes the project's version as TP_VERSION"
-#endif
+#include "project/programversion.h"
 
 namespace tp {
 
@@ -68,7 +65,7 @@ void TMainWin::ExportToDaw(const QString& path) {
 
   // Planned again on the run's thread under the song's lock, so that the
   // file holds the song as it is while it is written.
-  SessionExport request{song, choices, FormatWav, TP_VERSION, SongLock::Wait::No};
+  SessionExport request{song, choices, FormatWav, ProgramVersion, SongLock::Wait::No};
   ShowArchiveProgress(tr("Export to DAW"));
   archiveRunner_->StartConversion(
       tr("Writing \"%1\"").arg(offer.fileName),

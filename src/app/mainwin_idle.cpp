@@ -34,9 +34,9 @@ void TMainWin::SetHints() {
     bool tooltip;
   };
   const Hint hints[] = {
-      {TakeSel, QT_TR_NOOP("TakeSelector"), true},
+      {TakeSel, QT_TR_NOOP("Takes|Choose one take per track to hear or export"), true},
       {TrackSel, QT_TR_NOOP("Tracks|Select Tracks for Import"), true},
-      {MasTakeSel, QT_TR_NOOP("MasterTakeSelector"), true},
+      {MasTakeSel, QT_TR_NOOP("Master takes|Choose a master take to hear or export"), true},
       {MasterSel, QT_TR_NOOP("Master|Select Master track"), true},
       {AudBtn, QT_TR_NOOP("Audition|Hear Takes"), true},
       {ImpBtn, QT_TR_NOOP("Import|Import Take(s) from WAV/AIFF"), true},

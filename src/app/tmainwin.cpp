@@ -86,14 +86,7 @@ TMainWin::TMainWin(Services services)
   transport_ = std::make_unique<Transport>(static_cast<TransportEvents&>(*this), std::move(services.sound));
   // 8. The outlines' thread, before the tree reports the first song.
   StartThumbnails(services.outlineCacheFolder, std::move(services.outlineReading));
-  WireAudition();
-  WireMeters();
-  WireMuteSolo();
-  WireExport();
-  WireImport();
-  WireKeyboard();
-  WireDragDrop();
-  WireArchive();
+  WireHandlers();
   DescribeForScreenReaders();
 
   connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -103,6 +96,18 @@ TMainWin::TMainWin(Services services)
 
   DirTree->Loaded();
   LoadSettings();
+}
+
+void TMainWin::WireHandlers() {
+  WireAudition();
+  WireMeters();
+  WireMuteSolo();
+  WireExport();
+  WireImport();
+  WireKeyboard();
+  WireDragDrop();
+  WireArchive();
+  WireAbout();
 }
 
 TMainWin::~TMainWin() {

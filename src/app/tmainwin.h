@@ -245,6 +245,8 @@ class TMainWin : public QWidget, private TransportEvents {
   QAction* MasName = nullptr;
   QAction* MasDel = nullptr;
   TVersion* Version = nullptr;
+  // Over the face's name plate: a click opens the About box.
+  QPushButton* AboutPlate = nullptr;
   // The export's save dialog and the import's open dialog.
   SaveDialog WavSave;
   // Where the save and the open dialog start when they have no file of
@@ -295,8 +297,16 @@ class TMainWin : public QWidget, private TransportEvents {
   void ShowMuteSolo();
   void WireExport();
   void WireImport();
-  // Keys (mainwin_keyboard.cpp).
+  // Keys (mainwin_keyboard.cpp): F6 moves the focus to the next of the
+  // grid, the transport and the right-hand panel (Shift+F6 back).
   void WireKeyboard();
+  void NextPane(bool backwards);
+  // The About box (mainwin_about.cpp): F1, or a click on the name plate.
+  void WireAbout();
+  void ShowAbout();
+  QString AboutText() const;
+  // Every handler of the controls connected (tmainwin.cpp).
+  void WireHandlers();
   void WireDragDrop();
   void WireArchive();
   // Screen readers (mainwin_accessibility.cpp): the roles of the skinned

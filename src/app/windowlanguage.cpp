@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 
+#include "project/messages.h"
 #include "storage/status.h"
 
 namespace tp {
@@ -19,6 +20,11 @@ WindowLanguage::WindowLanguage(const QLocale& locale) {
   ownInstalled_ =
       own_.load(locale, QStringLiteral("trackporter"), QStringLiteral("_"), QString::fromLatin1(OwnTranslations)) &&
       QCoreApplication::installTranslator(&own_);
+  // The texts as written are English but for the forms of a count ("%n
+  // file(s)"): those come from the English plural forms.
+  if (!ownInstalled_)
+    pluralsInstalled_ = plurals_.load(QStringLiteral("trackporter-plurals_en"), QString::fromLatin1(OwnTranslations)) &&
+                        QCoreApplication::installTranslator(&plurals_);
   // Qt's own texts (Yes, No, Cancel, the file dialog) only where ours are
   // translated too: a window half in one language and half in another
   // helps nobody.
@@ -31,11 +37,14 @@ WindowLanguage::WindowLanguage(const QLocale& locale) {
 WindowLanguage::~WindowLanguage() {
   if (qtInstalled_) QCoreApplication::removeTranslator(&qt_);
   if (ownInstalled_) QCoreApplication::removeTranslator(&own_);
+  if (pluralsInstalled_) QCoreApplication::removeTranslator(&plurals_);
 }
 
 QString MessageText(const char* message) { return QCoreApplication::translate(MessagesContext, message); }
 
 std::string TranslatedText(const char* message) { return MessageText(message).toStdString(); }
+
+QString JoinedList(const QStringList& items) { return items.join(MessageText(messages::ListSeparator)); }
 
 QString StatusText(const Status& status) {
   if (status.ok()) return QString();

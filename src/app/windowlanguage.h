@@ -1,10 +1,12 @@
 // The window in the user's language: the program's own texts and Qt's (the
 // buttons of its dialogs), chosen by the locale. Without a translation for
-// the locale the window keeps its English texts exactly as written.
+// the locale the window keeps its English texts exactly as written, with
+// English plurals ("1 file", "3 files").
 #pragma once
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QTranslator>
 
 #include <string>
@@ -28,14 +30,18 @@ class WindowLanguage {
  private:
   QTranslator own_;
   QTranslator qt_;
+  QTranslator plurals_;
   bool ownInstalled_ = false;
   bool qtInstalled_ = false;
+  bool pluralsInstalled_ = false;
 };
 
 // One of the program's texts (messages.h) in the window's language.
 QString MessageText(const char* message);
 // The same as UTF-8, for a text the core puts together (a Wording).
 std::string TranslatedText(const char* message);
+// The items joined by the window's language's separator ("a, b" or "a、b").
+QString JoinedList(const QStringList& items);
 // A failure as the window shows it: the message in the window's language,
 // then the file and the system's reason as they are.
 QString StatusText(const Status& status);

@@ -73,6 +73,16 @@ bool FileByteStream::write(const uint8_t* source, size_t count) {
     return false;
   }
   if (count == 0) return true;
+  if (holding_ || !held_.empty()) {
+    held_.insert(held_.end(), source, source + count);
+    if (passingSum_) passingSum_->Update(source, count);
+    position_ += int64_t(count);
+    if (holding_) {
+      holding_ = false;
+      return true;
+    }
+    return writeHeld();
+  }
   if (!handle_->Write(source, count)) {
     fail();
     return false;
@@ -82,7 +92,18 @@ bool FileByteStream::write(const uint8_t* source, size_t count) {
   return true;
 }
 
+bool FileByteStream::writeHeld() {
+  holding_ = false;
+  if (held_.empty()) return true;
+  const bool written = handle_->Write(held_.data(), held_.size());
+  held_.clear();
+  held_.shrink_to_fit();
+  if (!written) fail();
+  return written;
+}
+
 bool FileByteStream::seek(int64_t position) {
+  if (handle_ != nullptr && !writeHeld()) return false;
   if (handle_ == nullptr || position < 0 || handle_->Seek(position, SEEK_SET) < 0) {
     fail();
     return false;
@@ -99,7 +120,7 @@ int64_t FileByteStream::size() {
 
 bool FileByteStream::close() {
   if (handle_ == nullptr) return !failed_;
-  bool ok = !failed_;
+  bool ok = writeHeld() && !failed_;
   // Only a file this stream opened is closed here; a borrowed one is
   // synced and closed by its owner.
   if (owned_ && !owned_->Close()) ok = false;

@@ -77,6 +77,11 @@ class FileByteStream final : public ByteStream {
   // null): for a file written front to back, never seeking back, whose
   // digest is then that of the file.
   void HashWrites(Sha256* sum) { passingSum_ = sum; }
+  // Keeps the next write back and sends it together with the one after it
+  // (or at a seek or close). A header written alone into a pipe is all a
+  // reader's first read gets, and a reader that recognises its input by
+  // that first read (sox does) then finds no header it knows.
+  void HoldNextWrite() { holding_ = true; }
 
  private:
   FileByteStream(std::unique_ptr<FileHandle> owned, FileHandle* handle);
@@ -87,6 +92,9 @@ class FileByteStream final : public ByteStream {
   bool failed_ = false;
   int systemError_ = 0;
   Sha256* passingSum_ = nullptr;
+  bool holding_ = false;
+  std::vector<uint8_t> held_;
+  bool writeHeld();
 };
 
 // Bytes held in memory: a parser's input in tests and in the fuzzer, or a

@@ -8,10 +8,7 @@
 
 #include "cli/helpformatter.h"
 #include "cli/messages.h"
-
-#ifndef TP_VERSION
-#error "the build passes the project's version as TP_VERSION"
-#endif
+#include "project/programversion.h"
 
 namespace tp::cli {
 
@@ -114,7 +111,7 @@ std::unique_ptr<CLI::App> MakeCommandLine(std::vector<std::pair<CLI::App*, Comma
   auto app = std::make_unique<CLI::App>(Description, ProgramName);
   app->formatter(std::make_shared<HelpFormatter>());
   app->set_help_flag("-h,--help", "show this help and exit");
-  app->set_version_flag("--version", std::string("trackporter ") + TP_VERSION, "print the version and exit");
+  app->set_version_flag("--version", std::string(ProgramName) + " " + ProgramVersion, "print the version and exit");
   // One command per line: a song folder called "info" is then a folder,
   // not a second command.
   app->require_subcommand(0, 1);

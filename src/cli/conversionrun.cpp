@@ -32,10 +32,10 @@ ConversionResult RunWithProgress(const std::string& label, bool showProgress,
 int ReportUnconverted(const ConversionResult& result) {
   if (result.outcome == ConversionResult::Aborted) {
     ReportError(result.message);
-    return InterruptedExitCode;
+    return InterruptedExitCode();
   }
   // Ctrl-C while waiting for another program's hold on the song.
-  if (InterruptRequested()) return InterruptedExitCode;
+  if (InterruptRequested()) return InterruptedExitCode();
   ReportError(result.Text());
   for (const std::string& note : NoteLines(result)) ReportError(note);
   return 1;

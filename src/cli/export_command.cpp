@@ -6,6 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
+
 #include "cli/commands.h"
 #include "cli/conversionrun.h"
 #include "cli/mixselection.h"
@@ -63,6 +65,9 @@ int runExport(ExportOptions& options) {
   // "-" is standard output: WAV, or AIFF with --aiff, with nothing appended.
   const bool toStandardOutput = options.output == StandardOutputName;
   if (toStandardOutput && options.json) throw UsageError("--json needs standard output, which OUT - gives the sound");
+  // Sound bytes on a terminal are noise that can leave it in a strange state.
+  if (toStandardOutput && ::isatty(STDOUT_FILENO) == 1)
+    throw UsageError("Standard output is a terminal; give a file name or a pipe.");
   ProjectModel model;
   MixerSettings mixer;
   ExportRequest request = ChosenMixRequest(options.folder, options.chosen, model, mixer);

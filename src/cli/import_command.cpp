@@ -157,7 +157,7 @@ int runImport(const ImportOptions& options) {
   ProjectModel model;
   OpenProject(model, options.folder);
   const Sources sources = readSources(model, options);
-  if (sources.interrupted) return InterruptedExitCode;
+  if (sources.interrupted) return InterruptedExitCode();
   std::vector<ImportPreparation> files = prepareFiles(model, options, targets, sources);
   if (const auto existing = existingTargets(files); !existing.empty() && !options.force) {
     std::string list;

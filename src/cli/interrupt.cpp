@@ -11,9 +11,13 @@ namespace tp::cli {
 namespace {
 // Set by the signal handler, read by the conversion's workers on any thread:
 // a lock-free atomic is safe for both.
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-void onInterrupt(int) { interrupted.store(true, std::memory_order_relaxed); }
+// The signal's number, 0 until one arrived; the first one counts.
+std::atomic<int> interruptingSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+void onInterrupt(int signal) {
+  int none = 0;
+  interruptingSignal.compare_exchange_strong(none, signal, std::memory_order_relaxed);
+}
 }  // namespace
 
 void WatchForInterrupt() {
@@ -27,6 +31,11 @@ void WatchForInterrupt() {
   SetStopRequestedCheck(InterruptRequested);
 }
 
-bool InterruptRequested() { return interrupted.load(std::memory_order_relaxed); }
+bool InterruptRequested() { return interruptingSignal.load(std::memory_order_relaxed) != 0; }
+
+int InterruptedExitCode() {
+  const int signal = interruptingSignal.load(std::memory_order_relaxed);
+  return 128 + (signal != 0 ? signal : SIGINT);
+}
 
 }  // namespace tp::cli

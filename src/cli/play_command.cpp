@@ -96,7 +96,7 @@ int waitInSilence(uint32_t length, uint32_t start, bool quiet) {
   const auto end = std::chrono::steady_clock::now() +
                    std::chrono::microseconds(uint64_t(length - start) * 1000000 / Transport::FramesPerSecond);
   while (std::chrono::steady_clock::now() < end) {
-    if (InterruptRequested()) return InterruptedExitCode;
+    if (InterruptRequested()) return InterruptedExitCode();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   if (!quiet) std::printf("%s\n", statusText(length, length).c_str());
@@ -172,7 +172,7 @@ int runPlay(PlayOptions& options) {
     ReportError(failure.Text());
     return 1;
   }
-  return stopRequested ? InterruptedExitCode : 0;
+  return stopRequested ? InterruptedExitCode() : 0;
 }
 
 }  // namespace

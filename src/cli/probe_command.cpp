@@ -73,7 +73,7 @@ CommandRun DefineProbe(CLI::App& command) {
     std::unique_ptr<StandardInputSpool> spool;
     if (options->input == StandardInputArgument) {
       spool = SpoolStandardInput(TemporaryFolder());
-      if (!spool) return InterruptedExitCode;
+      if (!spool) return InterruptedExitCode();
     }
     const Status status = ProbeSourceFile(spool ? spool->path() : std::filesystem::path(options->input), format);
     if (!status.ok()) throw CommandFailure(spool ? spool->Named(status.Text()) : status.Text());

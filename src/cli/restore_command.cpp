@@ -117,7 +117,7 @@ int runRestore(const RestoreArguments& arguments) {
                 !tally.anyFailed && tally.identical && !tally.interrupted ? ", every file checked against its SHA-256"
                                                                           : "",
                 tally.interrupted ? " (interrupted)" : "");
-  if (tally.interrupted) return InterruptedExitCode;
+  if (tally.interrupted) return InterruptedExitCode();
   return tally.anyFailed ? 1 : 0;
 }
 

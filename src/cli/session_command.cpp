@@ -12,10 +12,7 @@
 #include "cli/verbosity.h"
 #include "convert/exportengine.h"
 #include "dawproject/sessionexport.h"
-
-#ifndef TP_VERSION
-#error "the build passes the project's version as TP_VERSION"
-#endif
+#include "project/programversion.h"
 
 namespace tp::cli {
 
@@ -60,7 +57,7 @@ int runSession(SessionOptions& options) {
   std::error_code error;
   if (!options.force && std::filesystem::is_regular_file(output, error))
     throw CommandFailure(output.string() + " exists; nothing was written (add --force to replace it).");
-  const SessionExport request{options.folder, choices, options.flac ? FormatFlac : FormatWav, TP_VERSION,
+  const SessionExport request{options.folder, choices, options.flac ? FormatFlac : FormatWav, ProgramVersion,
                                SongLock::Wait::Yes};
   return RunConversion("Writing", options.verbosity.level(), {output},
                        [&](const ConversionHooks& hooks) { return ExportSession(request, output, hooks); });

@@ -44,7 +44,7 @@ class StandardInputSpool {
 // The command line's use of it: standard input copied into `folder`, with
 // Ctrl-C as the stop. A failure is thrown as a CommandFailure; after an
 // interrupt it has said "Aborted" and returns null (the command then exits
-// with InterruptedExitCode).
+// with InterruptedExitCode()).
 std::unique_ptr<StandardInputSpool> SpoolStandardInput(const std::filesystem::path& folder);
 
 // The folder for a copy that belongs to no song: $TMPDIR, else /tmp.

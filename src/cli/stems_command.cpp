@@ -18,10 +18,7 @@
 #include "archive/archiverun.h"
 #include "dawproject/archivecompanion.h"
 #include "project/messages.h"
-
-#ifndef TP_VERSION
-#error "the build passes the project's version as TP_VERSION"
-#endif
+#include "project/programversion.h"
 
 namespace tp::cli {
 
@@ -55,7 +52,7 @@ ArchiveRequest resolve(const StemArguments& arguments) {
   request.format = arguments.flac ? FormatFlac : arguments.aiff ? FormatAiff : FormatWav;
   request.verify = arguments.verify;
   request.resume = arguments.resume;
-  if (arguments.dawProject) request.companion = DawProjectCompanion(request.format, TP_VERSION);
+  if (arguments.dawProject) request.companion = DawProjectCompanion(request.format, ProgramVersion);
   return request;
 }
 
@@ -170,7 +167,7 @@ int runStems(const StemArguments& arguments) {
   const ArchiveTotals totals = RunArchive(request, plans, events);
   bar.Finish();
   if (verbosity != Verbosity::Quiet) std::printf("%s\n", summaryLine(totals, request.verify).c_str());
-  if (totals.stopped) return InterruptedExitCode;
+  if (totals.stopped) return InterruptedExitCode();
   return totals.anyFailed ? 1 : 0;
 }
 

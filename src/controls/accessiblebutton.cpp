@@ -1,6 +1,8 @@
 // The bitmap button as assistive technology sees it: a push button, or a
-// toggle button when its owner says that Down is a state the user sets
-// (mute, solo, play). Pressing it through the interface is a click.
+// check box when its owner says that Down is a state the user sets (mute,
+// solo, play): Qt's AT-SPI bridge carries the checked state of a check box
+// but not of a checkable button. Pressing it through the interface is a
+// click.
 #include <QAccessibleWidget>
 
 #include "controls/accessibleinterfaces.h"
@@ -13,6 +15,8 @@ namespace {
 class AccessibleButton : public QAccessibleWidget {
  public:
   explicit AccessibleButton(TBPBtn* button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+  QAccessible::Role role() const override { return Checkable() ? QAccessible::CheckBox : QAccessible::Button; }
 
   QString text(QAccessible::Text kind) const override {
     switch (kind) {

@@ -28,7 +28,9 @@ class AccessibleCell : public QAccessibleInterface,
   int childCount() const override { return 0; }
   int indexOfChild(const QAccessibleInterface*) const override { return -1; }
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-  QAccessible::Role role() const override { return QAccessible::Button; }
+  // A check box, not a checkable button: Qt's AT-SPI bridge gives a button
+  // no checked state, so a screen reader would not say that a take was chosen.
+  QAccessible::Role role() const override { return QAccessible::CheckBox; }
   void setText(QAccessible::Text, const QString&) override {}
 
   QString text(QAccessible::Text kind) const override {

@@ -8,6 +8,9 @@ namespace tp {
 void NotifyValueChanged(QWidget& control, const QVariant& value) {
   QAccessibleValueChangeEvent event(&control, value);
   QAccessible::updateAccessibility(&event);
+  // The value as the window shows it travels in the description.
+  QAccessibleEvent description(&control, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&description);
 }
 
 void NotifyCheckedChanged(QWidget& control, int child) {

@@ -1,7 +1,9 @@
 // The knob and the slider as assistive technology sees them: a dial and a
 // slider with a value that a screen reader reads and sets. Setting it is
 // what the user's input does, so the owner hears of it (the mixer changes,
-// the audition seeks).
+// the audition seeks). The value as the window shows it ("L40", "1:23 of
+// 4:05") is also the description: Qt 6.4's AT-SPI bridge passes no value
+// text, and a screen reader would say the bare number.
 #include <QAccessibleWidget>
 
 #include "controls/accessibleinterfaces.h"
@@ -22,12 +24,11 @@ class AccessibleRange : public QAccessibleWidget, public QAccessibleValueInterfa
   }
 
   QString text(QAccessible::Text kind) const override {
+    const AccessibleTexts* texts = AccessibleTexts::Find(*widget());
+    const bool shownValue = texts && texts->valueText;
     switch (kind) {
-      case QAccessible::Value: {
-        const AccessibleTexts* texts = AccessibleTexts::Find(*widget());
-        return texts && texts->valueText ? texts->valueText(Position()) : QString::number(Position());
-      }
-      case QAccessible::Description: return DescriptionOf(*widget());
+      case QAccessible::Value: return shownValue ? texts->valueText(Position()) : QString::number(Position());
+      case QAccessible::Description: return shownValue ? texts->valueText(Position()) : DescriptionOf(*widget());
       default: return QAccessibleWidget::text(kind);
     }
   }

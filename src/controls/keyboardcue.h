@@ -17,6 +17,9 @@ inline bool KeyboardCueAfter(const QFocusEvent& event, const QWidget& control, b
       // same reason also comes when Qt passes the focus on from a control
       // that was just disabled, and that alone shows no cue.
       return control.window()->testAttribute(Qt::WA_KeyboardFocusChange);
+    case Qt::ShortcutFocusReason:
+      // A key that moves the focus between the window's parts (F6).
+      return true;
     case Qt::ActiveWindowFocusReason:
     case Qt::PopupFocusReason:
       // Back from a question or a menu (the delete question, F2's name box).

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -101,6 +102,8 @@ QFont KeyFont(int pixels) {
   return font;
 }
 
+const QString NamePlateText = QStringLiteral("TRACKPORTER");
+
 // Colours of the five looks of a key cap: a resting cap, the same lit by the
 // pointer, a latched lamp, the lamp pointed at, and the pressed cap.
 struct CapColours {
@@ -142,6 +145,12 @@ QImage Cap(int width, int height, ButtonLook look, CapColours normal, CapColours
 
 // ---- Panels ---------------------------------------------------------------
 
+QRect NamePlate() {
+  // Right-aligned in the strip below the transport, as wide as the text.
+  const int width = QFontMetrics(KeyFont(9)).horizontalAdvance(NamePlateText) + 4;
+  return QRect(646 - width, 422, width, 12);
+}
+
 QImage MainPanel(qreal ratio) {
   QImage image = LogicalImage(667, 446, ratio, QImage::Format_RGB32);
   QPainter painter(&image);
@@ -176,7 +185,7 @@ QImage MainPanel(qreal ratio) {
 
   painter.setFont(KeyFont(9));
   painter.setPen(QColor(0x5c, 0x63, 0x6c));
-  painter.drawText(QRect(380, 422, 266, 12), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("TRACKPORTER"));
+  painter.drawText(NamePlate(), Qt::AlignRight | Qt::AlignVCenter, NamePlateText);
   painter.end();
   return image;
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 
 #include "controls/skinbitmap.h"
 
@@ -29,6 +30,9 @@ enum class StripToggle { Mute, Solo };
 // Main window face (BitPanel), 667 x 446. Its empty take slots, wells and
 // strips lie under the controls at the positions of the main window's layout.
 QImage MainPanel(qreal ratio = 1);
+// Where the face shows the program's name plate ("TRACKPORTER"), in the
+// face's coordinates: a click there opens the About box.
+QRect NamePlate();
 // Time page (BitPanel1), a 10 x 10 tile.
 QImage TimePanel(qreal ratio = 1);
 // Mixer page (MixerPanel), 100 x 400, tiled: one strip per track every 20

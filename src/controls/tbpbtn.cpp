@@ -15,10 +15,7 @@
 namespace tp {
 
 TBPBtn::TBPBtn(QWidget* parent)
-    : TSkinnedControl(parent), tracking_(new PointerTracking(*this, [this](bool inside) {
-        if (inside) CMMouseEnter(); else CMMouseLeave();
-      })) {
-  setMouseTracking(true);
+    : TPointerControl(parent) {
   // Tab reaches it, a click does not take the focus from where the user
   // works (the matrix, the slider). It frames itself only when the keyboard
   // brought the focus (keyboardcue.h): Qt hands the focus on to the next
@@ -60,7 +57,7 @@ void TBPBtn::Click() {
 // ---- Painting -------------------------------------------------------------
 
 const QImage& TBPBtn::StateBitmap() const {
-  const bool pointed = tracking_->Inside();
+  const bool pointed = Tracking().Inside();
   const ButtonLook look = pressed_ ? ButtonLook::Pressed
                           : down_  ? (pointed ? ButtonLook::DownPointed : ButtonLook::Down)
                                    : (pointed ? ButtonLook::Pointed : ButtonLook::Normal);
@@ -90,7 +87,7 @@ void TBPBtn::Paint() {
   const int x = (width() - metrics.horizontalAdvance(caption_)) / 2 + 1;
   const int y = (height() - metrics.height()) / 2 + 1;
   painter.drawText(x, y + metrics.ascent(), caption_);
-  if (hasFocus() && keyboardCue_) {
+  if (hasFocus() && KeyboardCue()) {
     painter.setPen(QColor(0xff, 0xc4, 0x4c));  // the amber of the grid's focus frame
     painter.drawRect(0, 0, width() - 1, height() - 1);
   }
@@ -98,14 +95,9 @@ void TBPBtn::Paint() {
   Show(work);
 }
 
-void TBPBtn::focusInEvent(QFocusEvent* event) {
-  keyboardCue_ = KeyboardCueAfter(*event, *this, keyboardCue_);
-  update();
-}
-
 // ---- Pointer --------------------------------------------------------------
 
-void TBPBtn::MouseDown(Qt::MouseButton button) {
+void TBPBtn::MouseDown(Qt::MouseButton button, int, int) {
   if (button != Qt::LeftButton || !isEnabled()) return;
   pressing_ = true;
   pressed_ = true;
@@ -121,19 +113,19 @@ void TBPBtn::MouseMove(int x, int y, QPoint globalPointer) {
     }
     return;
   }
-  tracking_->Moved(globalPointer);
+  Tracking().Moved(globalPointer);
 }
 
 void TBPBtn::MouseUp(int x, int y) {
   if (!pressing_) return;
   // Any button's release ends the press.
   pressing_ = false;
-  tracking_->Clear();
+  Tracking().Clear();
   pressed_ = false;
   if (rect().contains(x, y)) Click();
   // Where the pointer is now, not where it was released: a click may have
   // run a dialog, and the pointer has moved on since.
-  tracking_->Update();
+  Tracking().Update();
 }
 
 void TBPBtn::CMMouseEnter() {
@@ -144,18 +136,6 @@ void TBPBtn::CMMouseEnter() {
 void TBPBtn::CMMouseLeave() {
   update();
   emit OnLeave(this);
-}
-
-void TBPBtn::mousePressEvent(QMouseEvent* event) { MouseDown(event->button()); }
-
-void TBPBtn::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
-  MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
-}
-
-void TBPBtn::mouseReleaseEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y());
 }
 
 // Enter and Return do what a click does; the blank is the window's.

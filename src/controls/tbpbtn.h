@@ -10,13 +10,12 @@
 #include <functional>
 
 #include "controls/dimmed.h"
-#include "controls/pointertracking.h"
 #include "controls/skinbitmap.h"
-#include "controls/tskinnedcontrol.h"
+#include "controls/tpointercontrol.h"
 
 namespace tp {
 
-class TBPBtn : public TSkinnedControl {
+class TBPBtn : public TPointerControl {
   Q_OBJECT
 
  public:
@@ -54,18 +53,13 @@ class TBPBtn : public TSkinnedControl {
 
  protected:
   void Paint() override;
-  void MouseDown(Qt::MouseButton button);
-  void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y);
-  // What follows the hover flag's flip (PointerTracking keeps the flag).
-  void CMMouseEnter();
-  void CMMouseLeave();
-
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
+  // A press anywhere on the button is the same press.
+  void MouseDown(Qt::MouseButton button, int, int) override;
+  void MouseMove(int x, int y, QPoint globalPointer) override;
+  void MouseUp(int x, int y) override;
+  void CMMouseEnter() override;
+  void CMMouseLeave() override;
   void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
 
  private:
   const QImage& StateBitmap() const;
@@ -76,10 +70,8 @@ class TBPBtn : public TSkinnedControl {
   StateBitmaps<ButtonLook> looks_;
   QString caption_;
   bool down_ = false;
-  PointerTracking* tracking_;  // MouseInControl, also the pointed look
   bool pressing_ = false;
   bool pressed_ = false;         // pressing with the pointer inside
-  bool keyboardCue_ = false;     // the amber frame shows while focused (keyboardcue.h)
   DimmedBitmaps dimmed_;         // the disabled look
 };
 

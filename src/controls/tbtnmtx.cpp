@@ -20,13 +20,7 @@
 namespace tp {
 
 TBtnMtx::TBtnMtx(QWidget* parent)
-    : TSkinnedControl(parent),
-      cells_(size_t(rows_ * cols_)),
-      tracking_(new PointerTracking(*this, [this](bool inside) {
-        if (inside) CMMouseEnter(); else CMMouseLeave();
-      })) {
-  // Hover needs moves without a button held.
-  setMouseTracking(true);
+    : TPointerControl(parent), cells_(size_t(rows_ * cols_)) {
   // A click gives the focus too, so that the arrow keys go on from the cell clicked.
   setFocusPolicy(Qt::StrongFocus);
   setGeometry(0, 0, cols_ * btnWidth_, rows_ * btnHeight_);
@@ -214,7 +208,7 @@ void TBtnMtx::MouseDown(Qt::MouseButton button, int x, int y) {
   pressCol_ = ColAt(x);
   focusRow_ = pressRow_;
   focusCol_ = pressCol_;
-  keyboardCue_ = false;
+  SetKeyboardCue(false);
   cell->Pressed = true;
   Repaint();
 }
@@ -240,8 +234,8 @@ void TBtnMtx::MouseMove(int x, int y, QPoint globalPointer) {
     }
     return;
   }
-  if (!tracking_->Inside()) {
-    tracking_->Moved(globalPointer);
+  if (!Tracking().Inside()) {
+    Tracking().Moved(globalPointer);
     return;
   }
   const int row = RowAt(y), col = ColAt(x);
@@ -256,7 +250,7 @@ void TBtnMtx::MouseUp(int x, int y) {
   if (!pressing_) return;
   // Any button's release ends the press.
   pressing_ = false;
-  tracking_->Clear();
+  Tracking().Clear();
   if (TMtxCell* cell = CellAt(pressRow_, pressCol_)) {
     cell->Pressed = false;
     if (InPressedCell(x, y)) ClickCell(pressRow_, pressCol_);
@@ -266,7 +260,7 @@ void TBtnMtx::MouseUp(int x, int y) {
   // and its repaint also shows a cell released outside as no longer pressed.
   // Where the pointer is now, not where it was released: a click may have
   // run a dialog, and the pointer has moved on since.
-  tracking_->Update();
+  Tracking().Update();
 }
 
 void TBtnMtx::CMMouseEnter() {
@@ -279,20 +273,6 @@ void TBtnMtx::CMMouseLeave() {
   pointRow_ = pointCol_ = -1;
   Repaint();
   emit OnLeave(this);
-}
-
-void TBtnMtx::mousePressEvent(QMouseEvent* event) {
-  MouseDown(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
-}
-
-void TBtnMtx::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
-  MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
-}
-
-void TBtnMtx::mouseReleaseEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y());
 }
 
 // ---- Keys -----------------------------------------------------------------
@@ -315,12 +295,12 @@ bool TBtnMtx::KeyDown(int key) {
     case Qt::Key_Down: row = std::min(rows_ - 1, row + 1); break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      keyboardCue_ = true;
+      SetKeyboardCue(true);
       ClickCell(focusRow_, focusCol_);
       return true;
     default: return false;
   }
-  keyboardCue_ = true;
+  SetKeyboardCue(true);
   SetFocusCell(row, col);
   return true;
 }
@@ -331,8 +311,7 @@ void TBtnMtx::keyPressEvent(QKeyEvent* event) {
 }
 
 void TBtnMtx::focusInEvent(QFocusEvent* event) {
-  keyboardCue_ = KeyboardCueAfter(*event, *this, keyboardCue_);
-  Repaint();
+  TPointerControl::focusInEvent(event);
   // A screen reader hears which cell the keyboard is on, not only the grid:
   // after Qt's own notice that the grid has the focus, which follows this
   // handler and would otherwise have the last word.

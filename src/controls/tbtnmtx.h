@@ -12,9 +12,8 @@
 #include <vector>
 
 #include "controls/dimmed.h"
-#include "controls/pointertracking.h"
 #include "controls/skinbitmap.h"
-#include "controls/tskinnedcontrol.h"
+#include "controls/tpointercontrol.h"
 
 namespace tp {
 
@@ -37,7 +36,7 @@ struct TMtxCell {
   bool Pressed = false;  // the left button went down here and the pointer is inside
 };
 
-class TBtnMtx : public TSkinnedControl {
+class TBtnMtx : public TPointerControl {
   Q_OBJECT
 
  public:
@@ -126,16 +125,11 @@ class TBtnMtx : public TSkinnedControl {
  protected:
   void Paint() override;
   void SkinChanged() override { Repaint(); }
-  void MouseDown(Qt::MouseButton button, int x, int y);
-  void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y);
-  // What follows the hover flag's flip (PointerTracking keeps the flag).
-  void CMMouseEnter();
-  void CMMouseLeave();
-
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
+  void MouseDown(Qt::MouseButton button, int x, int y) override;
+  void MouseMove(int x, int y, QPoint globalPointer) override;
+  void MouseUp(int x, int y) override;
+  void CMMouseEnter() override;
+  void CMMouseLeave() override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   // A cell whose outline could not be read answers for itself.
@@ -167,12 +161,10 @@ class TBtnMtx : public TSkinnedControl {
   std::vector<TMtxCell> cells_;
 
   bool updating_ = false;
-  PointerTracking* tracking_;  // MouseInControl
   bool pressing_ = false;
   int pointRow_ = -1, pointCol_ = -1;
   int pressRow_ = -1, pressCol_ = -1;
   int focusRow_ = 0, focusCol_ = 0;
-  bool keyboardCue_ = false;
   bool dragOut_ = false;  // the frame shows: the keyboard brought or used the focus
   QImage face_;  // the last composed picture, kept on screen while Updating
   mutable DimmedBitmaps dimmed_;  // the disabled look

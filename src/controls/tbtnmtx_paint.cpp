@@ -57,7 +57,7 @@ QImage TBtnMtx::ComposeFace() const {
     }
   }
   painter.end();
-  if (hasFocus() && keyboardCue_) DrawFocusFrame(work);
+  if (hasFocus() && KeyboardCue()) DrawFocusFrame(work);
   return work;
 }
 

@@ -21,8 +21,7 @@ constexpr int kDragMargin = 20;
 }  // namespace
 
 TSlider::TSlider(QWidget* parent)
-    : TSkinnedControl(parent), tracking_(new PointerTracking(*this, [this](bool) { update(); })) {
-  setMouseTracking(true);
+    : TPointerControl(parent) {
   setFocusPolicy(Qt::StrongFocus);
   resize(100, 20);
 }
@@ -71,7 +70,7 @@ int TSlider::ThumbOffset() const {
 
 const QImage& TSlider::ThumbPicture() const {
   // Dragging does not change the picture; hovering and focus do.
-  const bool hover = tracking_->Inside();
+  const bool hover = Tracking().Inside();
   const KnobLook look = !isEnabled() ? KnobLook::Disabled
                         : hasFocus() ? (hover ? KnobLook::FocusedPointed : KnobLook::Focused)
                                      : (hover ? KnobLook::Pointed : KnobLook::Normal);
@@ -121,7 +120,7 @@ void TSlider::FollowDrag(int x, int y) {
 
 void TSlider::MouseMove(int x, int y, QPoint globalPointer) {
   if (!dragging_) {
-    tracking_->Moved(globalPointer);
+    Tracking().Moved(globalPointer);
     return;
   }
   FollowDrag(x, y);
@@ -131,28 +130,13 @@ void TSlider::MouseMove(int x, int y, QPoint globalPointer) {
 void TSlider::MouseUp(int x, int y) {
   if (!dragging_) return;
   dragging_ = false;
-  tracking_->Clear();
+  Tracking().Clear();
   // Releasing far from the control cancels the drag.
   FollowDrag(x, y);
   emit OnChanged(this, position_);
   // Where the pointer is now, not where it was released: a click may have
   // run a dialog, and the pointer has moved on since.
-  tracking_->Update();
-}
-
-void TSlider::mousePressEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
-  MouseDown(event->button(), at.x(), at.y());
-}
-
-void TSlider::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
-  MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
-}
-
-void TSlider::mouseReleaseEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
-  MouseUp(at.x(), at.y());
+  Tracking().Update();
 }
 
 // ---- Keys -----------------------------------------------------------------

@@ -8,13 +8,12 @@
 
 #include <cstdint>
 
-#include "controls/pointertracking.h"
 #include "controls/skinbitmap.h"
-#include "controls/tskinnedcontrol.h"
+#include "controls/tpointercontrol.h"
 
 namespace tp {
 
-class TSlider : public TSkinnedControl {
+class TSlider : public TPointerControl {
   Q_OBJECT
 
  public:
@@ -61,15 +60,12 @@ class TSlider : public TSkinnedControl {
 
  protected:
   void Paint() override;
-  void MouseDown(Qt::MouseButton button, int x, int y);
-  void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp(int x, int y);
+  void MouseDown(Qt::MouseButton button, int x, int y) override;
+  void MouseMove(int x, int y, QPoint globalPointer) override;
+  void MouseUp(int x, int y) override;
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key);
 
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -86,7 +82,6 @@ class TSlider : public TSkinnedControl {
   int thumbHeight_ = 20;
   StateBitmaps<KnobLook> thumbs_;
   SkinBitmap baseBmp_;
-  PointerTracking* tracking_;  // the hover flag; a flip repaints
   bool dragging_ = false;
   int dragStartX_ = 0;
   int dragStartPosition_ = 0;

@@ -1,9 +1,8 @@
 #include "controls/tversion.h"
 
-#include "controls/versionblock.h"
+#include <QFileInfo>
 
-#include <cstdio>
-#include <optional>
+#include "project/programversion.h"
 
 namespace tp {
 
@@ -11,6 +10,14 @@ namespace {
 
 // The program's own file, wherever it was started from.
 const QString kOwnExecutable = QStringLiteral("/proc/self/exe");
+
+// The version information is compiled into the program, not read from a
+// file: only the program's own file (by any path that leads to it) has any.
+bool isOwnExecutable(const QString& name) {
+  if (name == kOwnExecutable) return true;
+  const QString file = QFileInfo(name).canonicalFilePath();
+  return !file.isEmpty() && file == QFileInfo(kOwnExecutable).canonicalFilePath();
+}
 
 }  // namespace
 
@@ -27,38 +34,24 @@ void TVersion::Loaded() {
 }
 
 void TVersion::NewVersion() {
-  productName_.clear();
-  version_.clear();
-  copyright_.clear();
-  company_.clear();
-  description_.clear();
-
-  const std::optional<std::string> section = ReadElfSection(exeFile_.toStdString(), kVersionSectionName);
-  if (!section) return;
-  const std::optional<VersionBlock> block = VersionBlock::Parse(*section);
-  if (!block) return;
-  const std::optional<unsigned long> translation = block->FirstTranslation();
-  if (!translation) return;
-
+  const bool own = isOwnExecutable(exeFile_);
+  const ProgramVersionInformation& info = ProgramVersionInfo;
   struct Entry {
-    const char* key;
+    const char* value;
     QString* text;
     QPointer<QLabel>* label;
   };
   const Entry entries[] = {
-      {"ProductName", &productName_, &productNameLabel_},
-      {"FileVersion", &version_, &productVersionLabel_},
-      {"LegalCopyright", &copyright_, &copyrightLabel_},
-      {"CompanyName", &company_, &companyLabel_},
-      {"FileDescription", &description_, &descriptionLabel_},
+      {info.productName, &productName_, &productNameLabel_},
+      {info.version, &version_, &productVersionLabel_},
+      {info.copyright, &copyright_, &copyrightLabel_},
+      {info.company, &company_, &companyLabel_},
+      {info.description, &description_, &descriptionLabel_},
   };
+  // Another file has no version information this program knows: five
+  // empty texts, as for a file without any.
   for (const Entry& entry : entries) {
-    char path[96];
-    std::snprintf(path, sizeof path, "\\StringFileInfo\\%08lx\\%s", *translation, entry.key);
-    // A missing value leaves its text empty and stops nothing.
-    const std::optional<std::string> value = block->Query(path);
-    if (!value) continue;
-    *entry.text = QString::fromStdString(*value);
+    *entry.text = own ? QString::fromUtf8(entry.value) : QString();
     if (*entry.label) (*entry.label)->setText(*entry.text);
   }
 }

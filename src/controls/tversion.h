@@ -1,7 +1,7 @@
-// TVersion: reads five texts from the version information an executable
-// carries (by default the program's own file) and shows each in a label, if
-// one is linked. The main window builds its caption from the description and
-// the file version.
+// TVersion: the five texts of an executable's version information (by
+// default the program's own file, whose information is compiled in; see
+// project/programversion.h), each shown in a label, if one is linked. The
+// main window builds its caption from the description and the file version.
 #pragma once
 
 #include <QLabel>
@@ -22,8 +22,8 @@ class TVersion : public QObject {
   void SetExeFile(const QString& name);
   // What the window does once it is set up: read the program's own file.
   void Loaded();
-  // Empties the five texts and reads them again from ExeFile. A file without
-  // version information leaves them empty.
+  // Sets the five texts again for ExeFile. A file without version
+  // information (any file but the program's own) leaves them empty.
   void NewVersion();
 
   QString ProductName() const { return productName_; }

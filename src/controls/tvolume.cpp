@@ -15,8 +15,7 @@
 namespace tp {
 
 TVolume::TVolume(QWidget* parent)
-    : TSkinnedControl(parent), tracking_(new PointerTracking(*this, [this](bool) { update(); })) {
-  setMouseTracking(true);
+    : TPointerControl(parent) {
   setFocusPolicy(Qt::StrongFocus);
   resize(64, 64);
 }
@@ -45,7 +44,7 @@ void TVolume::SetMax(int value) {
 // ---- Painting -------------------------------------------------------------
 
 const QImage& TVolume::KnobPicture() const {
-  const bool hover = tracking_->Inside();
+  const bool hover = Tracking().Inside();
   const KnobLook look = !isEnabled() ? KnobLook::Disabled
                         : hasFocus() ? (hover || dragging_ ? KnobLook::FocusedPointed : KnobLook::Focused)
                                      : (hover ? KnobLook::Pointed : KnobLook::Normal);
@@ -68,7 +67,7 @@ void TVolume::Paint() {
 
 // ---- Pointer --------------------------------------------------------------
 
-void TVolume::MouseDown(Qt::MouseButton button) {
+void TVolume::MouseDown(Qt::MouseButton button, int, int) {
   if (button != Qt::LeftButton || !isEnabled()) return;
   if (!hasFocus()) setFocus(Qt::MouseFocusReason);
   if (!hasFocus()) return;
@@ -79,7 +78,7 @@ void TVolume::MouseDown(Qt::MouseButton button) {
 
 void TVolume::MouseMove(int x, int y, QPoint globalPointer) {
   if (!dragging_) {
-    tracking_->Moved(globalPointer);
+    Tracking().Moved(globalPointer);
     return;
   }
   const std::optional<int> turned = KnobPositionAt(x - width() / 2, height() / 2 - y, position_, max_);
@@ -90,19 +89,10 @@ void TVolume::MouseMove(int x, int y, QPoint globalPointer) {
   update();
 }
 
-void TVolume::MouseUp() {
+void TVolume::MouseUp(int, int) {
   dragging_ = false;
-  tracking_->Update();
+  Tracking().Update();
 }
-
-void TVolume::mousePressEvent(QMouseEvent* event) { MouseDown(event->button()); }
-
-void TVolume::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
-  MouseMove(at.x(), at.y(), event->globalPosition().toPoint());
-}
-
-void TVolume::mouseReleaseEvent(QMouseEvent*) { MouseUp(); }
 
 // ---- Keys -----------------------------------------------------------------
 

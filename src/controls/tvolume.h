@@ -7,13 +7,12 @@
 
 #include <functional>
 
-#include "controls/pointertracking.h"
 #include "controls/skinbitmap.h"
-#include "controls/tskinnedcontrol.h"
+#include "controls/tpointercontrol.h"
 
 namespace tp {
 
-class TVolume : public TSkinnedControl {
+class TVolume : public TPointerControl {
   Q_OBJECT
 
  public:
@@ -48,15 +47,13 @@ class TVolume : public TSkinnedControl {
 
  protected:
   void Paint() override;
-  void MouseDown(Qt::MouseButton button);
-  void MouseMove(int x, int y, QPoint globalPointer);
-  void MouseUp();
+  // The knob turns by how far the pointer moves, wherever it was pressed.
+  void MouseDown(Qt::MouseButton button, int, int) override;
+  void MouseMove(int x, int y, QPoint globalPointer) override;
+  void MouseUp(int, int) override;
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key, Qt::KeyboardModifiers shift);
 
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -67,7 +64,6 @@ class TVolume : public TSkinnedControl {
   int pageSize_ = 10;
   int tickSize_ = 1;
   StateBitmaps<KnobLook> looks_;
-  PointerTracking* tracking_;  // the hover flag; a flip repaints
   bool dragging_ = false;
 };
 

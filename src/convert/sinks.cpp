@@ -28,6 +28,7 @@ Status AudioFileSink::create(std::unique_ptr<SafeFile> output, uint32_t channels
   sink->writer_->channels = channels;
   sink->writer_->frames = 0;
   if (sum != nullptr) static_cast<FileByteStream&>(*sink->writer_->stream).HashWrites(sum);
+  if (sink->output_->sequential()) static_cast<FileByteStream&>(*sink->writer_->stream).HoldNextWrite();
   if (sink->output_->sequential() || sum != nullptr) {
     if (totalFrames > UINT32_MAX) return Status::Fail(messages::OutputNotWritten, sink->output_->target(), EFBIG);
     sink->writer_->frames = uint32_t(totalFrames);

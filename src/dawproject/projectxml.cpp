@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "audiofile/takefile.h"
+#include "project/utf8text.h"
 
 namespace tp {
 
@@ -11,23 +12,12 @@ namespace {
 
 constexpr const char* Replacement = "\xEF\xBF\xBD";  // U+FFFD
 
-// The length of the valid UTF-8 sequence at `text[at]`, 0 when there is
-// none (a stray continuation byte, an overlong form, a surrogate, a
-// truncated sequence).
-size_t utf8SequenceLength(std::string_view text, size_t at) {
-  const auto byte = [&](size_t i) { return uint8_t(text[at + i]); };
-  const uint8_t lead = byte(0);
-  size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (byte(i) & 0x3F);
-  }
-  static constexpr uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  if (code == 0xFFFE || code == 0xFFFF) return 0;  // not characters in XML
-  return length;
+// The length of the valid UTF-8 sequence at `text[at]` that XML allows, 0
+// when there is none (see Utf8SequenceAt) or it is U+FFFE or U+FFFF, which
+// are no characters in XML.
+size_t xmlSequenceLength(std::string_view text, size_t at) {
+  const Utf8Sequence sequence = Utf8SequenceAt(text, at);
+  return sequence.code == 0xFFFE || sequence.code == 0xFFFF ? 0 : sequence.length;
 }
 
 // The attribute `name="value"`, with its leading blank.
@@ -100,7 +90,7 @@ std::string XmlText(std::string_view text) {
   escaped.reserve(text.size());
   for (size_t at = 0; at < text.size();) {
     const char c = text[at];
-    const size_t length = utf8SequenceLength(text, at);
+    const size_t length = xmlSequenceLength(text, at);
     if (length == 0 || (uint8_t(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
       escaped += Replacement;
       at += length == 0 ? 1 : length;

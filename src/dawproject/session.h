@@ -3,7 +3,8 @@
 // disabled: the exchange format has no takes), the mixer's volume, pan, mute
 // and solo on the tracks' channels, and the master takes on one muted
 // stereo track so that the mix is not heard twice. The audio files are
-// those the archive writes (convert/archive.h), named as it names them.
+// those the archive writes (archive/archiveplan.h plans them, archive/stemfile.h
+// writes each), named as it names them.
 #pragma once
 
 #include <array>

@@ -15,20 +15,14 @@ struct DesktopPlace {
   QString path;   // absolute, without a trailing separator except "/"
 };
 
-// A volume from one line of /proc/self/mounts.
-struct MountedVolume {
-  QString mountPoint;
-  QString device;
-};
+// Whether a volume mounted at `mountPoint` is one of the removable kind:
+// desktops mount those under /media, /run/media or /mnt. (Qt lists the
+// volumes, but Qt 6.4 does not say which are removable.)
+bool IsRemovableMountPoint(const QString& mountPoint);
 
-// The mounts of a mounts table (the text of /proc/self/mounts) that lie
-// under /media, /run/media or /mnt, in table order. The table escapes blanks
-// and a few other bytes in octal ("\040"); they come back decoded.
-std::vector<MountedVolume> RemovableMounts(const QString& mountsTable);
-
-// Home, "/" and the removable mounts of this machine, in that order. A
-// volume is labelled with its volume name, or its mount folder's name when
-// it has none.
+// Home, "/" and the removable volumes of this machine (in the order
+// QStorageInfo::mountedVolumes gives them). A volume is labelled with its
+// volume name, or its mount folder's name when it has none.
 std::vector<DesktopPlace> MachinePlaces();
 
 }  // namespace tp

@@ -12,14 +12,14 @@ namespace tp {
 
 // Shared by the owner and the writer thread, so that a writer left inside a
 // stalled write still has it when the write returns, however long after.
-struct HalfWriter::State : LeavableThread::Shared {
+struct HalfWriterState : LeavableThread::Shared {
   // The mutex guards everything below but `write` and `copy`.
   bool written[2] = {true, true};
   const int16_t* ring = nullptr;
   AutoResetEvent* halfPlayed = nullptr;
   uint32_t framesPerHalf = 0;
-  WriteHalf write;            // the writer thread only
-  std::vector<int16_t> copy;  // the writer thread only: the half being written
+  HalfWriter::WriteHalf write;  // the writer thread only
+  std::vector<int16_t> copy;    // the writer thread only: the half being written
 };
 
 HalfWriter::HalfWriter() = default;
@@ -29,15 +29,13 @@ HalfWriter::~HalfWriter() { Stop(std::chrono::milliseconds(0)); }
 bool HalfWriter::Start(const int16_t* ring, uint32_t framesPerHalf, AutoResetEvent& halfPlayed,
                        WriteHalf write) {
   if (thread_.Running()) return true;
-  auto state = std::make_shared<State>();
+  auto state = std::make_shared<HalfWriterState>();
   state->ring = ring;
   state->framesPerHalf = framesPerHalf;
   state->halfPlayed = &halfPlayed;
   state->write = std::move(write);
   state->copy.assign(size_t(framesPerHalf) * StreamChannels, 0);
-  if (!thread_.Start(state, [state] { Run(state); })) return false;
-  state_ = std::move(state);
-  return true;
+  return Launch(std::move(state), Run);
 }
 
 bool HalfWriter::Stop(std::chrono::milliseconds limit) {
@@ -80,7 +78,7 @@ void copyHalf(int16_t* to, const int16_t* from, size_t values) {
 // The writer thread. The ring is read and the event set only under the
 // lock and only while no stop has been asked for: once Stop has set `quit`
 // the thread touches nothing but its state.
-void HalfWriter::Run(std::shared_ptr<State> state) {
+void HalfWriter::Run(std::shared_ptr<HalfWriterState> state) {
   NameCurrentThread("tp-sound-out");
   RaiseCurrentThreadPriority();
   const size_t valuesPerHalf = state->copy.size();

@@ -22,7 +22,9 @@ namespace tp {
 
 class AutoResetEvent;
 
-class HalfWriter {
+struct HalfWriterState;
+
+class HalfWriter : public LeavableWriter<HalfWriterState> {
  public:
   // Writes `frames` interleaved stereo frames in the host's byte order;
   // blocks for about their duration on a real device.
@@ -42,7 +44,6 @@ class HalfWriter {
   // True when it ended; false when it is still inside a write and was left
   // behind. Either way the ring and the event are no longer touched.
   bool Stop(std::chrono::milliseconds limit);
-  bool Running() const { return thread_.Running(); }
 
   // The stream's service thread: `half` has been written again.
   void HalfWritten(int half);
@@ -51,11 +52,7 @@ class HalfWriter {
   bool HalfPlayed(int half) const;
 
  private:
-  struct State;
-  static void Run(std::shared_ptr<State> state);
-
-  std::shared_ptr<State> state_;
-  LeavableThread thread_;
+  static void Run(std::shared_ptr<HalfWriterState> state);
 };
 
 }  // namespace tp

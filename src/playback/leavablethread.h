@@ -44,4 +44,25 @@ class LeavableThread {
   std::thread thread_;
 };
 
+// The writers that run on a LeavableThread (the stream's HalfWriter, the
+// preview's PreviewWriter): the thread, and the state its loop shares with
+// the owner.
+template <typename State>
+class LeavableWriter {
+ public:
+  bool Running() const { return thread_.Running(); }
+
+ protected:
+  // Runs `loop(state)` on a new thread and keeps the state; false when no
+  // thread could be made (the state is then dropped).
+  bool Launch(std::shared_ptr<State> state, void (*loop)(std::shared_ptr<State>)) {
+    if (!thread_.Start(state, [state, loop] { loop(state); })) return false;
+    state_ = std::move(state);
+    return true;
+  }
+
+  std::shared_ptr<State> state_;
+  LeavableThread thread_;
+};
+
 }  // namespace tp

@@ -11,14 +11,14 @@ namespace tp {
 
 // Shared by the owner and the writer thread, so that a writer left inside a
 // stalled write still has it when the write returns, however long after.
-struct PreviewWriter::State : LeavableThread::Shared {
+struct PreviewWriterState : LeavableThread::Shared {
   // The mutex guards everything below but `write` and `copy`.
   std::deque<PreviewBlock*> queue;
   PreviewBlock* writing = nullptr;  // taken from the queue, not yet handed back
   PreviewOutput::BlockDone blockDone;
   uint32_t channels = 1;
-  Write write;                // the writer thread only
-  std::vector<int16_t> copy;  // the writer thread only: the block being written
+  PreviewWriter::Write write;  // the writer thread only
+  std::vector<int16_t> copy;    // the writer thread only: the block being written
 };
 
 PreviewWriter::PreviewWriter() = default;
@@ -27,13 +27,11 @@ PreviewWriter::~PreviewWriter() { thread_.Stop(std::chrono::milliseconds(0)); }
 
 bool PreviewWriter::Start(uint32_t channels, Write write, PreviewOutput::BlockDone blockDone) {
   if (thread_.Running()) return true;
-  auto state = std::make_shared<State>();
+  auto state = std::make_shared<PreviewWriterState>();
   state->channels = channels == 0 ? 1 : channels;
   state->write = std::move(write);
   state->blockDone = std::move(blockDone);
-  if (!thread_.Start(state, [state] { Run(state); })) return false;
-  state_ = std::move(state);
-  return true;
+  return Launch(std::move(state), Run);
 }
 
 bool PreviewWriter::Queue(PreviewBlock* block) {
@@ -63,7 +61,7 @@ bool PreviewWriter::Reset(std::chrono::milliseconds limit) {
 
 // The writer thread. It reads a block and calls back only under the lock and
 // only while no reset has been asked for.
-void PreviewWriter::Run(std::shared_ptr<State> state) {
+void PreviewWriter::Run(std::shared_ptr<PreviewWriterState> state) {
   NameCurrentThread("tp-preview-out");
   RaiseCurrentThreadPriority();
   for (;;) {

@@ -17,7 +17,9 @@
 
 namespace tp {
 
-class PreviewWriter {
+struct PreviewWriterState;
+
+class PreviewWriter : public LeavableWriter<PreviewWriterState> {
  public:
   // Writes `frames` frames of interleaved samples; blocks for about their
   // duration on a real device.
@@ -32,7 +34,6 @@ class PreviewWriter {
   // thread could be made. `blockDone` is called on the writer's thread, or
   // on Reset's caller's thread for blocks that were not played.
   bool Start(uint32_t channels, Write write, PreviewOutput::BlockDone blockDone);
-  bool Running() const { return thread_.Running(); }
   // Queues `block`; false when no writer runs (the block stays the caller's).
   bool Queue(PreviewBlock* block);
   // Stops the writer, waiting up to `limit` for the write it is in, and hands
@@ -41,11 +42,7 @@ class PreviewWriter {
   bool Reset(std::chrono::milliseconds limit);
 
  private:
-  struct State;
-  static void Run(std::shared_ptr<State> state);
-
-  std::shared_ptr<State> state_;
-  LeavableThread thread_;
+  static void Run(std::shared_ptr<PreviewWriterState> state);
 };
 
 }  // namespace tp

@@ -10,12 +10,21 @@
 
 namespace tp {
 
+int RealtimePriorityWithin(rlim_t limit, int policyMaximum) {
+  if (policyMaximum <= 0) return 0;
+  if (limit == RLIM_INFINITY || limit >= rlim_t(policyMaximum)) return policyMaximum;
+  return int(limit);
+}
+
 void RaiseCurrentThreadPriority() {
+  // Asking beyond the limit would only be refused, or, for a process that
+  // may ignore it, put a sound thread above the kernel's own.
+  rlimit realtime{};
+  const rlim_t realtimeLimit = getrlimit(RLIMIT_RTPRIO, &realtime) == 0 ? realtime.rlim_cur : 0;
   for (int policy : {SCHED_FIFO, SCHED_RR}) {
     sched_param param{};
-    param.sched_priority = sched_get_priority_max(policy);
-    if (param.sched_priority >= 0 && pthread_setschedparam(pthread_self(), policy, &param) == 0)
-      return;
+    param.sched_priority = RealtimePriorityWithin(realtimeLimit, sched_get_priority_max(policy));
+    if (param.sched_priority > 0 && pthread_setschedparam(pthread_self(), policy, &param) == 0) return;
   }
   // On Linux a nice value belongs to the thread when given its thread id.
   // RLIMIT_NICE says how far an unprivileged process may go: nice = 20 - limit.

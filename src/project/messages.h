@@ -21,6 +21,9 @@ inline constexpr const char* ApplicationName = "TrackPorter";
 inline constexpr const char* DisplayNeeded = QT_TRANSLATE_NOOP(
     "Messages",
     "TrackPorter needs a graphical display (DISPLAY or WAYLAND_DISPLAY); trackporter-cli works without one.");
+// What stands between the items of a list in the window ("1 song, 3 files"):
+// each language has its own.
+inline constexpr const char* ListSeparator = QT_TRANSLATE_NOOP("Messages", ", ");
 inline constexpr const char* NothingToOpen = QT_TRANSLATE_NOOP("Messages", "There is no such folder or file");
 
 // The question before an import writes over takes that hold audio.

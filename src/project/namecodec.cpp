@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "project/fullwidthfold.h"
+#include "project/utf8text.h"
 
 namespace tp {
 
@@ -29,35 +30,16 @@ std::optional<uint8_t> byteForCode(char32_t code) {
   return std::nullopt;
 }
 
-void appendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += char(code);
-  } else if (code < 0x800) {
-    out += char(0xC0 | (code >> 6));
-    out += char(0x80 | (code & 0x3F));
-  } else {
-    out += char(0xE0 | (code >> 12));
-    out += char(0x80 | ((code >> 6) & 0x3F));
-    out += char(0x80 | (code & 0x3F));
-  }
-}
-
-// Decodes one UTF-8 sequence at `text[i]`, advancing i; nothing on a
-// malformed sequence.
+// Decodes one UTF-8 sequence at `text[i]`, advancing i past it (or past
+// one byte when there is none there); nothing on a malformed sequence.
 std::optional<char32_t> nextCode(std::string_view text, size_t& i) {
-  const uint8_t lead = uint8_t(text[i++]);
-  if (lead < 0x80) return lead;
-  int continuation;
-  char32_t code;
-  if ((lead & 0xE0) == 0xC0) { continuation = 1; code = lead & 0x1F; }
-  else if ((lead & 0xF0) == 0xE0) { continuation = 2; code = lead & 0x0F; }
-  else if ((lead & 0xF8) == 0xF0) { continuation = 3; code = lead & 0x07; }
-  else return std::nullopt;
-  for (int k = 0; k < continuation; ++k) {
-    if (i >= text.size() || (uint8_t(text[i]) & 0xC0) != 0x80) return std::nullopt;
-    code = (code << 6) | (uint8_t(text[i++]) & 0x3F);
+  const Utf8Sequence sequence = Utf8SequenceAt(text, i);
+  if (sequence.length == 0) {
+    ++i;
+    return std::nullopt;
   }
-  return code;
+  i += sequence.length;
+  return sequence.code;
 }
 
 // The codes of `text` with full-width forms folded (see FoldFullWidth);
@@ -79,13 +61,13 @@ std::string FoldFullWidthText(std::string_view text) {
   // Held here: a range-for over *foldedCodes(...) would outlive its optional.
   const std::u32string codes = *foldedCodes(text, true);
   std::string out;
-  for (char32_t code : codes) appendUtf8(out, code);
+  for (char32_t code : codes) AppendUtf8(out, code);
   return out;
 }
 
 std::string NameBytesToUtf8(std::string_view bytes) {
   std::string out;
-  for (char c : bytes) appendUtf8(out, codeForByte(uint8_t(c)));
+  for (char c : bytes) AppendUtf8(out, codeForByte(uint8_t(c)));
   return out;
 }
 

@@ -6,12 +6,14 @@ namespace {
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// The length of the valid sequence at `at`, or 0. The second byte's range
-// depends on the first: that is where overlong forms, surrogates and code
-// points above U+10FFFF are told apart (the standard's table 3-7).
-size_t sequenceLength(std::string_view bytes, size_t at) {
+}  // namespace
+
+// The second byte's range depends on the first: that is where overlong
+// forms, surrogates and code points above U+10FFFF are told apart (the
+// standard's table 3-7).
+Utf8Sequence Utf8SequenceAt(std::string_view bytes, size_t at) {
   const unsigned char lead = (unsigned char)bytes[at];
-  if (lead < 0x80) return 1;
+  if (lead < 0x80) return {1, lead};
   size_t length = 0;
   unsigned char low = 0x80, high = 0xBF;
   if (lead >= 0xC2 && lead <= 0xDF) length = 2;
@@ -21,20 +23,40 @@ size_t sequenceLength(std::string_view bytes, size_t at) {
   else if (lead == 0xF0) length = 4, low = 0x90;
   else if (lead >= 0xF1 && lead <= 0xF3) length = 4;
   else if (lead == 0xF4) length = 4, high = 0x8F;
-  else return 0;
-  if (at + length > bytes.size()) return 0;
+  else return {};
+  if (at + length > bytes.size()) return {};
   const unsigned char second = (unsigned char)bytes[at + 1];
-  if (second < low || second > high) return 0;
-  for (size_t k = 2; k < length; ++k)
-    if (!isContinuation((unsigned char)bytes[at + k])) return 0;
-  return length;
+  if (second < low || second > high) return {};
+  char32_t code = lead & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char byte = (unsigned char)bytes[at + k];
+    if (!isContinuation(byte)) return {};
+    code = (code << 6) | (byte & 0x3F);
+  }
+  return {length, code};
 }
 
-}  // namespace
+void AppendUtf8(std::string& text, char32_t code) {
+  if (code < 0x80) {
+    text += char(code);
+  } else if (code < 0x800) {
+    text += char(0xC0 | (code >> 6));
+    text += char(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    text += char(0xE0 | (code >> 12));
+    text += char(0x80 | ((code >> 6) & 0x3F));
+    text += char(0x80 | (code & 0x3F));
+  } else {
+    text += char(0xF0 | (code >> 18));
+    text += char(0x80 | ((code >> 12) & 0x3F));
+    text += char(0x80 | ((code >> 6) & 0x3F));
+    text += char(0x80 | (code & 0x3F));
+  }
+}
 
 bool IsStrictUtf8(std::string_view bytes) {
   for (size_t i = 0; i < bytes.size();) {
-    const size_t length = sequenceLength(bytes, i);
+    const size_t length = Utf8SequenceAt(bytes, i).length;
     if (length == 0) return false;
     i += length;
   }
@@ -45,14 +67,12 @@ std::string Utf8OrLatin1(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size();) {
-    if (const size_t length = sequenceLength(bytes, i); length > 0) {
+    if (const size_t length = Utf8SequenceAt(bytes, i).length; length > 0) {
       text.append(bytes.substr(i, length));
       i += length;
       continue;
     }
-    const unsigned char byte = (unsigned char)bytes[i++];
-    text += char(0xC0 | (byte >> 6));
-    text += char(0x80 | (byte & 0x3F));
+    AppendUtf8(text, (unsigned char)bytes[i++]);
   }
   return text;
 }

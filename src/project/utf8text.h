@@ -10,6 +10,21 @@
 
 namespace tp {
 
+// One UTF-8 sequence as the standard defines it: its length in bytes (0
+// when the bytes at that place are none: an overlong form, an encoded
+// surrogate such as ED A0 80, a code point above U+10FFFF, a stray
+// continuation byte or a sequence cut short) and the code point it encodes.
+struct Utf8Sequence {
+  size_t length = 0;
+  char32_t code = 0;
+};
+// The sequence that starts at `bytes[at]` (at < bytes.size()). Every reader
+// of UTF-8 in the program decodes through this one.
+Utf8Sequence Utf8SequenceAt(std::string_view bytes, size_t at);
+
+// Appends the UTF-8 bytes of `code` (at most U+10FFFF, no surrogate).
+void AppendUtf8(std::string& text, char32_t code);
+
 // True when `bytes` is UTF-8 as the standard defines it: no overlong form,
 // no encoded surrogate (U+D800-U+DFFF, such as ED A0 80), nothing above
 // U+10FFFF, no sequence cut short.

@@ -39,16 +39,23 @@ def message_problems(ts_file):
         for message in context.iter("message"):
             source = message.findtext("source") or ""
             translation = message.find("translation")
-            text = "" if translation is None else (translation.text or "")
             kind = "" if translation is None else translation.get("type", "")
             where = f"{name}: {source!r}"
-            if kind in ("unfinished", "vanished", "obsolete") or not text:
+            # A text with a count (%n) has one form per plural of the language.
+            if translation is None:
+                texts = [""]
+            elif message.get("numerus") == "yes":
+                texts = [form.text or "" for form in translation.iter("numerusform")] or [""]
+            else:
+                texts = [translation.text or ""]
+            if kind in ("unfinished", "vanished", "obsolete") or not all(texts):
                 problems.append(f"unfinished: {where}")
                 continue
-            if sorted(re.findall(r"%\d", source)) != sorted(re.findall(r"%\d", text)):
-                problems.append(f"placeholders differ: {where} -> {text!r}")
-            if source.count("\n") != text.count("\n"):
-                problems.append(f"line breaks differ: {where} -> {text!r}")
+            for text in texts:
+                if sorted(re.findall(r"%[\dn]", source)) != sorted(re.findall(r"%[\dn]", text)):
+                    problems.append(f"placeholders differ: {where} -> {text!r}")
+                if source.count("\n") != text.count("\n"):
+                    problems.append(f"line breaks differ: {where} -> {text!r}")
     return problems
 
 
@@ -59,17 +66,20 @@ def main():
     parser.add_argument("--root", required=True, help="the source tree lupdate runs in")
     parser.add_argument("--messages", required=True, help="messages.h")
     parser.add_argument("--ts", action="append", required=True)
+    parser.add_argument("--plural-ts", action="append", default=[],
+                        help="a .ts of the plural forms alone (the source language's)")
     parser.add_argument("--option", action="append", default=[], help="an lupdate option")
     parser.add_argument("sources", nargs="+")
     args = parser.parse_args()
 
     problems = unmarked_messages(args.messages)
     with tempfile.TemporaryDirectory() as scratch:
-        for ts in args.ts:
+        for ts in args.ts + args.plural_ts:
             copy = os.path.join(scratch, os.path.basename(ts))
             shutil.copyfile(ts, copy)
-            subprocess.run([args.lupdate, *args.option, *args.sources, "-ts", copy], cwd=args.root, check=True,
-                           stdout=subprocess.DEVNULL)
+            plurals = ["-pluralonly"] if ts in args.plural_ts else []
+            subprocess.run([args.lupdate, *args.option, *plurals, *args.sources, "-ts", copy], cwd=args.root,
+                           check=True, stdout=subprocess.DEVNULL)
             problems += message_problems(copy)
             released = subprocess.run([args.lrelease, copy, "-qm", copy + ".qm"], check=True, capture_output=True,
                                       text=True).stdout

@@ -2,6 +2,7 @@
 // on it, Ctrl+I, Ctrl+E, F2, Delete, and the Tab order. Keys go to whatever
 // has the focus, as a user's do.
 #include <QApplication>
+#include <QMessageBox>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
@@ -9,14 +10,17 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include <gtest/gtest.h>
 
 #include "app/tmainwin.h"
+#include "controls/skin.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
 #include "controls/tslider.h"
+#include "project/programversion.h"
 #include "support/projectfixture.h"
 #include "windowfixture.h"
 
@@ -205,6 +209,81 @@ TEST_F(Keyboard, EveryTabStopShowsThatItHasTheFocus) {
         << "no focus shows on " << focused->metaObject()->className() << " " << focused->objectName().toStdString();
   }
   EXPECT_GT(stops.size(), 10u);
+}
+
+// F6 goes round the window's three parts: the grid, the transport and the
+// tabs of the right-hand panel; Shift+F6 the other way. From the tabs the
+// mixer is two arrows and a Tab away.
+TEST_F(Keyboard, F6MovesBetweenTheGridTheTransportAndThePanel) {
+  Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 0);
+  window->TakeSel->setFocus(Qt::OtherFocusReason);
+  RunUntilIdle();
+  QWidget* const tabs = window->PageControl->tabBar();
+  const std::vector<QWidget*> forwards = {window->ImpBtn, tabs, window->TakeSel, window->ImpBtn};
+  for (QWidget* expected : forwards) {
+    Press(Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), expected) << expected->metaObject()->className();
+  }
+  const std::vector<QWidget*> backwards = {window->TakeSel, tabs, window->ImpBtn};
+  for (QWidget* expected : backwards) {
+    Press(Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), expected) << expected->metaObject()->className();
+  }
+  // From inside the panel (the folder tree) the next part is the grid.
+  window->DirTree->setFocus(Qt::OtherFocusReason);
+  Press(Qt::Key_F6);
+  EXPECT_EQ(QApplication::focusWidget(), window->TakeSel);
+
+  Press(Qt::Key_F6);
+  Press(Qt::Key_F6);
+  ASSERT_EQ(QApplication::focusWidget(), tabs);
+  for (int i = 0; i < 2 && window->PageControl->currentWidget() != window->MixerPanel; ++i) Press(Qt::Key_Right);
+  ASSERT_EQ(window->PageControl->currentWidget(), window->MixerPanel);
+  Press(Qt::Key_Tab);
+  EXPECT_TRUE(window->MixerPanel->isAncestorOf(QApplication::focusWidget()))
+      << QApplication::focusWidget()->metaObject()->className();
+}
+
+TEST_F(Keyboard, CtrlQClosesTheWindow) {
+  ASSERT_TRUE(window->isVisible());
+  Press(Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window->isVisible());
+}
+
+// The About box a user opens (F1, or a click on the name plate), read and
+// closed with its own button.
+QString AboutBoxText(const std::function<void()>& open) {
+  QString text;
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    shown = true;
+    text = box->windowTitle() + QLatin1Char('\n') + box->text();
+    QTest::mouseClick(box->button(QMessageBox::Close), Qt::LeftButton);
+  });
+  open();
+  RunUntilIdle();
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  return text;
+}
+
+TEST_F(Keyboard, F1OrAClickOnTheNamePlateShowsTheVersionTheLicenceAndTheLibraries) {
+  // The plate lies over the face's "TRACKPORTER", below the transport.
+  EXPECT_EQ(window->AboutPlate->geometry(), Skin::NamePlate());
+  EXPECT_TRUE(window->AboutPlate->isVisible());
+  const QString byKey = AboutBoxText([] { Press(Qt::Key_F1); });
+  const QString byClick = AboutBoxText([this] { QTest::mouseClick(window->AboutPlate, Qt::LeftButton); });
+  EXPECT_EQ(byKey, byClick);
+  for (const QString& part :
+       {QStringLiteral("About TrackPorter"), QStringLiteral("TrackPorter for TKR-series"),
+        QStringLiteral("Version ") + QString::fromLatin1(ProgramVersion), QStringLiteral("GPL-3.0-or-later"),
+        QStringLiteral("Qt ") + QString::fromLatin1(qVersion()), QStringLiteral("PortAudio 19."),
+        QStringLiteral("libsndfile 1."), QStringLiteral("libsoxr 0."), QStringLiteral("libzip 1."),
+        QStringLiteral("nlohmann-json 3."), QStringLiteral("libebur128")})
+    EXPECT_TRUE(byKey.contains(part)) << part.toStdString() << " in\n" << byKey.toStdString();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/archiverunner.h"
 #include "app/windowlanguage.h"
 #include "controls/tbpbtn.h"
 #include "convert/conversion.h"
@@ -102,6 +103,27 @@ TEST_F(Language, EveryOtherLocaleKeepsTheEnglishTextsAndQtsEnglishButtons) {
     const WindowLanguage language{QLocale(QString::fromLatin1(name))};
     EXPECT_FALSE(language.Translated()) << name;
     ExpectSame(WhatTheWindowShows(), English, name);
+  }
+}
+
+// A count takes the language's own forms ("1 song", "3 songs"; "3 曲"), a
+// list its own separator, whatever the locale.
+TEST_F(Language, CountsAndListsFollowTheLanguage) {
+  struct Case {
+    const char* locale;
+    QString one, three, list;
+  };
+  const Case cases[] = {
+      {"en_US", "1 song", "3 files restored", "1 song, 3 files"},
+      {"de_DE", "1 song", "3 files restored", "1 song, 3 files"},
+      {"ja_JP", "1 曲", "3 ファイルを復元しました", "1 曲、3 ファイル"},
+  };
+  for (const Case& c : cases) {
+    const WindowLanguage language{QLocale(QString::fromLatin1(c.locale))};
+    const QString song = ArchiveRunner::tr("%n song(s)", nullptr, 1);
+    EXPECT_EQ(song, c.one) << c.locale;
+    EXPECT_EQ(ArchiveRunner::tr("%n file(s) restored", nullptr, 3), c.three) << c.locale;
+    EXPECT_EQ(JoinedList({song, ArchiveRunner::tr("%n file(s)", nullptr, 3)}), c.list) << c.locale;
   }
 }
 

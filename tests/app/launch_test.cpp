@@ -65,6 +65,7 @@ TEST(Launch, APathOrAFileUrlNamesTheFolderToOpen) {
       {{QUrl::fromLocalFile(folder).toString()}, folder, {}},  // "My%20Song"
       {{"--reverse", Q(song)}, folder, {}},
       {{Q(scratch / "gone")}, {}, Q(scratch / "gone")},
+      {{"--", "-gone"}, {}, "-gone"},
       {{}, {}, {}},
   };
   for (const Case& c : cases) {
@@ -72,6 +73,22 @@ TEST(Launch, APathOrAFileUrlNamesTheFolderToOpen) {
     EXPECT_EQ(launch.folder, c.folder) << c.arguments.join(' ').toStdString();
     EXPECT_EQ(launch.missing, c.missing) << c.arguments.join(' ').toStdString();
   }
+}
+
+TEST(Launch, AnArgumentThatLooksLikeAnOptionAndIsNoneIsNamed) {
+  struct Case {
+    QStringList arguments;
+    QString unknown;
+  };
+  const Case cases[] = {
+      {{"--bogus"}, "--bogus"},
+      {{"song", "-x"}, "-x"},
+      {{"song"}, {}},
+      {{"-"}, {}},
+      {{"--", "-song"}, {}},
+      {{}, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(UnknownOption(c.arguments), c.unknown) << c.arguments.join(' ').toStdString();
 }
 
 // On X11 the class of every window (WM_CLASS) is the application's name: a

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTreeWidgetItem>
 #include <QSignalSpy>
@@ -358,7 +359,7 @@ TEST_F(MainWindow, AHintShowsItsLongPartInTheStatusBarAndItsShortPartAsTooltip) 
     const char* tooltip;
   };
   const Case cases[] = {
-      {"TakeSel", window->TakeSel, "TakeSelector", "TakeSelector"},
+      {"TakeSel", window->TakeSel, "Choose one take per track to hear or export", "Takes"},
       {"TrackSel", window->TrackSel, "Select Tracks for Import", "Tracks"},
       {"MasterSel", window->MasterSel, "Select Master track", "Master"},
       {"AudBtn", window->AudBtn, "Hear Takes", "Audition"},
@@ -379,7 +380,15 @@ TEST_F(MainWindow, AHintShowsItsLongPartInTheStatusBarAndItsShortPartAsTooltip) 
     QApplication::sendEvent(c.control, &leave);
     EXPECT_EQ(window->StatusPanels[0]->text(), QString()) << c.name;
   }
-  EXPECT_EQ(window->MasTakeSel->toolTip(), QStringLiteral("MasterTakeSelector"));
+  EXPECT_EQ(window->MasTakeSel->toolTip(), QStringLiteral("Master takes"));
+  // No hint is a name only the program's code knows ("TakeSelector"): one
+  // word run together from several.
+  const QRegularExpression codeName(QStringLiteral("^[A-Z][a-z]+([A-Z][a-z]+)+$"));
+  for (QWidget* control : window->findChildren<QWidget*>()) {
+    for (const QString& hint : {control->statusTip(), control->toolTip()})
+      EXPECT_FALSE(codeName.match(hint).hasMatch())
+          << control->objectName().toStdString() << ": " << hint.toStdString();
+  }
 }
 
 // Counts the key presses that reach a widget.

@@ -193,7 +193,7 @@ TEST_F(ThumbnailsOfASmallSong, AnUnreadableTakeShowsAWarningWithTheReasonAsTheCe
   };
   EXPECT_EQ(hintAt(2, 0), reason);
   QToolTip::hideText();
-  EXPECT_EQ(hintAt(0, 0), QStringLiteral("TakeSelector"));
+  EXPECT_EQ(hintAt(0, 0), QStringLiteral("Takes"));
   QToolTip::hideText();
 }
 

@@ -25,6 +25,7 @@
 
 #include "app/dialogs.h"
 #include "app/tmainwin.h"
+#include "app/windowlanguage.h"
 #include "controls/tbitpanel.h"
 #include "controls/tbpbtn.h"
 #include "controls/tslider.h"
@@ -223,6 +224,10 @@ inline void ChooseFromFolderMenu(TMainWin& window, ScriptedDialogs& dialogs, con
 
 class WindowTest : public ::testing::Test {
  protected:
+  // The window's English as main sets it up: the texts as written, the
+  // plural forms of a count from their English file.
+  const WindowLanguage english{QLocale(QLocale::English, QLocale::UnitedStates)};
+
   std::unique_ptr<TMainWin> MakeWindow(bool soundPresent) {
     auto scripted = std::make_unique<ScriptedDialogs>();
     dialogs = scripted.get();

@@ -96,7 +96,7 @@ TEST_F(CommandLine, FailuresNameTheProgramAndTheCommand) {
 TEST_F(CommandLine, VersionIsTheProjectsOwn) {
   const auto result = cli("--version");
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "trackporter " TP_PROJECT_VERSION "\n");
+  EXPECT_EQ(result.out, "trackporter-cli " TP_PROJECT_VERSION "\n");
 }
 
 TEST_F(CommandLine, QuietSaysNothingAndVerboseNamesEachFile) {

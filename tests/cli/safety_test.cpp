@@ -1,6 +1,8 @@
 // What the command line never does to a user's files, whatever it is told.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -154,15 +156,58 @@ TEST_F(CliSafety, AFifoOrDeviceInPlaceOfAFileIsRefusedAtOnce) {
   EXPECT_FALSE(fs::exists(outputs / "three.wav"));
 }
 
-TEST_F(CliSafety, AnExportIntoAFifoNobodyReadsEndsAtCtrlC) {
+// Ctrl-C, a kill and a closed terminal end a conversion alike, and the exit
+// status says which one it was (128 + the signal), as a shell reports it.
+struct StopSignal {
+  const char* name;
+  int status;
+};
+constexpr StopSignal StopSignals[] = {{"INT", 130}, {"TERM", 143}, {"HUP", 129}};
+
+TEST_F(CliSafety, AnExportIntoAFifoNobodyReadsEndsAtCtrlCTermOrHangUp) {
   const fs::path pipe = outputs / "nobody.fifo";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
-  // Ctrl-C a second after the start; a command that ignored it would be
-  // killed five seconds later, with another status.
-  const auto result = RunCommand("timeout --preserve-status -s INT -k 5 1 " + std::string(TP_CLI_PATH) + " export " + dir() + " " +
-                                 at(pipe) + " --take 1-1 --force");
-  EXPECT_EQ(result.status, 130) << result.out;
-  EXPECT_TRUE(fs::is_fifo(pipe));
+  for (const StopSignal& stop : StopSignals) {
+    SCOPED_TRACE(stop.name);
+    // The signal a second after the start; a command that ignored it would
+    // be killed five seconds later, with another status.
+    const auto result = RunCommand("timeout --preserve-status -s " + std::string(stop.name) + " -k 5 1 " +
+                                   std::string(TP_CLI_PATH) + " export " + dir() + " " + at(pipe) +
+                                   " --take 1-1 --force");
+    EXPECT_EQ(result.status, stop.status) << result.out;
+    EXPECT_TRUE(fs::is_fifo(pipe));
+  }
+}
+
+// An import from a pipe that has not ended copies it into a hidden file in
+// the song folder first; whatever stops it, that file goes and the song is
+// as it was.
+TEST_F(CliSafety, AStoppedImportFromStandardInputLeavesTheSongAsItWas) {
+  const auto before = songBytes();
+  for (const StopSignal& stop : StopSignals) {
+    SCOPED_TRACE(stop.name);
+    const auto result = RunCommand("sleep 3 | timeout --preserve-status -s " + std::string(stop.name) + " -k 5 1 " +
+                                   std::string(TP_CLI_PATH) + " import " + dir() + " - --to 5-1");
+    EXPECT_EQ(result.status, stop.status) << result.out;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(project.path())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"PRJDATA.ini", "TRACK0_0.DAT", "TRACK1_0.DAT", "TRACKL_0.DAT",
+                                               "TRACKR_0.DAT"}));
+  }
+  EXPECT_EQ(songBytes(), before);
+}
+
+// Sound bytes are not shown on a terminal: `script` gives the command one
+// as its standard output.
+TEST_F(CliSafety, AnExportToStandardOutputOnATerminalIsRefused) {
+  const auto result = RunCommand("script -qec " +
+                                 Quoted(std::string(TP_CLI_PATH) + " export " + dir() + " - --take 1-1") +
+                                 " /dev/null < /dev/null");
+  EXPECT_EQ(result.status, 2) << result.out;
+  EXPECT_NE(result.out.find("Standard output is a terminal; give a file name or a pipe."), std::string::npos)
+      << result.out;
+  EXPECT_EQ(result.out.find("RIFF"), std::string::npos);
 }
 
 }  // namespace

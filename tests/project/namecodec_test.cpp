@@ -35,6 +35,10 @@ TEST(NameCodec, RefusesCharactersThatHaveNoByte) {
   EXPECT_EQ(Utf8ToNameBytes("\u3042"), std::nullopt);   // full-width hiragana
   EXPECT_EQ(Utf8ToNameBytes("\u00DF"), std::nullopt);   // its byte means katakana here
   EXPECT_EQ(Utf8ToNameBytes("\xC3"), std::nullopt);     // cut-off UTF-8
+  // Malformed UTF-8 that a lax decoder would read as a character.
+  EXPECT_EQ(Utf8ToNameBytes("A\xC0\xAF"), std::nullopt);     // an overlong "/"
+  EXPECT_EQ(Utf8ToNameBytes("A\xED\xA0\x80"), std::nullopt);  // an encoded surrogate
+  EXPECT_EQ(Utf8ToNameBytesLossy("A\xC0\xAF"), "A__");
 }
 
 // What a Japanese input method types is folded to the half-width forms the

@@ -34,6 +34,33 @@ TEST(Utf8Text, OnlyWellFormedSequencesCountAsUtf8) {
   for (const Case& c : cases) EXPECT_EQ(IsStrictUtf8(c.bytes), c.valid) << c.what;
 }
 
+TEST(Utf8Text, ASequenceGivesItsLengthAndCodePoint) {
+  struct Case {
+    std::string bytes;
+    size_t length;
+    char32_t code;
+  } cases[] = {
+      {"A", 1, U'A'},
+      {"\xC3\xA9", 2, U'\u00E9'},
+      {"\xE2\x82\xAC", 3, U'\u20AC'},
+      {"\xEF\xBF\xBF", 3, U'\uFFFF'},
+      {"\xF0\x9F\x8E\xB5", 4, U'\U0001F3B5'},  // a musical note
+      {"\xF4\x8F\xBF\xBF", 4, U'\U0010FFFF'},
+      {"\xC0\xAF", 0, 0},
+      {"\xED\xA0\x80", 0, 0},
+      {"\xE2\x82", 0, 0},
+  };
+  for (const Case& c : cases) {
+    const Utf8Sequence sequence = Utf8SequenceAt(c.bytes, 0);
+    EXPECT_EQ(sequence.length, c.length) << c.bytes;
+    if (c.length > 0) EXPECT_EQ(sequence.code, c.code) << c.bytes;
+    // Written back, a code point gives the bytes it came from.
+    std::string written;
+    if (c.length > 0) AppendUtf8(written, sequence.code);
+    EXPECT_EQ(written, c.length > 0 ? c.bytes : std::string()) << c.bytes;
+  }
+}
+
 TEST(Utf8Text, WhatIsNotUtf8IsShownThroughItsLatin1Reading) {
   EXPECT_EQ(Utf8OrLatin1("caf\xC3\xA9"), "caf\xC3\xA9");
   EXPECT_EQ(Utf8OrLatin1("caf\xE9"), "caf\xC3\xA9");
