@@ -303,6 +303,14 @@
         <source>Standard input could not be stored</source>
         <translation>標準入力を保存できませんでした</translation>
     </message>
+    <message>
+        <source>The saved mixes could not be read; every song starts from the default mix.</source>
+        <translation>保存したミックスを読み込めませんでした。すべての曲を既定のミックスで始めます。</translation>
+    </message>
+    <message>
+        <source>The saved mixes could not be written.</source>
+        <translation>ミックスを保存できませんでした。</translation>
+    </message>
 </context>
 <context>
     <name>Skin</name>
@@ -866,6 +874,26 @@ Replace its files with the archive&apos;s?</source>
     <message>
         <source>Import audio files into the chosen tracks (Ctrl+I); press again to stop</source>
         <translation>音声ファイルを選んだトラックに読み込みます (Ctrl+I)。もう一度押すと中止します</translation>
+    </message>
+    <message>
+        <source>−14 LUFS (streaming)</source>
+        <translation>−14 LUFS（ストリーミング）</translation>
+    </message>
+    <message>
+        <source>−16 LUFS (podcasts)</source>
+        <translation>−16 LUFS（ポッドキャスト）</translation>
+    </message>
+    <message>
+        <source>−23 LUFS (broadcast, EBU R128)</source>
+        <translation>−23 LUFS（放送、EBU R128）</translation>
+    </message>
+    <message>
+        <source>Keep each song&apos;s mix</source>
+        <translation>曲別ミックスを保存</translation>
+    </message>
+    <message>
+        <source>Remember each song&apos;s mixer and chosen takes, and give them back when the song is chosen again</source>
+        <translation>曲ごとのミキサーと選んだテイクを覚えておき、その曲を再び選んだときに戻します</translation>
     </message>
 </context>
 <context>

@@ -89,6 +89,7 @@ TMainWin::TMainWin(Services services)
   WireAudition();
   WireMeters();
   WireMuteSolo();
+  BuildMixMemory(std::move(services.savedMixesFile));
   WireExport();
   WireImport();
   WireKeyboard();
