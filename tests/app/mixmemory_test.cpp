@@ -144,7 +144,7 @@ TEST_F(MixMemory, ADamagedFileIsIgnoredWithANoteAndReplaced) {
   std::ofstream(savedMixesFile) << "{ not json";
   Open(first);
   Tick();
-  EXPECT_TRUE(window->StatusPanels[0]->text().contains(QStringLiteral("saved mixes could not be read")))
+  EXPECT_TRUE(window->StatusPanels[0]->text().contains(QStringLiteral("could not be read")))
       << window->StatusPanels[0]->text().toStdString();
   SetAMix();
   Restart();
