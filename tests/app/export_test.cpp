@@ -183,8 +183,10 @@ TEST_F(Export, OffersWaveAndAiffAndTakesTheFormatFromTheNameAndTheFilter) {
   const SaveDialog& offered = dialogs->saveDialogsShown.front();
   EXPECT_EQ(offered.filter, QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif|FLAC (*.flac)|*.flac"));
   EXPECT_EQ(offered.defaultExt, QStringLiteral("wav"));
-  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "Track03-2 One.wav"))
-      << "the selection's own name is offered, in the last export's folder";
+  // The selection's own name is offered, in the last export's folder, with
+  // the extension of the type chosen the time before (AIFF, third case).
+  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "Track03-2 One.aif"));
+  EXPECT_EQ(dialogs->saveDialogsShown.back().filterIndex, 2);
 }
 
 // Through Qt's own dialog, as a user picks the type: the list shows the
