@@ -304,6 +304,14 @@
         <translation>標準入力を保存できませんでした</translation>
     </message>
     <message>
+        <source>The saved mixes in %1 could not be read (%2); every song starts from the default mix.</source>
+        <translation>%1 の保存したミックスを読み込めませんでした (%2)。すべての曲を既定のミックスで始めます。</translation>
+    </message>
+    <message>
+        <source>The saved mixes could not be written.</source>
+        <translation>ミックスを保存できませんでした。</translation>
+    </message>
+    <message>
         <source>Project information file could not be read.</source>
         <translation>プロジェクト情報ファイルを読み取れませんでした。</translation>
     </message>
@@ -978,6 +986,26 @@ Replace them?</source>
     <message>
         <source>Takes|Choose one take per track to hear or export</source>
         <translation>テイク|トラックごとにテイクを 1 つ選び、試聴または書き出しします</translation>
+    </message>
+    <message>
+        <source>−14 LUFS (streaming)</source>
+        <translation>−14 LUFS（ストリーミング）</translation>
+    </message>
+    <message>
+        <source>−16 LUFS (podcasts)</source>
+        <translation>−16 LUFS（ポッドキャスト）</translation>
+    </message>
+    <message>
+        <source>−23 LUFS (broadcast, EBU R128)</source>
+        <translation>−23 LUFS（放送、EBU R128）</translation>
+    </message>
+    <message>
+        <source>Keep each song&apos;s mix</source>
+        <translation>曲別ミックスを保存</translation>
+    </message>
+    <message>
+        <source>Remember each song&apos;s mixer and chosen takes, and give them back when the song is chosen again</source>
+        <translation>曲ごとのミキサーと選んだテイクを覚えておき、その曲を再び選んだときに戻します</translation>
     </message>
     <message>
         <source>Master takes|Choose a master take to hear or export</source>

@@ -137,15 +137,10 @@ void TMainWin::Pan1KeyDown(TVolume* sender, int& key, Qt::KeyboardModifiers) {
   PanVals[strip]->setText(PanText(DefaultPan));
 }
 
+// The mixer back to the design's defaults; the chosen takes stay.
 void TMainWin::InitBtnClick() {
-  for (int strip = 0; strip < TrackCount; ++strip) {
-    Volumes[strip]->SetPosition(DefaultVolume);
-    VolVals[strip]->setText(QString::number(DefaultVolume));
-    Pans[strip]->SetPosition(DefaultPan);
-    PanVals[strip]->setText(PanText(DefaultPan));
-  }
-  transport_->Settings().Reset();
-  ShowMuteSolo();
+  ShowMix(SavedMix());
+  KeepSongMix();
   InitBtn->SetDown(false);
 }
 

@@ -1,5 +1,5 @@
-// The export from the window: the save dialog, the choice between WAV and
-// AIFF, and ExportTakes run block by block with the mixer's settings.
+// The export from the window: the save dialog, the choice between WAV, AIFF
+// and FLAC, and ExportTakes run block by block with the mixer's settings.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,8 +20,12 @@
 namespace tp {
 namespace {
 
-// The second pair of WavSave's filter.
-constexpr int AiffFilterIndex = 2;
+// The types of WavSave's filter, in its order (the first is 1).
+AudioFormat FormatOfFilter(int filterIndex) {
+  if (filterIndex == 2) return FormatAiff;
+  if (filterIndex == 3) return FormatFlac;
+  return FormatWav;
+}
 
 // "<song> mix": the project's name as shown, without its padding.
 std::string MixStem(const std::string& projectNameBytes) {
@@ -32,14 +36,9 @@ std::string MixStem(const std::string& projectNameBytes) {
 }
 
 // The save dialog's "Normalise to" choice: off, or the loudness of
-// streaming services (-14 and -16 LUFS) or of broadcast (-23 LUFS).
+// streaming services (-14 LUFS), of podcasts (-16 LUFS) or of broadcast
+// (-23 LUFS), in the order of NormaliseChoices.
 constexpr std::array<double, 3> NormaliseTargets{-14, -16, -23};
-
-QStringList NormaliseChoices() {
-  QStringList choices{MessageText(messages::NormaliseOff)};
-  for (double lufs : NormaliseTargets) choices << QStringLiteral("\u2212%1 LUFS").arg(-lufs);
-  return choices;
-}
 
 std::optional<double> NormaliseTarget(int choice) {
   if (choice < 1 || choice > int(NormaliseTargets.size())) return std::nullopt;
@@ -66,14 +65,17 @@ QString TMainWin::SuggestedExportName() const {
         }
     if (selected > 1) stem = MixStem(model_.ProjectName);
   }
-  return QString::fromStdString(stem) + QStringLiteral(".wav");
+  // The type chosen last gives the extension, so that the name and the type offered agree.
+  return QString::fromStdString(stem + ExportExtension(FormatOfFilter(WavSave.filterIndex)));
 }
 
 void TMainWin::WireExport() {
-  WavSave.filter = QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif");
+  WavSave.filter = QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif|FLAC (*.flac)|*.flac");
   WavSave.defaultExt = QStringLiteral("wav");
   WavSave.choiceLabel = MessageText(messages::NormaliseToLabel);
-  WavSave.choices = NormaliseChoices();
+  // Each level names what it is for, so that nobody has to know the numbers.
+  WavSave.choices = QStringList{MessageText(messages::NormaliseOff), tr("−14 LUFS (streaming)"),
+                                tr("−16 LUFS (podcasts)"), tr("−23 LUFS (broadcast, EBU R128)")};
   connect(ExpBtn, &TBPBtn::OnClick, this, [this] { ExpBtnClick(); });
 }
 
@@ -84,12 +86,13 @@ void TMainWin::ExpBtnClick() {
     if (!ExpBtn->Down()) AbortRequested = true;
     return;
   }
+  // A command line given --saved-mix exports what the window does.
+  KeepSongMix();
   // Every export is offered the name of what is chosen now, in the folder of
   // the last export: an earlier name would point Enter at an unrelated file
-  // and the replace question. Only the folder is remembered.
+  // and the replace question. The folder and the type are remembered.
   SaveDialog offer = WavSave;
   offer.fileName = QDir(LastExportFolder).filePath(SuggestedExportName());
-  offer.filterIndex = 1;
   if (!dialogs_->SaveFile(this, offer)) {
     ExpBtn->SetDown(false);
     return;
@@ -97,7 +100,7 @@ void TMainWin::ExpBtnClick() {
   WavSave = offer;
   LastExportFolder = QFileInfo(WavSave.fileName).absolutePath();
   const ExportFormatChoice choice =
-      ChooseExportFormat(QFile::encodeName(WavSave.fileName).toStdString(), WavSave.filterIndex == AiffFilterIndex);
+      ChooseExportFormat(QFile::encodeName(WavSave.fileName).toStdString(), FormatOfFilter(WavSave.filterIndex));
   WavSave.fileName = QFile::decodeName(QByteArray::fromStdString(choice.fileName.string()));
 
   ExportRequest request;

@@ -16,7 +16,9 @@ namespace tp {
 
 void TMainWin::DirTreeChange(const QString& path) {
   folderReported_ = true;
+  KeepSongMix();  // the song being left
   model_.DirTreeChange(QFile::encodeName(path).toStdString());
+  RestoreSongMix();
   // The desktop node has no path: the caption alone, not one ending in " - ".
   setWindowTitle(path.isEmpty() ? BaseCaption : BaseCaption + QStringLiteral(" - ") + path);
   ShowProjectName();

@@ -3,6 +3,7 @@
 // its own place and size. It is
 // kept in the user's configuration folder; a missing, unreadable or damaged
 // file only means starting as on the first day.
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +24,8 @@ const QString kExportFolderKey = QStringLiteral("exportFolder");
 const QString kImportFolderKey = QStringLiteral("importFolder");
 const QString kGeometryKey = QStringLiteral("geometry");
 const QString kNormaliseKey = QStringLiteral("exportNormalise");
+const QString kExportTypeKey = QStringLiteral("exportType");
+const QString kKeepMixesKey = QStringLiteral("keepSongMixes");
 const QString kArchiveFolderKey = QStringLiteral("archiveFolder");
 const QString kArchiveFormatKey = QStringLiteral("archiveFormat");
 
@@ -51,6 +54,11 @@ void TMainWin::LoadSettings() {
   if (const QString folder = ExistingFolder(*settings, kImportFolderKey); !folder.isEmpty())
     LastImportFolder = folder;
   WavSave.choice = std::max(0, settings->value(kNormaliseKey, 0).toInt());
+  // Before the folder below is opened, so that its song gets its kept mix.
+  KeepMixBox->setChecked(settings->value(kKeepMixesKey, false).toBool());
+  if (KeepMixBox->isChecked()) LoadSavedMixes();
+  // WAV, AIFF or FLAC, as the save dialog lists them; anything else is WAV.
+  if (const int type = settings->value(kExportTypeKey, 1).toInt(); type >= 1 && type <= 3) WavSave.filterIndex = type;
   if (const QString folder = ExistingFolder(*settings, kArchiveFolderKey); !folder.isEmpty())
     lastArchiveFolder_ = folder;
   // WAV, AIFF or FLAC; anything else (a damaged file) is WAV.
@@ -90,9 +98,12 @@ void TMainWin::SaveSettings() const {
   settings->setValue(kArchiveFormatKey, lastArchiveFormat_);
   settings->setValue(kGeometryKey, saveGeometry());
   settings->setValue(kNormaliseKey, WavSave.choice);
+  settings->setValue(kExportTypeKey, WavSave.filterIndex);
+  settings->setValue(kKeepMixesKey, KeepMixBox->isChecked());
 }
 
 void TMainWin::closeEvent(QCloseEvent* event) {
+  KeepSongMix();
   SaveSettings();
   QWidget::closeEvent(event);
 }

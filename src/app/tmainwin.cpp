@@ -86,6 +86,7 @@ TMainWin::TMainWin(Services services)
   transport_ = std::make_unique<Transport>(static_cast<TransportEvents&>(*this), std::move(services.sound));
   // 8. The outlines' thread, before the tree reports the first song.
   StartThumbnails(services.outlineCacheFolder, std::move(services.outlineReading));
+  BuildMixMemory(std::move(services.savedMixesFile));
   WireHandlers();
   DescribeForScreenReaders();
 

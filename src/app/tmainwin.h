@@ -31,11 +31,13 @@
 #include "loudness/shorttermloudness.h"
 #include "playback/transport.h"
 #include "project/projectmodel.h"
+#include "project/savedmixes.h"
 #include "waveform/outlineworker.h"
 
 class QAction;
 class QProgressDialog;
 class QSettings;
+class QCheckBox;
 class QTemporaryDir;
 class QLabel;
 class QMenu;
@@ -81,6 +83,9 @@ class TMainWin : public QWidget, private TransportEvents {
     // Called on the outline thread before each take it reads; tests check
     // the thread and hold it there.
     std::function<void()> outlineReading;
+    // The file of "Keep each song's mix"; empty for the user's
+    // configuration folder.
+    std::filesystem::path savedMixesFile;
   };
 
   // The layout was drawn for an 840 x 480 window whose frame takes 8 pixels
@@ -212,6 +217,7 @@ class TMainWin : public QWidget, private TransportEvents {
   QLabel* FaderLabel = nullptr;
   QLabel* PanpotLabel = nullptr;
   TBPBtn* InitBtn = nullptr;
+  QCheckBox* KeepMixBox = nullptr;  // "Keep each song's mix"
 
   // Per-track control tables, indexed by track 0-15.
   std::array<TVolume*, 16> Volumes{};
@@ -333,6 +339,15 @@ class TMainWin : public QWidget, private TransportEvents {
   // makes it no larger than that area (never below its minimum): a place
   // saved on a larger screen or another monitor layout.
   void KeepInsideScreen(bool shrink);
+  // Each song's mix, kept when the user asks for it (mainwin_mixmemory.cpp).
+  void BuildMixMemory(std::filesystem::path file);
+  void LoadSavedMixes();  // a damaged file is ignored, with a note in the status bar
+  bool KeepingMixes() const;  // the box is there and ticked
+  // Keeps the shown song's mix in the file, when keeping is on.
+  void KeepSongMix();
+  // After a song was read: its kept mix, or the defaults, when keeping is on.
+  void RestoreSongMix();
+  void ShowMix(const SavedMix& mix);
   // What the window remembers between runs (mainwin_settings.cpp).
   std::unique_ptr<QSettings> OpenSettings() const;
   void LoadSettings();
@@ -382,6 +397,7 @@ class TMainWin : public QWidget, private TransportEvents {
   void PlayPos(uint32_t position, uint32_t seekCount);
 
   ProjectModel model_;
+  std::unique_ptr<SavedMixes> savedMixes_;
   bool folderReported_ = false;
   QString settingsFile_;
   std::unique_ptr<QTemporaryDir> dragFolder_;  // the files of drags out of the window

@@ -25,7 +25,7 @@ namespace {
 struct ExportOptions {
   std::string folder, output;
   MixSelection chosen;
-  bool aiff = false, force = false, json = false;
+  bool aiff = false, flac = false, force = false, json = false;
   std::string normalize, truePeak;
   CLI::Option* normalizeOption = nullptr;
   VerbosityOptions verbosity;
@@ -68,13 +68,16 @@ int runExport(ExportOptions& options) {
   // Sound bytes on a terminal are noise that can leave it in a strange state.
   if (toStandardOutput && ::isatty(STDOUT_FILENO) == 1)
     throw UsageError("Standard output is a terminal; give a file name or a pipe.");
+  if (options.aiff && options.flac) throw UsageError("choose --aiff or --flac, not both");
+  // The FLAC writer rewrites the file's start once the sound is written.
+  if (toStandardOutput && options.flac) throw UsageError("--flac needs a file it can finish, not standard output");
   ProjectModel model;
   MixerSettings mixer;
   ExportRequest request = ChosenMixRequest(options.folder, options.chosen, model, mixer);
   applyNormalisation(options, request);
-  const ExportFormatChoice choice = toStandardOutput
-                                        ? ExportFormatChoice{options.aiff ? FormatAiff : FormatWav, options.output}
-                                        : ChooseExportFormat(options.output, options.aiff);
+  const AudioFormat chosenType = options.aiff ? FormatAiff : options.flac ? FormatFlac : FormatWav;
+  const ExportFormatChoice choice = toStandardOutput ? ExportFormatChoice{chosenType, options.output}
+                                                     : ChooseExportFormat(options.output, chosenType);
   request.output = choice.fileName;
   request.format = choice.format;
   std::error_code error;
@@ -96,10 +99,11 @@ CommandRun DefineExport(CLI::App& command) {
   auto options = std::make_shared<ExportOptions>();
   AddPositional(command, "DIR", options->folder, "the song folder");
   AddPositional(command, "OUT", options->output,
-                "the file to write: a name ending in .aif (any case) gives AIFF, anything else WAV, 16-bit at "
-                "44.1 kHz; - writes to standard output");
+                "the file to write: a name ending in .aif (any case) gives AIFF, .flac FLAC, anything else WAV, "
+                "16-bit at 44.1 kHz; - writes to standard output");
   options->chosen.Define(command);
   command.add_flag("--aiff", options->aiff, "write AIFF when OUT has no extension (it gets .aif)");
+  command.add_flag("--flac", options->flac, "write FLAC when OUT has no extension (it gets .flac)");
   command.add_flag("-f,--force", options->force,
                    "replace OUT when it exists (a song folder's own files are never replaced)");
   command.add_flag("--json", options->json,

@@ -22,10 +22,17 @@ void MixSelection::Define(CLI::App& command) {
       ->check(Checked([](std::string_view text) { ParseTrackValue(text, 0, 100); }));
   AddTrackOption(command, "--mute", muteTexts_, "silence track T in the mix");
   AddTrackOption(command, "--solo", soloTexts_, "hear track T; once any track is soloed, only soloed tracks are heard");
+  command.add_flag("--saved-mix", savedMix,
+                   "use the song's mix as the window kept it (\"Keep each song's mix\"); the options above override it "
+                   "track by track");
 }
 
 void MixSelection::Resolve() {
   ResolveOptional();
+  RequireChoice();
+}
+
+void MixSelection::RequireChoice() const {
   if (master && !takes.empty()) throw UsageError("choose track takes or a master take, not both");
   if (!master && takes.empty()) throw UsageError("choose at least one take with --take or --master");
 }
@@ -37,10 +44,12 @@ void MixSelection::ResolveOptional() {
   for (const auto& text : volumeTexts_) {
     const auto [track, value] = ParseTrackValue(text, 0, 127);
     volume[track] = value;
+    volumeGiven_[size_t(track)] = true;
   }
   for (const auto& text : panTexts_) {
     const auto [track, value] = ParseTrackValue(text, 0, 100);
     pan[track] = value;
+    panGiven_[size_t(track)] = true;
   }
   for (const auto& text : muteTexts_) mute[size_t(ParseTrack(text))] = true;
   for (const auto& text : soloTexts_) solo[size_t(ParseTrack(text))] = true;
@@ -65,8 +74,10 @@ void MixSelection::ApplyTo(MixerSettings& settings) const {
 
 ExportRequest ChosenMixRequest(const std::string& folder, MixSelection& chosen, ProjectModel& model,
                                MixerSettings& mixer) {
-  chosen.Resolve();
+  chosen.ResolveOptional();
   OpenProject(model, folder);
+  chosen.AddSavedMix(folder, model);
+  chosen.RequireChoice();
   chosen.SelectIn(model);
   chosen.ApplyTo(mixer);
   ExportRequest request;

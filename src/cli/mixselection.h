@@ -23,6 +23,7 @@ struct MixSelection {
   std::optional<int> master;
   std::array<int, 16> volume, pan;
   std::array<bool, 16> mute{}, solo{};
+  bool savedMix = false;  // --saved-mix: the song's mix as the window kept it
 
   MixSelection();
   // Declares -t/--take, -m/--master, --volume, --pan, --mute and --solo on the command; the
@@ -36,12 +37,19 @@ struct MixSelection {
   // otherwise, and track takes and a master take together: neither or both
   // may be chosen.
   void ResolveOptional();
+  // The checks of Resolve, once the saved mix is in.
+  void RequireChoice() const;
+  // With --saved-mix, once the song is read: the song's saved mix where the
+  // command line leaves a track's take, volume, pan, mute or solo unsaid (a
+  // note on standard error when the song has none, or the file is damaged).
+  void AddSavedMix(const std::string& folder, const ProjectModel& model);
   // Selects the takes in the model as clicks would (each must exist).
   void SelectIn(ProjectModel& model) const;
   void ApplyTo(MixerSettings& settings) const;
 
  private:
   std::vector<std::string> takeTexts_, masterTexts_, volumeTexts_, panTexts_, muteTexts_, soloTexts_;
+  std::array<bool, 16> volumeGiven_{}, panGiven_{};
 };
 
 // Reads the song in `folder` into `model`, selects what `chosen` names and

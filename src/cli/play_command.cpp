@@ -135,13 +135,15 @@ AuditionEnd followAudition(Transport& transport, NoticeQueue& notices, uint32_t 
 
 int runPlay(PlayOptions& options) {
   if (options.folder.empty()) throw UsageError("name the project folder");
-  options.chosen.Resolve();
+  options.chosen.ResolveOptional();
   const double fromSeconds = options.from.empty() ? 0 : ParseSeconds(options.from);
   const bool quiet = options.verbosity.level() == Verbosity::Quiet;
   const MixSelection& chosen = options.chosen;
 
   ProjectModel model;
   OpenProject(model, options.folder);
+  options.chosen.AddSavedMix(options.folder, model);
+  chosen.RequireChoice();
   chosen.SelectIn(model);
   const uint32_t length = model.View.sliderMax;
   if (length == 0) throw CommandFailure("The selected takes hold no samples.");

@@ -52,6 +52,7 @@ int runSession(SessionOptions& options) {
 
   ProjectModel model;
   OpenProject(model, options.folder);
+  options.chosen.AddSavedMix(options.folder, model);
   const SessionChoices choices = choicesFor(options, model);
   const std::filesystem::path output = options.output;
   std::error_code error;

@@ -8,14 +8,14 @@
 # The options of each command, as its --help lists them.
 declare -A _trackporter_cli_options=(
   [info]="-h --help --json"
-  [export]="-h --help -t --take -m --master --volume --pan --mute --solo --normalize --true-peak --json --aiff -f --force -q --quiet -v --verbose"
-  [loudness]="-h --help -t --take -m --master --volume --pan --mute --solo --json -q --quiet"
+  [export]="-h --help -t --take -m --master --volume --pan --mute --solo --saved-mix --normalize --true-peak --json --aiff --flac -f --force -q --quiet -v --verbose"
+  [loudness]="-h --help -t --take -m --master --volume --pan --mute --solo --saved-mix --json -q --quiet"
   [probe]="-h --help --json"
   [import]="-h --help --to --from -m --master --resample --keep-samples -f --force --no-wait -q --quiet -v --verbose"
   [rename]="-h --help --project -t --take -m --master --no-wait"
   [delete]="-h --help -t --take -m --master --no-wait"
-  [play]="-h --help -t --take -m --master --volume --pan --mute --solo --from --device -q --quiet"
-  [session]="-h --help -t --take -m --master --volume --pan --mute --solo --flac -f --force -q --quiet -v --verbose"
+  [play]="-h --help -t --take -m --master --volume --pan --mute --solo --saved-mix --from --device -q --quiet"
+  [session]="-h --help -t --take -m --master --volume --pan --mute --solo --saved-mix --flac -f --force -q --quiet -v --verbose"
   [stems]="-h --help -t --take -m --master -r --recursive --aiff --flac --verify --continue --dawproject -f --force -q --quiet -v --verbose"
   [restore]="-h --help -r --recursive -f --force --allow-changed -q --quiet -v --verbose"
   [devices]="-h --help"

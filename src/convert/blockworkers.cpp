@@ -89,7 +89,7 @@ void fillAndWrite(const PipelineJob& job, BlockSource& source, uint64_t first, u
     Status status = source.Seek(k * ConversionBlockFrames);
     if (status.ok()) status = source.Read(block.data(), frames);
     if (!turns.AwaitTurn(k)) return;
-    if (status.ok()) status = WriteBlock(job, block.data(), frames, channels);
+    if (status.ok()) status = WriteBlock(job, block.data(), frames, channels, source.WideSamples());
     if (status.ok()) AfterBlockWritten(job, (k + 1) * ConversionBlockFrames);
     turns.Done(k, status);
     if (!status.ok()) return;

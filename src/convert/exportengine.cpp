@@ -3,6 +3,7 @@
 #include "convert/loudnesstap.h"
 #include "convert/normalisation.h"
 #include "convert/sinks.h"
+#include "convert/sndfilebridge.h"
 #include "convert/takesource.h"
 #include "project/folderfiles.h"
 #include "project/messages.h"
@@ -26,13 +27,15 @@ int lastSelectedSlot(const TakeSelection& selection) {
 // What an export reads: one take as it is, or the selection through the
 // mixer, once for each worker, the second reading the same open takes at
 // positions of its own; one thread reads the takes ahead of both in large
-// pieces, so that a slow disk is asked for each take in turn.
+// pieces, so that a slow disk is asked for each take in turn. A normalising
+// export mixes with the sums kept whole, so that its gain turns down the mix
+// rather than a clipped one.
 class ExportSources {
  public:
   explicit ExportSources(const ExportRequest& request)
       : oneTake_(request.selection.count() == 1),
-        mix_(takes_, request.selection, mixerOf(request)),
-        helperMix_(helperTakes_, request.selection, mixerOf(request)),
+        mix_(takes_, request.selection, mixerOf(request), sumOf(request)),
+        helperMix_(helperTakes_, request.selection, mixerOf(request), sumOf(request)),
         one_(takes_, lastSelectedSlot(request.selection), request.selection.labels[lastSelectedSlot(request.selection)]),
         helperOne_(helperTakes_, lastSelectedSlot(request.selection),
                    request.selection.labels[lastSelectedSlot(request.selection)]),
@@ -52,6 +55,9 @@ class ExportSources {
   uint64_t ClippedSamples() const { return oneTake_ ? 0 : mix_.ClippedSamples() + helperMix_.ClippedSamples(); }
 
  private:
+  static MixSource::Sum sumOf(const ExportRequest& request) {
+    return request.normaliseTo ? MixSource::Sum::Whole : MixSource::Sum::ClampedAfterEachSlot;
+  }
   bool oneTake_;
   TakeFiles takes_, helperTakes_;
   MixSource mix_, helperMix_;
@@ -106,14 +112,25 @@ ConversionHooks passOfTwo(const ConversionHooks& hooks, uint32_t pass) {
   return halved;
 }
 
-Status createSink(const ExportRequest& request, uint32_t channels, std::unique_ptr<AudioFileSink>& sink) {
+Status createSink(const ExportRequest& request, uint32_t channels, std::unique_ptr<BlockSink>& sink) {
   std::unique_ptr<SafeFile> output;
   Status status = Status::Ok();
   if (request.output == StandardOutputName) output = SafeFile::ForStandardOutput();
   else
     status = SafeFile::Create(request.output, messages::OutputNotCreated, output, SafeFile::OtherKinds::WriteAsTheyAre);
   if (!status.ok()) return status;
-  return AudioFileSink::Create(std::move(output), channels, request.format, sink, exportFrames(request));
+  // FLAC through the archive's writer, which rewrites the file's start at
+  // the end: a file, never a stream.
+  if (request.format == FormatFlac) {
+    std::unique_ptr<FlacSink> flac;
+    status = FlacSink::Create(std::move(output), channels, flac);
+    sink = std::move(flac);
+    return status;
+  }
+  std::unique_ptr<AudioFileSink> audioFile;
+  status = AudioFileSink::Create(std::move(output), channels, request.format, audioFile, exportFrames(request));
+  sink = std::move(audioFile);
+  return status;
 }
 
 // Mixes and writes the file, measuring what it writes. With a
@@ -130,7 +147,7 @@ ConversionResult write(const ExportRequest& request, ExportSources& sources, con
     source = &gained.emplace(*source, normalisation->gainDb);
     helper = &helperGained.emplace(*helper, normalisation->gainDb);
   }
-  std::unique_ptr<AudioFileSink> sink;
+  std::unique_ptr<BlockSink> sink;
   if (const Status created = createSink(request, source->Channels(), sink); !created.ok())
     return ConversionResult::Failure(created);
   LoudnessTap tap(source->Channels(), normalisation ? LoudnessMeter::Peak::NotMeasured : LoudnessMeter::Peak::True);
@@ -138,7 +155,9 @@ ConversionResult write(const ExportRequest& request, ExportSources& sources, con
   job.sinks = {sink.get()};
   const uint64_t clippedBefore = sources.ClippedSamples();
   ConversionResult result = RunPipeline(job, hooks);
-  result.clippedSamples = sources.ClippedSamples() - clippedBefore;
+  // A normalised mix is clamped once, after its gain.
+  result.clippedSamples = normalisation ? gained->ClippedSamples() + helperGained->ClippedSamples()
+                                        : sources.ClippedSamples() - clippedBefore;
   if (result.outcome != ConversionResult::Converted) return result;
   result.loudness = tap.Result();
   if (normalisation && !result.loudness->Silent()) {

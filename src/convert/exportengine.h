@@ -1,4 +1,5 @@
-// The export: the selected takes into one WAV or AIFF file, block by block.
+// The export: the selected takes into one WAV, AIFF or FLAC file, block by
+// block.
 // One take gives a mono file of its samples; several track takes a stereo
 // mix through the mixer; a master take its left and right files as a stereo
 // pair. The length is the longest take rounded up to whole blocks.
@@ -21,11 +22,13 @@ struct ExportRequest {
   TakeSelection selection;       // the take files, by slot
   uint32_t length = 0;           // frames: the longest selected take
   std::filesystem::path output;
-  AudioFormat format = FormatWav;
+  AudioFormat format = FormatWav;  // or FormatAiff, or FormatFlac (never to standard output)
   const MixerSettings* mixer = nullptr;  // volume and pan of a mixdown
   // Normalise the file to this integrated loudness (LUFS): a first pass
   // measures the mix, the second writes it with one gain, lowered where
-  // the true peak would rise above `truePeakCeiling` (dBTP).
+  // the true peak would rise above `truePeakCeiling` (dBTP). A mix is then
+  // summed whole (not clamped after each slot) and rounded to 16 bits once,
+  // after the gain.
   std::optional<double> normaliseTo;
   double truePeakCeiling = -1.0;
 };

@@ -13,6 +13,7 @@ class LoudnessTap final : public BlockTap {
   LoudnessTap(uint32_t channels, LoudnessMeter::Peak peak) : measurer_(channels, peak) {}
   // The writing worker (one at a time, in block order).
   void See(const int16_t* block, uint32_t frames, uint32_t) override { measurer_.Add(block, frames); }
+  void SeeWide(const float* wide, const int16_t*, uint32_t frames, uint32_t) override { measurer_.Add(wide, frames); }
   // Once the pipeline is over: the loudness of every block it saw.
   Loudness Result() { return measurer_.Finish(); }
 

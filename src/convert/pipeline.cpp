@@ -14,10 +14,14 @@ void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten) {
   for (BlockSink* sink : job.sinks) sink->Output().StartWriteBack();
 }
 
-Status WriteBlock(const PipelineJob& job, const int16_t* block, uint32_t frames, uint32_t channels) {
+Status WriteBlock(const PipelineJob& job, const int16_t* block, uint32_t frames, uint32_t channels,
+                  const float* wide) {
   for (BlockSink* sink : job.sinks)
     if (Status status = sink->Write(block, frames, channels); !status.ok()) return status;
-  for (BlockTap* tap : job.taps) tap->See(block, frames, channels);
+  for (BlockTap* tap : job.taps) {
+    if (wide) tap->SeeWide(wide, block, frames, channels);
+    else tap->See(block, frames, channels);
+  }
   return Status::Ok();
 }
 
@@ -77,7 +81,7 @@ BlocksMoved moveBlocksAlone(const PipelineJob& job, const ConversionHooks& hooks
     }
     const uint32_t frames = uint32_t(std::min<uint64_t>(job.blockFrames, job.frames - moved.position));
     Status status = job.source->Read(block.data(), frames);
-    if (status.ok()) status = WriteBlock(job, block.data(), frames, channels);
+    if (status.ok()) status = WriteBlock(job, block.data(), frames, channels, job.source->WideSamples());
     if (!status.ok()) {
       moved.failure = status;
       return moved;

@@ -39,6 +39,10 @@ class BlockSource {
   // whose frames map one to one onto what they read can (never a
   // resampler); the others are read by one worker and fail here.
   virtual Status Seek(uint64_t frame);
+  // The block last read as it was before it was narrowed to 16 bits (full
+  // scale 1.0), for a source whose sum may go beyond 16 bits (a mix to be
+  // normalised); null for every other source. Valid until the next Read.
+  virtual const float* WideSamples() const { return nullptr; }
 };
 
 class BlockSink {
@@ -63,6 +67,13 @@ class BlockTap {
  public:
   virtual ~BlockTap() = default;
   virtual void See(const int16_t* block, uint32_t frames, uint32_t channels) = 0;
+  // The same block as its source had it before it was narrowed to 16 bits
+  // (BlockSource::WideSamples), for a tap that measures the sum itself; by
+  // default the tap sees the 16-bit block.
+  virtual void SeeWide(const float* wide, const int16_t* block, uint32_t frames, uint32_t channels) {
+    (void)wide;
+    See(block, frames, channels);
+  }
 };
 
 struct PipelineJob {
@@ -106,8 +117,10 @@ struct PipelineJob {
 void AfterBlockWritten(const PipelineJob& job, uint64_t framesWritten);
 
 // Writes one block to every sink and, once all wrote it, shows it to every
-// tap; the first failure stops it.
-Status WriteBlock(const PipelineJob& job, const int16_t* block, uint32_t frames, uint32_t channels);
+// tap (with its `wide` samples, when its source has them); the first
+// failure stops it.
+Status WriteBlock(const PipelineJob& job, const int16_t* block, uint32_t frames, uint32_t channels,
+                  const float* wide = nullptr);
 
 // What moving the blocks came to, before the files are finished.
 struct BlocksMoved {

@@ -25,9 +25,27 @@ Status readFailure(const TakeFiles& takes, const TakeSelection* selection, const
 }  // namespace
 
 Status MixSource::Read(int16_t* block, uint32_t frames) {
-  std::fill(block, block + 2 * size_t(frames), int16_t(0));
-  clippedSamples_ += MixBlock(block, frames, takes_, selection_.masterMode, mixer_).clippedFrames;
+  if (sum_ == Sum::Whole) {
+    readWhole(block, frames);
+  } else {
+    std::fill(block, block + 2 * size_t(frames), int16_t(0));
+    clippedSamples_ += MixBlock(block, frames, takes_, selection_.masterMode, mixer_).clippedFrames;
+  }
   return readFailure(takes_, &selection_, {});
+}
+
+void MixSource::readWhole(int16_t* block, uint32_t frames) {
+  const size_t samples = 2 * size_t(frames);
+  sums_.assign(samples, 0);
+  wide_.resize(samples);
+  MixBlockWide(sums_.data(), frames, takes_, selection_.masterMode, mixer_);
+  for (size_t i = 0; i < samples; ++i) {
+    // Sums reach a few hundred thousand: exact in a float's 24 bits.
+    wide_[i] = float(sums_[i]) * (1.0f / 32768.0f);
+    const int32_t narrow = std::clamp(sums_[i], -32768, 32767);
+    clippedSamples_ += narrow != sums_[i];
+    block[i] = int16_t(narrow);
+  }
 }
 
 Status MixSource::Seek(uint64_t frame) {

@@ -23,11 +23,18 @@ class TpdfDither {
 
   // `sample` has full scale +-1.0; beyond it the result is clipped.
   int16_t Quantise(float sample) {
+    uint64_t clipped = 0;
+    return Quantise(sample, clipped);
+  }
+  // The same, adding one to `clipped` when the result had to be clipped.
+  int16_t Quantise(float sample, uint64_t& clipped) {
     const uint64_t bits = next();
     // Two 32-bit uniforms in [0, 1), their sum less one: -1 to +1 steps.
     const double noise = double(uint32_t(bits)) * TwoToMinus32 + double(uint32_t(bits >> 32)) * TwoToMinus32 - 1.0;
     const double value = std::floor(double(sample) * 32768.0 + noise + 0.5);
-    return int16_t(std::clamp(value, -32768.0, 32767.0));
+    const double kept = std::clamp(value, -32768.0, 32767.0);
+    clipped += kept != value;
+    return int16_t(kept);
   }
 
  private:

@@ -30,14 +30,26 @@ class BlockMeasurer {
   // Called by one thread at a time, blocks in their order (the pipeline's
   // writing worker): copies the block and returns once it is queued.
   void Add(const int16_t* block, uint32_t frames);
+  // The same for samples wider than 16 bits, full scale 1.0 (a mix before
+  // its final rounding).
+  void Add(const float* block, uint32_t frames);
   // The producer's thread, after the last Add: waits until every queued
   // block is measured and returns the measurement.
   Loudness Finish();
 
  private:
   static constexpr size_t QueuedBlocks = 4;
+  // One queued block: 16-bit samples, or wide ones.
+  struct Queued {
+    std::vector<int16_t> narrow;
+    std::vector<float> wide;
+    bool isWide = false;
+    uint32_t frames = 0;
+  };
   // What one measuring thread does with each block.
-  using Part = std::function<void(const int16_t* block, uint32_t frames)>;
+  using Part = std::function<void(const Queued& block)>;
+  template <typename Sample>
+  void queue(const Sample* block, uint32_t frames);
   void measure(size_t part);  // a measuring thread
   uint64_t leastMeasured() const;  // under mutex_
 
@@ -47,8 +59,7 @@ class BlockMeasurer {
   std::vector<Part> parts_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::array<std::vector<int16_t>, QueuedBlocks> buffers_;
-  std::array<uint32_t, QueuedBlocks> frames_{};
+  std::array<Queued, QueuedBlocks> buffers_;
   uint64_t queued_ = 0;            // blocks handed in, under mutex_
   std::vector<uint64_t> measured_;  // blocks each part measured, under mutex_
   bool ending_ = false;            // under mutex_: no block follows

@@ -21,6 +21,9 @@ double channelWeight(uint32_t channel, uint32_t channels) {
   return 0.0;
 }
 
+double toFullScale(int16_t sample) { return double(sample) * (1.0 / 32768.0); }
+double toFullScale(float sample) { return double(sample); }
+
 }  // namespace
 
 // The two filters' published design, evaluated for this sample rate: the
@@ -51,8 +54,8 @@ KWeighting::KWeighting(uint32_t channels)
 // output depends on the last, so the work of a channel cannot be spread
 // over a vector. Channels go through it in pairs, whose two independent
 // chains the processor runs side by side.
-template <size_t Count>
-std::array<double, Count> KWeighting::filterChannels(std::array<ChannelState*, Count> states, const int16_t* frames,
+template <size_t Count, typename Sample>
+std::array<double, Count> KWeighting::filterChannels(std::array<ChannelState*, Count> states, const Sample* frames,
                                                      size_t count) const {
   const Biquad s = shelf_, h = highPass_;
   std::array<ChannelState, Count> z;
@@ -60,7 +63,7 @@ std::array<double, Count> KWeighting::filterChannels(std::array<ChannelState*, C
   std::array<double, Count> sums{};
   for (size_t i = 0; i < count; ++i)
     for (size_t c = 0; c < Count; ++c) {
-      const double x = double(frames[i * channels_ + c]) * (1.0 / 32768.0);
+      const double x = toFullScale(frames[i * channels_ + c]);
       const double y = s.b0 * x + z[c].shelf1;
       z[c].shelf1 = s.b1 * x - s.a1 * y + z[c].shelf2;
       z[c].shelf2 = s.b2 * x - s.a2 * y;
@@ -73,7 +76,11 @@ std::array<double, Count> KWeighting::filterChannels(std::array<ChannelState*, C
   return sums;
 }
 
-double KWeighting::AddSquares(const int16_t* frames, size_t count) {
+double KWeighting::AddSquares(const int16_t* frames, size_t count) { return addSquares(frames, count); }
+double KWeighting::AddSquares(const float* frames, size_t count) { return addSquares(frames, count); }
+
+template <typename Sample>
+double KWeighting::addSquares(const Sample* frames, size_t count) {
   double sum = 0.0;
   uint32_t channel = 0;
   for (; channel + 1 < channels_; channel += 2) {

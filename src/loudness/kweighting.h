@@ -20,6 +20,7 @@ class KWeighting {
   // Filters `count` interleaved frames and returns the channels' weighted
   // sum of squares (full scale 1.0).
   double AddSquares(const int16_t* frames, size_t count);
+  double AddSquares(const float* frames, size_t count);  // full scale 1.0
   // Between blocks: a filter ringing out in silence would otherwise reach
   // the denormal numbers, which the processor handles at a hundredth of
   // the speed.
@@ -37,9 +38,11 @@ class KWeighting {
   static Biquad highPass();
   // The sums of squares of `Count` neighbouring channels, `frames` pointing
   // at the first one's first sample.
-  template <size_t Count>
-  std::array<double, Count> filterChannels(std::array<ChannelState*, Count> states, const int16_t* frames,
+  template <size_t Count, typename Sample>
+  std::array<double, Count> filterChannels(std::array<ChannelState*, Count> states, const Sample* frames,
                                            size_t count) const;
+  template <typename Sample>
+  double addSquares(const Sample* frames, size_t count);
 
   uint32_t channels_;
   Biquad shelf_, highPass_;

@@ -17,7 +17,11 @@ LoudnessMeter::LoudnessMeter(uint32_t channels, Peak peak) : channels_(channels)
     for (uint32_t channel = 0; channel < channels; ++channel) peaks_.emplace_back(channels, channel);
 }
 
-void LoudnessMeter::Add(const int16_t* frames, size_t count) {
+void LoudnessMeter::Add(const int16_t* frames, size_t count) { addFrames(frames, count); }
+void LoudnessMeter::Add(const float* frames, size_t count) { addFrames(frames, count); }
+
+template <typename Sample>
+void LoudnessMeter::addFrames(const Sample* frames, size_t count) {
   while (count > 0) {
     const size_t piece = steps_.AddUpToStepEnd(frames, count);
     for (TruePeakMeter& channel : peaks_) channel.Add(frames, piece);

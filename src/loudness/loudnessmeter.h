@@ -28,10 +28,15 @@ class LoudnessMeter {
   LoudnessMeter(uint32_t channels, Peak peak);
 
   void Add(const int16_t* frames, size_t count);
+  // Samples wider than 16 bits, full scale 1.0.
+  void Add(const float* frames, size_t count);
   // The measurement so far. Without Peak::True the true peak is left empty.
   Loudness Result() const;
 
  private:
+  template <typename Sample>
+  void addFrames(const Sample* frames, size_t count);
+
   uint32_t channels_;
   LoudnessSteps steps_;
   std::vector<TruePeakMeter> peaks_;  // one per channel with Peak::True

@@ -4,7 +4,11 @@
 
 namespace tp {
 
-size_t LoudnessSteps::AddUpToStepEnd(const int16_t* frames, size_t count) {
+size_t LoudnessSteps::AddUpToStepEnd(const int16_t* frames, size_t count) { return addUpToStepEnd(frames, count); }
+size_t LoudnessSteps::AddUpToStepEnd(const float* frames, size_t count) { return addUpToStepEnd(frames, count); }
+
+template <typename Sample>
+size_t LoudnessSteps::addUpToStepEnd(const Sample* frames, size_t count) {
   const size_t piece = std::min(count, FramesPerStep - framesIntoStep_);
   squares_ += weighting_.AddSquares(frames, piece);
   framesIntoStep_ += piece;

@@ -22,6 +22,7 @@ class LoudnessSteps {
   // Filters up to the end of the step under way and returns how many of
   // `count` frames that took; `StepEnded` then says whether it ended.
   size_t AddUpToStepEnd(const int16_t* frames, size_t count);
+  size_t AddUpToStepEnd(const float* frames, size_t count);  // full scale 1.0
   bool StepEnded() const { return framesIntoStep_ == 0 && steps_ > 0; }
   uint64_t Steps() const { return steps_; }
   // The mean square of the last `steps` whole steps (channels weighted);
@@ -29,6 +30,9 @@ class LoudnessSteps {
   double MeanOfLast(uint64_t steps) const;
 
  private:
+  template <typename Sample>
+  size_t addUpToStepEnd(const Sample* frames, size_t count);
+
   KWeighting weighting_;
   std::array<double, StepsPerShortTerm> last_{};  // the weighted squares of the last steps
   double squares_ = 0.0;                          // of the step under way

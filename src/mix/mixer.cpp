@@ -102,6 +102,16 @@ inline void addSlot(Int32x8* __restrict left, Int32x8* __restrict right, Int32x8
   }
 }
 
+// A chunk's sums start from what the block holds; past its end, from zero.
+template <typename Sample>
+inline void loadChunk(int32_t* __restrict leftSums, int32_t* __restrict rightSums, const Sample* __restrict stereo,
+                      uint32_t count) {
+  for (uint32_t n = 0; n < ChunkFrames; ++n) {
+    leftSums[n] = n < count ? stereo[2 * n] : 0;
+    rightSums[n] = n < count ? stereo[2 * n + 1] : 0;
+  }
+}
+
 // Built twice, for the baseline and for AVX2, and chosen when the program
 // starts: the mixdown of an export spends most of its time here. The choice
 // runs before ThreadSanitizer's run-time is up, so its builds keep one copy.
@@ -119,10 +129,7 @@ uint32_t mixChunk(int16_t* __restrict stereo, uint32_t count, const SlotPiece* s
   Int32x8 left[ChunkVectors], right[ChunkVectors], clipped[ChunkVectors] = {};
   int32_t* leftSums = reinterpret_cast<int32_t*>(left);
   int32_t* rightSums = reinterpret_cast<int32_t*>(right);
-  for (uint32_t n = 0; n < ChunkFrames; ++n) {
-    leftSums[n] = n < count ? stereo[2 * n] : 0;
-    rightSums[n] = n < count ? stereo[2 * n + 1] : 0;
-  }
+  loadChunk(leftSums, rightSums, stereo, count);
   for (int slot = 0; slot < slotCount; ++slot)
     addSlot(left, right, clipped, slots[slot].samples + offset, slots[slot].leftGain, slots[slot].rightGain);
   const int32_t* flags = reinterpret_cast<const int32_t*>(clipped);
@@ -135,7 +142,31 @@ uint32_t mixChunk(int16_t* __restrict stereo, uint32_t count, const SlotPiece* s
   return clippedFrames;
 }
 
-void copyToChannel(int16_t* __restrict stereo, const int16_t* __restrict samples, size_t count, int channel) {
+// The same chunk summed whole, with no clamp and so nothing to count.
+TP_ALSO_FOR_AVX2
+uint32_t mixChunk(int32_t* __restrict stereo, uint32_t count, const SlotPiece* slots, int slotCount,
+                  uint32_t offset) {
+  Int32x8 left[ChunkVectors], right[ChunkVectors];
+  int32_t* leftSums = reinterpret_cast<int32_t*>(left);
+  int32_t* rightSums = reinterpret_cast<int32_t*>(right);
+  loadChunk(leftSums, rightSums, stereo, count);
+  for (int slot = 0; slot < slotCount; ++slot)
+    for (uint32_t v = 0; v < ChunkVectors; ++v) {
+      Int16x8 narrow;
+      std::memcpy(&narrow, slots[slot].samples + offset + v * Lanes, sizeof narrow);
+      const Int32x8 s = __builtin_convertvector(narrow, Int32x8);
+      left[v] += (s * slots[slot].leftGain) >> 13;
+      right[v] += (s * slots[slot].rightGain) >> 13;
+    }
+  for (uint32_t n = 0; n < count; ++n) {
+    stereo[2 * n] = leftSums[n];
+    stereo[2 * n + 1] = rightSums[n];
+  }
+  return 0;
+}
+
+template <typename Sample>
+void copyToChannel(Sample* __restrict stereo, const int16_t* __restrict samples, size_t count, int channel) {
   for (size_t n = 0; n < count; ++n) stereo[2 * n + channel] = samples[n];
 }
 
@@ -179,7 +210,9 @@ struct PieceMixer {
   bool exhausted[TakeFiles::SlotCount] = {};
   MixResult result;
 
-  void mix(int16_t* piece, uint32_t want) {
+  // Into 16-bit samples, clamped after each slot, or into whole 32-bit sums.
+  template <typename Sample>
+  void mix(Sample* piece, uint32_t want) {
     // Slots lie a cache line more than their samples apart: at a stride of
     // a power of two, the slots' samples of the same frames would all fall
     // into one set of the first-level cache and evict each other.
@@ -225,6 +258,16 @@ MixResult MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool 
   for (uint32_t done = 0; done < count; done += PieceFrames)
     mixer.mix(stereoBlock + 2 * size_t(done), std::min(PieceFrames, count - done));
   return mixer.result;
+}
+
+bool MixBlockWide(int32_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
+                  const MixerSettings& settings) {
+  const BlockGains gains = gainsOf(settings);
+  const uint32_t heard = masterMode ? 0xffffu : HeardStrips(settings);
+  PieceMixer mixer{files, masterMode, gains, heard, nullptr, {}, {}};
+  for (uint32_t done = 0; done < count; done += PieceFrames)
+    mixer.mix(stereoBlock + 2 * size_t(done), std::min(PieceFrames, count - done));
+  return mixer.result.delivered;
 }
 
 }  // namespace tp

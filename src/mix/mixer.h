@@ -57,6 +57,14 @@ struct MixResult {
 MixResult MixBlock(int16_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
                    const MixerSettings& settings, BlockLevels* levels = nullptr);
 
+// MixBlock without the clamp after each slot: the sums stay whole in 32
+// bits (sixteen slots at +12 dB cannot reach their limit), for a mix that is
+// scaled as a whole (normalised) and rounded to 16 bits only once after
+// that. A quiet mix, which never clips, gets exactly MixBlock's samples.
+// Returns whether a slot delivered a sample.
+bool MixBlockWide(int32_t* stereoBlock, uint32_t count, TakeFiles& files, bool masterMode,
+                  const MixerSettings& settings);
+
 // Which strips the mix adds, one bit per strip (bit i for strip i): every
 // strip that is not muted and, while any strip is soloed, is soloed.
 uint32_t HeardStrips(const MixerSettings& settings);

@@ -156,6 +156,10 @@ inline constexpr const char* OutlineReadingStopped = QT_TRANSLATE_NOOP("Messages
 // A take that changed its length while its outline was read.
 inline constexpr const char* TakeChangedWhileRead = QT_TRANSLATE_NOOP("Messages", "The take changed while it was read");
 // The cache of take outlines is only a shortcut: its failures are not shown.
+// The saved mixes of "Keep each song's mix": %1 the file, %2 why.
+inline constexpr const char* SavedMixesIgnored = QT_TRANSLATE_NOOP(
+    "Messages", "The saved mixes in %1 could not be read (%2); every song starts from the default mix.");
+inline constexpr const char* SavedMixesNotWritten = QT_TRANSLATE_NOOP("Messages", "The saved mixes could not be written.");
 inline constexpr const char* OutlineCacheNotWritten =
     QT_TRANSLATE_NOOP("Messages", "The outline cache could not be written.");
 

@@ -69,6 +69,8 @@ class ExportLoudness : public test::WindowTest {
         if (label->text() == QStringLiteral("Normalise to")) normalise = qobject_cast<QComboBox*>(label->buddy());
       ASSERT_NE(normalise, nullptr) << "the dialog has a \"Normalise to\" choice";
       offered = normalise->currentText();
+      listed.clear();
+      for (int item = 0; item < normalise->count(); ++item) listed << normalise->itemText(item);
       normalise->setFocus();
       for (int step = 0; step < steps; ++step) QTest::keyClick(normalise, Qt::Key_Down);
       auto* edit = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -83,6 +85,7 @@ class ExportLoudness : public test::WindowTest {
 
   const fs::path project = scratch / "loud";
   const fs::path out = scratch / "out";
+  QStringList listed;  // the "Normalise to" list the dialog showed last
 };
 
 TEST_F(ExportLoudness, TheConvertedBoxSaysTheLoudnessOfTheFileWritten) {
@@ -106,9 +109,13 @@ TEST_F(ExportLoudness, NormaliseToInTheSaveDialogWritesTheChosenLoudnessAndIsKep
   const QStringList lines = dialogs->messages[0].split(QLatin1Char('\n'));
   ASSERT_EQ(lines.size(), 3) << dialogs->messages[0].toStdString();
   EXPECT_EQ(lines[2], QStringLiteral("normalised to -16.0 LUFS"));
+  // Each level says what it is for.
+  EXPECT_EQ(listed, (QStringList{QStringLiteral("Off"), QStringLiteral("\u221214 LUFS (streaming)"),
+                                 QStringLiteral("\u221216 LUFS (podcasts)"),
+                                 QStringLiteral("\u221223 LUFS (broadcast, EBU R128)")}));
 
   // The next export offers the same choice, and so does the next run.
-  EXPECT_EQ(ExportThroughTheRealDialog(QStringLiteral("again"), 0), QStringLiteral("\u221216 LUFS"));
+  EXPECT_EQ(ExportThroughTheRealDialog(QStringLiteral("again"), 0), QStringLiteral("\u221216 LUFS (podcasts)"));
   window->close();  // the window keeps what it remembers as it closes
   window.reset();
   window = MakeWindow(false);
@@ -116,7 +123,7 @@ TEST_F(ExportLoudness, NormaliseToInTheSaveDialogWritesTheChosenLoudnessAndIsKep
   Open(project);
   Click(window->TakeSel, 0, 0);
   Click(window->TakeSel, 1, 0);
-  EXPECT_EQ(ExportThroughTheRealDialog(QStringLiteral("third"), 0), QStringLiteral("\u221216 LUFS"));
+  EXPECT_EQ(ExportThroughTheRealDialog(QStringLiteral("third"), 0), QStringLiteral("\u221216 LUFS (podcasts)"));
   EXPECT_NEAR(*test::MeasureFileLoudness(out / "third.wav").integratedLufs, -16.0, 0.1);
 }
 

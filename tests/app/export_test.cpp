@@ -181,10 +181,12 @@ TEST_F(Export, OffersWaveAndAiffAndTakesTheFormatFromTheNameAndTheFilter) {
   }
   ASSERT_FALSE(dialogs->saveDialogsShown.empty());
   const SaveDialog& offered = dialogs->saveDialogsShown.front();
-  EXPECT_EQ(offered.filter, QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif"));
+  EXPECT_EQ(offered.filter, QStringLiteral("Windows Wave(*.wav)|*.wav|AIFF(*.aif)|*.aif|FLAC (*.flac)|*.flac"));
   EXPECT_EQ(offered.defaultExt, QStringLiteral("wav"));
-  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "Track03-2 One.wav"))
-      << "the selection's own name is offered, in the last export's folder";
+  // The selection's own name is offered, in the last export's folder, with
+  // the extension of the type chosen the time before (AIFF, third case).
+  EXPECT_EQ(dialogs->saveDialogsShown.back().fileName, Q(scratch / "Track03-2 One.aif"));
+  EXPECT_EQ(dialogs->saveDialogsShown.back().filterIndex, 2);
 }
 
 // Through Qt's own dialog, as a user picks the type: the list shows the
@@ -195,21 +197,7 @@ TEST_F(Export, ChoosingAiffInTheRealSaveDialogWritesAnAiffNamedWithItsExtension)
   fs::create_directories(out);
   // The dialog opens in `out`, where nothing completes what is typed.
   window->LastExportFolder = Q(out);
-  QTimer::singleShot(0, [this] {
-    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(files, nullptr);
-    auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_TRUE(types && name);
-    types->setFocus();
-    QTest::keyClick(types, Qt::Key_Down);
-    ASSERT_EQ(types->currentText(), QStringLiteral("AIFF(*.aif)"));
-    name->setFocus();
-    name->clear();
-    QTest::keyClicks(name, QStringLiteral("song"));
-    QTest::keyClick(name, Qt::Key_Return);
-  });
-  Click(window->ExpBtn);
+  test::SaveThroughTheRealDialog(window->ExpBtn, 1, QStringLiteral("AIFF(*.aif)"), QStringLiteral("song"));
   EXPECT_EQ(window->WavSave.fileName, Q(out / "song.aif"));
   EXPECT_EQ(window->WavSave.filterIndex, 2);
   ASSERT_TRUE(fs::exists(out / "song.aif"));

@@ -5,8 +5,11 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -184,6 +187,27 @@ inline void Click(TBPBtn* button) {
   RunUntilIdle();
 }
 
+// Saves through Qt's own dialog, which a click on `button` opens, as a user
+// picks the type: `steps` down the list of types to `type`, then `typed`
+// typed into the name and Enter.
+inline void SaveThroughTheRealDialog(TBPBtn* button, int steps, const QString& type, const QString& typed) {
+  QTimer::singleShot(0, [=] {
+    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(files, nullptr);
+    auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(types && name);
+    types->setFocus();
+    for (int step = 0; step < steps; ++step) QTest::keyClick(types, Qt::Key_Down);
+    ASSERT_EQ(types->currentText(), type);
+    name->setFocus();
+    name->clear();
+    QTest::keyClicks(name, typed);
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  Click(button);
+}
+
 // A click that arrives with the next events the window lets run, e.g.
 // between two blocks of a conversion.
 inline void PostClick(TBPBtn* button) {
@@ -239,6 +263,7 @@ class WindowTest : public ::testing::Test {
     const QString root = Q(scratch.path());
     services.places = [root] { return std::vector<DesktopPlace>{{QStringLiteral("Scratch"), root}}; };
     services.settingsFile = Q(settingsFile);
+    services.savedMixesFile = savedMixesFile;
     services.archiveFileWritten = archiveFileWritten;
     services.outlineCacheFolder = outlineCache.path();
     services.outlineReading = outlineReading;
@@ -273,6 +298,8 @@ class WindowTest : public ::testing::Test {
   TempFolder outlineCache;
   // What the window remembers lives here, not in the user's configuration.
   const std::filesystem::path settingsFile = scratch.path() / "config" / "trackporter.ini";
+  // Where the command line finds it with XDG_CONFIG_HOME at scratch/config.
+  const std::filesystem::path savedMixesFile = scratch.path() / "config" / "TrackPorter" / "mixes.json";
   ScriptedDialogs* dialogs = nullptr;
   VirtualSoundDevice* sound = nullptr;
   // Handed to the window as its Services::archiveFileWritten.

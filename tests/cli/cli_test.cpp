@@ -1,10 +1,12 @@
 // The command-line companion, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "project/projectinfo.h"
+#include "project/savedmixes.h"
 #include "support/projectfixture.h"
 #include "support/runcommand.h"
 #include "support/sndfileio.h"
@@ -99,6 +101,59 @@ TEST_F(Cli, ExportToStandardOutputWritesTheSameFileWithItsSizesInTheHeader) {
     ASSERT_EQ(piped.status, 0) << piped.out;
     EXPECT_EQ(ReadBytes(outputs / "piped"), ReadBytes(outputs / file));
   }
+}
+
+// FLAC through the archive's writer: libsndfile reads back exactly the WAV
+// export's samples; a name without an extension takes --flac's; standard
+// output cannot hold a file whose start is rewritten at the end.
+TEST_F(Cli, ExportWritesFlacWithTheSamplesOfTheWavExport) {
+  ASSERT_EQ(cli("export " + dir() + " " + out("mix.wav") + " -t 1-1 -t 5-2 -q").status, 0);
+  const auto flac = cli("export " + dir() + " " + out("mix.flac") + " -t 1-1 -t 5-2");
+  ASSERT_EQ(flac.status, 0) << flac.out;
+  EXPECT_TRUE(SaysConverted(flac.out, "")) << flac.out;
+  const SoundData wav = ReadWithSndfile(outputs / "mix.wav");
+  const SoundData written = ReadWithSndfile(outputs / "mix.flac");
+  EXPECT_EQ(written.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  EXPECT_EQ(written.channels, wav.channels);
+  EXPECT_EQ(written.samples, wav.samples);
+
+  ASSERT_EQ(cli("export " + dir() + " " + out("named") + " -t 5-2 --flac -q").status, 0);
+  EXPECT_EQ(ReadWithSndfile(outputs / "named.flac").format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+
+  const auto piped = cli("export " + dir() + " - -t 5-2 --flac");
+  EXPECT_EQ(piped.status, 2) << piped.out;
+  EXPECT_NE(piped.out.find("--flac needs a file it can finish"), std::string::npos) << piped.out;
+}
+
+// --saved-mix takes the song's mix as the window kept it; the line's own
+// options override it track by track.
+TEST_F(Cli, SavedMixGivesTheKeptTakesAndMixerUnderWhatTheLineSays) {
+  const std::filesystem::path config = outputs / "config";
+  SavedMix kept;
+  kept.take[0] = 0;
+  kept.take[4] = 1;
+  kept.volume[4] = 127;
+  kept.pan[4] = 0;
+  SavedMixes mixes(config / "TrackPorter" / "mixes.json");
+  mixes.Keep(*SongIdentity(project.path(), "Demo    "), kept);
+  ASSERT_TRUE(mixes.Save().ok());
+  const std::string withConfig = "XDG_CONFIG_HOME=" + Quoted(config.string()) + " ";
+  const auto measure = [&](const std::string& options) {
+    return RunCommand(withConfig + TP_CLI_PATH + " loudness " + dir() + " --json -q " + options);
+  };
+  const auto saved = measure("--saved-mix");
+  ASSERT_EQ(saved.status, 0) << saved.out;
+  EXPECT_EQ(saved.out, measure("-t 1-1 -t 5-2 --volume 5=127 --pan 5=0").out);
+  const auto overridden = measure("--saved-mix --pan 5=50");
+  EXPECT_EQ(overridden.out, measure("-t 1-1 -t 5-2 --volume 5=127").out);
+  EXPECT_NE(overridden.out, saved.out);
+
+  // A changed information file is another song, with no mix kept: the
+  // default mix, and a note saying so.
+  std::ofstream(project / "PRJDATA.ini", std::ios::app) << "x";
+  const auto changed = measure("--saved-mix -t 1-1");
+  EXPECT_EQ(changed.status, 0) << changed.out;
+  EXPECT_NE(changed.out.find("no saved mix"), std::string::npos) << changed.out;
 }
 
 TEST_F(Cli, ExportMixesWithTheGivenVolumeAndPan) {

@@ -152,13 +152,15 @@ TEST_F(Export, AWriteThatFailsRemovesThePartialFileAndKeepsTheOldOne) {
 }
 
 TEST(ChooseExportFormat, FollowsTheExtensionAndTheChosenFilter) {
-  struct Case { const char* name; bool aiffFilter; AudioFormat format; const char* written; } cases[] = {
-      {"song", true, FormatAiff, "song.aif"},      {"song.aif", false, FormatAiff, "song.aif"},
-      {"song.AIF", false, FormatAiff, "song.AIF"}, {"song.wav", true, FormatWav, "song.wav"},
-      {"song.txt", true, FormatWav, "song.txt"},   {"song", false, FormatWav, "song"},
-      {"my.song.aif", false, FormatAiff, "my.song.aif"}, {"song.aiff", false, FormatWav, "song.aiff"}};
+  struct Case { const char* name; AudioFormat chosen; AudioFormat format; const char* written; } cases[] = {
+      {"song", FormatAiff, FormatAiff, "song.aif"},      {"song.aif", FormatWav, FormatAiff, "song.aif"},
+      {"song.AIF", FormatWav, FormatAiff, "song.AIF"},   {"song.wav", FormatAiff, FormatWav, "song.wav"},
+      {"song.txt", FormatAiff, FormatWav, "song.txt"},   {"song", FormatWav, FormatWav, "song"},
+      {"my.song.aif", FormatWav, FormatAiff, "my.song.aif"}, {"song.aiff", FormatWav, FormatWav, "song.aiff"},
+      {"song", FormatFlac, FormatFlac, "song.flac"},     {"song.FLAC", FormatWav, FormatFlac, "song.FLAC"},
+      {"song.wav", FormatFlac, FormatWav, "song.wav"},   {"song.aif", FormatFlac, FormatAiff, "song.aif"}};
   for (const auto& c : cases) {
-    const auto choice = ChooseExportFormat(std::filesystem::path("/tmp/x") / c.name, c.aiffFilter);
+    const auto choice = ChooseExportFormat(std::filesystem::path("/tmp/x") / c.name, c.chosen);
     EXPECT_EQ(choice.format, c.format) << c.name;
     EXPECT_EQ(choice.fileName.filename(), c.written) << c.name;
   }

@@ -5,13 +5,16 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 
 #include "convert/exportengine.h"
 #include "convert/tpdfdither.h"
 #include "project/projectmodel.h"
+#include "support/bandlimitedpeak.h"
 #include "support/ebur128oracle.h"
 #include "support/fileloudness.h"
 #include "support/projectfixture.h"
+#include "support/referencemix.h"
 #include "support/sndfileio.h"
 
 namespace tp {
@@ -32,7 +35,7 @@ void AppendSine(std::vector<int16_t>& samples, double seconds, double dbfs, doub
                    32767.0))));
 }
 
-std::vector<int16_t> Sine(double seconds, double dbfs, double frequency = 1000, double phase = 0) {
+std::vector<int16_t> SecondsOfSine(double seconds, double dbfs, double frequency = 1000, double phase = 0) {
   std::vector<int16_t> samples;
   AppendSine(samples, seconds, dbfs, frequency, phase);
   return samples;
@@ -94,14 +97,14 @@ std::vector<int16_t> Sections(std::initializer_list<std::pair<double, double>> s
 
 TEST_F(LoudnessExport, FfmpegMeasuresTheWrittenFileAsTheExportDidForATableOfMixes) {
   const std::vector<MixCase> cases = {
-      {"one take", {{0, Sine(6, -12, 440)}}, {100, 100}, {50, 50}},
+      {"one take", {{0, SecondsOfSine(6, -12, 440)}}, {100, 100}, {50, 50}},
       {"two tracks panned apart",
-       {{0, Sine(8, -10, 220)}, {3, Sections({{3, -30}, {3, -8}, {2, -20}}, 3000)}},
+       {{0, SecondsOfSine(8, -10, 220)}, {3, Sections({{3, -30}, {3, -8}, {2, -20}}, 3000)}},
        {110, 90},
        {10, 80}},
-      {"a loud mix that clips", {{0, Sine(5, -1, 100)}, {1, Sine(5, -1, 100)}}, {127, 127}, {50, 50}},
+      {"a loud mix that clips", {{0, SecondsOfSine(5, -1, 100)}, {1, SecondsOfSine(5, -1, 100)}}, {127, 127}, {50, 50}},
       {"a quiet track beside a shorter loud one",
-       {{2, Sine(7, -40, 5000)}, {5, Sections({{1.5, -3}, {4, -60}}, 60)}},
+       {{2, SecondsOfSine(7, -40, 5000)}, {5, Sections({{1.5, -3}, {4, -60}}, 60)}},
        {100, 100},
        {30, 70}},
   };
@@ -155,7 +158,7 @@ TEST_F(LoudnessExport, TheEbuTestSignalsMeasureWhatTheirDefinitionSays) {
 TEST_F(LoudnessExport, TheTruePeakOfAQuarterRateSineLiesBetweenItsSamples) {
   // Amplitude 0.5 at 45 degrees: every sample is +-0.354 (-9 dBFS), the
   // wave between them reaches 0.5 (-6 dBTP).
-  WriteStereoMaster(Sine(10, -6.0206, Rate / 4, std::numbers::pi / 4));
+  WriteStereoMaster(SecondsOfSine(10, -6.0206, Rate / 4, std::numbers::pi / 4));
   const ConversionResult result = exportMaster("peak.wav");
   ASSERT_TRUE(result.loudness && result.loudness->truePeakDbtp);
   EXPECT_GE(*result.loudness->truePeakDbtp, -6.4);
@@ -176,7 +179,7 @@ TEST_F(LoudnessExport, ASilentExportHasNoLoudness) {
 
 TEST_F(LoudnessExport, NormalisingReachesTheTargetByFfmpegsMeasure) {
   WriteTake(folder / "TRACK0_0.DAT", "", Sections({{4, -30}, {4, -18}}, 440));
-  WriteTake(folder / "TRACK1_0.DAT", "", Sine(8, -26, 1500));
+  WriteTake(folder / "TRACK1_0.DAT", "", SecondsOfSine(8, -26, 1500));
   ASSERT_TRUE(model.DirTreeChange(folder.path().string()));
   model.TakeSelClick(0, 0);
   model.TakeSelClick(1, 0);
@@ -190,8 +193,10 @@ TEST_F(LoudnessExport, NormalisingReachesTheTargetByFfmpegsMeasure) {
 }
 
 TEST_F(LoudnessExport, ATrueCeilingHoldsBackAQuietTakeWithFullScaleClicks) {
-  std::vector<int16_t> take = Sine(10, -40, 300);
+  std::vector<int16_t> take = SecondsOfSine(10, -40, 300);
+  // Clicks of one sample, and of two, whose peak lies between the samples.
   for (size_t at = 22050; at < take.size(); at += 44100) take[at] = 32767;
+  for (size_t at = 33075; at + 1 < take.size(); at += 88200) take[at] = take[at + 1] = 32767;
   WriteTake(folder / "TRACK0_0.DAT", "", take);
   WriteTake(folder / "TRACK1_0.DAT", "", take);
   ASSERT_TRUE(model.DirTreeChange(folder.path().string()));
@@ -208,25 +213,31 @@ TEST_F(LoudnessExport, ATrueCeilingHoldsBackAQuietTakeWithFullScaleClicks) {
   const auto oracle = MeasureWithFfmpeg(folder / "clicks.wav");
   ASSERT_TRUE(oracle);
   EXPECT_LE(oracle->truePeakDbtp, -1.0 + 0.3);
+  // The band-limited peak holds the ceiling, and the ceiling is reached.
+  const SoundData file = ReadWithSndfile(folder / "clicks.wav");
+  const double peak = PeakToDecibels(std::max(BandLimitedPeak(file.samples, 2, 0), BandLimitedPeak(file.samples, 2, 1)));
+  EXPECT_LE(peak, -1.0 + 0.1);
+  EXPECT_GE(peak, -1.0 - 0.5);
+  EXPECT_NEAR(*result.loudness->truePeakDbtp, peak, 0.15);
   const std::string said = LinesUnderConverted(result).back();
   EXPECT_NE(said.find(", held by the true-peak ceiling"), std::string::npos) << said;
 }
 
-// The normalised file is today's export with one gain in floating point,
-// dithered sample by sample from the dither's seed, whichever worker wrote
-// which block.
-TEST_F(LoudnessExport, TheNormalisedFileIsThePlainMixTimesOneGainDithered) {
-  WriteTake(folder / "TRACK0_0.DAT", "", Sine(3, -20, 440));
-  WriteTake(folder / "TRACK4_0.DAT", "", Sine(2.5, -9, 97));
+// A mix that never clips is the same summed whole or clamped after each
+// slot: the normalised file is the plain export with one gain in floating
+// point, dithered sample by sample from the dither's seed, whichever worker
+// wrote which block.
+TEST_F(LoudnessExport, AMixThatDoesNotClipIsNormalisedAsThePlainMixTimesOneGainDithered) {
+  WriteTake(folder / "TRACK0_0.DAT", "", SecondsOfSine(3, -20, 440));
+  WriteTake(folder / "TRACK4_0.DAT", "", SecondsOfSine(2.5, -9, 97));
   ASSERT_TRUE(model.DirTreeChange(folder.path().string()));
   model.TakeSelClick(0, 0);
   model.TakeSelClick(4, 0);
-  mixer.volume[4] = 127;  // loud enough to clip in the mixer
   const ConversionResult plain = exportSelection("plain.wav");
   const ConversionResult normalised = exportSelection("normalised.wav", -20.0);
   ASSERT_EQ(normalised.outcome, ConversionResult::Converted);
-  EXPECT_GT(plain.clippedSamples, 0u);
-  EXPECT_EQ(normalised.clippedSamples, plain.clippedSamples) << "the mix is formed as without the gain";
+  EXPECT_EQ(plain.clippedSamples, 0u);
+  EXPECT_EQ(normalised.clippedSamples, 0u);
   const SoundData before = ReadWithSndfile(folder / "plain.wav");
   const SoundData after = ReadWithSndfile(folder / "normalised.wav");
   ASSERT_EQ(before.samples.size(), after.samples.size());
@@ -237,6 +248,83 @@ TEST_F(LoudnessExport, TheNormalisedFileIsThePlainMixTimesOneGainDithered) {
     if (dither.Quantise(float(before.samples[i]) * gain) != after.samples[i]) ++differing;
   EXPECT_EQ(differing, 0u);
   EXPECT_NE(before.samples, after.samples);
+}
+
+// A mix that clips in the mixer is normalised from its whole sums: the
+// gain turns the sum down, and the one rounding to 16 bits comes after it.
+TEST_F(LoudnessExport, ALoudMixIsNormalisedFromItsWholeSumRoundedOnceAfterTheGain) {
+  std::array<ReferenceTrack, 16> tracks;
+  tracks[0].samples = SecondsOfSine(3, -2, 440);
+  tracks[4].samples = SecondsOfSine(2.5, -1, 97);
+  tracks[4].volume = 127;  // +12 dB: loud enough to clip in the mixer
+  for (int track : {0, 4}) WriteTake(folder / ("TRACK" + std::to_string(track) + "_0.DAT"), "", tracks[size_t(track)].samples);
+  ASSERT_TRUE(model.DirTreeChange(folder.path().string()));
+  model.TakeSelClick(0, 0);
+  model.TakeSelClick(4, 0);
+  mixer.volume[4] = 127;
+  const ConversionResult plain = exportSelection("plain.wav");
+  const ConversionResult normalised = exportSelection("normalised.wav", -20.0);
+  ASSERT_EQ(normalised.outcome, ConversionResult::Converted);
+  EXPECT_GT(plain.clippedSamples, 1000u);
+  const SoundData after = ReadWithSndfile(folder / "normalised.wav");
+  const std::vector<int32_t> sums = ReferenceWideMix(tracks, after.samples.size() / 2);
+  const float gain = float(std::pow(10.0, normalised.normalisation->gainDb / 20.0));
+  TpdfDither dither;
+  uint64_t clamped = 0;
+  size_t differing = 0;
+  for (size_t i = 0; i < sums.size(); ++i)
+    if (dither.Quantise(float(sums[i]) / 32768.0f * gain, clamped) != after.samples[i]) ++differing;
+  EXPECT_EQ(differing, 0u);
+  EXPECT_EQ(normalised.clippedSamples, clamped) << "the samples clamped in the final rounding";
+  EXPECT_EQ(normalised.clippedSamples, 0u) << "turned down, nothing reaches full scale";
+}
+
+// Flat tops: three samples in a row within one step of the file's largest
+// magnitude, the mark of a clipped mix scaled down.
+size_t FlatTops(const SoundData& sound) {
+  int largest = 0;
+  for (int16_t sample : sound.samples) largest = std::max(largest, std::abs(int(sample)));
+  size_t tops = 0;
+  const size_t channels = size_t(sound.channels);
+  for (size_t channel = 0; channel < channels; ++channel) {
+    int run = 0;
+    for (size_t i = channel; i < sound.samples.size(); i += channels) {
+      run = std::abs(int(sound.samples[i])) >= largest - 1 ? run + 1 : 0;
+      tops += run == 3;
+    }
+  }
+  return tops;
+}
+
+TEST_F(LoudnessExport, SixteenFullScaleNoiseTakesNormalisedHaveNoFlatTopsAndTheAskedLoudness) {
+  std::mt19937 random(16);
+  std::uniform_int_distribution<int> anySample(-32768, 32767);
+  for (int track = 0; track < 16; ++track) {
+    std::vector<int16_t> noise(66150);  // 1.5 s
+    for (int16_t& sample : noise) sample = int16_t(anySample(random));
+    WriteTake(folder / ("TRACK" + std::to_string(track) + "_0.DAT"), "", noise);
+  }
+  ASSERT_TRUE(model.DirTreeChange(folder.path().string()));
+  for (int track = 0; track < 16; ++track) model.TakeSelClick(track, 0);
+  const ConversionResult plain = exportSelection("plain.wav");
+  EXPECT_GT(FlatTops(ReadWithSndfile(folder / "plain.wav")), 1000u) << "the plain mix clips as the recorder's does";
+  const ConversionResult result = exportSelection("normalised.wav", -14.0);
+  ASSERT_EQ(result.outcome, ConversionResult::Converted) << result.message << " " << result.detail;
+  const SoundData written = ReadWithSndfile(folder / "normalised.wav");
+  EXPECT_EQ(FlatTops(written), 0u);
+  EXPECT_EQ(result.clippedSamples, 0u);
+  const auto oracle = MeasureWithFfmpeg(folder / "normalised.wav");
+  ASSERT_TRUE(oracle);
+  EXPECT_NEAR(oracle->integratedLufs, -14.0, 0.2);
+  EXPECT_NEAR(*result.loudness->integratedLufs, oracle->integratedLufs, 0.15) << "the loudness said is the file's";
+  double peak = 0.0;
+  for (uint32_t channel = 0; channel < 2; ++channel)
+    peak = std::max(peak, BandLimitedPeak(written.samples, 2, channel));
+  EXPECT_LE(PeakToDecibels(peak), -1.0 + 0.1);
+  EXPECT_NEAR(*result.loudness->truePeakDbtp, PeakToDecibels(peak), 0.15);
+
+  ASSERT_EQ(exportSelection("again.wav", -14.0).outcome, ConversionResult::Converted);
+  EXPECT_EQ(ReadWithSndfile(folder / "again.wav").samples, written.samples) << "two runs, the same file";
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Our measurement against libebur128's, which the export used before and
-// which ffmpeg's scanner agrees with: the same signals, the same loudness,
-// range and true peak.
+// which ffmpeg's scanner agrees with: the same signals, the same loudness
+// and range, and a true peak never below the library's.
 #include <ebur128.h>
 #include <gtest/gtest.h>
 
@@ -70,9 +70,17 @@ TEST(TruePeakMeter, AgreesWithLibebur128OnATableOfSignals) {
       meter.Add(c.samples.data() + 2 * frame, count);
       frame += count;
     }
-    const double expected = LibraryTruePeak(c.samples, 2, 1);
-    ASSERT_GT(expected, 0.0);
-    EXPECT_NEAR(PeakToDecibels(meter.Peak()), PeakToDecibels(expected), 0.01);
+    const double library = LibraryTruePeak(c.samples, 2, 1);
+    ASSERT_GT(library, 0.0);
+    // libebur128 oversamples four times through a 49-tap filter, as BS.1770
+    // describes, and reads up to about 0.7 dB low between samples near the
+    // top of the band; ours looks closer where the peak could be (its
+    // accuracy is held to a far longer filter in truepeak_test.cpp). So
+    // ours never reads lower than the library's, beyond the library's own
+    // ripple of about a hundredth of a decibel, and never much higher.
+    const double difference = PeakToDecibels(meter.Peak()) - PeakToDecibels(library);
+    EXPECT_GE(difference, -0.02);
+    EXPECT_LE(difference, 0.75);
   }
 }
 

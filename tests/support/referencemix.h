@@ -27,6 +27,16 @@ struct ReferenceMixResult {
   uint64_t clippedSamples = 0;
 };
 
+// What a track adds to each side of a frame, or nothing.
+inline bool ReferenceAddition(const ReferenceTrack& track, size_t frame, int32_t& left, int32_t& right) {
+  if (!track.heard || frame >= track.samples.size()) return false;
+  const int32_t volume = VolumeTable[track.volume];
+  const int32_t s = track.samples[frame];
+  left = (s * ((volume * PanTable[track.pan]) >> 13)) >> 13;
+  right = (s * ((volume * PanTable[100 - track.pan]) >> 13)) >> 13;
+  return true;
+}
+
 inline ReferenceMixResult ReferenceMix(const std::array<ReferenceTrack, 16>& tracks, size_t frames) {
   ReferenceMixResult result;
   result.stereo.assign(2 * frames, 0);
@@ -39,19 +49,30 @@ inline ReferenceMixResult ReferenceMix(const std::array<ReferenceTrack, 16>& tra
       if (side != sum) clipped = true;
     };
     for (const ReferenceTrack& track : tracks) {
-      if (!track.heard || frame >= track.samples.size()) continue;
-      const int32_t volume = VolumeTable[track.volume];
-      const int32_t leftGain = (volume * PanTable[track.pan]) >> 13;
-      const int32_t rightGain = (volume * PanTable[100 - track.pan]) >> 13;
-      const int32_t s = track.samples[frame];
-      addClamped(left, (s * leftGain) >> 13);
-      addClamped(right, (s * rightGain) >> 13);
+      int32_t addLeft = 0, addRight = 0;
+      if (!ReferenceAddition(track, frame, addLeft, addRight)) continue;
+      addClamped(left, addLeft);
+      addClamped(right, addRight);
     }
     result.stereo[2 * frame] = int16_t(left);
     result.stereo[2 * frame + 1] = int16_t(right);
     if (clipped) ++result.clippedSamples;
   }
   return result;
+}
+
+// The same mix with nothing clamped: the whole sums, as a mix to be
+// normalised is formed before its gain.
+inline std::vector<int32_t> ReferenceWideMix(const std::array<ReferenceTrack, 16>& tracks, size_t frames) {
+  std::vector<int32_t> stereo(2 * frames, 0);
+  for (size_t frame = 0; frame < frames; ++frame)
+    for (const ReferenceTrack& track : tracks) {
+      int32_t left = 0, right = 0;
+      if (!ReferenceAddition(track, frame, left, right)) continue;
+      stereo[2 * frame] += left;
+      stereo[2 * frame + 1] += right;
+    }
+  return stereo;
 }
 
 // A sine of `frames` samples whose crest is `amplitude`, `period` samples a
