@@ -1,5 +1,6 @@
 // "Export to DAW..." on the folder tree's menu: the song as one DAW project
-// file. What you hear is what the DAW gets: the song open in the window
+// file, or as an Ardour session folder (the second type in the dialog).
+// What you hear is what the DAW gets: the song open in the window
 // goes with the takes chosen in the grid and the mixer as it stands; any
 // other song with each track's lowest take. It is written on the archive's
 // thread, with its progress dialog and Cancel, and an interrupted file
@@ -13,6 +14,7 @@
 #include "app/archiverunner.h"
 #include "app/tmainwin.h"
 #include "app/windowlanguage.h"
+#include "dawproject/ardoursession.h"
 #include "dawproject/sessionfile.h"
 #include "project/messages.h"
 
@@ -44,6 +46,14 @@ QString SuggestedName(const SessionPlan& plan) {
   return QString::fromStdString(name) + QStringLiteral(".dawproject");
 }
 
+// The dialog's second type: the name is a folder, without the suggested
+// file's extension.
+constexpr int ArdourSessionType = 2;
+QString ArdourFolderName(const QString& chosen) {
+  const QString extension = QStringLiteral(".dawproject");
+  return chosen.endsWith(extension) ? chosen.left(chosen.size() - extension.size()) : chosen;
+}
+
 }  // namespace
 
 void TMainWin::ExportToDaw(const QString& path) {
@@ -60,18 +70,24 @@ void TMainWin::ExportToDaw(const QString& path) {
   }
   plan.applicationVersion = TP_VERSION;
   SaveDialog offer;
-  offer.filter = QStringLiteral("DAWproject (*.dawproject)|*.dawproject");
-  offer.defaultExt = QStringLiteral("dawproject");
+  // The first type's extension follows a name typed without one; the
+  // folder of the second gets none.
+  offer.filter = tr("DAWproject (*.dawproject)") + QStringLiteral("|*.dawproject|") + tr("Ardour session (folder)") +
+                 QStringLiteral("|*");
   offer.fileName = QDir(ArchiveStartFolder()).filePath(SuggestedName(plan));
   if (!dialogs_->SaveFile(this, offer)) return;
-  lastArchiveFolder_ = QFileInfo(offer.fileName).absolutePath();
-  const fs::path target = FilePath(offer.fileName);
+  const bool ardour = offer.filterIndex == ArdourSessionType;
+  const QString chosen = ardour ? ArdourFolderName(offer.fileName) : offer.fileName;
+  lastArchiveFolder_ = QFileInfo(chosen).absolutePath();
+  const fs::path target = FilePath(chosen);
 
   ShowArchiveProgress(tr("Export to DAW"));
   archiveRunner_->StartConversion(
-      tr("Writing \"%1\"").arg(offer.fileName),
-      [plan, target](const ConversionHooks& hooks) { return WriteSessionFile(plan, target, hooks); },
-      tr("Written: \"%1\"").arg(offer.fileName));
+      tr("Writing \"%1\"").arg(chosen),
+      [plan, target, ardour](const ConversionHooks& hooks) {
+        return ardour ? WriteArdourSession(plan, target, false, hooks) : WriteSessionFile(plan, target, hooks);
+      },
+      tr("Written: \"%1\"").arg(chosen));
 }
 
 }  // namespace tp

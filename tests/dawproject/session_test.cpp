@@ -45,6 +45,16 @@ void expectClipsAreTheTakes(const json& session, bool comparedWithStems = true) 
       EXPECT_TRUE(clip["exists"]);
       EXPECT_EQ(clip["sampleRate"], 44100);
       EXPECT_EQ(clip["clipFrames"], clip["audioFrames"]);
+      // As DAWs write an audio clip: the Audio inside Warps mapping the
+      // clip's beats onto the file's seconds, at 0 and at the end.
+      EXPECT_EQ(clip["clipTime"], "0");
+      EXPECT_EQ(clip["playStart"], "0");
+      ASSERT_TRUE(clip["warps"].is_object());
+      EXPECT_EQ(clip["warps"]["timeUnit"], "beats");
+      EXPECT_EQ(clip["warps"]["contentTimeUnit"], "seconds");
+      EXPECT_EQ(clip["warps"]["children"], json::array({"Audio", "Warp", "Warp"}));
+      const double seconds = clip["audioFrames"].get<double>() / 44100;
+      EXPECT_EQ(clip["warps"]["points"], json::array({json::array({0.0, 0.0}), json::array({2 * seconds, seconds})}));
       if (clip.contains("fileFrames")) {
         EXPECT_EQ(clip["clipFrames"], clip["fileFrames"]);
         EXPECT_TRUE(clip["samplesEqualTake"]);
@@ -81,6 +91,14 @@ TEST_F(SessionCommand, TheSongOpensWithEveryTakeOnALaneTheChosenOnesEnabledAndTh
   const std::vector<std::string> names = {"Kick 2", "\uff76\uff9e\uff80\uff70", "Caf\u00e9", "Track16-4",
                                           "Master takes"};
   for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(tracks[i]["name"], names[i]);
+  // The master channel in a track of its own, last, without lanes; the
+  // arrangement in beats.
+  ASSERT_EQ(session["masterTracks"].size(), 1u);
+  EXPECT_EQ(session["masterTracks"][0]["name"], "Master");
+  EXPECT_EQ(session["masterTracks"][0]["contentType"], "audio");
+  EXPECT_FALSE(session["masterTracks"][0]["lanes"]);
+  EXPECT_EQ(session["structure"], json::array({"Track", "Track", "Track", "Track", "Track", "Track"}));
+  EXPECT_EQ(session["lanesTimeUnit"], "beats");
   const auto masterId = session["masterChannels"][0]["id"];
   EXPECT_EQ(session["masterChannels"][0]["role"], "master");
   for (const json& t : tracks) {
@@ -164,7 +182,7 @@ TEST_F(SessionCommand, FlacStoresTheFilesStemsFlacWrites) {
   EXPECT_EQ(NamesIn(out.path()), (std::vector<std::string>{"song.dawproject", "stems"}));
 }
 
-TEST_F(SessionCommand, ASongWithoutTakesGivesNoTracksAndOneOfOnlyMasterTakesTheMutedMasterTrack) {
+TEST_F(SessionCommand, ASongWithoutTakesGivesNoTracksAndOneOfOnlyMasterTakesAHeardMasterTakesTrack) {
   const fs::path empty = disk / "empty", masters = disk / "masters";
   fs::create_directories(empty);
   WriteProjectInfo(empty, "Empty");
@@ -182,11 +200,11 @@ TEST_F(SessionCommand, ASongWithoutTakesGivesNoTracksAndOneOfOnlyMasterTakesTheM
     ASSERT_FALSE(session.is_null());
     if (folder == empty) {
       EXPECT_TRUE(session["tracks"].empty());
-      EXPECT_EQ(session["structure"], json::array({"Channel"}));  // the master channel alone
+      EXPECT_EQ(session["structure"], json::array({"Track"}));  // the master track alone
     } else {
       ASSERT_EQ(session["tracks"].size(), 1u);
       EXPECT_EQ(session["tracks"][0]["name"], "Master takes");
-      EXPECT_EQ(session["tracks"][0]["mute"], "true");
+      EXPECT_EQ(session["tracks"][0]["mute"], "false") << "nothing else to hear";
       EXPECT_EQ(session["tracks"][0]["lanes"][0]["name"], "Mix (Master4)");
       EXPECT_EQ(session["tracks"][0]["lanes"][0]["enable"], "true");
       expectClipsAreTheTakes(session, false);
