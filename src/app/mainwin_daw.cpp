@@ -14,8 +14,7 @@
 #include "app/archiverunner.h"
 #include "app/tmainwin.h"
 #include "app/windowlanguage.h"
-#include "dawproject/ardoursession.h"
-#include "dawproject/sessionfile.h"
+#include "dawproject/sessionexport.h"
 #include "project/messages.h"
 
 #ifndef TP_VERSION
@@ -68,7 +67,6 @@ void TMainWin::ExportToDaw(const QString& path) {
                                                                     : StatusText(planned));
     return;
   }
-  plan.applicationVersion = TP_VERSION;
   SaveDialog offer;
   // The first type's extension follows a name typed without one; the
   // folder of the second gets none.
@@ -81,12 +79,14 @@ void TMainWin::ExportToDaw(const QString& path) {
   lastArchiveFolder_ = QFileInfo(chosen).absolutePath();
   const fs::path target = FilePath(chosen);
 
+  // Planned again on the run's thread under the song's lock, so that the
+  // file holds the song as it is while it is written.
+  SessionExport request{song, choices, FormatWav, TP_VERSION, SongLock::Wait::No};
+  request.ardour = ardour;
   ShowArchiveProgress(tr("Export to DAW"));
   archiveRunner_->StartConversion(
       tr("Writing \"%1\"").arg(chosen),
-      [plan, target, ardour](const ConversionHooks& hooks) {
-        return ardour ? WriteArdourSession(plan, target, false, hooks) : WriteSessionFile(plan, target, hooks);
-      },
+      [request, target](const ConversionHooks& hooks) { return ExportSession(request, target, hooks); },
       tr("Written: \"%1\"").arg(chosen));
 }
 

@@ -13,7 +13,7 @@
 #include "cli/verbosity.h"
 #include "convert/exportengine.h"
 #include "dawproject/ardoursession.h"
-#include "dawproject/sessionfile.h"
+#include "dawproject/sessionexport.h"
 #include "project/messages.h"
 
 #ifndef TP_VERSION
@@ -72,15 +72,12 @@ int runSession(SessionOptions& options) {
   std::error_code error;
   if (!options.ardour && !options.force && std::filesystem::is_regular_file(output, error))
     throw CommandFailure(output.string() + " exists; nothing was written (add --force to replace it).");
-  SessionPlan plan;
-  if (const Status planned = PlanSession(options.folder, choices, options.flac ? FormatFlac : FormatWav, plan);
-      !planned.ok())
-    throw CommandFailure(planned.Text());
-  plan.applicationVersion = TP_VERSION;
-  return RunConversion("Writing", options.verbosity.level(), {output}, [&](const ConversionHooks& hooks) {
-    return options.ardour ? WriteArdourSession(plan, output, options.force, hooks)
-                          : WriteSessionFile(plan, output, hooks);
-  });
+  SessionExport request{options.folder, choices, options.flac ? FormatFlac : FormatWav, TP_VERSION,
+                        SongLock::Wait::Yes};
+  request.ardour = options.ardour;
+  request.replace = options.force;
+  return RunConversion("Writing", options.verbosity.level(), {output},
+                       [&](const ConversionHooks& hooks) { return ExportSession(request, output, hooks); });
 }
 
 }  // namespace
