@@ -1,5 +1,7 @@
 // trackporter-cli session --ardour: a song as an Ardour session folder,
 // loaded by Ardour's own ardour7-lua, and the rules of where it is written.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "dawproject/ardourfixture.h"
@@ -21,6 +23,15 @@ class ArdourSession : public ::testing::Test {
     return RunCommand(std::string(TP_CLI_PATH) + " session " + Quoted(song.string()) + " " + Quoted(folder.string()) +
                       " --ardour " + arguments);
   }
+  // The demo's session as Ardour loads it: track 1's second take, the
+  // master takes' second, and a mixer with every kind of setting.
+  ArdourListing writeDemo() {
+    const auto written =
+        session(out / "Demo", "-t 1-2 --master 2 --volume 3=120 --pan 3=20 --volume 5=0 --mute 3 --solo 5 -q");
+    EXPECT_EQ(written.status, 0) << written.out;
+    EXPECT_TRUE(fs::is_regular_file(out / "Demo/Demo.ardour"));
+    return ListWithArdour(out / "Demo");
+  }
   // The session of `other` (a song folder) written to out/<name> and loaded
   // by Ardour.
   ArdourListing writeAndLoad(const fs::path& other, const std::string& name) {
@@ -39,17 +50,11 @@ class ArdourSession : public ::testing::Test {
   fs::path song = disk / "song";
 };
 
-TEST_F(ArdourSession, ArdourLoadsEveryTrackAsARouteEveryTakeAsItsPlaylistAndTheMixerAsSet) {
-  const fs::path folder = out / "Demo";
-  const auto written = session(folder, "-t 1-2 --master 2 --volume 3=120 --pan 3=20 --volume 5=0 --mute 3 --solo 5 -q");
-  ASSERT_EQ(written.status, 0) << written.out;
-  EXPECT_TRUE(fs::is_regular_file(folder / "Demo.ardour"));
-  EXPECT_TRUE(fs::is_regular_file(folder / "interchange/Demo/audiofiles/Track01-2 Kick 2.wav"));
+TEST_F(ArdourSession, ArdourLoadsEveryTrackAsARouteWithTheMixerAsSet) {
+  const ArdourListing listing = writeDemo();
+  ASSERT_TRUE(listing.complete) << listing.output;
   // Nothing but the session is left beside it.
   EXPECT_EQ(NamesIn(out.path()), std::vector<std::string>{"Demo"});
-
-  const ArdourListing listing = ListWithArdour(folder);
-  ASSERT_TRUE(listing.complete) << listing.output;
   std::vector<std::string> names;
   for (const ArdourRoute& r : listing.routes) names.push_back(r.name);
   EXPECT_EQ(names, (std::vector<std::string>{"Master", "Kick 2", "\uff76\uff9e\uff80\uff70", "Caf\u00e9", "Track16-4",
@@ -84,7 +89,11 @@ TEST_F(ArdourSession, ArdourLoadsEveryTrackAsARouteEveryTakeAsItsPlaylistAndTheM
   EXPECT_EQ(masters->gain, 1.0);
   EXPECT_EQ(masters->trim, 1.0);
   EXPECT_EQ(masters->playlist, "Alt (Master2)");
+}
 
+TEST_F(ArdourSession, EveryTakeIsAPlaylistOfItsTrackLastingTheTakeAndItsFileIsTheOneStemsWrites) {
+  const ArdourListing listing = writeDemo();
+  ASSERT_TRUE(listing.complete) << listing.output;
   struct Take {
     const char *route, *name;
     bool used;
@@ -101,25 +110,22 @@ TEST_F(ArdourSession, ArdourLoadsEveryTrackAsARouteEveryTakeAsItsPlaylistAndTheM
   ASSERT_EQ(listing.playlists.size(), takes.size()) << listing.output;
   for (const Take& take : takes) {
     SCOPED_TRACE(take.name);
-    bool found = false;
-    for (const ArdourPlaylist& p : listing.playlists) {
-      if (p.name != take.name) continue;
-      found = true;
-      EXPECT_EQ(p.route, take.route);
-      EXPECT_EQ(p.used, take.used);
-      EXPECT_EQ(p.regions, 1);
-      EXPECT_EQ(p.position, 0);
-      EXPECT_EQ(p.length, take.frames) << "the region lasts the whole take, no fade moves it";
-      EXPECT_EQ(p.channels, take.channels);
-    }
-    EXPECT_TRUE(found) << listing.output;
+    const auto found = std::find_if(listing.playlists.begin(), listing.playlists.end(),
+                                    [&](const ArdourPlaylist& p) { return p.name == take.name; });
+    ASSERT_NE(found, listing.playlists.end()) << listing.output;
+    EXPECT_EQ(found->route, take.route);
+    EXPECT_EQ(found->used, take.used);
+    EXPECT_EQ(found->regions, 1);
+    EXPECT_EQ(found->position, 0);
+    EXPECT_EQ(found->length, take.frames) << "the region lasts the whole take, no fade moves it";
+    EXPECT_EQ(found->channels, take.channels);
   }
   // The files are the very bytes stems writes.
   ASSERT_EQ(RunCommand(std::string(TP_CLI_PATH) + " stems " + Quoted(song.string()) + " " +
                        Quoted((disk / "stems").string()) + " -q").status, 0);
   for (const auto& entry : fs::directory_iterator(disk / "stems")) {
     if (entry.path().extension() != ".wav") continue;
-    EXPECT_EQ(ReadBytes(entry.path()), ReadBytes(folder / "interchange/Demo/audiofiles" / entry.path().filename()))
+    EXPECT_EQ(ReadBytes(entry.path()), ReadBytes(out / "Demo/interchange/Demo/audiofiles" / entry.path().filename()))
         << entry.path().filename();
   }
 }

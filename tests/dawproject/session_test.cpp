@@ -91,14 +91,6 @@ TEST_F(SessionCommand, TheSongOpensWithEveryTakeOnALaneTheChosenOnesEnabledAndTh
   const std::vector<std::string> names = {"Kick 2", "\uff76\uff9e\uff80\uff70", "Caf\u00e9", "Track16-4",
                                           "Master takes"};
   for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(tracks[i]["name"], names[i]);
-  // The master channel in a track of its own, last, without lanes; the
-  // arrangement in beats.
-  ASSERT_EQ(session["masterTracks"].size(), 1u);
-  EXPECT_EQ(session["masterTracks"][0]["name"], "Master");
-  EXPECT_EQ(session["masterTracks"][0]["contentType"], "audio");
-  EXPECT_FALSE(session["masterTracks"][0]["lanes"]);
-  EXPECT_EQ(session["structure"], json::array({"Track", "Track", "Track", "Track", "Track", "Track"}));
-  EXPECT_EQ(session["lanesTimeUnit"], "beats");
   const auto masterId = session["masterChannels"][0]["id"];
   EXPECT_EQ(session["masterChannels"][0]["role"], "master");
   for (const json& t : tracks) {
@@ -145,6 +137,23 @@ TEST_F(SessionCommand, TheSongOpensWithEveryTakeOnALaneTheChosenOnesEnabledAndTh
   EXPECT_EQ(masters["lanes"][1]["clipFrames"], 40000);  // the longer half
   EXPECT_EQ(masters["lanes"][1]["channels"], 2);
   expectClipsAreTheTakes(session);
+}
+
+TEST_F(SessionCommand, TheMasterChannelStandsInATrackOfItsOwnLastAndTheArrangementIsInBeats) {
+  ASSERT_EQ(run("session", q(out / "song.dawproject") + " -q").status, 0);
+  const json session = ReadSession(out / "song.dawproject", song);
+  ASSERT_FALSE(session.is_null());
+  ASSERT_EQ(session["masterTracks"].size(), 1u);
+  EXPECT_EQ(session["masterTracks"][0]["name"], "Master");
+  EXPECT_EQ(session["masterTracks"][0]["contentType"], "audio");
+  EXPECT_EQ(session["masterChannels"][0]["role"], "master");
+  EXPECT_FALSE(session["masterTracks"][0]["lanes"]) << "the master track has no lanes";
+  // Five tracks, the master takes' last of them, then the master track.
+  EXPECT_EQ(session["structure"], json::array({"Track", "Track", "Track", "Track", "Track", "Track"}));
+  EXPECT_EQ(session["tracks"].back()["name"], "Master takes");
+  EXPECT_EQ(session["lanesTimeUnit"], "beats");
+  EXPECT_EQ(session["tempo"]["value"], "120");
+  expectClipsAreTheTakes(session, false);
 }
 
 TEST_F(SessionCommand, KatakanaLatin1AndBlankNamesGiveValidUtf8AndUniqueFileNames) {
