@@ -11,7 +11,8 @@
 # sample stays visible. The 1- and 20-minute songs (4 takes each, 420 MB for
 # the long one) are generated once and kept in the data folder.
 # BENCH_SCALING=0 skips those rows; BENCH_LONG=0 keeps them but leaves out
-# the 20-minute song.
+# the 20-minute song. BENCH_ONLY=session times only session and session
+# --ardour against stems.
 set -euo pipefail
 
 build=${1:-build}
@@ -140,6 +141,16 @@ restore_ours="\"$cli\" restore \"$work/stems-ours\" \"$work/restored\" -q"
 # writes, stored in a ZIP: against stems, the baseline.
 session_clear="rm -f \"$work/song.dawproject\""
 session_ours="\"$cli\" session \"$project\" \"$work/song.dawproject\" -q"
+# The song as an Ardour session folder: the same 16 WAV files, beside a
+# session file, built under a hidden name and renamed into place.
+ardour_clear="rm -rf \"$work/song-ardour\""
+ardour_ours="\"$cli\" session \"$project\" \"$work/song-ardour\" --ardour -q"
+session_rows() {
+  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/session.json" \
+    --prepare "$session_clear" --prepare "$stems_clear" -n ours "$session_ours" -n sox "$stems_ours" >/dev/null
+  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/ardour.json" \
+    --prepare "$ardour_clear" --prepare "$stems_clear" -n ours "$ardour_ours" -n sox "$stems_ours" >/dev/null
+}
 
 # Loudness: our export measures what it writes, and --normalize measures
 # the mix and then writes it; both against what a user does without them,
@@ -165,11 +176,17 @@ if [[ ${BENCH_ONLY:-} == loudness ]]; then
   export loudness_only=1
 fi
 
+# BENCH_ONLY=session times only the two session rows against stems.
+if [[ ${BENCH_ONLY:-} == session ]]; then
+  session_rows
+  export session_only=1
+fi
+
 # BENCH_BASIC=1 times only export, import and stems: what every build of
 # the program can do, for comparing an older build with this one.
 basic=${BENCH_BASIC:-}
 export basic plain_cli
-if [[ -z ${loudness_only:-} ]]; then
+if [[ -z ${loudness_only:-} && -z ${session_only:-} ]]; then
 compare export "$export_ours" "$export_sox"
 compare import "$import_ours" "$import_sox"
 [[ -z $basic ]] && compare resample "$resample_ours" "$resample_sox"
@@ -181,8 +198,7 @@ if [[ -z $basic ]]; then
     --prepare "$verify_clear" --prepare "$stems_clear" -n ours "$verify_ours" -n sox "$stems_ours" >/dev/null
   hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/restore.json" \
     --prepare "$restore_clear" --prepare "$stems_clear" -n ours "$restore_ours" -n sox "$stems_ours" >/dev/null
-  hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/session.json" \
-    --prepare "$session_clear" --prepare "$stems_clear" -n ours "$session_ours" -n sox "$stems_ours" >/dev/null
+  session_rows
   make_batch_files
   hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/batch.json" \
     -n ours "$batch_ours" -n sox "$single_ours" >/dev/null
@@ -218,6 +234,7 @@ import json, os, statistics, sys
 work = sys.argv[1]
 basic = bool(os.environ.get("basic"))
 loudness_only = bool(os.environ.get("loudness_only"))
+session_only = bool(os.environ.get("session_only"))
 rows = [("export", "export: mix 16 takes to stereo"), ("import", "import: stereo file into 2 takes"),
         ("resample", "import 48k/24 --resample: 2 takes"), ("stems", "stems: 16 takes to 16 WAV files")]
 if basic:
@@ -246,15 +263,19 @@ def loudness_table():
 if loudness_only:
   loudness_table()
   sys.exit(0)
+session_rows = [("session", "session (16 takes, ZIP) against stems"),
+                ("ardour", "session --ardour (folder) against stems")]
+if session_only:
+  table(session_rows, "this (s)", "base (s)", "base / this")
+  sys.exit(0)
 table(rows + ([] if basic else [("flac", "stems --flac: 16 takes to FLAC (-C 5)")]), "ours (s)", "sox (s)",
       "sox / ours")
 # Targets: --verify adds at most 60 % (ratio >= 0.63); restore at least as
-# fast as the archive (ratio >= 1); session at most 1.2 times stems (ratio
-# >= 0.83); a batch of 16 files no slower than 16 imports (ratio >= 1).
+# fast as the archive (ratio >= 1); session and session --ardour each at
+# most 1.2 times stems (ratio >= 0.83); a batch of 16 files no slower than 16 imports (ratio >= 1).
 if not basic:
-  table([("verify", "stems --verify against stems"), ("restore", "restore against stems (WAV)"),
-         ("session", "session (16 takes, ZIP) against stems"),
-         ("batch", "import 16 files (--from) against 16 imports")],
+  table([("verify", "stems --verify against stems"), ("restore", "restore against stems (WAV)")] + session_rows +
+        [("batch", "import 16 files (--from) against 16 imports")],
         "this (s)", "base (s)", "base / this")
   loudness_table()
 
@@ -275,16 +296,21 @@ if [[ -n ${loudness_only:-} ]]; then
   printf '\npeak memory (KiB): export %s, export --normalize %s\n' "$(peak_kib "$export_ours")" "$(peak_kib "$normalize_ours")"
   exit 0
 fi
+if [[ -n ${session_only:-} ]]; then
+  printf '\npeak memory (KiB): session %s, session --ardour %s\n' \
+    "$(peak_kib "$session_clear && $session_ours")" "$(peak_kib "$ardour_clear && $ardour_ours")"
+  exit 0
+fi
 if [[ -n $basic ]]; then
   printf '\npeak memory (KiB): export %s, import %s, stems %s\n' \
     "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$stems_clear && $stems_ours")"
   exit 0
 fi
-printf '\npeak memory (KiB): export %s, import %s, import --resample %s, stems %s, stems --flac %s, stems --verify %s, restore %s, session %s\n' \
+printf '\npeak memory (KiB): export %s, import %s, import --resample %s, stems %s, stems --flac %s, stems --verify %s, restore %s, session %s, session --ardour %s\n' \
   "$(peak_kib "$export_ours")" "$(peak_kib "$import_ours")" "$(peak_kib "$resample_ours")" \
   "$(peak_kib "$stems_clear && $stems_ours")" "$(peak_kib "$flac_clear && $flac_ours")" \
   "$(peak_kib "$verify_clear && $verify_ours")" "$(peak_kib "$restore_clear && $restore_ours")" \
-  "$(peak_kib "$session_clear && $session_ours")"
+  "$(peak_kib "$session_clear && $session_ours")" "$(peak_kib "$ardour_clear && $ardour_ours")"
 
 # The same song on a model of a recorder's USB disk (bench/usb.sh);
 # BENCH_USB=0 leaves these rows out, BENCH_ONLY=usb runs only them.

@@ -41,6 +41,8 @@ test_packages=(
   libebur128-dev                   # the reference our loudness measurement is held to
   at-spi2-core dbus python3-pyatspi  # the window's accessibility tree through AT-SPI
   shared-mime-info xdg-utils libfile-mimeinfo-perl  # the MIME type as a desktop finds it (xdg-mime)
+  nodejs npm                       # a DAW's own DAWproject importer (tests/package.json)
+  ardour                           # ardour7-lua and ardour7-export open and render our sessions
 )
 # The version-neutral name: it depends on the runtime of the default clang.
 fuzz_packages=(cmake ninja-build make g++ pkg-config portaudio19-dev libcli11-dev libsndfile1-dev libsoxr-dev
@@ -73,12 +75,55 @@ for job in "${@:-run}"; do
   esac
 done
 
+installed() {
+  local status
+  status=$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] && return 0
+  # A Node.js from elsewhere brings its own npm, and then Debian's npm
+  # package conflicts with it.
+  [[ "$1" == npm ]] && command -v npm >/dev/null
+}
+
+# A download, again after a pause when a mirror is slow or drops the
+# connection; what truly cannot be had fails on the last try.
+# usage: with_retries WHAT COMMAND...
+with_retries() {
+  local what=$1 try
+  shift
+  for try in 1 2 3; do
+    "$@" && return 0
+    [[ $try -lt 3 ]] && { echo "$what failed (try $try of 3); trying again in $((try * 20)) s" >&2; sleep $((try * 20)); }
+  done
+  return 1
+}
+
+# The test suite's Node.js packages, exactly as tests/package-lock.json pins
+# them, into tests/node_modules (npm ci keeps nothing else).
+install_node_packages() {
+  local tests
+  tests="$(cd "$(dirname "$0")/../tests" && pwd)"
+  # npm ci starts again from nothing each time: skip it when this lock was
+  # installed already.
+  cmp -s "$tests/package-lock.json" "$tests/node_modules/.installed-lock.json" 2>/dev/null && return 0
+  if with_retries "npm ci" npm ci --prefix "$tests" --no-audit --no-fund --loglevel=error; then
+    cp "$tests/package-lock.json" "$tests/node_modules/.installed-lock.json"
+    return 0
+  fi
+  echo "error: the Node.js packages of tests/package-lock.json cannot be installed (see npm's message above)" >&2
+  return 1
+}
+
+wants_node_packages=false
+for job in "${@:-run}"; do [[ $job == test ]] && wants_node_packages=true; done
+
 missing=()
 for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || [[ " ${missing[*]} " == *" $p "* ]] || missing+=("$p")
+  installed "$p" || [[ " ${missing[*]} " == *" $p "* ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -eq 0 ]]; then
+  if $wants_node_packages; then install_node_packages; fi
+  exit 0
+fi
 
 echo "Installing missing packages: ${missing[*]}"
 if [[ $(id -u) -eq 0 ]]; then
@@ -92,5 +137,10 @@ else
   echo "       sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi
-"${run[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${run[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+with_retries "apt-get update" "${run[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq || true
+if ! with_retries "apt-get install" "${run[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  -o Acquire::Retries=3 "${missing[@]}"; then
+  echo "error: apt-get could not install: ${missing[*]} (see its message above)" >&2
+  exit 1
+fi
+if $wants_node_packages; then install_node_packages; fi

@@ -224,6 +224,18 @@
         <translation>DAW プロジェクトファイルに書き込めませんでした。</translation>
     </message>
     <message>
+        <source>The Ardour session could not be written.</source>
+        <translation>Ardour セッションを書き出せませんでした。</translation>
+    </message>
+    <message>
+        <source>The Ardour session folder exists; nothing was written.</source>
+        <translation>Ardour セッションのフォルダーが既にあります。何も書き出していません。</translation>
+    </message>
+    <message>
+        <source>The folder holds more than an Ardour session written by TrackPorter; it is never replaced.</source>
+        <translation>このフォルダーには TrackPorter が書き出した Ardour セッション以外のものがあります。置き換えることはありません。</translation>
+    </message>
+    <message>
         <source>A name can hold only printable ASCII, half-width katakana and the accented small letters à to ÿ.</source>
         <translation>名前に使えるのは、表示できる ASCII 文字、半角カタカナ、アクセント付きの小文字 à ～ ÿ だけです。</translation>
     </message>
@@ -576,6 +588,14 @@ Replace its files with the archive&apos;s?</source>
     <message>
         <source>Export to DAW</source>
         <translation>DAW へ書き出し</translation>
+    </message>
+    <message>
+        <source>DAWproject (*.dawproject)</source>
+        <translation>DAWproject (*.dawproject)</translation>
+    </message>
+    <message>
+        <source>Ardour session (folder)</source>
+        <translation>Ardour セッション (フォルダー)</translation>
     </message>
     <message>
         <source>Writing &quot;%1&quot;</source>

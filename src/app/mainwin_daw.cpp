@@ -1,5 +1,6 @@
 // "Export to DAW..." on the folder tree's menu: the song as one DAW project
-// file. What you hear is what the DAW gets: the song open in the window
+// file, or as an Ardour session folder (the second type in the dialog).
+// What you hear is what the DAW gets: the song open in the window
 // goes with the takes chosen in the grid and the mixer as it stands; any
 // other song with each track's lowest take. It is written on the archive's
 // thread, with its progress dialog and Cancel, and an interrupted file
@@ -41,6 +42,14 @@ QString SuggestedName(const SessionPlan& plan) {
   return QString::fromStdString(name) + QStringLiteral(".dawproject");
 }
 
+// The dialog's second type: the name is a folder, without the suggested
+// file's extension.
+constexpr int ArdourSessionType = 2;
+QString ArdourFolderName(const QString& chosen) {
+  const QString extension = QStringLiteral(".dawproject");
+  return chosen.endsWith(extension) ? chosen.left(chosen.size() - extension.size()) : chosen;
+}
+
 }  // namespace
 
 void TMainWin::ExportToDaw(const QString& path) {
@@ -56,21 +65,26 @@ void TMainWin::ExportToDaw(const QString& path) {
     return;
   }
   SaveDialog offer;
-  offer.filter = QStringLiteral("DAWproject (*.dawproject)|*.dawproject");
-  offer.defaultExt = QStringLiteral("dawproject");
+  // The first type's extension follows a name typed without one; the
+  // folder of the second gets none.
+  offer.filter = tr("DAWproject (*.dawproject)") + QStringLiteral("|*.dawproject|") + tr("Ardour session (folder)") +
+                 QStringLiteral("|*");
   offer.fileName = QDir(ArchiveStartFolder()).filePath(SuggestedName(plan));
   if (!dialogs_->SaveFile(this, offer)) return;
-  lastArchiveFolder_ = QFileInfo(offer.fileName).absolutePath();
-  const fs::path target = FilePath(offer.fileName);
+  const bool ardour = offer.filterIndex == ArdourSessionType;
+  const QString chosen = ardour ? ArdourFolderName(offer.fileName) : offer.fileName;
+  lastArchiveFolder_ = QFileInfo(chosen).absolutePath();
+  const fs::path target = FilePath(chosen);
 
   // Planned again on the run's thread under the song's lock, so that the
   // file holds the song as it is while it is written.
   SessionExport request{song, choices, FormatWav, ProgramVersion, SongLock::Wait::No};
+  request.ardour = ardour;
   ShowArchiveProgress(tr("Export to DAW"));
   archiveRunner_->StartConversion(
-      tr("Writing \"%1\"").arg(offer.fileName),
+      tr("Writing \"%1\"").arg(chosen),
       [request, target](const ConversionHooks& hooks) { return ExportSession(request, target, hooks); },
-      tr("Written: \"%1\"").arg(offer.fileName));
+      tr("Written: \"%1\"").arg(chosen));
 }
 
 }  // namespace tp

@@ -20,18 +20,21 @@ size_t xmlSequenceLength(std::string_view text, size_t at) {
   return sequence.code == 0xFFFE || sequence.code == 0xFFFF ? 0 : sequence.length;
 }
 
-// The attribute `name="value"`, with its leading blank.
-std::string attribute(std::string_view name, std::string_view value) {
-  return " " + std::string(name) + "=\"" + XmlText(value) + "\"";
-}
-
 std::string boolText(bool value) { return value ? "true" : "false"; }
 
+// The arrangement is in beats at the project's tempo: importers read every
+// time as beats, whatever the Lanes say.
+constexpr int ProjectTempo = 120;
+constexpr double BeatsPerSecond = ProjectTempo / 60.0;
+
+// Shortest round-trip texts: frames = seconds * 44100 comes back exactly.
 std::string seconds(uint32_t frames) { return XmlNumber(double(frames) / double(TakeSampleRate)); }
+std::string beats(uint32_t frames) { return XmlNumber(double(frames) * BeatsPerSecond / double(TakeSampleRate)); }
 
 std::string trackId(size_t index) { return "track" + std::to_string(index + 1); }
 std::string channelId(size_t index) { return "channel" + std::to_string(index + 1); }
 constexpr const char* MasterChannelId = "master";
+constexpr const char* MasterTrackId = "mastertrack";
 
 // Inside a channel the schema wants Mute, Pan, Volume in this order.
 std::string channelBody(bool mute, double pan, double volume, const std::string& indent) {
@@ -45,35 +48,46 @@ std::string structure(const SessionPlan& plan) {
   std::string xml = "  <Structure>\n";
   for (size_t i = 0; i < plan.tracks.size(); ++i) {
     const SessionTrack& track = plan.tracks[i];
-    xml += "    <Track contentType=\"audio\" loaded=\"true\"" + attribute("id", trackId(i)) +
-           attribute("name", track.name) + ">\n";
+    xml += "    <Track contentType=\"audio\" loaded=\"true\"" + XmlAttribute("id", trackId(i)) +
+           XmlAttribute("name", track.name) + ">\n";
     xml += "      <Channel audioChannels=\"" + std::to_string(track.channels) + "\" role=\"regular\"" +
-           attribute("destination", MasterChannelId) + " solo=\"" + boolText(track.solo) + "\"" +
-           attribute("id", channelId(i)) + attribute("name", track.name) + ">\n";
+           XmlAttribute("destination", MasterChannelId) + " solo=\"" + boolText(track.solo) + "\"" +
+           XmlAttribute("id", channelId(i)) + XmlAttribute("name", track.name) + ">\n";
     xml += channelBody(track.mute, track.pan, track.volume, "        ");
     xml += "      </Channel>\n    </Track>\n";
   }
-  xml += "    <Channel audioChannels=\"2\" role=\"master\" solo=\"false\"" + attribute("id", MasterChannelId) +
-         attribute("name", "Master") + ">\n";
-  xml += channelBody(false, 0.5, 1.0, "      ");
-  xml += "    </Channel>\n  </Structure>\n";
+  // DAWs write the master channel inside a track of its own, and importers
+  // look for it there; it comes last and has no lanes.
+  xml += "    <Track contentType=\"audio\" loaded=\"true\"" + XmlAttribute("id", MasterTrackId) +
+         XmlAttribute("name", "Master") + ">\n";
+  xml += "      <Channel audioChannels=\"2\" role=\"master\" solo=\"false\"" + XmlAttribute("id", MasterChannelId) +
+         XmlAttribute("name", "Master") + ">\n";
+  xml += channelBody(false, 0.5, 1.0, "        ");
+  xml += "      </Channel>\n    </Track>\n  </Structure>\n";
   return xml;
 }
 
+// An audio clip as DAWs write one: the Audio inside Warps that map the
+// clip's beats onto the file's seconds, one to one at the project's tempo.
 std::string clip(const SessionClip& take, bool external) {
-  const std::string duration = seconds(take.frames);
-  return "          <Clip time=\"0\" duration=\"" + duration + "\" playStart=\"0\"" + attribute("name", take.name) +
+  const std::string duration = seconds(take.frames), length = beats(take.frames);
+  return "          <Clip time=\"0\" duration=\"" + length + "\" playStart=\"0\"" + XmlAttribute("name", take.name) +
          " enable=\"" + boolText(take.enabled) + "\">\n" +
-         "            <Audio sampleRate=\"" + std::to_string(TakeSampleRate) + "\" channels=\"" +
+         "            <Warps timeUnit=\"beats\" contentTimeUnit=\"seconds\">\n" +
+         "              <Audio sampleRate=\"" + std::to_string(TakeSampleRate) + "\" channels=\"" +
          std::to_string(take.channels) + "\" duration=\"" + duration + "\">\n" +
-         "              <File" + attribute("path", take.filePath) + " external=\"" + boolText(external) + "\"/>\n" +
-         "            </Audio>\n          </Clip>\n";
+         "                <File" + XmlAttribute("path", take.filePath) + " external=\"" + boolText(external) +
+         "\"/>\n" +
+         "              </Audio>\n" +
+         "              <Warp time=\"0\" contentTime=\"0\"/>\n" +
+         "              <Warp time=\"" + length + "\" contentTime=\"" + duration + "\"/>\n" +
+         "            </Warps>\n          </Clip>\n";
 }
 
 std::string arrangement(const SessionPlan& plan) {
-  std::string xml = "  <Arrangement id=\"arrangement\">\n    <Lanes timeUnit=\"seconds\" id=\"timeline\">\n";
+  std::string xml = "  <Arrangement id=\"arrangement\">\n    <Lanes timeUnit=\"beats\" id=\"timeline\">\n";
   for (size_t i = 0; i < plan.tracks.size(); ++i) {
-    xml += "      <Lanes" + attribute("track", trackId(i)) + ">\n";
+    xml += "      <Lanes" + XmlAttribute("track", trackId(i)) + ">\n";
     // One Clips lane per take: the chosen one first.
     for (const SessionClip& take : plan.tracks[i].lanes)
       xml += "        <Clips>\n" + clip(take, plan.externalFiles) + "        </Clips>\n";
@@ -113,6 +127,10 @@ std::string XmlText(std::string_view text) {
   return escaped;
 }
 
+std::string XmlAttribute(std::string_view name, std::string_view value) {
+  return " " + std::string(name) + "=\"" + XmlText(value) + "\"";
+}
+
 std::string XmlNumber(double value) {
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, value);
@@ -121,10 +139,11 @@ std::string XmlNumber(double value) {
 
 std::string ProjectXml(const SessionPlan& plan) {
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Project version=\"1.0\">\n";
-  xml += "  <Application name=\"TrackPorter\"" + attribute("version", plan.applicationVersion) + "/>\n";
-  // The recorder keeps no tempo: 120 bpm in 4/4 is the usual default, and
-  // the clips are placed in seconds, so the grid does not move them.
-  xml += "  <Transport>\n    <Tempo unit=\"bpm\" min=\"20\" max=\"999\" value=\"120\" id=\"tempo\"/>\n"
+  xml += "  <Application name=\"TrackPorter\"" + XmlAttribute("version", plan.applicationVersion) + "/>\n";
+  // The recorder keeps no tempo: 120 bpm in 4/4 is the usual default (a
+  // second is two beats).
+  xml += "  <Transport>\n    <Tempo unit=\"bpm\" min=\"20\" max=\"999\" value=\"" + std::to_string(ProjectTempo) +
+         "\" id=\"tempo\"/>\n"
          "    <TimeSignature numerator=\"4\" denominator=\"4\" id=\"timesignature\"/>\n  </Transport>\n";
   xml += structure(plan);
   xml += arrangement(plan);

@@ -20,6 +20,9 @@ std::string MetadataXml(const SessionPlan& plan);
 // makes the document invalid.
 std::string XmlText(std::string_view text);
 
+// ` name="value"`, with its leading blank, the value as XmlText.
+std::string XmlAttribute(std::string_view name, std::string_view value);
+
 // A number as the shortest text that reads back as the same double.
 std::string XmlNumber(double value);
 

@@ -109,14 +109,18 @@ Status PlanSessionOf(const ArchiveSongPlan& song, const SessionChoices& choices,
     lane.channels = lane.lanes.front().channels;
     if (masters) {
       // The master takes are the mix already: heard with the tracks they
-      // would double it.
+      // would double it; in a song of master takes alone they are all there
+      // is to hear.
       lane.name = MasterTakesTrackName;
-      lane.mute = true;
+      lane.masterTakes = true;
+      lane.mute = !plan.tracks.empty();
     } else {
       lane.name = shownName(chosenItem->nameBytes);
       if (lane.name.empty()) lane.name = chosenItem->source.label;
-      lane.volume = SessionVolume(choices.volume[size_t(track)]);
-      lane.pan = SessionPan(choices.pan[size_t(track)]);
+      lane.volumePosition = std::clamp(choices.volume[size_t(track)], 0, 127);
+      lane.panPosition = std::clamp(choices.pan[size_t(track)], 0, 100);
+      lane.volume = SessionVolume(lane.volumePosition);
+      lane.pan = SessionPan(lane.panPosition);
       lane.mute = choices.mute[size_t(track)];
       lane.solo = choices.solo[size_t(track)];
     }

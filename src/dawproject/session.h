@@ -2,9 +2,10 @@
 // take, each take on a lane of its own (the chosen one enabled, the others
 // disabled: the exchange format has no takes), the mixer's volume, pan, mute
 // and solo on the tracks' channels, and the master takes on one muted
-// stereo track so that the mix is not heard twice. The audio files are
-// those the archive writes (archive/archiveplan.h plans them, archive/stemfile.h
-// writes each), named as it names them.
+// stereo track so that the mix is not heard twice (heard only in a song
+// that has nothing else). The audio files are those the archive writes
+// (archive/archiveplan.h plans them, archive/stemfile.h writes each), named
+// as it names them.
 #pragma once
 
 #include <array>
@@ -49,7 +50,9 @@ struct SessionTrack {
   uint32_t channels = 1;
   double volume = 1.0;  // linear gain
   double pan = 0.5;     // 0 full left, 0.5 centre, 1 full right
+  int volumePosition = 100, panPosition = 50;  // the mixer's knobs that give them
   bool mute = false, solo = false;
+  bool masterTakes = false;  // the song's master takes, not a recorder track
   std::vector<SessionClip> lanes;  // the chosen take first
 };
 

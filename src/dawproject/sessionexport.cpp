@@ -1,5 +1,6 @@
 #include "dawproject/sessionexport.h"
 
+#include "dawproject/ardoursession.h"
 #include "dawproject/sessionfile.h"
 #include "project/messages.h"
 
@@ -14,7 +15,8 @@ ConversionResult ExportSession(const SessionExport& request, const std::filesyst
   if (const Status planned = PlanSession(request.song, request.choices, request.format, plan); !planned.ok())
     return ConversionResult::Failure(planned);
   plan.applicationVersion = request.applicationVersion;
-  ConversionResult result = WriteSessionFile(plan, output, hooks);
+  ConversionResult result = request.ardour ? WriteArdourSession(plan, output, request.replace, hooks)
+                                           : WriteSessionFile(plan, output, hooks);
   result.notes = SessionNotes(plan);
   return result;
 }

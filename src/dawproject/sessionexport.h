@@ -1,4 +1,5 @@
-// A song folder written as a DAW project file in one step, under the
+// A song folder written as a DAW project file (or an Ardour session folder)
+// in one step, under the
 // song's reader lock from the first read of its plan to the rename of the
 // file into place: an import, rename or delete started meanwhile waits for
 // it (or is refused with its --no-wait), so the project never holds two
@@ -21,9 +22,12 @@ struct SessionExport {
   std::string applicationVersion;
   // The command line waits for a writer of the song; the window does not.
   SongLock::Wait wait = SongLock::Wait::Yes;
+  // An Ardour session folder (dawproject/ardoursession.h) instead of a
+  // project file; `replace` lets it replace a session it wrote before.
+  bool ardour = false, replace = false;
 };
 
-// Plans and writes the project file `output`. A take left out of it
+// Plans and writes the project file (or session folder) `output`. A take left out of it
 // because it is damaged is named in the result's notes.
 ConversionResult ExportSession(const SessionExport& request, const std::filesystem::path& output,
                                const ConversionHooks& hooks);

@@ -140,6 +140,13 @@ inline constexpr const char* SessionNotCreated =
     QT_TRANSLATE_NOOP("Messages", "The DAW project file could not be created.");
 inline constexpr const char* SessionNotWritten =
     QT_TRANSLATE_NOOP("Messages", "The DAW project file could not be written.");
+inline constexpr const char* ArdourSessionNotWritten =
+    QT_TRANSLATE_NOOP("Messages", "The Ardour session could not be written.");
+inline constexpr const char* ArdourSessionExists =
+    QT_TRANSLATE_NOOP("Messages", "The Ardour session folder exists; nothing was written.");
+// Only a session this program wrote, as it wrote it, is ever replaced.
+inline constexpr const char* ArdourFolderRefused = QT_TRANSLATE_NOOP(
+    "Messages", "The folder holds more than an Ardour session written by TrackPorter; it is never replaced.");
 // A take file that ends inside its header has no audio to put in a DAW
 // project; %1 is the take ("Track05-1").
 inline constexpr const char* TakeLeftOutDamaged =

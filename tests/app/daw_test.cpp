@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dawproject/ardourfixture.h"
 #include "dawproject/sessionfixture.h"
 #include "windowfixture.h"
 
@@ -93,6 +94,37 @@ TEST_F(DawExport, TheOpenSongGoesWithTheChosenTakesAndTheMixerThroughTheRealSave
       EXPECT_TRUE(clip["exists"]);
       EXPECT_TRUE(clip["samplesEqualTake"]) << clip["path"];
     }
+}
+
+TEST_F(DawExport, TheSecondTypeOfTheSaveDialogWritesAnArdourSessionFolderThatArdourLoads) {
+  dialogs->realSaveDialog = true;
+  window->LastExportFolder = Q(out);
+  QStringList offeredTypes;
+  WhenTheSaveDialogOpens([&](QFileDialog* files) {
+    auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(types && name);
+    for (int i = 0; i < types->count(); ++i) offeredTypes << types->itemText(i);
+    types->setCurrentIndex(1);
+    emit types->activated(1);  // what a click on the item sends
+    name->setFocus();
+    name->clear();
+    QTest::keyClicks(name, QStringLiteral("Demo session"));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  ExportFromMenu(song);
+  EXPECT_EQ(offeredTypes, (QStringList{QStringLiteral("DAWproject (*.dawproject)"),
+                                       QStringLiteral("Ardour session (folder)")}));
+  ASSERT_FALSE(dialogs->messages.empty());
+  EXPECT_TRUE(dialogs->messages.back().startsWith(QStringLiteral("Written"))) << dialogs->messages.back().toStdString();
+  const fs::path folder = out / "Demo session";
+  EXPECT_EQ(test::NamesIn(out), std::vector<std::string>{"Demo session"}) << "a folder, with no extension";
+  EXPECT_TRUE(fs::is_regular_file(folder / "Demo session.ardour"));
+  const test::ArdourListing listing = test::ListWithArdour(folder);
+  ASSERT_TRUE(listing.complete) << listing.output;
+  ASSERT_EQ(listing.routes.size(), 6u);  // the master bus, four tracks, the master takes
+  EXPECT_EQ(listing.routes[1].name, "Kick");
+  EXPECT_EQ(listing.routes[5].name, "Master takes");
 }
 
 TEST_F(DawExport, ACancelledSaveDialogWritesNothingAndAFolderWithoutASongSaysSo) {

@@ -18,34 +18,17 @@ namespace {
 using namespace tp::test;
 namespace fs = std::filesystem;
 
-class SessionFaults : public ::testing::TestWithParam<AudioFormat> {
+class SessionFaults : public ::testing::TestWithParam<AudioFormat>, protected PlannedSessionSong {
  protected:
-  void SetUp() override {
-    WriteSessionSong(song);
-    ASSERT_TRUE(PlanSession(song, SessionChoices{}, GetParam(), plan).ok());
-    fs::create_directories(folder);
-  }
-  void TearDown() override { FaultInjection::Reset(); }
+  void SetUp() override { PlanSong(GetParam()); }
   ConversionResult write(const ConversionHooks& hooks = {}) { return WriteSessionFile(plan, target, hooks); }
 
-  TempFolder disk;
-  fs::path song = disk / "song", folder = disk / "out", target = folder / "song.dawproject";
-  SessionPlan plan;
+  fs::path target = folder / "song.dawproject";
 };
 
 TEST_P(SessionFaults, AStopPartWayLeavesNoFileAndNoSideFile) {
   // Stopped at the first question, and again part-way through the takes.
-  for (int questions : {1, 6}) {
-    SCOPED_TRACE(questions);
-    int asked = 0;
-    ConversionHooks hooks;
-    hooks.betweenBlocks = [&] { return ++asked >= questions; };
-    const ConversionResult result = write(hooks);
-    EXPECT_EQ(result.outcome, ConversionResult::Aborted);
-    EXPECT_STREQ(result.message, messages::Aborted);
-    EXPECT_EQ(asked, questions);
-    EXPECT_TRUE(NamesIn(folder).empty());
-  }
+  ExpectAStopLeavesNothing([&](const ConversionHooks& hooks) { return write(hooks); }, folder, {1, 6});
 }
 
 TEST_P(SessionFaults, AFullDiskFailsNamingTheFileAndLeavesNothing) {

@@ -4,7 +4,8 @@ independently of the program, and prints what it found as JSON:
 
     read_session.py FILE SONG_FOLDER [STEMS_FOLDER]
 
-For every clip it says whether its audio file exists (inside the ZIP, or
+Times in the arrangement are read in beats at the project's tempo. For
+every clip it says whether its audio file exists (inside the ZIP, or
 beside FILE for an external one), whether its samples equal those of the
 take file(s) it names (read straight from the song folder by the recorder's
 file names), and, given STEMS_FOLDER, whether its bytes equal the file
@@ -52,8 +53,9 @@ def audio_bytes(archive, folder, path, external):
     return archive.read(path) if path in archive.namelist() else None
 
 
-def read_clip(clip, archive, folder, song, stems, external_default):
-    audio = clip.find("Audio")
+def read_clip(clip, archive, folder, song, stems, beats_per_second):
+    warps = clip.find("Warps")
+    audio = warps.find("Audio") if warps is not None else clip.find("Audio")
     file = audio.find("File")
     path = file.get("path")
     external = file.get("external", "false") == "true"
@@ -62,7 +64,12 @@ def read_clip(clip, archive, folder, song, stems, external_default):
     result = {
         "name": clip.get("name"), "enable": clip.get("enable"), "path": path, "external": external,
         "exists": data is not None,
-        "clipFrames": round(float(clip.get("duration")) * 44100),
+        "clipFrames": round(float(clip.get("duration")) / beats_per_second * 44100),
+        "clipTime": clip.get("time"), "playStart": clip.get("playStart"),
+        "warps": None if warps is None else {
+            "timeUnit": warps.get("timeUnit"), "contentTimeUnit": warps.get("contentTimeUnit"),
+            "children": [child.tag for child in warps],
+            "points": [[float(w.get("time")), float(w.get("contentTime"))] for w in warps.findall("Warp")]},
         "audioFrames": round(float(audio.get("duration")) * 44100),
         "channels": int(audio.get("channels")), "sampleRate": int(audio.get("sampleRate")),
     }
@@ -86,6 +93,8 @@ def main():
                    for i in archive.infolist()]
         bad = archive.testzip()
         project = ET.fromstring(archive.read("project.xml"))
+        lanes = {l.get("track"): l for l in project.findall("Arrangement/Lanes/Lanes")}
+        lane_ids = set(lanes)
         meta = ET.fromstring(archive.read("metadata.xml"))
         result = {"entries": entries, "crcOk": bad is None,
                   "application": project.find("Application").attrib,
@@ -93,11 +102,17 @@ def main():
                   "timeSignature": project.find("Transport/TimeSignature").attrib,
                   "title": meta.findtext("Title"), "comment": meta.findtext("Comment"),
                   "structure": [child.tag for child in project.find("Structure")],
-                  "masterChannels": [c.attrib for c in project.findall("Structure/Channel")],
+                  "masterTracks": [dict(t.attrib, channel=t.find("Channel").attrib, lanes=t.get("id") in lane_ids)
+                                   for t in project.findall("Structure/Track")
+                                   if t.find("Channel").get("role") == "master"],
+                  "lanesTimeUnit": project.find("Arrangement/Lanes").get("timeUnit"),
                   "tracks": []}
-        lanes = {l.get("track"): l for l in project.findall("Arrangement/Lanes/Lanes")}
+        result["masterChannels"] = [t["channel"] for t in result["masterTracks"]]
+        beats_per_second = float(project.find("Transport/Tempo").get("value")) / 60
         for track in project.findall("Structure/Track"):
             channel = track.find("Channel")
+            if channel.get("role") == "master":
+                continue
             entry = {"name": track.get("name"), "id": track.get("id"), "contentType": track.get("contentType"),
                      "audioChannels": int(channel.get("audioChannels")), "destination": channel.get("destination"),
                      "channelElements": [c.tag for c in channel],
@@ -106,7 +121,7 @@ def main():
                      "lanes": []}
             for clips in lanes[track.get("id")].findall("Clips"):
                 for clip in clips.findall("Clip"):
-                    entry["lanes"].append(read_clip(clip, archive, folder, song, stems, False))
+                    entry["lanes"].append(read_clip(clip, archive, folder, song, stems, beats_per_second))
             result["tracks"].append(entry)
     print(json.dumps(result, ensure_ascii=False))
 

@@ -45,6 +45,16 @@ void expectClipsAreTheTakes(const json& session, bool comparedWithStems = true) 
       EXPECT_TRUE(clip["exists"]);
       EXPECT_EQ(clip["sampleRate"], 44100);
       EXPECT_EQ(clip["clipFrames"], clip["audioFrames"]);
+      // As DAWs write an audio clip: the Audio inside Warps mapping the
+      // clip's beats onto the file's seconds, at 0 and at the end.
+      EXPECT_EQ(clip["clipTime"], "0");
+      EXPECT_EQ(clip["playStart"], "0");
+      ASSERT_TRUE(clip["warps"].is_object());
+      EXPECT_EQ(clip["warps"]["timeUnit"], "beats");
+      EXPECT_EQ(clip["warps"]["contentTimeUnit"], "seconds");
+      EXPECT_EQ(clip["warps"]["children"], json::array({"Audio", "Warp", "Warp"}));
+      const double seconds = clip["audioFrames"].get<double>() / 44100;
+      EXPECT_EQ(clip["warps"]["points"], json::array({json::array({0.0, 0.0}), json::array({2 * seconds, seconds})}));
       if (clip.contains("fileFrames")) {
         EXPECT_EQ(clip["clipFrames"], clip["fileFrames"]);
         EXPECT_TRUE(clip["samplesEqualTake"]);
@@ -129,6 +139,23 @@ TEST_F(SessionCommand, TheSongOpensWithEveryTakeOnALaneTheChosenOnesEnabledAndTh
   expectClipsAreTheTakes(session);
 }
 
+TEST_F(SessionCommand, TheMasterChannelStandsInATrackOfItsOwnLastAndTheArrangementIsInBeats) {
+  ASSERT_EQ(run("session", q(out / "song.dawproject") + " -q").status, 0);
+  const json session = ReadSession(out / "song.dawproject", song);
+  ASSERT_FALSE(session.is_null());
+  ASSERT_EQ(session["masterTracks"].size(), 1u);
+  EXPECT_EQ(session["masterTracks"][0]["name"], "Master");
+  EXPECT_EQ(session["masterTracks"][0]["contentType"], "audio");
+  EXPECT_EQ(session["masterChannels"][0]["role"], "master");
+  EXPECT_FALSE(session["masterTracks"][0]["lanes"]) << "the master track has no lanes";
+  // Five tracks, the master takes' last of them, then the master track.
+  EXPECT_EQ(session["structure"], json::array({"Track", "Track", "Track", "Track", "Track", "Track"}));
+  EXPECT_EQ(session["tracks"].back()["name"], "Master takes");
+  EXPECT_EQ(session["lanesTimeUnit"], "beats");
+  EXPECT_EQ(session["tempo"]["value"], "120");
+  expectClipsAreTheTakes(session, false);
+}
+
 TEST_F(SessionCommand, KatakanaLatin1AndBlankNamesGiveValidUtf8AndUniqueFileNames) {
   ASSERT_EQ(run("session", q(out / "names.dawproject") + " -q").status, 0);
   EXPECT_EQ(SchemaErrors(out / "names.dawproject", out / "xml"), "");
@@ -164,7 +191,7 @@ TEST_F(SessionCommand, FlacStoresTheFilesStemsFlacWrites) {
   EXPECT_EQ(NamesIn(out.path()), (std::vector<std::string>{"song.dawproject", "stems"}));
 }
 
-TEST_F(SessionCommand, ASongWithoutTakesGivesNoTracksAndOneOfOnlyMasterTakesTheMutedMasterTrack) {
+TEST_F(SessionCommand, ASongWithoutTakesGivesNoTracksAndOneOfOnlyMasterTakesAHeardMasterTakesTrack) {
   const fs::path empty = disk / "empty", masters = disk / "masters";
   fs::create_directories(empty);
   WriteProjectInfo(empty, "Empty");
@@ -182,11 +209,11 @@ TEST_F(SessionCommand, ASongWithoutTakesGivesNoTracksAndOneOfOnlyMasterTakesTheM
     ASSERT_FALSE(session.is_null());
     if (folder == empty) {
       EXPECT_TRUE(session["tracks"].empty());
-      EXPECT_EQ(session["structure"], json::array({"Channel"}));  // the master channel alone
+      EXPECT_EQ(session["structure"], json::array({"Track"}));  // the master track alone
     } else {
       ASSERT_EQ(session["tracks"].size(), 1u);
       EXPECT_EQ(session["tracks"][0]["name"], "Master takes");
-      EXPECT_EQ(session["tracks"][0]["mute"], "true");
+      EXPECT_EQ(session["tracks"][0]["mute"], "false") << "nothing else to hear";
       EXPECT_EQ(session["tracks"][0]["lanes"][0]["name"], "Mix (Master4)");
       EXPECT_EQ(session["tracks"][0]["lanes"][0]["enable"], "true");
       expectClipsAreTheTakes(session, false);

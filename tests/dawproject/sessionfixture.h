@@ -5,14 +5,21 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "convert/conversion.h"
+#include "dawproject/session.h"
+#include "project/messages.h"
+#include "storage/filehandle.h"
 #include "support/projectfixture.h"
 #include "support/runcommand.h"
+#include "support/tempfolder.h"
 
 namespace tp::test {
 
@@ -63,6 +70,41 @@ inline std::string SchemaErrors(const std::filesystem::path& file, const std::fi
   }
   return errors;
 }
+
+// Stops `write` at each count of questions in `stops` (the first question,
+// one part-way) and expects it to stop there, aborted, leaving `folder`
+// empty.
+inline void ExpectAStopLeavesNothing(const std::function<ConversionResult(const ConversionHooks&)>& write,
+                                     const std::filesystem::path& folder, std::initializer_list<int> stops) {
+  for (int questions : stops) {
+    SCOPED_TRACE(questions);
+    int asked = 0;
+    ConversionHooks hooks;
+    hooks.betweenBlocks = [&] { return ++asked >= questions; };
+    const ConversionResult result = write(hooks);
+    EXPECT_EQ(result.outcome, ConversionResult::Aborted);
+    EXPECT_STREQ(result.message, messages::Aborted);
+    EXPECT_EQ(asked, questions);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+  }
+}
+
+// For the fault tests: the song on a scratch disk, its session planned with
+// each track's lowest take, an empty folder for the output, and the fault
+// seam disarmed after each test.
+class PlannedSessionSong {
+ protected:
+  void PlanSong(AudioFormat format) {
+    WriteSessionSong(song);
+    ASSERT_TRUE(PlanSession(song, SessionChoices{}, format, plan).ok());
+    std::filesystem::create_directories(folder);
+  }
+  ~PlannedSessionSong() { FaultInjection::Reset(); }
+
+  TempFolder disk;
+  std::filesystem::path song = disk / "song", folder = disk / "out";
+  SessionPlan plan;
+};
 
 // The names in `folder`, hidden side files included.
 inline std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
