@@ -130,6 +130,12 @@ inline constexpr const char* TakeChangedWhileRead = QT_TRANSLATE_NOOP("Messages"
 inline constexpr const char* OutlineCacheNotWritten =
     QT_TRANSLATE_NOOP("Messages", "The outline cache could not be written.");
 
+// The audition: the computer has no sound output, or the one it has would
+// not start.
+inline constexpr const char* NoSoundOutput = QT_TRANSLATE_NOOP("Messages", "No sound output device was found.");
+inline constexpr const char* SoundOutputNotStarted =
+    QT_TRANSLATE_NOOP("Messages", "The sound output could not be started.");
+
 // Importing many files, and every channel of a multichannel file.
 inline constexpr const char* FilesDoNotFit =
     QT_TRANSLATE_NOOP("Messages", "The files do not fit in the 16 tracks; nothing was written.");
@@ -137,6 +143,17 @@ inline constexpr const char* FilesDoNotFit =
 inline constexpr const char* ImportAllChannels =
     QT_TRANSLATE_NOOP("Messages", "Import all %1 channels to tracks %2–%3, take %4?");
 inline constexpr const char* FirstChannelsOnly = QT_TRANSLATE_NOOP("Messages", "First channels only");
+// Fewer tracks remain from the first chosen one than the file has channels:
+// %1 of the %2 channels, to tracks %3–%4.
+inline constexpr const char* ImportSomeChannels =
+    QT_TRANSLATE_NOOP("Messages", "Import %1 of the %2 channels to tracks %3–%4?");
+inline constexpr const char* FirstChannelOnly = QT_TRANSLATE_NOOP("Messages", "First channel only");
+// Only one track remains (%1, the last): a stereo file's left channel, or
+// another file's first.
+inline constexpr const char* ImportLeftChannelOnly =
+    QT_TRANSLATE_NOOP("Messages", "Import only the left channel to track %1?");
+inline constexpr const char* ImportFirstChannelOnly =
+    QT_TRANSLATE_NOOP("Messages", "Import only the first channel to track %1?");
 // More than two takes an import of several files would replace.
 inline constexpr const char* ReplaceTakes = QT_TRANSLATE_NOOP("Messages", "Replace the takes %1?");
 
