@@ -1,6 +1,8 @@
 // TVolume: a small bitmap-skinned rotary knob for an integer from 0 to Max,
 // shown as a white pointer line over the knob picture, turned by dragging
-// around its centre or with the cursor keys. The mixer has 32 of them.
+// around its centre, with the mouse wheel (a step a notch) or with the
+// cursor keys; a double-click puts it back to its default. The mixer has
+// 32 of them.
 #pragma once
 
 #include <QImage>
@@ -30,8 +32,11 @@ class TVolume : public TSkinnedControl {
   void SetMax(int value);
   int PageSize() const { return pageSize_; }  // Page Up / Page Down
   void SetPageSize(int value) { pageSize_ = value; }
-  int TickSize() const { return tickSize_; }  // the arrow keys
+  int TickSize() const { return tickSize_; }  // the arrow keys and a notch of the wheel
   void SetTickSize(int value) { tickSize_ = value; }
+  // Where a double-click puts the knob (the mixer's volume 100, pan centre).
+  int DefaultPosition() const { return defaultPosition_; }
+  void SetDefaultPosition(int value) { defaultPosition_ = value; }
 
   // The knob picture of each look (Norm ... Dis; Format_ARGB32 with alpha,
   // copied on assignment), at 100 %.
@@ -57,6 +62,8 @@ class TVolume : public TSkinnedControl {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -66,6 +73,10 @@ class TVolume : public TSkinnedControl {
   int max_ = 100;
   int pageSize_ = 10;
   int tickSize_ = 1;
+  int defaultPosition_ = 0;
+  // Eighths of a degree the wheel turned short of a whole notch (a
+  // touchpad's wheel sends small pieces), carried to its next turn.
+  int wheelRemainder_ = 0;
   StateBitmaps<KnobLook> looks_;
   PointerTracking* tracking_;  // the hover flag; a flip repaints
   bool dragging_ = false;
