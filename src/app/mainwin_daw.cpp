@@ -62,9 +62,9 @@ void TMainWin::ExportToDaw(const QString& path) {
   SaveDialog offer;
   offer.filter = QStringLiteral("DAWproject (*.dawproject)|*.dawproject");
   offer.defaultExt = QStringLiteral("dawproject");
-  offer.fileName = QDir(ArchiveStartFolder()).filePath(SuggestedName(plan));
+  offer.fileName = QDir(StartFolder(lastDawFolder_)).filePath(SuggestedName(plan));
   if (!dialogs_->SaveFile(this, offer)) return;
-  lastArchiveFolder_ = QFileInfo(offer.fileName).absolutePath();
+  lastDawFolder_ = QFileInfo(offer.fileName).absolutePath();
   const fs::path target = FilePath(offer.fileName);
 
   ShowArchiveProgress(tr("Export to DAW"));

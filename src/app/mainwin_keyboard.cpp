@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QShortcut>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include "app/tmainwin.h"
+#include "controls/focusframe.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
 
@@ -22,6 +25,11 @@ void TMainWin::WireKeyboard() {
   onKeys(QKeySequence(Qt::Key_Delete), &TMainWin::DeleteKey);
   // The name box takes the focus, so that F2 can rename the project.
   ProjName->setFocusPolicy(Qt::StrongFocus);
+  // The tabs show the keyboard's focus in the controls' amber frame rather
+  // than the style's faint one.
+  auto* tabFocus = new FocusFrameStyle;
+  tabFocus->setParent(PageControl->tabBar());
+  PageControl->tabBar()->setStyle(tabFocus);
 }
 
 // As a click does: the button's Down flips, then its handler runs (which

@@ -39,7 +39,7 @@ class DragDrop : public test::WindowTest {
     fs::create_directories(sources);
     test::WriteProjectInfo(project, "DROPS");
     test::WriteTake(project / "TRACK0_0.DAT", "Old", test::Ramp(500));
-    window = MakeWindow(false);
+    window = MakeWindow(true);
     window->show();
     Open(project);
   }
