@@ -108,6 +108,27 @@ class ArchiveWindow : public test::WindowTest {
 
   QString LastMessage() const { return dialogs->messages.empty() ? QString() : dialogs->messages.back(); }
 
+  // Archives `song` as WAV and waits until its thread is held after the
+  // first file it wrote.
+  void ArchiveHeldAfterTheFirstFile(const fs::path& song) {
+    holdAfterFirstFile = true;
+    dialogs->folders.push_back(Q(archive));
+    dialogs->items.push_back(0);
+    ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
+    std::unique_lock<std::mutex> held(lock);
+    changed.wait(held, [this] { return filesWritten >= 1; });
+  }
+
+  // Lets the held thread go on and waits for the end of the run.
+  void ReleaseAndWaitForTheEnd() {
+    {
+      std::lock_guard<std::mutex> held(lock);
+      released = true;
+    }
+    changed.notify_all();
+    WaitForTheEnd();
+  }
+
   std::mutex lock;
   std::condition_variable changed;
   int filesWritten = 0;
@@ -383,14 +404,7 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   const std::string before = EnabledStates();
   ASSERT_EQ(before[0], '1') << "a song is open, its takes ready to choose";
 
-  holdAfterFirstFile = true;
-  dialogs->folders.push_back(Q(archive));
-  dialogs->items.push_back(0);
-  ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
-  {
-    std::unique_lock<std::mutex> held(lock);
-    changed.wait(held, [this] { return filesWritten >= 1; });
-  }
+  ArchiveHeldAfterTheFirstFile(song);
   RunUntilIdle();
   ASSERT_TRUE(window->ArchiveRunning);
   // The tree and the mixer stay usable; the takes, import, export,
@@ -415,12 +429,7 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   auto* cancel = progress->findChild<QPushButton*>();
   ASSERT_NE(cancel, nullptr);
   QTest::mouseClick(cancel, Qt::LeftButton);
-  {
-    std::lock_guard<std::mutex> held(lock);
-    released = true;
-  }
-  changed.notify_all();
-  WaitForTheEnd();
+  ReleaseAndWaitForTheEnd();
 
   EXPECT_TRUE(LastMessage().contains(QStringLiteral("Cancelled"))) << LastMessage().toStdString();
   EXPECT_EQ(filesWritten, 1);
@@ -446,14 +455,7 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
 TEST_F(ArchiveWindow, EscapeInTheWindowStopsTheArchiveAfterTheFileBeingWritten) {
   const fs::path song = disk / "SONG04";
   test::WriteRecorderSong(song);
-  holdAfterFirstFile = true;
-  dialogs->folders.push_back(Q(archive));
-  dialogs->items.push_back(0);
-  ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
-  {
-    std::unique_lock<std::mutex> held(lock);
-    changed.wait(held, [this] { return filesWritten >= 1; });
-  }
+  ArchiveHeldAfterTheFirstFile(song);
   RunUntilIdle();
   ASSERT_TRUE(window->ArchiveRunning);
   auto* progress = window->findChild<QProgressDialog*>();
@@ -462,12 +464,7 @@ TEST_F(ArchiveWindow, EscapeInTheWindowStopsTheArchiveAfterTheFileBeingWritten) 
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   QTest::keyClick(window.get(), Qt::Key_Escape);
   EXPECT_EQ(progress->labelText(), QStringLiteral("Stopping after the file being written..."));
-  {
-    std::lock_guard<std::mutex> held(lock);
-    released = true;
-  }
-  changed.notify_all();
-  WaitForTheEnd();
+  ReleaseAndWaitForTheEnd();
   EXPECT_TRUE(LastMessage().contains(QStringLiteral("Cancelled"))) << LastMessage().toStdString();
   EXPECT_EQ(filesWritten, 1);
 }
