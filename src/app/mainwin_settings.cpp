@@ -93,7 +93,10 @@ void TMainWin::KeepInsideScreen(bool shrink) {
   // to where it is before the window manager has framed it, its frame would
   // go where its client area was, and each start would leave it lower by
   // the title bar's height.
-  if (QPoint(x, y) != now.topLeft()) move(x, y);
+  if (QPoint(x, y) == now.topLeft()) return;
+  // Without a frame yet, the place is the client area's.
+  if (frame.isEmpty()) setGeometry(QRect(QPoint(x, y), size()));
+  else move(x, y);
 }
 
 void TMainWin::KeepInsideOnceFramed() {

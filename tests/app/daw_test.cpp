@@ -65,9 +65,10 @@ TEST_F(DawExport, TheOpenSongGoesWithTheChosenTakesAndTheMixerThroughTheRealSave
     ASSERT_TRUE(types && name);
     offeredName = name->text();
     offeredFilter = types->currentText();
+    files->setDirectory(Q(out));
     name->setFocus();
     name->clear();
-    QTest::keyClicks(name, Q(out / "take one"));
+    QTest::keyClicks(name, QStringLiteral("take one"));
     QTest::keyClick(name, Qt::Key_Return);
   });
   ExportFromMenu(song);

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "app/windowlanguage.h"
+#include "controls/tbpbtn.h"
 #include "dialogs/dialogfixture.h"
 #include "support/projectfixture.h"
 #include "windowfixture.h"
@@ -61,7 +62,10 @@ TEST_F(JapaneseFileDialogs, TheOpenDialogsSideBarShowsItsPlacesWhole) {
       looked = true;
     });
   };
+  Open(songs / "SONG01");
   Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 0);
+  ASSERT_TRUE(window->ImpBtn->isEnabled());
   Click(window->ImpBtn);
   EXPECT_TRUE(looked);
 }
