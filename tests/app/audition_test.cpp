@@ -390,8 +390,11 @@ TEST_F(Audition, TheWheelTurnsTheKnobUnderThePointerAndADoubleClickPutsItBack) {
   EXPECT_EQ(settings.volume[6].load(), 99);
   EXPECT_EQ(window->Volumes[0]->Position(), 100) << "the focused knob stays";
 
+  // Qt's test double-click leaves the button down: let it go, as a hand does.
   QTest::mouseDClick(window->Pans[6], Qt::LeftButton, {}, QPoint(3, 3));
+  QTest::mouseRelease(window->Pans[6], Qt::LeftButton, {}, QPoint(3, 3));
   QTest::mouseDClick(window->Volumes[6], Qt::LeftButton, {}, QPoint(3, 3));
+  QTest::mouseRelease(window->Volumes[6], Qt::LeftButton, {}, QPoint(3, 3));
   EXPECT_EQ(window->PanVals[6]->text(), QStringLiteral("C"));
   EXPECT_EQ(settings.pan[6].load(), 50);
   EXPECT_EQ(window->VolVals[6]->text(), QStringLiteral("100"));
