@@ -315,6 +315,82 @@
         <translation>標準入力を保存できませんでした</translation>
     </message>
     <message>
+        <source>Project information file could not be read.</source>
+        <translation>プロジェクト情報ファイルを読み取れませんでした。</translation>
+    </message>
+    <message>
+        <source>The file ends in the middle of its audio.</source>
+        <translation>ファイルが音声の途中で終わっています。</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: %2</source>
+        <translation>%1 は壊れています: %2</translation>
+    </message>
+    <message>
+        <source>the import reads WAV, AIFF, FLAC, Ogg Vorbis, MP3, Opus, CAF, RF64, Wave64 and the other formats libsndfile decodes</source>
+        <translation>インポートできるのは WAV、AIFF、FLAC、Ogg Vorbis、MP3、Opus、CAF、RF64、Wave64 など libsndfile が読める形式です</translation>
+    </message>
+    <message>
+        <source>The file&apos;s sampling rate is not one between 1 Hz and 768 kHz.</source>
+        <translation>ファイルのサンプリングレートが 1 Hz から 768 kHz の範囲にありません。</translation>
+    </message>
+    <message>
+        <source>it holds fewer frames than when the import began</source>
+        <translation>インポートを始めたときよりフレームが少なくなっています</translation>
+    </message>
+    <message>
+        <source>%1 is damaged (shorter than its header): left out of the project.</source>
+        <translation>%1 は壊れています (ヘッダーより短い) ので、プロジェクトから除きました。</translation>
+    </message>
+    <message>
+        <source>%1 was left empty: the file has %2.</source>
+        <translation>%1 は空のままです: ファイルは %2 です。</translation>
+    </message>
+    <message>
+        <source>%1 were left empty: the file has %2.</source>
+        <translation>%1 は空のままです: ファイルは %2 です。</translation>
+    </message>
+    <message>
+        <source>1 channel</source>
+        <translation>1 チャンネル</translation>
+    </message>
+    <message>
+        <source>%1 channels</source>
+        <translation>%1 チャンネル</translation>
+    </message>
+    <message>
+        <source>Channel %1 of the file was left out.</source>
+        <translation>ファイルのチャンネル %1 は取り込みませんでした。</translation>
+    </message>
+    <message>
+        <source>Channels %1 of the file were left out.</source>
+        <translation>ファイルのチャンネル %1 は取り込みませんでした。</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 から %2</translation>
+    </message>
+    <message>
+        <source>%1 and %2</source>
+        <translation>%1 と %2</translation>
+    </message>
+    <message>
+        <source>%1 was written; %2 is untouched.</source>
+        <translation>%1 を書き込みました。%2 は変更していません。</translation>
+    </message>
+    <message>
+        <source>%1 was written; %2 are untouched.</source>
+        <translation>%1 を書き込みました。%2 は変更していません。</translation>
+    </message>
+    <message>
+        <source>%1 were written; %2 is untouched.</source>
+        <translation>%1 を書き込みました。%2 は変更していません。</translation>
+    </message>
+    <message>
+        <source>%1 were written; %2 are untouched.</source>
+        <translation>%1 を書き込みました。%2 は変更していません。</translation>
+    </message>
+    <message>
         <source>No sound output device was found.</source>
         <translation>サウンド出力デバイスが見つかりませんでした。</translation>
     </message>

@@ -197,11 +197,15 @@ void ArchiveRunner::StartConversion(QString label, std::function<ConversionResul
       });
     };
     const ConversionResult result = convert(hooks);
-    if (result.outcome == ConversionResult::Converted) return finish(written);
+    QString notes;
+    for (const std::string& note : NoteLines(result, TranslatedText))
+      notes += QLatin1Char('\n') + QString::fromStdString(note);
+    if (result.outcome == ConversionResult::Converted) return finish(written + notes);
     if (result.outcome == ConversionResult::Aborted)
-      return finish(ArchiveRunner::tr("Cancelled: nothing was written."));
+      return finish(ArchiveRunner::tr("Cancelled: nothing was written.") + notes);
+    if (PlacesItsDetail(result.message)) return finish(QString::fromStdString(result.Text(TranslatedText)) + notes);
     if (!result.detail.empty()) problems_.push_back(QString::fromStdString(result.detail));
-    finish(MessageText(result.message));
+    finish(MessageText(result.message) + notes);
   });
 }
 

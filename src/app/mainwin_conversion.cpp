@@ -59,9 +59,13 @@ ConversionResult TMainWin::RunConversion(ConversionKind kind, TBPBtn& button, co
   }
   StatusPanels[0]->clear();
 
-  // A failure names the file and the system's reason on a second line.
+  // A failure names the file and the system's reason on a second line,
+  // unless its message places them itself.
   QString text = MessageText(result.message);
-  if (!result.detail.empty()) text += QLatin1Char('\n') + QString::fromStdString(result.detail);
+  if (PlacesItsDetail(result.message ? result.message : ""))
+    text = QString::fromStdString(result.Text(TranslatedText));
+  else if (!result.detail.empty())
+    text += QLatin1Char('\n') + QString::fromStdString(result.detail);
   // Under "Converted": a mix that saturated says so, and an export its
   // loudness (and its normalisation).
   for (const std::string& line : LinesUnderConverted(result, TranslatedText))

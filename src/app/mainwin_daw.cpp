@@ -13,7 +13,7 @@
 #include "app/archiverunner.h"
 #include "app/tmainwin.h"
 #include "app/windowlanguage.h"
-#include "dawproject/sessionfile.h"
+#include "dawproject/sessionexport.h"
 #include "project/messages.h"
 
 #ifndef TP_VERSION
@@ -58,7 +58,6 @@ void TMainWin::ExportToDaw(const QString& path) {
                                                                     : StatusText(planned));
     return;
   }
-  plan.applicationVersion = TP_VERSION;
   SaveDialog offer;
   offer.filter = QStringLiteral("DAWproject (*.dawproject)|*.dawproject");
   offer.defaultExt = QStringLiteral("dawproject");
@@ -67,10 +66,13 @@ void TMainWin::ExportToDaw(const QString& path) {
   lastDawFolder_ = QFileInfo(offer.fileName).absolutePath();
   const fs::path target = FilePath(offer.fileName);
 
+  // Planned again on the run's thread under the song's lock, so that the
+  // file holds the song as it is while it is written.
+  SessionExport request{song, choices, FormatWav, TP_VERSION, SongLock::Wait::No};
   ShowArchiveProgress(tr("Export to DAW"));
   archiveRunner_->StartConversion(
       tr("Writing \"%1\"").arg(offer.fileName),
-      [plan, target](const ConversionHooks& hooks) { return WriteSessionFile(plan, target, hooks); },
+      [request, target](const ConversionHooks& hooks) { return ExportSession(request, target, hooks); },
       tr("Written: \"%1\"").arg(offer.fileName));
 }
 

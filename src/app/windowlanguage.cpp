@@ -39,9 +39,10 @@ std::string TranslatedText(const char* message) { return MessageText(message).to
 
 QString StatusText(const Status& status) {
   if (status.ok()) return QString();
-  const QString detail = QString::fromStdString(status.Detail());
-  const QString message = MessageText(status.message());
-  return detail.isEmpty() ? message : message + QStringLiteral(": ") + detail;
+  const std::string message = TranslatedText(status.message());
+  if (PlacesItsDetail(status.message()))
+    return QString::fromStdString(FillInMessage(message, status.file().string(), status.Reason()));
+  return QString::fromStdString(JoinMessage(message, status.Detail()));
 }
 
 }  // namespace tp

@@ -63,26 +63,30 @@ Status planProject(const ArchiveRequest& request, const fs::path& folder, const 
                    ArchiveSongPlan& plan) {
   ProjectModel model;
   if (!model.DirTreeChange(folder.string())) return Status::Fail(messages::NotAProjectFolder, folder);
-  plan = ArchiveSongPlan{folder, model.ProjectName, outputFolder, {}, {}, {}, {}, {}, {}};
+  if (!model.InformationFileFailure.ok()) return model.InformationFileFailure;
+  plan = ArchiveSongPlan{folder, model.ProjectName, outputFolder, {}, {}, {}, {}, {}, {}, model.UnreadableTakeFiles};
   const char* extension = request.format == FormatFlac ? ".flac" : request.format == FormatAiff ? ".aif" : ".wav";
   for (int t = 0; t < TrackCount; ++t)
     for (int k = 0; k < TakesPerTrack; ++k) {
       if (!wanted(request, t, k) || !model.TakeSel[t][k].assigned) continue;
-      ArchiveItem item{TakeLabel(t, k), t, k, model.TakeSel[t][k].caption, {}, {}, {}};
+      ArchiveItem item{TakeLabel(t, k), t, k, model.TakeSel[t][k].caption, {}, {}, {}, false};
       item.source = {model.TakePath(t, k), std::nullopt, uint32_t(model.TakeLength(t, k)), TakeLabel(t, k)};
       item.output = outputFolder / (StemFileStem(TakeLabel(t, k), item.nameBytes) + extension);
       item.takeFiles = {item.source.left};
+      item.damaged = model.TakeCutShort[ProjectModel::LengthIndex(t, k)];
       plan.items.push_back(std::move(item));
     }
   for (int n = 0; n < MasterTakeCount; ++n) {
     if (!wantedMaster(request, n) || !model.MasTakeSel[n].assigned) continue;
-    ArchiveItem item{MasterTakeLabel(n), -1, n, model.MasTakeSel[n].caption, {}, {}, {}};
+    ArchiveItem item{MasterTakeLabel(n), -1, n, model.MasTakeSel[n].caption, {}, {}, {}, false};
     const int32_t left = model.MasterLength(MasterSide::Left, n);
     const int32_t right = model.MasterLength(MasterSide::Right, n);
     item.source = {model.MasterPath(MasterSide::Left, n), model.MasterPath(MasterSide::Right, n),
                    uint32_t(std::max(left, right)), MasterTakeLabel(n)};
     item.output = outputFolder / (StemFileStem(MasterTakeLabel(n), item.nameBytes) + extension);
     item.takeFiles = {item.source.left, *item.source.right};
+    item.damaged = model.TakeCutShort[ProjectModel::MasterLeftIndex + n] ||
+                   model.TakeCutShort[ProjectModel::MasterRightIndex + n];
     plan.items.push_back(std::move(item));
   }
   plan.otherFiles = otherFilesOf(model, folder, plan.subfolders);
@@ -155,6 +159,16 @@ Status PlanArchive(const ArchiveRequest& request, std::vector<ArchiveSongPlan>& 
     plans.back().relativeFolder = relative.empty() || relative == "." ? ownName(folders[i]) : relative.string();
   }
   readPreviousManifests(request, plans);
+  return Status::Ok();
+}
+
+Status ReplanArchiveSong(const ArchiveRequest& request, ArchiveSongPlan& plan) {
+  ArchiveSongPlan fresh;
+  const Status status = planProject(request, plan.folder, plan.outputFolder, fresh);
+  if (!status.ok()) return status;
+  fresh.relativeFolder = std::move(plan.relativeFolder);
+  fresh.previous = std::move(plan.previous);
+  plan = std::move(fresh);
   return Status::Ok();
 }
 

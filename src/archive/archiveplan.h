@@ -16,6 +16,7 @@
 #include "archive/manifest.h"
 #include "archive/stemfile.h"
 #include "audiofile/audiofile.h"
+#include "project/projectmodel.h"
 #include "storage/songlock.h"
 #include "storage/status.h"
 
@@ -65,6 +66,9 @@ struct ArchiveItem {
   StemSource source;
   std::filesystem::path output;
   std::vector<std::filesystem::path> takeFiles;  // the take, or a master take's left and right files
+  // A take file ends inside its 65,536-byte header: the archive keeps it
+  // byte for byte, a DAW project leaves it out.
+  bool damaged = false;
 };
 
 struct ArchiveSongPlan {
@@ -79,6 +83,8 @@ struct ArchiveSongPlan {
   // Folders inside the song folder: a recorder keeps none, and they are not
   // part of the song's archive (a song among them is found by `recursive`).
   std::vector<std::filesystem::path> subfolders;
+  // Take files that could not be opened or read when the song was planned.
+  std::vector<ProjectModel::UnreadableTake> unreadableTakes;
 };
 
 // Finds the songs and where each one's files go: the output folder itself
@@ -86,6 +92,12 @@ struct ArchiveSongPlan {
 // folder's own name added where two songs share a name. Fails with
 // NotAProjectFolder or NoProjectFound naming the folder.
 Status PlanArchive(const ArchiveRequest& request, std::vector<ArchiveSongPlan>& plans);
+
+// The song's plan made anew, once the archive holds the song's lock: the
+// song may have changed since it was planned (an import that lengthened a
+// take), and what is read must be what the plan says. Keeps where the
+// song goes and what an earlier run wrote.
+Status ReplanArchiveSong(const ArchiveRequest& request, ArchiveSongPlan& plan);
 
 // The files the archive would replace (none of an archive being resumed).
 std::vector<std::filesystem::path> ExistingArchiveFiles(const ArchiveRequest& request,

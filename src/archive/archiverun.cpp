@@ -214,12 +214,17 @@ class ArchiveRun {
   }
 
   void archiveSong(size_t p) {
-    const ArchiveSongPlan& plan = plans_[p];
-    // No writer changes the song while it is read; other readers may.
+    ArchiveSongPlan& plan = plans_[p];
+    // No writer changes the song while it is read, from the first read of
+    // its plan to its last file; other readers may.
     SongLock lock;
     if (!lock.Acquire(plan.folder, request_.wait, SongLock::Mode::Reader)) {
       fail(plan.folder.string() + ": " + messages::SongInUse);
       totals_.stopped = stop();
+      return;
+    }
+    if (const Status replanned = ReplanArchiveSong(request_, plan); !replanned.ok()) {
+      fail(plan.folder.string() + ": " + replanned.Text());
       return;
     }
     for (const auto& message : plan.missing) fail(plan.folder.string() + ": " + message);
@@ -282,6 +287,8 @@ class ArchiveRun {
       return;
     }
     song.companions.push_back(std::move(companion));
+    if (events_.note)
+      for (const std::string& note : NoteLines(result)) events_.note(plan.folder.string() + ": " + note);
     if (events_.written) events_.written(target);
   }
 
@@ -337,8 +344,7 @@ class ArchiveRun {
     }
     doneBytes_ = itemStartBytes_ + ArchiveItemBytes(item);
     if (result.outcome == ConversionResult::Failed) {
-      const std::string reason =
-          result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail;
+      const std::string reason = result.Text();
       fail(plan.folder.string() + ", " + item.label + ": " + reason);
       song.failed.push_back({&item, reason});
       record(plan, song, false);
@@ -367,7 +373,8 @@ class ArchiveRun {
   }
 
   const ArchiveRequest& request_;
-  const std::vector<ArchiveSongPlan>& plans_;
+  // The plans as given, each made anew once its song is locked.
+  std::vector<ArchiveSongPlan> plans_;
   const ArchiveEvents& events_;
   ArchiveTotals totals_;
   uint64_t totalBytes_ = 0, doneBytes_ = 0;

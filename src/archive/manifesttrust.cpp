@@ -178,27 +178,34 @@ namespace {
 
 // Each take file once, whatever the letter case, and only names the
 // recorder gives take files.
-Status checkTakeFiles(const ArchiveManifest& manifest, const fs::path& path, std::set<std::string>& names) {
+Status checkTakeFiles(const ArchiveManifest& manifest, const fs::path& path, std::set<std::string>& exactNames) {
+  std::set<std::string> folded;
   for (size_t n = 0; n < manifest.takeFiles.size(); ++n) {
     const ArchivedTakeFile& take = manifest.takeFiles[n];
     const std::string field = "take_files[" + std::to_string(n) + "]";
     if (!ParseTakeFileName(take.record.file))
       return refused(path, field + ".file \"" + take.record.file + "\" is not a take file name");
-    if (!names.insert(foldedCase(take.record.file)).second)
+    if (!folded.insert(foldedCase(take.record.file)).second)
       return refused(path, field + ".file names " + take.record.file + " a second time");
+    exactNames.insert(take.record.file);
     if (!IsPlainFileName(take.output))
       return refused(path, field + ".output \"" + take.output + "\" is not a file of the archive folder");
   }
   return Status::Ok();
 }
 
-Status checkOtherFiles(const ArchiveManifest& manifest, const fs::path& path, std::set<std::string>& names) {
+// Each of the song's other files once, whatever the letter case. One may
+// share a take's name in another letter case: a song folder on a disk
+// that tells case apart can hold TRACK0_0.DAT, the take, beside
+// track0_0.dat, which is then one of its other files.
+Status checkOtherFiles(const ArchiveManifest& manifest, const fs::path& path, const std::set<std::string>& takeNames) {
+  std::set<std::string> folded;
   for (size_t n = 0; n < manifest.otherFiles.size(); ++n) {
     const ArchivedOtherFile& other = manifest.otherFiles[n];
     const std::string field = "recorder[" + std::to_string(n) + "].file";
     if (!IsPlainFileName(other.file))
       return refused(path, field + " \"" + other.file + "\" is not a plain file name");
-    if (!names.insert(foldedCase(other.file)).second)
+    if (!folded.insert(foldedCase(other.file)).second || takeNames.count(other.file))
       return refused(path, field + " names " + other.file + " a second time");
   }
   return Status::Ok();

@@ -34,6 +34,23 @@ constexpr int MaximumIntegerBits = 32;
 
 }  // namespace
 
+std::optional<long double> AiffDeclaredRate(ByteStream& stream) {
+  uint8_t form[FormHeaderSize];
+  if (!stream.seek(0) || stream.read(form, sizeof form) != sizeof form) return std::nullopt;
+  if (std::memcmp(form, "FORM", 4) != 0) return std::nullopt;
+  if (std::memcmp(form + FormTypeOffset, "AIFF", 4) != 0 && std::memcmp(form + FormTypeOffset, "AIFC", 4) != 0)
+    return std::nullopt;
+  ChunkWalk walk(stream, FormHeaderSize, true);
+  Chunk chunk;
+  while (walk.next(chunk)) {
+    if (!chunk.is("COMM")) continue;
+    uint8_t common[CommonSize];
+    if (chunk.availableSize < CommonSize || stream.read(common, sizeof common) != sizeof common) return std::nullopt;
+    return readExtended80(common + CommonRateOffset);
+  }
+  return std::nullopt;
+}
+
 bool recogniseAiff(AudioFile& file, ByteStream& stream) {
   uint8_t form[FormHeaderSize];
   if (!stream.seek(0) || stream.read(form, sizeof form) != sizeof form) return false;
@@ -67,7 +84,10 @@ bool recogniseAiff(AudioFile& file, ByteStream& stream) {
     return true;
   }
   if (file.channels == 0 || file.bits < 1 || file.bits > MaximumIntegerBits) return false;
-  if (!isUsableSampleRate(file.sampleRate)) return false;
+  if (!isUsableSampleRate(file.sampleRate)) {
+    file.rateRefused = true;
+    return false;
+  }
   file.encoding = SampleEncoding::Integer;
   file.bytesPerSample = integerContainerBytes(file.bits);
 

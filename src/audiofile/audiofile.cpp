@@ -14,7 +14,7 @@ AudioFile::AudioFile() = default;
 AudioFile::~AudioFile() = default;
 
 bool isUsableSampleRate(long double rate) {
-  return std::isfinite(rate) && rate >= 1.0L && rate <= 4294967295.0L;
+  return std::isfinite(rate) && rate >= 1.0L && rate <= HighestSampleRate;
 }
 
 std::unique_ptr<AudioFile> OpenAudioFileFromStream(std::unique_ptr<ByteStream> stream) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tp {
@@ -79,7 +80,19 @@ struct AudioFile {
   // Reading only: the system's reason when reading the file failed while it
   // was being recognised (a failing disk, not a foreign file).
   int readError = 0;
+  // Reading only: the file is a WAV or AIFF, but its rate (in sampleRate) is
+  // none that audio has (0, NaN, infinite, beyond 768 kHz). It is refused
+  // for that reason rather than handed to another reader as a foreign file.
+  bool rateRefused = false;
 };
+
+// The highest rate a sound file may declare; anything above is a damaged
+// header (a rate field of 2^26 read from a NaN), not audio.
+inline constexpr long double HighestSampleRate = 768000.0L;
+
+// The rate the "COMM" chunk of an AIFF or AIFF-C file declares, read from
+// its 80-bit extended value; nullopt for any other file.
+std::optional<long double> AiffDeclaredRate(ByteStream& stream);
 
 std::unique_ptr<AudioFile> OpenAudioFile(const std::filesystem::path& path, bool forWriting);
 

@@ -26,7 +26,11 @@ std::unique_ptr<FileByteStream> FileByteStream::open(const std::filesystem::path
     // A FIFO or a device would block the reader forever or never end: only
     // regular files are sound files.
     struct stat info {};
-    if (::fstat(handle->fd(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    if (::fstat(handle->fd(), &info) != 0) return nullptr;
+    if (!S_ISREG(info.st_mode)) {
+      errno = S_ISDIR(info.st_mode) ? EISDIR : NotRegularFileError;
+      return nullptr;
+    }
     ::fcntl(handle->fd(), F_SETFL, ::fcntl(handle->fd(), F_GETFL) & ~O_NONBLOCK);
   }
   FileHandle* raw = handle.get();

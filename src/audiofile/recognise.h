@@ -14,8 +14,8 @@ bool recogniseWav(AudioFile& file, ByteStream& stream);
 // Bytes of one sample for an integer width of 1 to 32 bits.
 constexpr int integerContainerBytes(int bits) { return (bits + 7) / 8; }
 
-// Rates a player can use: at least one frame per second, and small enough
-// for the 32-bit rate field of a WAV.
+// Rates a player can use: at least one frame per second, and no more than
+// HighestSampleRate.
 bool isUsableSampleRate(long double rate);
 
 }  // namespace tp

@@ -59,7 +59,12 @@ bool readFormat(AudioFile& file, ByteStream& stream, const Chunk& chunk) {
   uint32_t channels = readU16LE(body + FormatChannelsOffset);
   uint32_t rate = readU32LE(body + FormatRateOffset);
   int bits = readU16LE(body + FormatBitsOffset);
-  if (channels == 0 || !isUsableSampleRate(rate)) return false;
+  if (channels == 0) return false;
+  if (!isUsableSampleRate(rate)) {
+    file.sampleRate = rate;
+    file.rateRefused = true;
+    return false;
+  }
 
   if (tag == TagPcm) {
     // Below 8 bits the frame size would be 0 (every old reader divided by it).

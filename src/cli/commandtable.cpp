@@ -18,11 +18,13 @@ const std::vector<Command>& Commands() {
        "measure the loudness (EBU R128: integrated, range, true peak) an export with the same options would have, "
        "writing nothing",
        {R"(trackporter-cli loudness ~/"TrackPorter Demo" -t 1-1 -t 4-1 --pan 4=30)"}, true, DefineLoudness},
-      {"probe", "describe a WAV, AIFF or FLAC file as the import sees it: format, rate, bits, channels and length",
+      {"probe",
+       "describe a sound file (WAV, AIFF, FLAC, Ogg, MP3, Opus, CAF, RF64, Wave64, ...) as the import sees it: "
+       "format, rate, bits, channels and length",
        {R"(trackporter-cli probe mix.wav --json)"}, false, DefineProbe},
       {"import",
-       "import a WAV, AIFF or FLAC file into a take (a stereo file over two tracks) or a master take; --resample "
-       "converts a file that is not 44100 Hz",
+       "import sound files (WAV, AIFF, FLAC, Ogg, MP3, Opus, CAF, RF64, Wave64, ...) into takes (a stereo file over "
+       "two tracks) or a master take; --resample converts a file that is not 44100 Hz",
        {R"(trackporter-cli import ~/"TrackPorter Demo" mix.wav --to 7-1 --to 8-1)"}, true, DefineImport},
       {"rename", "rename the project, a take or a master take (8 characters are kept)",
        {R"(trackporter-cli rename ~/"TrackPorter Demo" -t 7-1 "Mix L")",

@@ -36,8 +36,8 @@ int ReportUnconverted(const ConversionResult& result) {
   }
   // Ctrl-C while waiting for another program's hold on the song.
   if (InterruptRequested()) return InterruptedExitCode;
-  ReportError(result.detail.empty() ? std::string(result.message)
-                                    : std::string(result.message) + ": " + result.detail);
+  ReportError(result.Text());
+  for (const std::string& note : NoteLines(result)) ReportError(note);
   return 1;
 }
 

@@ -26,7 +26,7 @@ SongLock::Wait waitFor(bool noWait) { return noWait ? SongLock::Wait::No : SongL
 
 int report(const EditResult& result, const std::string& done) {
   if (!result.ok()) {
-    ReportError(result.detail.empty() ? std::string(result.message) : std::string(result.message) + ": " + result.detail);
+    ReportError(JoinMessage(result.message, result.detail));
     return 1;
   }
   std::printf("%s\n", done.c_str());

@@ -11,7 +11,7 @@
 #include "cli/options.h"
 #include "cli/verbosity.h"
 #include "convert/exportengine.h"
-#include "dawproject/sessionfile.h"
+#include "dawproject/sessionexport.h"
 
 #ifndef TP_VERSION
 #error "the build passes the project's version as TP_VERSION"
@@ -60,13 +60,10 @@ int runSession(SessionOptions& options) {
   std::error_code error;
   if (!options.force && std::filesystem::is_regular_file(output, error))
     throw CommandFailure(output.string() + " exists; nothing was written (add --force to replace it).");
-  SessionPlan plan;
-  if (const Status planned = PlanSession(options.folder, choices, options.flac ? FormatFlac : FormatWav, plan);
-      !planned.ok())
-    throw CommandFailure(planned.Text());
-  plan.applicationVersion = TP_VERSION;
+  const SessionExport request{options.folder, choices, options.flac ? FormatFlac : FormatWav, TP_VERSION,
+                               SongLock::Wait::Yes};
   return RunConversion("Writing", options.verbosity.level(), {output},
-                       [&](const ConversionHooks& hooks) { return WriteSessionFile(plan, output, hooks); });
+                       [&](const ConversionHooks& hooks) { return ExportSession(request, output, hooks); });
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "convert/audiofilesource.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "audiofile/bytestream.h"
 #include "project/messages.h"
@@ -10,9 +11,14 @@ namespace tp {
 Status AudioFileSource::Open(const std::filesystem::path& path, std::unique_ptr<AudioFileSource>& opened) {
   std::unique_ptr<AudioFileSource> source(new AudioFileSource);
   source->path_ = path;
-  source->file_ = OpenAudioFile(path, false);
+  // A file that is not there, or is no regular file, says so rather than
+  // "not a WAV/AIFF".
+  std::unique_ptr<FileByteStream> stream = FileByteStream::open(path, false);
+  if (!stream) return Status::Fail(messages::SourceNotRead, path, errno);
+  source->file_ = OpenAudioFileFromStream(std::move(stream));
   AudioFile& file = *source->file_;
   if (file.readError != 0) return Status::Fail(messages::SourceNotRead, path, file.readError);
+  if (file.rateRefused) return RateRefused(path, file.sampleRate);
   if (file.format == FormatNone || file.channels == 0 || StoredFrameBytes(file) > MaximumReadBytes)
     return Status::Fail(messages::NotWavOrAiff, path);
   if (SeekAudioFrame(file, 0) != AudioOk) return Status::Fail(messages::SourceNotRead, path, file.stream->systemError());
@@ -35,9 +41,12 @@ Status AudioFileSource::readFrames(Sample* block, uint32_t frames) {
   const uint32_t wanted = uint32_t(std::min<uint64_t>(frames, remaining_));
   std::fill(block, block + size_t(frames) * channels_, Sample(0));
   if (wanted == 0) return Status::Ok();
-  ReadAudioFrameChannels(*file_, wanted, block, channels_, scratch_);
+  const int64_t got = ReadAudioFrameChannels(*file_, wanted, block, channels_, scratch_);
   remaining_ -= wanted;
   if (file_->stream->failed()) return Status::Fail(messages::SourceNotRead, path_, file_->stream->systemError());
+  // The frames were counted against the file's size when it was opened:
+  // fewer now means it was cut short since, and what is gone is no silence.
+  if (got < int64_t(wanted)) return Status::FailBecause(messages::SourceNotRead, path_, messages::SourceShrank);
   return Status::Ok();
 }
 

@@ -10,6 +10,7 @@
 
 #include "loudness/loudness.h"
 
+#include "project/wording.h"
 #include "storage/status.h"
 
 namespace tp {
@@ -44,6 +45,16 @@ struct ConversionHooks {
   uint32_t blocksAhead = 0;
 };
 
+// Something the user is told beside the outcome, whatever it was: a take
+// left empty, channels left out, which takes of a batch were written. A
+// message (messages.h) with its %1 and %2 filled in when it is shown, so
+// that the window can show it in its own language.
+struct Note {
+  const char* message = nullptr;
+  std::string first, second;
+};
+std::string NoteText(const Note& note, Wording wording = AsWritten);
+
 struct ConversionResult {
   enum Outcome { Converted, Aborted, Failed } outcome = Failed;
   const char* message = nullptr;  // what the user is told
@@ -57,9 +68,14 @@ struct ConversionResult {
   // was asked to normalise, the gain it applied.
   std::optional<Loudness> loudness{};
   std::optional<Normalisation> normalisation{};
+  std::vector<Note> notes{};
 
   // The failure as it came, for a caller that passes it on.
   Status status = Status::Ok();
+
+  // The message with its detail as one sentence ("The take could not be
+  // read: /x/TRACK0_0.DAT (Input/output error)"), in the wording given.
+  std::string Text(Wording wording = AsWritten) const;
 
   static ConversionResult Failure(const Status& status) {
     ConversionResult result{Failed, status.message(), status.Detail(), 0};
@@ -73,7 +89,9 @@ struct ConversionResult {
 std::string ClippedSamplesText(uint64_t clippedSamples, Wording wording = AsWritten);
 
 // Every line the window and the command line add under "Converted": the
-// clipped samples, the loudness measured, the normalisation.
+// clipped samples, the loudness measured, the normalisation, the notes.
 std::vector<std::string> LinesUnderConverted(const ConversionResult& result, Wording wording = AsWritten);
+// The notes alone, for a failure or an abort.
+std::vector<std::string> NoteLines(const ConversionResult& result, Wording wording = AsWritten);
 
 }  // namespace tp

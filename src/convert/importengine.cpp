@@ -121,24 +121,31 @@ struct FileRun {
   uint64_t blockCount = 0;
 };
 
+// The blocks of a file's takes: every take is padded to whole blocks, and
+// its length must still fit.
+Status countBlocks(const ImportPreparation& prepared, RateHandling rate, uint64_t& blockCount) {
+  uint64_t frames = prepared.format.frames;
+  if (rate == RateHandling::Convert && NeedsRateConversion(prepared.format.sampleRate))
+    frames = ConvertedFrameCount(frames, prepared.format.sampleRate);
+  blockCount = (frames + ConversionBlockFrames - 1) / ConversionBlockFrames;
+  if (blockCount * ConversionBlockFrames > uint64_t(TakeMaximumSamples))
+    return Status::Fail(messages::SourceTooLong, prepared.path);
+  return Status::Ok();
+}
+
 Status setUpRun(ImportPreparation& prepared, RateHandling rate, FileRun& run) {
   ImportSource& source = *prepared.source;
   run.prepared = &prepared;
+  if (const Status counted = countBlocks(prepared, rate, run.blockCount); !counted.ok()) return counted;
   // Two channels as ever (a mono source in master mode fills both files
   // from its one), more when the file goes to more tracks.
   source.KeepChannels(uint32_t(std::max<size_t>(2, prepared.targets.InChannelOrder().size())));
   run.blocks = &source;
-  uint64_t frames = prepared.format.frames;
   if (rate == RateHandling::Convert && NeedsRateConversion(prepared.format.sampleRate)) {
     const Status created = RateConverter::Create(source, run.converter);
     if (!created.ok()) return Status::Fail(created.message(), prepared.path);
     run.blocks = run.converter.get();
-    frames = run.converter->Frames();
   }
-  // Every take is padded to whole blocks; its length must still fit.
-  run.blockCount = (frames + ConversionBlockFrames - 1) / ConversionBlockFrames;
-  if (run.blockCount * ConversionBlockFrames > uint64_t(TakeMaximumSamples))
-    return Status::Fail(messages::SourceTooLong, prepared.path);
   return Status::Ok();
 }
 
@@ -167,6 +174,7 @@ ConversionResult runLocked(ProjectModel& model, FileRun& run, const ConversionHo
   job.onAbort = onAbort;
   ConversionResult result = RunPipeline(job, hooks);
   if (result.outputsKept) recordTargets(model, takes, int32_t(result.framesWritten));
+  if (result.outcome == ConversionResult::Converted) result.notes = ImportNotes(prepared);
   return result;
 }
 
@@ -197,8 +205,10 @@ ConversionHooks batchHooks(const ConversionHooks& hooks, uint64_t before, uint64
 ConversionResult ImportPrepared(ProjectModel& model, ImportPreparation& prepared, const ConversionHooks& hooks,
                                 SongLock::Wait wait, RateHandling rate, ExistingTakes existing) {
   std::vector<FileRun> runs(1);
-  if (const Status status = setUpRun(prepared, rate, runs[0]); !status.ok())
-    return ConversionResult::Failure(status);
+  // A file of a batch of one was closed after it was checked.
+  Status ready = ReopenPrepared(prepared);
+  if (ready.ok()) ready = setUpRun(prepared, rate, runs[0]);
+  if (!ready.ok()) return ConversionResult::Failure(ready);
   SongLock lock;
   if (!lock.Acquire(model.ProjectFolder, wait)) return {ConversionResult::Failed, messages::SongInUse, {}, 0};
   if (existing == ExistingTakes::Refuse)
@@ -210,28 +220,45 @@ ConversionResult ImportBatch(ProjectModel& model, std::vector<ImportPreparation>
                              const ConversionHooks& hooks, SongLock::Wait wait, RateHandling rate,
                              ExistingTakes existing, size_t* filesImported) {
   if (filesImported) *filesImported = 0;
-  std::vector<FileRun> runs(files.size());
-  uint64_t total = 0;
-  for (size_t n = 0; n < files.size(); ++n) {
-    if (const Status status = setUpRun(files[n], rate, runs[n]); !status.ok())
-      return ConversionResult::Failure(status);
-    total += files[n].format.frames;
+  // Every file must fit in a take before the first is written.
+  uint64_t total = 0, blocks = 0;
+  for (const ImportPreparation& prepared : files) {
+    if (const Status counted = countBlocks(prepared, rate, blocks); !counted.ok())
+      return ConversionResult::Failure(counted);
+    total += prepared.format.frames;
   }
   // One hold of the lock for every file: no other writer gets in between.
   SongLock lock;
   if (!lock.Acquire(model.ProjectFolder, wait)) return {ConversionResult::Failed, messages::SongInUse, {}, 0};
+  std::vector<FileRun> runs(files.size());
+  for (size_t n = 0; n < files.size(); ++n) runs[n].prepared = &files[n];
   if (existing == ExistingTakes::Refuse)
     if (const Status taken = refuseExisting(model, runs); !taken.ok()) return ConversionResult::Failure(taken);
   ConversionResult result{ConversionResult::Converted};
+  std::vector<Note> notes;
   uint64_t before = 0;
   for (size_t n = 0; n < runs.size(); ++n) {
+    // Each file is opened at its turn and closed after it, so that a batch
+    // never holds more than one file open (the open-file limit), and it
+    // must still hold what it held when the batch was checked.
+    Status ready = ReopenPrepared(files[n]);
+    if (ready.ok()) ready = setUpRun(files[n], rate, runs[n]);
     // A file stopped half-way is not kept: the files before it are whole,
     // the ones from it on as they were.
-    result = runLocked(model, runs[n], batchHooks(hooks, before, total), PipelineJob::OnAbort::KeepNothing);
-    if (result.outcome != ConversionResult::Converted) return result;
+    result = ready.ok()
+                 ? runLocked(model, runs[n], batchHooks(hooks, before, total), PipelineJob::OnAbort::KeepNothing)
+                 : ConversionResult::Failure(ready);
+    files[n].source.reset();
+    if (result.outcome != ConversionResult::Converted) {
+      if (n > 0) notes.push_back(BatchStoppedNote(files, n));
+      result.notes = std::move(notes);
+      return result;
+    }
+    notes.insert(notes.end(), result.notes.begin(), result.notes.end());
     before += files[n].format.frames;
     if (filesImported) *filesImported = n + 1;
   }
+  result.notes = std::move(notes);
   return result;
 }
 

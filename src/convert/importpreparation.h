@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "convert/conversion.h"
 #include "convert/importsource.h"
 #include "project/projectmodel.h"
 #include "storage/status.h"
@@ -28,6 +29,10 @@ struct ImportPreparation {
   // import takes the song's lock, and the import decides again then.
   std::vector<ImportTarget> occupied;
   bool rateDiffers = false;  // the source would play at another speed unless converted
+  // Targets the user chose that no channel goes to (a mono file with two
+  // tracks chosen), and the file's channels that go nowhere.
+  std::vector<ImportTarget> leftEmpty;
+  uint32_t channelsLeftOut = 0;
 };
 
 // Opens `source` and works out the import of it into the model's selection.
@@ -50,5 +55,19 @@ uint32_t TracksTakenBy(const SourceFormat& format);
 // was written." saying how many fit; nothing is written either way.
 Status PrepareBatch(const ProjectModel& model, const std::vector<std::filesystem::path>& sources, int firstTrack,
                     int take, std::vector<ImportPreparation>& files);
+
+// Opens the file of a batch again at its turn (a batch keeps one file
+// open at a time). It must hold at least the frames, and the channels and
+// rate, it had when the batch was checked: a file cut short since is a
+// read error naming it, never silence. Does nothing when it is open.
+Status ReopenPrepared(ImportPreparation& prepared);
+
+// What the user is told of an import beside "Converted": the targets left
+// empty and the channels left out.
+std::vector<Note> ImportNotes(const ImportPreparation& prepared);
+
+// After a batch stopped in file `stoppedAt`: which takes the files before
+// it wrote and which are untouched.
+Note BatchStoppedNote(const std::vector<ImportPreparation>& files, size_t stoppedAt);
 
 }  // namespace tp

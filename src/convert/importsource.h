@@ -40,9 +40,21 @@ class ImportSource : public BlockSource {
 };
 
 // Opens `path` as a WAV or AIFF file (recognised by its contents), else as
-// any file libsndfile decodes (SndfileSource). Fails with "The file is not a WAV/AIFF." for anything else,
-// and with "The file could not be read" when reading it fails.
+// any file libsndfile decodes (SndfileSource). Each refusal says what is
+// true: "The file could not be read" with the system's reason (no such
+// file, not a regular file, a read error); "<file> is damaged: <reason>"
+// for a file that begins as a format the import reads but does not decode;
+// a rate no audio has; and "The file is not a WAV/AIFF." with the formats
+// the import reads for a file with no sound file's signature at all.
 Status OpenImportSource(const std::filesystem::path& path, std::unique_ptr<ImportSource>& opened);
+
+// True when `head` (a file's first bytes) begins as one of the sound files
+// libsndfile reads: RIFF/WAVE, RF64, Wave64, AIFF, AIFF-C, FLAC, Ogg, CAF,
+// MP3 (an ID3 tag or a frame's sync), Sun/NeXT.
+bool StartsLikeSoundFile(const uint8_t* head, size_t size);
+
+// The refusal of a rate outside 1 Hz to 768 kHz, the rate as the reason.
+Status RateRefused(const std::filesystem::path& path, long double rate);
 
 // The format of `path` without importing it.
 Status ProbeSourceFile(const std::filesystem::path& path, SourceFormat& format);

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include <sndfile.h>
 
+#include "audiofile/audiofile.h"
 #include "audiofile/bytestream.h"
+#include "audiofile/recognise.h"
 #include "project/messages.h"
 
 namespace tp {
@@ -105,6 +108,14 @@ std::string formatName(int format, const std::array<uint8_t, 12>& head, SNDFILE*
 
 namespace {
 
+// A decoding error met while reading: a compressed stream cut inside its
+// last frame (its bytes are all read) ends in the middle of its audio;
+// anything else is damage inside the file.
+Status decodingFailure(SNDFILE* file, ByteStream& stream, const std::filesystem::path& path) {
+  if (stream.position() >= stream.size()) return Status::Fail(messages::SourceEndsInFrame, path);
+  return Status::FailBecause(messages::SourceDamaged, path, sf_strerror(file));
+}
+
 // The frames of a file whose header does not say, decoded a block at a
 // time through a scratch of fixed size.
 Status countFrames(SNDFILE* file, const SF_INFO& info, ByteStream& stream, const std::filesystem::path& path,
@@ -112,10 +123,22 @@ Status countFrames(SNDFILE* file, const SF_INFO& info, ByteStream& stream, const
   constexpr sf_count_t ScratchFrames = 4096;
   std::vector<int> scratch(size_t(ScratchFrames) * size_t(info.channels));
   frames = 0;
-  for (sf_count_t got; (got = sf_readf_int(file, scratch.data(), ScratchFrames)) > 0;) frames += got;
+  for (sf_count_t got; (got = sf_readf_int(file, scratch.data(), ScratchFrames)) > 0;) {
+    frames += got;
+    // libsndfile clears the error at the next read: look after each one.
+    if (sf_error(file) != SF_ERR_NO_ERROR) return decodingFailure(file, stream, path);
+  }
   if (stream.failed()) return Status::Fail(messages::SourceNotRead, path, stream.systemError());
   if (sf_seek(file, 0, SEEK_SET) != 0) return Status::Fail(messages::SourceNotRead, path);
   return Status::Ok();
+}
+
+// Why libsndfile did not open a file: damage in a file that begins as a
+// sound file, or no sound file at all.
+Status openingRefusal(const std::filesystem::path& path, const std::array<uint8_t, 12>& head) {
+  if (StartsLikeSoundFile(head.data(), head.size()))
+    return Status::FailBecause(messages::SourceDamaged, path, sf_strerror(nullptr));
+  return Status::FailBecause(messages::NotWavOrAiff, path, messages::FormatsImported);
 }
 
 }  // namespace
@@ -124,9 +147,12 @@ Status SndfileSource::Open(const std::filesystem::path& path, std::unique_ptr<Sn
   std::unique_ptr<SndfileSource> source(new SndfileSource);
   source->path_ = path;
   source->stream_ = FileByteStream::open(path, false);
-  if (!source->stream_) return Status::Fail(messages::NotWavOrAiff, path);
+  if (!source->stream_) return Status::Fail(messages::SourceNotRead, path, errno);
   std::array<uint8_t, 12> head{};
   source->stream_->read(head.data(), head.size());
+  // libsndfile turns an AIFF's rate of 0 or NaN into some whole number.
+  if (const auto rate = AiffDeclaredRate(*source->stream_); rate && !isUsableSampleRate(*rate))
+    return RateRefused(path, *rate);
   source->stream_->seek(0);
   SF_INFO info{};
   SNDFILE* file = sf_open_virtual(&virtualIo, SFM_READ, &info, source->stream_.get());
@@ -134,9 +160,10 @@ Status SndfileSource::Open(const std::filesystem::path& path, std::unique_ptr<Sn
     if (file) sf_close(file);
     return Status::Fail(messages::SourceNotRead, path, source->stream_->systemError());
   }
-  if (!file) return Status::Fail(messages::NotWavOrAiff, path);
+  if (!file) return openingRefusal(path, head);
   source->file_ = file;
-  if (info.channels <= 0 || info.samplerate <= 0 || info.frames < 0) return Status::Fail(messages::NotWavOrAiff, path);
+  if (!isUsableSampleRate(info.samplerate)) return RateRefused(path, info.samplerate);
+  if (info.channels <= 0 || info.frames < 0) return openingRefusal(path, head);
   // libsndfile says SF_COUNT_MAX for a length it does not know: a FLAC
   // file written into a pipe has no length in its header. The file is
   // counted instead, decoded once through, then read from its start.
@@ -207,14 +234,11 @@ Status SndfileSource::readFrames(Sample* block, uint32_t frames) {
     const size_t want = size_t(std::min<uint64_t>({uint64_t(pieceFrames), uint64_t(frames - done), remaining_}));
     const long long got = decode(want);
     if (stream_->failed()) return Status::Fail(messages::SourceNotRead, path_, stream_->systemError());
-    if (got <= 0) {
-      // A decoding error is a damaged file, not silence; so is a file that
-      // ends before the length its header declares (a file cut after its
-      // header would otherwise import as seconds of silence).
-      if (sf_error(static_cast<SNDFILE*>(file_)) != SF_ERR_NO_ERROR)
-        return Status::Fail(messages::SourceNotRead, path_);
-      return Status::Fail(messages::SourceEndsEarly, path_);
-    }
+    if (sf_error(static_cast<SNDFILE*>(file_)) != SF_ERR_NO_ERROR)
+      return decodingFailure(static_cast<SNDFILE*>(file_), *stream_, path_);
+    // A file that ends before the length its header declares (a file cut
+    // after its header would otherwise import as seconds of silence).
+    if (got <= 0) return Status::Fail(messages::SourceEndsEarly, path_);
     Sample* out = block + size_t(done) * channels_;
     if (floatNative_) keepChannels(out, floats_.data(), size_t(got), fileChannels, channels_);
     else keepChannels(out, integers_.data(), size_t(got), fileChannels, channels_);

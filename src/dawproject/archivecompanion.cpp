@@ -1,6 +1,7 @@
 #include "dawproject/archivecompanion.h"
 
 #include "dawproject/session.h"
+#include "dawproject/sessionexport.h"
 #include "dawproject/sessionfile.h"
 
 namespace tp {
@@ -27,7 +28,9 @@ ConversionResult writeProject(const ArchiveSongPlan& song, const std::vector<con
   plan.applicationVersion = version;
   ConversionHooks hooks;
   hooks.betweenBlocks = stop;
-  return WriteSessionFile(plan, target, hooks);
+  ConversionResult result = WriteSessionFile(plan, target, hooks);
+  result.notes = SessionNotes(plan);
+  return result;
 }
 
 }  // namespace

@@ -38,12 +38,13 @@ SessionClip clipOf(const ArchiveItem& item, bool external) {
 
 // The items of one recorder track (or of the master takes, track -1), in
 // take order, the chosen one (`chosen`, or the first with -1) moved to the
-// front and enabled. False when the chosen take is not among them.
+// front and enabled. False when a take was chosen that is not among them
+// (a damaged take is never among them).
 bool collectLanes(const ArchiveSongPlan& song, int track, int chosen, bool external, std::vector<SessionClip>& lanes,
                   const ArchiveItem*& chosenItem) {
   chosenItem = nullptr;
   for (const ArchiveItem& item : song.items) {
-    if (item.track != track) continue;
+    if (item.track != track || item.damaged) continue;
     const bool isChosen = chosenItem == nullptr && (chosen < 0 || item.take == chosen);
     SessionClip clip = clipOf(item, external);
     clip.enabled = isChosen;
@@ -54,7 +55,7 @@ bool collectLanes(const ArchiveSongPlan& song, int track, int chosen, bool exter
       lanes.push_back(std::move(clip));
     }
   }
-  return lanes.empty() || chosenItem != nullptr;
+  return chosenItem != nullptr || (lanes.empty() && chosen < 0);
 }
 
 }  // namespace
@@ -86,6 +87,11 @@ Status PlanSessionOf(const ArchiveSongPlan& song, const SessionChoices& choices,
   plan.songFolder = std::filesystem::absolute(song.folder).lexically_normal().string();
   plan.externalFiles = external;
   plan.format = format;
+  // A take that cannot be read would be a silent hole in the project.
+  if (!song.unreadableTakes.empty())
+    return Status::Fail(messages::TakeNotOpened, song.unreadableTakes.front().path, song.unreadableTakes.front().error);
+  for (const ArchiveItem& item : song.items)
+    if (item.damaged) plan.damagedTakes.push_back(item.source.label);
   for (int track = 0; track <= TrackCount; ++track) {
     const bool masters = track == TrackCount;
     const int chosen = masters ? choices.master : choices.takes[size_t(track)];
@@ -94,7 +100,10 @@ Status PlanSessionOf(const ArchiveSongPlan& song, const SessionChoices& choices,
     if (!collectLanes(song, masters ? -1 : track, chosen, external, lane.lanes, chosenItem)) {
       const auto path = masters ? song.folder / MasterTakeFileName(MasterSide::Left, chosen)
                                 : song.folder / TakeFileName(track, chosen);
-      return Status::Fail(messages::TakeNotOpened, path);
+      const bool damaged = std::any_of(song.items.begin(), song.items.end(), [&](const ArchiveItem& item) {
+        return item.damaged && item.take == chosen && item.track == (masters ? -1 : track);
+      });
+      return Status::Fail(damaged ? messages::TakeCutShort : messages::TakeNotOpened, path);
     }
     if (lane.lanes.empty()) continue;
     lane.channels = lane.lanes.front().channels;

@@ -61,6 +61,8 @@ struct SessionPlan {
   // false: they are stored inside it under audio/.
   bool externalFiles = false;
   AudioFormat format = FormatWav;
+  // Takes left out because their file ends inside its header ("Track05-1").
+  std::vector<std::string> damagedTakes;
 };
 
 // The name of the track that holds the master takes.
@@ -68,7 +70,10 @@ inline constexpr const char* MasterTakesTrackName = "Master takes";
 
 // The session of an archived song: every take the archive plan lists, each
 // file at its output name (`external`: beside the project file; else under
-// audio/ inside it). A chosen take the song lacks fails naming its take file.
+// audio/ inside it). A chosen take the song lacks fails naming its take file;
+// so does a take file that could not be read. A damaged take (its file ends
+// inside its header) is left out and listed in `damagedTakes`; chosen by
+// name, it fails.
 Status PlanSessionOf(const ArchiveSongPlan& song, const SessionChoices& choices, bool external,
                      AudioFormat format, SessionPlan& plan);
 

@@ -51,6 +51,8 @@ inline constexpr const char* DeleteQuestion =
     QT_TRANSLATE_NOOP("Messages", "Are you sure to delete the Take?  \n  %1[%2]");
 inline constexpr const char* ProjectFileNotOpened =
     QT_TRANSLATE_NOOP("Messages", "Project information file could not be opened.");
+inline constexpr const char* ProjectFileNotRead =
+    QT_TRANSLATE_NOOP("Messages", "Project information file could not be read.");
 inline constexpr const char* ProjectFileNotWritten =
     QT_TRANSLATE_NOOP("Messages", "Project information file could not be written.");
 inline constexpr const char* TakeNotOpened = QT_TRANSLATE_NOOP("Messages", "The take could not be opened.");
@@ -86,6 +88,26 @@ inline constexpr const char* TakeCutShort = QT_TRANSLATE_NOOP("Messages", "The t
 inline constexpr const char* SourceNotRead = QT_TRANSLATE_NOOP("Messages", "The file could not be read");
 inline constexpr const char* SourceEndsEarly =
     QT_TRANSLATE_NOOP("Messages", "The file ends before its declared length.");
+// A compressed stream whose last frame is cut off (a FLAC file copied or
+// piped only in part).
+inline constexpr const char* SourceEndsInFrame =
+    QT_TRANSLATE_NOOP("Messages", "The file ends in the middle of its audio.");
+// A file that begins as a sound file of a format the import reads, but
+// whose decoder refuses it: %1 the file, %2 the decoder's reason.
+inline constexpr const char* SourceDamaged = QT_TRANSLATE_NOOP("Messages", "%1 is damaged: %2");
+// What the import reads, after "The file is not a WAV/AIFF." for a file
+// that is no sound file at all.
+inline constexpr const char* FormatsImported = QT_TRANSLATE_NOOP(
+    "Messages",
+    "the import reads WAV, AIFF, FLAC, Ogg Vorbis, MP3, Opus, CAF, RF64, Wave64 and the other formats libsndfile "
+    "decodes");
+// A rate no audio has: 0, NaN, infinite, or beyond 768 kHz.
+inline constexpr const char* SampleRateRefused =
+    QT_TRANSLATE_NOOP("Messages", "The file's sampling rate is not one between 1 Hz and 768 kHz.");
+// A file of a batch that holds fewer frames when its turn comes than when
+// the batch was checked (it was cut short meanwhile).
+inline constexpr const char* SourceShrank =
+    QT_TRANSLATE_NOOP("Messages", "it holds fewer frames than when the import began");
 inline constexpr const char* SongFileRefused =
     QT_TRANSLATE_NOOP("Messages", "An export never replaces a file of a song folder.");
 inline constexpr const char* SongInUse = QT_TRANSLATE_NOOP("Messages", "The song is in use by another TrackPorter.");
@@ -115,6 +137,10 @@ inline constexpr const char* SessionNotCreated =
     QT_TRANSLATE_NOOP("Messages", "The DAW project file could not be created.");
 inline constexpr const char* SessionNotWritten =
     QT_TRANSLATE_NOOP("Messages", "The DAW project file could not be written.");
+// A take file that ends inside its header has no audio to put in a DAW
+// project; %1 is the take ("Track05-1").
+inline constexpr const char* TakeLeftOutDamaged =
+    QT_TRANSLATE_NOOP("Messages", "%1 is damaged (shorter than its header): left out of the project.");
 // UTF-8: the accented capitals share their bytes with the katakana, so only
 // the small letters from U+00E0 on can be stored.
 inline constexpr const char* NameCharactersRefused = QT_TRANSLATE_NOOP(
@@ -154,6 +180,28 @@ inline constexpr const char* ImportLeftChannelOnly =
     QT_TRANSLATE_NOOP("Messages", "Import only the left channel to track %1?");
 inline constexpr const char* ImportFirstChannelOnly =
     QT_TRANSLATE_NOOP("Messages", "Import only the first channel to track %1?");
+// What an import tells beside "Converted": the chosen takes no channel went
+// to, the channels no take got, and after a batch that stopped, which takes
+// its files wrote. %1 names the takes ("Track08-1", "Track08-1 to
+// Track10-1"), %2 what the file has ("1 channel", "2 channels").
+inline constexpr const char* TakeLeftEmpty = QT_TRANSLATE_NOOP("Messages", "%1 was left empty: the file has %2.");
+inline constexpr const char* TakesLeftEmpty = QT_TRANSLATE_NOOP("Messages", "%1 were left empty: the file has %2.");
+inline constexpr const char* OneChannel = QT_TRANSLATE_NOOP("Messages", "1 channel");
+inline constexpr const char* SomeChannels = QT_TRANSLATE_NOOP("Messages", "%1 channels");
+inline constexpr const char* ChannelLeftOut = QT_TRANSLATE_NOOP("Messages", "Channel %1 of the file was left out.");
+inline constexpr const char* ChannelsLeftOut =
+    QT_TRANSLATE_NOOP("Messages", "Channels %1 of the file were left out.");
+inline constexpr const char* FromTo = QT_TRANSLATE_NOOP("Messages", "%1 to %2");
+inline constexpr const char* OneAndOther = QT_TRANSLATE_NOOP("Messages", "%1 and %2");
+inline constexpr const char* OneWrittenOneUntouched =
+    QT_TRANSLATE_NOOP("Messages", "%1 was written; %2 is untouched.");
+inline constexpr const char* OneWrittenSomeUntouched =
+    QT_TRANSLATE_NOOP("Messages", "%1 was written; %2 are untouched.");
+inline constexpr const char* SomeWrittenOneUntouched =
+    QT_TRANSLATE_NOOP("Messages", "%1 were written; %2 is untouched.");
+inline constexpr const char* SomeWrittenSomeUntouched =
+    QT_TRANSLATE_NOOP("Messages", "%1 were written; %2 are untouched.");
+
 // More than two takes an import of several files would replace.
 inline constexpr const char* ReplaceTakes = QT_TRANSLATE_NOOP("Messages", "Replace the takes %1?");
 

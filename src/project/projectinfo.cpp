@@ -63,18 +63,21 @@ Status writeFields(FileHandle& file, const fs::path& path, const std::vector<int
 
 }  // namespace
 
-std::optional<std::string> ReadProjectName(const fs::path& folder) {
+std::optional<std::string> ReadProjectName(const fs::path& folder, Status* readFailure) {
   int64_t nameOffset = PrjDataNameOffset;
   FileHandle info;
-  if (auto path = FindFileIgnoringCase(folder, PrjDataFileName)) info = FileHandle::Open(*path, O_RDONLY);
+  std::optional<fs::path> path = FindFileIgnoringCase(folder, PrjDataFileName);
+  if (path) info = FileHandle::Open(*path, O_RDONLY);
   if (!info.valid()) {
     nameOffset = SongDataNameOffset;
-    if (auto path = FindFileIgnoringCase(folder, SongDataFileName)) info = FileHandle::Open(*path, O_RDONLY);
+    path = FindFileIgnoringCase(folder, SongDataFileName);
+    if (path) info = FileHandle::Open(*path, O_RDONLY);
   }
   if (!info.valid()) return std::nullopt;
 
   uint8_t field[NameFieldWidth] = {};
   const ssize_t got = info.ReadAt(field, sizeof field, nameOffset);
+  if (got < 0 && readFailure) *readFailure = Status::Fail(messages::ProjectFileNotRead, *path, errno);
   info = FileHandle();
   // A file too short for the field gives the bytes that are there.
   std::string name = DecodeNameField(field, got > 0 ? size_t(got) : 0);

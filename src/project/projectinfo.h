@@ -27,8 +27,10 @@ constexpr long PrjDataSecondCopyMinSize = PrjDataSecondNameOffset + 8;
 constexpr long SongDataNameOffset = 233;
 
 // The project's name (raw bytes, at most 8, trailing blanks kept), or nothing
-// when the folder is not a project. Reads only.
-std::optional<std::string> ReadProjectName(const std::filesystem::path& folder);
+// when the folder is not a project. Reads only. A read of the information
+// file that fails gives an empty name, and `readFailure`, when given, says
+// which file and why ("Project information file could not be read.").
+std::optional<std::string> ReadProjectName(const std::filesystem::path& folder, Status* readFailure = nullptr);
 
 // Writes `name` (raw bytes; cut to 8 and blank-padded here) into the
 // project information file in place, clearing a missing owner write

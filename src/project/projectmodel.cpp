@@ -4,6 +4,7 @@
 #include "project/takelabel.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <system_error>
@@ -22,7 +23,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // The name and length of one take file, or nothing when the file cannot be
-// opened or is shorter than the 1,536 bytes the name lies in.
+// opened or read (`readError` then holds the system's reason) or is shorter
+// than the 1,536 bytes the name lies in (no take: `readError` stays 0).
 struct TakeFileFacts {
   std::string name;
   int32_t length;
@@ -31,11 +33,17 @@ struct TakeFileFacts {
 
 // A FIFO or a device in place of a take is refused by the open, which does
 // not wait for a writer.
-std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path) {
+std::optional<TakeFileFacts> readTakeFileFacts(const fs::path& path, int& readError) {
+  readError = 0;
   FileHandle file = FileHandle::Open(path, O_RDONLY);
-  if (!file.valid()) return std::nullopt;
+  if (!file.valid()) {
+    readError = errno;
+    return std::nullopt;
+  }
   uint8_t head[TakeMinimumFileSize];
-  if (file.Read(head, sizeof head) != ssize_t(sizeof head)) return std::nullopt;
+  const ssize_t got = file.Read(head, sizeof head);
+  if (got < 0) readError = errno;
+  if (got != ssize_t(sizeof head)) return std::nullopt;
   const int64_t size = file.Size();
   if (size < 0) return std::nullopt;
   return TakeFileFacts{DecodeNameField(head + TakeNameOffset), TakeLengthFromFileSize(size), TakeFileCutShort(size)};
@@ -59,6 +67,8 @@ void ProjectModel::ResetProjectView(const std::string& path) {
   TakeLengths.fill(0);
   TakeCutShort.fill(false);
   IgnoredTakeFiles.clear();
+  UnreadableTakeFiles.clear();
+  InformationFileFailure = Status::Ok();
   MasterTakeMask = 0;
   ImportTargetSet = false;
   FirstImportTrack = -1;
@@ -76,7 +86,7 @@ bool ProjectModel::DirTreeChange(const std::string& path) {
   // An item without a file system path (the desktop node) is never a
   // project; reading it as the root folder would be a surprise.
   if (path.empty()) return false;
-  const auto name = ReadProjectName(ProjectFolder);
+  const auto name = ReadProjectName(ProjectFolder, &InformationFileFailure);
   if (!name) return false;
   ProjectOpen = true;
   ProjectName = *name;
@@ -104,7 +114,9 @@ void ProjectModel::ScanTakeFiles() {
       IgnoredTakeFiles.push_back(it->path());
       continue;
     }
-    const auto facts = readTakeFileFacts(it->path());
+    int readError = 0;
+    const auto facts = readTakeFileFacts(it->path(), readError);
+    if (readError != 0) UnreadableTakeFiles.push_back({it->path(), readError});
     if (!facts) continue;
     const int lengthIndex = id->kind == TakeFileId::Track        ? LengthIndex(id->track, id->take)
                             : id->kind == TakeFileId::MasterLeft ? MasterLeftIndex + id->take

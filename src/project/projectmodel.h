@@ -17,6 +17,7 @@
 #include "mix/takeselection.h"
 #include "project/taketime.h"
 #include "project/wording.h"
+#include "storage/status.h"
 
 namespace tp {
 
@@ -121,6 +122,17 @@ class ProjectModel {
   // Take files the scan passed over because another file of the same name
   // in another letter case is the one used (see FindFileIgnoringCase).
   std::vector<std::filesystem::path> IgnoredTakeFiles;
+  // Take files the scan could not open or read (no permission, a failing
+  // disk), with the system's reason: takes of the song it cannot show.
+  struct UnreadableTake {
+    std::filesystem::path path;
+    int error = 0;
+  };
+  std::vector<UnreadableTake> UnreadableTakeFiles;
+  // Reading the name from the project information file failed (the name
+  // then is empty): what failed, for the operations that must not go on
+  // with a name they did not read.
+  Status InformationFileFailure;
 
   // Project model fields. Read them freely; they change only through the
   // methods above and the click rules.

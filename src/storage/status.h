@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace tp {
 
@@ -45,8 +46,11 @@ class Status {
   // "/path/x.wav (No space left on device)", or only the file, or "" when
   // there is nothing to add to the message.
   std::string Detail() const;
+  // The reason alone: the program's own finding, else the system's, else "".
+  std::string Reason() const;
   // The message followed by the detail: "Fail to create a Wav/AIFF: /x.wav
-  // (No such file or directory)".
+  // (No such file or directory)". A message that names its file and reason
+  // in place ("%1 is damaged: %2") gets them there instead.
   std::string Text() const;
 
  private:
@@ -55,5 +59,16 @@ class Status {
   int systemError_ = 0;
   std::string reason_;
 };
+
+// A message and what it concerns as one sentence: "The take could not be
+// opened: /x/TRACK0_0.DAT". A message's closing full stop gives way to the
+// colon; the detail is left out when there is none.
+std::string JoinMessage(std::string_view message, std::string_view detail);
+
+// `text` with its %1 and %2 (each once at most) replaced.
+std::string FillInMessage(std::string text, std::string_view first, std::string_view second);
+
+// True for a message that places its file (%1) and reason (%2) itself.
+bool PlacesItsDetail(std::string_view message);
 
 }  // namespace tp

@@ -111,8 +111,8 @@ TEST_F(Language, TheCoresTextsAreJapaneseInTheWindowAndEnglishOnTheCommandLine) 
   const WindowLanguage language(QLocale(QLocale::Japanese, QLocale::Japan));
   ASSERT_TRUE(language.Translated());
   const Status failure = Status::Fail(messages::TakeNotOpened, "/songs/TRACK0_0.DAT");
-  EXPECT_EQ(StatusText(failure), QStringLiteral("テイクを開けませんでした。: /songs/TRACK0_0.DAT"));
-  EXPECT_EQ(failure.Text(), "The take could not be opened.: /songs/TRACK0_0.DAT");
+  EXPECT_EQ(StatusText(failure), QStringLiteral("テイクを開けませんでした: /songs/TRACK0_0.DAT"));
+  EXPECT_EQ(failure.Text(), "The take could not be opened: /songs/TRACK0_0.DAT");
 
   ConversionResult result;
   result.clippedSamples = 312;

@@ -15,6 +15,7 @@
 #include "storage/filehandle.h"
 #include "storage/safefile.h"
 #include "storage/sha256.h"
+#include "support/projectfixture.h"
 #include "support/recordersong.h"
 #include "support/runcommand.h"
 
@@ -33,6 +34,14 @@ bool hasSideFile(const fs::path& folder) {
 class ArchiveChecks : public ::testing::Test {
  protected:
   void TearDown() override { FaultInjection::Reset(); }
+  // The song into out/archive, every file read back.
+  ArchiveRequest verifiedArchive() const {
+    ArchiveRequest request;
+    request.source = song.path();
+    request.outputRoot = out / "archive";
+    request.verify = true;
+    return request;
+  }
   TempFolder song, out;
 };
 
@@ -132,10 +141,7 @@ TEST_F(ArchiveChecks, AnArchiveFileStoppedHalfWayIsNotKeptInAnyFormat) {
 
 TEST_F(ArchiveChecks, AnArchiveStoppedHalfWayHoldsCompleteFilesThatItsManifestAndSumsDescribe) {
   WriteRecorderSong(song.path());
-  ArchiveRequest request;
-  request.source = song.path();
-  request.outputRoot = out / "archive";
-  request.verify = true;
+  ArchiveRequest request = verifiedArchive();
   std::vector<ArchiveSongPlan> plans;
   ASSERT_TRUE(PlanArchive(request, plans).ok());
   ASSERT_EQ(plans.size(), 1u);
@@ -212,6 +218,29 @@ TEST_F(ArchiveChecks, ARestoreStoppedHalfWayKeepsOnlyCompleteFiles) {
     EXPECT_EQ(present, report.restored.size());
     EXPECT_LT(present, 9u);
   }
+}
+
+// An import that lengthens a take after the archive was planned, before it
+// locked the song: the archive reads the song as it is once it holds the
+// lock, so what it reports verified restores.
+TEST_F(ArchiveChecks, ATakeChangedBeforeTheSongIsLockedIsArchivedAsItIsThenAndRestores) {
+  WriteProjectInfo(song.path(), "Song");
+  WriteTake(song / "TRACK0_0.DAT", "Kick", Ramp(20000));
+  WriteTake(song / "TRACK1_0.DAT", "Snare", Ramp(3000, 5));
+  const ArchiveRequest request = verifiedArchive();
+  std::vector<ArchiveSongPlan> plans;
+  ASSERT_TRUE(PlanArchive(request, plans).ok());
+  WriteTake(song / "TRACK0_0.DAT", "Kick 2", Ramp(90000, -7, 3));
+  const ArchiveTotals totals = RunArchive(request, plans, {});
+  EXPECT_FALSE(totals.anyFailed);
+  EXPECT_EQ(totals.verified, 2u);
+
+  ArchiveManifest manifest;
+  ASSERT_TRUE(ReadArchiveManifest(out / "archive", manifest).ok());
+  const RestoreReport report = RestoreSong(out / "archive", manifest, out / "rebuilt", {}, {});
+  EXPECT_TRUE(report.failures.empty()) << (report.failures.empty() ? "" : report.failures[0].Text());
+  for (const char* take : {"TRACK0_0.DAT", "TRACK1_0.DAT"})
+    EXPECT_EQ(ReadBytes(out / "rebuilt" / take), ReadBytes(song / take)) << take;
 }
 
 }  // namespace

@@ -89,6 +89,23 @@ INSTANTIATE_TEST_SUITE_P(Formats, ArchiveRoundTrip,
                                            FormatCase{"--flac", ".flac"}),
                          [](const auto& info) { return std::string(info.param.extension + 1); });
 
+// On a disk that tells letter case apart a song folder can hold a take and
+// a file named like it in another case: the take is archived as the take,
+// the other as one of the song's files, and both come back.
+TEST_F(Archive, ATakeAndAFileNamedLikeItInAnotherCaseBothComeBack) {
+  const fs::path song = disk / "SONG0002";
+  fs::create_directories(song);
+  WriteProjectInfo(song, "Twice");
+  WriteTake(song / "TRACK0_0.DAT", "Upper", Ramp(3000, 11));
+  WriteTake(song / "track0_0.dat", "Lower", Ramp(500, -4));
+  const fs::path archive = out / "archive";
+  const auto archived = cli("stems " + q(song) + " " + q(archive) + " --verify");
+  ASSERT_EQ(archived.status, 0) << archived.out;
+  const auto restored = cli("restore " + q(archive) + " " + q(back / "SONG0002"));
+  ASSERT_EQ(restored.status, 0) << restored.out;
+  expectSameFolder(song, back / "SONG0002");
+}
+
 TEST_F(Archive, TheFlacFilesAreSixteenBitAtTheTakeRateMonoAndStereo) {
   WriteRecorderSong(disk / "song");
   ASSERT_EQ(cli("stems " + q(disk / "song") + " " + q(out.path()) + " --flac -q").status, 0);

@@ -291,7 +291,7 @@ TEST_F(Cli, ImportPlacesManyFilesAndEveryChannel) {
 
   result = cli("import " + dir() + " " + out("Kick.wav") + " " + out("Pads.rf64") + " --from 15-7");
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.out.find("The files do not fit in the 16 tracks; nothing was written.: 1 of the 2 files fit from "
+  EXPECT_NE(result.out.find("The files do not fit in the 16 tracks; nothing was written: 1 of the 2 files fit from "
                             "track 15"),
             std::string::npos)
       << result.out;

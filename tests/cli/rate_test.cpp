@@ -125,7 +125,9 @@ TEST_F(CliRate, ProbeOfAFileThatIsNoSoundFails) {
   const auto result = cli("probe " + Quoted((sources / "notes.wav").string()));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "trackporter-cli: probe: The file is not a WAV/AIFF.: " + (sources / "notes.wav").string() + "\n");
+            "trackporter-cli: probe: The file is not a WAV/AIFF: " + (sources / "notes.wav").string() +
+                " (the import reads WAV, AIFF, FLAC, Ogg Vorbis, MP3, Opus, CAF, RF64, Wave64 and the other formats "
+                "libsndfile decodes)\n");
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST_F(CliSafety, AnExportNeverReplacesASongFileEvenWhenForced) {
     SCOPED_TRACE(target);
     const auto result = cli("export " + dir() + " " + at(target) + " --take 2-1 --force");
     EXPECT_EQ(result.status, 1) << result.out;
-    EXPECT_NE(result.out.find("An export never replaces a file of a song folder."), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("An export never replaces a file of a song folder: "), std::string::npos) << result.out;
   }
   EXPECT_EQ(songBytes(), before);
   EXPECT_FALSE(fs::exists(project / "TRACK2_0.DAT"));
@@ -81,7 +81,7 @@ TEST_F(CliSafety, AnExportToADeviceWritesInPlaceAndAFullDeviceFails) {
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   result = cli("export " + dir() + " /dev/full --take 1-1 --force");
   EXPECT_EQ(result.status, 1) << result.out;
-  EXPECT_NE(result.out.find("The Wav/AIFF could not be written.: /dev/full (No space left on device)"),
+  EXPECT_NE(result.out.find("The Wav/AIFF could not be written: /dev/full (No space left on device)"),
             std::string::npos) << result.out;
   EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
@@ -96,7 +96,7 @@ TEST_F(CliSafety, AnImportReplacesATakeOnlyWithForceAndNeverAReadOnlyOne) {
   fs::permissions(project / "TRACK1_0.DAT", fs::perms::owner_read | fs::perms::group_read);
   result = cli("import " + dir() + " " + at(outputs / "stereo.wav") + " --to 1-1 --to 2-1 --force");
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.out.find("File to write could not be opened.: "), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("File to write could not be opened: "), std::string::npos) << result.out;
   EXPECT_EQ(songBytes(), before) << "neither take of the pair changed";
 
   fs::permissions(project / "TRACK1_0.DAT", fs::perms::owner_write, fs::perm_options::add);

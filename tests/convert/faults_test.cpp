@@ -199,7 +199,9 @@ TEST_F(Faults, AFifoGivenAsASourceIsRefusedAtOnce) {
   ASSERT_EQ(::mkfifo((out / "pipe.wav").c_str(), 0600), 0);
   model.TrackSelClick(0);
   model.TakeSelClick(0, 0);
-  EXPECT_STREQ(ImportAudioFile(model, out / "pipe.wav", {}).message, messages::NotWavOrAiff);
+  const ConversionResult result = ImportAudioFile(model, out / "pipe.wav", {});
+  EXPECT_STREQ(result.message, messages::SourceNotRead);
+  EXPECT_EQ(result.detail, (out / "pipe.wav").string() + " is not a regular file.");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // their names and lengths read back from the disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -44,6 +45,13 @@ class MultichannelAndBatch : public ::testing::Test {
     std::vector<ImportTarget> targets;
     for (int n = 0; n < count; ++n) targets.push_back({firstTrack + n, take});
     return targets;
+  }
+  bool anyTakeFileOtherThan(const std::vector<std::string>& names) const {
+    for (const auto& entry : fs::directory_iterator(song.path())) {
+      const std::string name = entry.path().filename().string();
+      if (name != "PRJDATA.ini" && std::find(names.begin(), names.end(), name) == names.end()) return true;
+    }
+    return false;
   }
   bool anyTakeFile() const {
     for (const auto& entry : fs::directory_iterator(song.path()))
@@ -186,6 +194,8 @@ TEST_F(MultichannelAndBatch, AReadErrorInTheThirdFileKeepsTheFirstTwoAndTouchesN
     EXPECT_STREQ(result.message, messages::SourceNotRead);
     EXPECT_EQ(result.detail, (sources / "f2.wav").string() + " (Input/output error)");
     EXPECT_EQ(imported, 2u);
+    EXPECT_EQ(NoteLines(result),
+              std::vector<std::string>{"Track01-1 and Track02-1 were written; Track03-1 to Track05-1 are untouched."});
   }
   ASSERT_TRUE(failedInTheImport);
   EXPECT_EQ(ReadTakeSamples(song / TakeFileName(0, 0)), ChannelOf(Ramp(80000, 0), 1, 0, 98304));
@@ -193,6 +203,46 @@ TEST_F(MultichannelAndBatch, AReadErrorInTheThirdFileKeepsTheFirstTwoAndTouchesN
   EXPECT_FALSE(fs::exists(song / TakeFileName(2, 0)));
   EXPECT_EQ(ReadBytes(song / TakeFileName(3, 0)), fourth);
   EXPECT_EQ(ReadBytes(song / TakeFileName(4, 0)), fifth);
+}
+
+TEST_F(MultichannelAndBatch, AFileCutShortAfterTheBatchWasCheckedIsAReadErrorNamingItNeverSilence) {
+  std::vector<fs::path> paths;
+  for (int n = 0; n < 4; ++n) {
+    paths.push_back(sources / ("f" + std::to_string(n) + ".wav"));
+    WriteWithSndfile(paths.back(), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, Ramp(300000, n * 100));
+  }
+  // The third file is cut to 2,000 bytes while the first is imported, and
+  // again while the third itself is (after its first block).
+  for (const uint64_t cutAt : {uint64_t(0), uint64_t(2 * 300000 + 1)}) {
+    SCOPED_TRACE(cutAt);
+    for (int n = 0; n < 4; ++n) fs::remove(song / TakeFileName(n, 0));
+    WriteWithSndfile(paths[2], SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, Ramp(300000, 200));
+    ASSERT_TRUE(model.DirTreeChange(song.path().string()));
+    std::vector<ImportPreparation> prepared;
+    ASSERT_TRUE(PrepareBatch(model, paths, 0, 0, prepared).ok());
+    ConversionHooks hooks;
+    bool cut = false;
+    hooks.progress = [&](uint32_t position, uint32_t) {
+      if (cut || position < cutAt) return;
+      std::vector<uint8_t> bytes = ReadBytes(paths[2]);
+      bytes.resize(2000);
+      WriteBytes(paths[2], bytes);
+      cut = true;
+    };
+    size_t imported = 0;
+    const auto result = ImportBatch(model, prepared, hooks, SongLock::Wait::No, RateHandling::KeepSamples,
+                                    ExistingTakes::Replace, &imported);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(result.outcome, ConversionResult::Failed);
+    EXPECT_EQ(result.Text(), "The file could not be read: " + paths[2].string() +
+                                 " (it holds fewer frames than when the import began)");
+    EXPECT_EQ(imported, 2u);
+    EXPECT_EQ(NoteLines(result),
+              std::vector<std::string>{"Track01-1 and Track02-1 were written; Track03-1 to Track04-1 are untouched."});
+    EXPECT_FALSE(fs::exists(song / TakeFileName(2, 0)));
+    EXPECT_FALSE(fs::exists(song / TakeFileName(3, 0)));
+    EXPECT_FALSE(anyTakeFileOtherThan({TakeFileName(0, 0), TakeFileName(1, 0)}));
+  }
 }
 
 }  // namespace

@@ -210,7 +210,9 @@ TEST_F(SessionCommand, AnExistingFileStandardOutputAndAMissingTakeAreRefused) {
   EXPECT_NE(refused.out.find("Track02-1 holds no take."), std::string::npos) << refused.out;
   refused = run("session", q(song / "TRACK0_0.DAT") + " --force");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.out.find("An export never replaces a file of a song folder."), std::string::npos);
+  EXPECT_NE(refused.out.find("An export never replaces a file of a song folder: " + (song / "TRACK0_0.DAT").string()),
+            std::string::npos)
+      << refused.out;
   EXPECT_FALSE(fs::exists(out / "other.dawproject"));
 }
 

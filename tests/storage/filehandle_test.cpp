@@ -58,7 +58,7 @@ TEST_F(FileKinds, OnlyARegularFileOpensAndNothingElseMakesTheOpenWait) {
     EXPECT_FALSE(handle.valid());
     EXPECT_EQ(errno, NotRegularFileError);
     EXPECT_EQ(Status::Fail("The take could not be opened.", c.path, errno).Text(),
-              "The take could not be opened.: " + c.path.string() + " is not a regular file.");
+              "The take could not be opened: " + c.path.string() + " is not a regular file.");
   }
   // A regular file still opens, and blocks as usual.
   { FileHandle created = FileHandle::Open(folder / "plain", O_WRONLY | O_CREAT, 0644); }

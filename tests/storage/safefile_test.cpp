@@ -73,7 +73,7 @@ TEST_F(SafeFileTest, AReadOnlyTargetIsRefusedWithTheCallersText) {
   std::unique_ptr<SafeFile> file;
   const Status status = SafeFile::Create(folder / "take.dat", "File to write could not be opened.", file);
   EXPECT_FALSE(status.ok());
-  EXPECT_EQ(status.Text(), "File to write could not be opened.: " + (folder / "take.dat").string() +
+  EXPECT_EQ(status.Text(), "File to write could not be opened: " + (folder / "take.dat").string() +
                                " (Permission denied)");
   EXPECT_TRUE(fs::is_empty(folder.path()) || sideFilesIn(folder.path()).empty());
 }
