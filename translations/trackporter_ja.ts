@@ -17,6 +17,17 @@
     </message>
 </context>
 <context>
+    <name>DemoOffer</name>
+    <message>
+        <source>Create a demo song in &quot;%1&quot;? It has a few takes on several tracks to audition, mix and export.</source>
+        <translation>デモ曲を「%1」に作成しますか? 試聴・ミックス・書き出しを試せるテイクがいくつかのトラックに入っています。</translation>
+    </message>
+    <message>
+        <source>The demo song could not be written to &quot;%1&quot;.</source>
+        <translation>デモ曲を「%1」に書き込めませんでした。</translation>
+    </message>
+</context>
+<context>
     <name>DesktopPlaces</name>
     <message>
         <source>Home</source>
@@ -403,6 +414,30 @@
         <source>, </source>
         <translation>、</translation>
     </message>
+    <message>
+        <source>No sound output device was found.</source>
+        <translation>サウンド出力デバイスが見つかりませんでした。</translation>
+    </message>
+    <message>
+        <source>The sound output could not be started.</source>
+        <translation>サウンド出力を開始できませんでした。</translation>
+    </message>
+    <message>
+        <source>Import %1 of the %2 channels to tracks %3–%4?</source>
+        <translation>%2 チャンネルのうち %1 チャンネルをトラック %3–%4 に読み込みますか?</translation>
+    </message>
+    <message>
+        <source>First channel only</source>
+        <translation>先頭の 1 チャンネルのみ</translation>
+    </message>
+    <message>
+        <source>Import only the left channel to track %1?</source>
+        <translation>左チャンネルだけをトラック %1 に読み込みますか?</translation>
+    </message>
+    <message>
+        <source>Import only the first channel to track %1?</source>
+        <translation>先頭のチャンネルだけをトラック %1 に読み込みますか?</translation>
+    </message>
 </context>
 <context>
     <name>Skin</name>
@@ -440,10 +475,6 @@ Cancelled: the files written so far are complete, and the manifest lists them.</
     <message>
         <source>Cancelled: nothing was written.</source>
         <translation>中止しました: 何も書き込んでいません。</translation>
-    </message>
-    <message>
-        <source>Song %1 of %2: %3</source>
-        <translation>曲 %1/%2: %3</translation>
     </message>
     <message>
         <source>exists already: %1</source>
@@ -488,6 +519,12 @@ Cancelled: the files restored so far are complete.</source>
     <message>
         <source>every file checked against its SHA-256</source>
         <translation>すべてのファイルを SHA-256 で確認しました</translation>
+    </message>
+    <message>
+        <source>Song %1 of %2, rebuilding %3
+%4 of %5</source>
+        <translation>曲 %1/%2、%3 を復元中
+%4 / %5</translation>
     </message>
 </context>
 <context>
@@ -1030,6 +1067,22 @@ Replace them?</source>
     <message>
         <source>Master takes|Choose a master take to hear or export</source>
         <translation>マスターテイク|マスターテイクを選び、試聴または書き出しします</translation>
+    </message>
+    <message>
+        <source>Output: none found</source>
+        <translation>出力: 見つかりません</translation>
+    </message>
+    <message>
+        <source>Output: %1</source>
+        <translation>出力: %1</translation>
+    </message>
+    <message>
+        <source>Press Esc or click EXPORT again to stop</source>
+        <translation>Esc キーを押すか「書き出し」をもう一度クリックすると中止します</translation>
+    </message>
+    <message>
+        <source>Press Esc or click IMPORT again to stop</source>
+        <translation>Esc キーを押すか「読み込み」をもう一度クリックすると中止します</translation>
     </message>
 </context>
 <context>

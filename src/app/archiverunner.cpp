@@ -4,6 +4,11 @@
 #include <QLocale>
 #include <QMetaObject>
 
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <mutex>
+
 #include "app/windowlanguage.h"
 #include "archive/restore.h"
 
@@ -32,8 +37,10 @@ QString ClockTime(double seconds) {
 // the summary's size is the one the progress counted up to.
 QString ArchiveSummary(const ArchiveTotals& totals, uint64_t archivedBytes) {
   const size_t files = totals.files + totals.skipped;
+  // The songs' files, as the restore of the archive counts them.
   QString summary = JoinedList({ArchiveRunner::tr("%n song(s)", nullptr, int(totals.songs)),
-                                ArchiveRunner::tr("%n file(s)", nullptr, int(files)), ByteCount(archivedBytes),
+                                ArchiveRunner::tr("%n file(s)", nullptr, int(totals.songFiles)),
+                                ByteCount(archivedBytes),
                                 totals.verified == files && !totals.anyFailed
                                     ? ArchiveRunner::tr("all verified")
                                     : ArchiveRunner::tr("%1 verified").arg(totals.verified)});
@@ -42,7 +49,53 @@ QString ArchiveSummary(const ArchiveTotals& totals, uint64_t archivedBytes) {
   return summary;
 }
 
+// The bytes a song's restore writes: its take files and its other files.
+uint64_t SongBytes(const ArchiveManifest& manifest) {
+  uint64_t bytes = 0;
+  for (const ArchivedTakeFile& take : manifest.takeFiles) bytes += uint64_t(std::max<int64_t>(take.record.size, 0));
+  for (const ArchivedOtherFile& other : manifest.otherFiles) bytes += uint64_t(std::max<int64_t>(other.size, 0));
+  return bytes;
+}
+
 }  // namespace
+
+// What a restore has rebuilt, in bytes across all its songs, and the file
+// last heard of. The two restoring workers report into it.
+class RestoreProgress {
+ public:
+  explicit RestoreProgress(const std::vector<SongToRestore>& songs) {
+    for (const SongToRestore& song : songs) total_ += SongBytes(song.manifest);
+  }
+  // The run's thread, between songs.
+  void StartSong() {
+    std::lock_guard lock(mutex_);
+    for (const auto& [file, bytes] : inSong_) before_ += bytes;
+    inSong_.clear();
+  }
+  // A restoring worker: `file` has `bytes` written. `show` gets the bytes
+  // done and the file's name when the user should see them (another file
+  // than the one shown last, or a tenth of a second since the last look),
+  // under the lock, so that the two workers' reports keep their order.
+  void FileAt(const fs::path& file, uint64_t bytes, const std::function<void(uint64_t, const QString&)>& show) {
+    std::lock_guard lock(mutex_);
+    inSong_[file] = bytes;
+    uint64_t done = before_;
+    for (const auto& [path, written] : inSong_) done += written;
+    const auto now = std::chrono::steady_clock::now();
+    if (file == lastFile_ && now - lastShown_ < std::chrono::milliseconds(100)) return;
+    lastFile_ = file;
+    lastShown_ = now;
+    show(done, PathText(file.filename()));
+  }
+  uint64_t Total() const { return total_; }
+
+ private:
+  std::mutex mutex_;
+  uint64_t total_ = 0, before_ = 0;
+  std::map<fs::path, uint64_t> inSong_;
+  fs::path lastFile_;
+  std::chrono::steady_clock::time_point lastShown_;
+};
 
 ArchiveRunner::ArchiveRunner(QObject* parent) : QObject(parent) {}
 
@@ -152,6 +205,23 @@ void ArchiveRunner::StartConversion(QString label, std::function<ConversionResul
   });
 }
 
+// A restoring worker: "Song 1 of 2, rebuilding TRACK0_0.DAT\n320.0 kB of
+// 1.7 GB", by bytes across the whole restore.
+void ArchiveRunner::showRestoreProgress(RestoreProgress& progress, const fs::path& file, uint64_t bytes, size_t song,
+                                        size_t songs) {
+  const uint64_t total = progress.Total();
+  progress.FileAt(file, bytes, [&](uint64_t done, const QString& name) {
+    const QString text = ArchiveRunner::tr("Song %1 of %2, rebuilding %3\n%4 of %5")
+                             .arg(song)
+                             .arg(songs)
+                             .arg(name, ByteCount(done), ByteCount(total));
+    const int permille = total == 0 ? 1000 : int(std::min<uint64_t>(done, total) * 1000 / total);
+    post([this, text, permille] {
+      if (!stop_) emit Progress(text, permille);
+    });
+  });
+}
+
 // The run's thread: rebuilds the songs and returns the summary; what went
 // wrong goes to the problems.
 QString ArchiveRunner::restoreSongs(const std::vector<SongToRestore>& songs, const std::vector<bool>& force) {
@@ -159,15 +229,15 @@ QString ArchiveRunner::restoreSongs(const std::vector<SongToRestore>& songs, con
   hooks.betweenBlocks = [this] { return stop_.load(); };
   size_t files = 0, done = 0;
   bool identical = true, failed = false, stopped = false;
+  RestoreProgress progress(songs);
   for (size_t i = 0; i < songs.size(); ++i) {
     const SongToRestore& song = songs[i];
-    post([this,
-          text = ArchiveRunner::tr("Song %1 of %2: %3").arg(i + 1).arg(songs.size()).arg(PathText(song.destination)),
-          permille = int(i * 1000 / songs.size())] {
-      if (!stop_) emit Progress(text, permille);
-    });
+    progress.StartSong();
     RestoreOptions options;
     options.force = i < force.size() && force[i];
+    options.fileProgress = [this, &progress, i, count = songs.size()](const fs::path& file, uint64_t bytes) {
+      showRestoreProgress(progress, file, bytes, i + 1, count);
+    };
     const RestoreReport report = RestoreSong(song.archiveFolder, song.manifest, song.destination, options, hooks);
     for (const Status& failure : report.failures) problems_.push_back(StatusText(failure));
     for (const fs::path& existing : report.existing)

@@ -22,6 +22,8 @@
 
 namespace tp {
 
+class RestoreProgress;
+
 class ArchiveRunner : public QObject {
   Q_OBJECT
 
@@ -61,6 +63,8 @@ class ArchiveRunner : public QObject {
   ArchiveEvents eventsFor(const QStringList& fileNames);
   void showArchiveProgress(const ArchiveEvents::Progress& at, const QStringList& fileNames);
   QString restoreSongs(const std::vector<SongToRestore>& songs, const std::vector<bool>& force);
+  void showRestoreProgress(RestoreProgress& progress, const std::filesystem::path& file, uint64_t bytes, size_t song,
+                           size_t songs);
 
   std::thread worker_;
   // Set by Stop (user-interface thread), read between blocks (the run's thread).

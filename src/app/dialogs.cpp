@@ -139,11 +139,14 @@ bool StandardDialogs::OpenFile(TCOpenDialog& dialog) { return dialog.Execute(); 
 
 std::optional<QString> StandardDialogs::ChooseFolder(QWidget* owner, const QString& caption, const QString& start) {
   // Qt's own dialog, as for saving, so that every file dialog of the
-  // window looks alike.
-  const QString folder = QFileDialog::getExistingDirectory(owner, caption, start,
-                                                           QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-  if (folder.isEmpty()) return std::nullopt;
-  return folder;
+  // window looks alike, its columns and side bar sized to what they show.
+  QFileDialog files(owner, caption, start);
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  files.setOption(QFileDialog::ShowDirsOnly);
+  files.setFileMode(QFileDialog::Directory);
+  SizeDetailColumnsToContents(files);
+  if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) return std::nullopt;
+  return files.selectedFiles().constFirst();
 }
 
 std::optional<int> StandardDialogs::ChooseItem(QWidget* owner, const QString& caption, const QString& label,

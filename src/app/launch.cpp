@@ -4,10 +4,35 @@
 #include <QGuiApplication>
 #include <QUrl>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 #include "app/appicon.h"
 #include "project/messages.h"
 
 namespace tp {
+
+namespace {
+
+QtMessageHandler handlerBeforeStart = nullptr;
+
+void OnMessageWhileStarting(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  // The only fatal message while the application object is made is the
+  // platform's: no display could be opened. Qt would abort after it.
+  if (type == QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", messages::DisplayNeeded);
+    std::_Exit(1);
+  }
+  if (context.category && std::strncmp(context.category, "qt.qpa", 6) == 0) return;
+  if (handlerBeforeStart) handlerBeforeStart(type, context, text);
+}
+
+}  // namespace
+
+void WatchDisplayStart() { handlerBeforeStart = qInstallMessageHandler(OnMessageWhileStarting); }
+
+void DisplayStarted() { qInstallMessageHandler(handlerBeforeStart); }
 
 bool DisplayMissing(const QStringList& arguments, const std::function<QString(const char*)>& environment) {
   if (!environment("QT_QPA_PLATFORM").isEmpty()) return false;

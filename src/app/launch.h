@@ -16,6 +16,14 @@ namespace tp {
 // user's choice and is left to Qt.
 bool DisplayMissing(const QStringList& arguments, const std::function<QString(const char*)>& environment);
 
+// While Qt starts: a display that is named but cannot be reached (DISPLAY=:99
+// with no server there) ends the program with the DisplayMissing message
+// and exit status 1, instead of Qt's abort; Qt's own lines about the
+// platform are held back meanwhile. WatchDisplayStart() before the
+// application object is made, DisplayStarted() after.
+void WatchDisplayStart();
+void DisplayStarted();
+
 // What "trackporter PATH" (a folder or a file, as a path or a file:// URL,
 // the way a desktop's "Open with" passes it) asks the window to open.
 struct LaunchFolder {

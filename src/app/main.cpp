@@ -15,6 +15,7 @@
 #include <exception>
 
 #include "app/appicon.h"
+#include "app/demooffer.h"
 #include "app/demoproject.h"
 #include "app/dialogs.h"
 #include "app/launch.h"
@@ -78,9 +79,9 @@ QStringList argumentList(int argc, char** argv) {
   return arguments;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The options that end before any window is made: their exit status, or
+// -1 when none was given.
+int runEndingOption(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--make-demo") == 0) return makeDemo();
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -92,6 +93,13 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (const int status = runEndingOption(argc, argv); status >= 0) return status;
 
   // Qt would abort (exit 134) without a display; say what is missing.
   if (tp::DisplayMissing(argumentList(argc, argv),
@@ -102,7 +110,9 @@ int main(int argc, char** argv) {
   // A file-size limit then shows as the write message of the export or
   // import that met it, instead of killing the program.
   std::signal(SIGXFSZ, SIG_IGN);
+  tp::WatchDisplayStart();
   QApplication application(argc, argv);
+  tp::DisplayStarted();
   // Qt took its own options out of the arguments; what still looks like one
   // is a mistake, refused as any Unix program refuses it.
   if (const QString unknown = tp::UnknownOption(QApplication::arguments().mid(1)); !unknown.isEmpty()) {
@@ -120,6 +130,8 @@ int main(int argc, char** argv) {
   // Menus, message and input boxes are windows of their own: they take the
   // application's font, not the main window's.
   QApplication::setFont(tp::TMainWin::WindowFont());
+  // Looked at before the window, which writes its settings when it closes.
+  tp::FirstStart start = tp::LookAtFirstStart();
   try {
     tp::TMainWin mainWin;
     tp::TNfWin nfWin(&mainWin);
@@ -133,6 +145,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "trackporter: %s: %s\n", tp::messages::NothingToOpen, qPrintable(launch.missing));
     if (!launch.folder.isEmpty()) mainWin.OpenAtStart(launch.folder);
     mainWin.show();
+    start.folderGiven = !launch.folder.isEmpty() || !launch.missing.isEmpty();
+    if (tp::ShouldOfferDemo(start)) tp::OfferDemoSong(mainWin, tp::DemoProjectFolder());
     return application.exec();
   } catch (const std::exception& error) {
     showError(QString::fromLocal8Bit(error.what()));

@@ -5,6 +5,7 @@
 // browsing, and the window shows what the runner reports in a progress
 // dialog whose Cancel stops the work after the file being written.
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include "app/tmainwin.h"
 #include "app/windowlanguage.h"
 #include "project/messages.h"
+#include "project/projectinfo.h"
 
 namespace tp {
 
@@ -44,17 +46,21 @@ void TMainWin::DirTreeMenu(const QString& path, QPoint globalPosition) {
   QMenu menu(this);
   menu.setFont(font());  // a menu is a window of its own
   QAction* archive = menu.addAction(tr("&Archive..."));
-  QAction* daw = menu.addAction(tr("Export to &DAW..."));
+  // A DAW project is made of one song: a folder that is none is not offered.
+  const bool song = !path.isEmpty() && ReadProjectName(FilePath(path)).has_value();
+  QAction* daw = song ? menu.addAction(tr("Export to &DAW...")) : nullptr;
   QAction* restore = menu.addAction(tr("&Restore..."));
   // One archive at a time, and none beside an audition or a conversion,
   // which read the same takes.
   const bool free = !ArchiveRunning && !Playing && Conversion == ConversionIdle;
   archive->setEnabled(free);
   restore->setEnabled(free);
-  daw->setEnabled(free);
   connect(archive, &QAction::triggered, this, [this, path] { ArchiveFolder(path); });
   connect(restore, &QAction::triggered, this, [this, path] { RestoreInto(path); });
-  connect(daw, &QAction::triggered, this, [this, path] { ExportToDaw(path); });
+  if (daw) {
+    daw->setEnabled(free);
+    connect(daw, &QAction::triggered, this, [this, path] { ExportToDaw(path); });
+  }
   dialogs_->Popup(menu, globalPosition);
 }
 
@@ -97,9 +103,8 @@ void TMainWin::FinishArchiveRun(const QString& summary, const QStringList& probl
   dialogs_->Message(this, text);
 }
 
-QString TMainWin::ArchiveStartFolder() const {
-  // Before the first archive, where exports go is the best guess.
-  return lastArchiveFolder_.isEmpty() ? LastExportFolder : lastArchiveFolder_;
+QString TMainWin::StartFolder(const QString& remembered) {
+  return remembered.isEmpty() ? QDir::homePath() : remembered;
 }
 
 // Plans the archive of `path` into `into`: the song, or every song below
@@ -160,7 +165,8 @@ bool TMainWin::PlanRestoreInto(const QString& path, const fs::path& archive, std
 }
 
 void TMainWin::ArchiveFolder(const QString& path) {
-  const std::optional<QString> chosen = dialogs_->ChooseFolder(this, tr("Archive into folder"), ArchiveStartFolder());
+  const std::optional<QString> chosen =
+      dialogs_->ChooseFolder(this, tr("Archive into folder"), StartFolder(lastArchiveFolder_));
   if (!chosen) return;
   lastArchiveFolder_ = *chosen;
   const QStringList formats = {QStringLiteral("WAV"), QStringLiteral("AIFF"),
@@ -184,10 +190,10 @@ void TMainWin::ArchiveFolder(const QString& path) {
 
 void TMainWin::RestoreInto(const QString& path) {
   const std::optional<QString> chosen =
-      dialogs_->ChooseFolder(this, tr("Restore from archive folder"), ArchiveStartFolder());
+      dialogs_->ChooseFolder(this, tr("Restore from archive folder"), StartFolder(lastRestoreFolder_));
   if (!chosen) return;
-  // The next dialog opens beside this archive, not inside it.
-  lastArchiveFolder_ = QFileInfo(*chosen).absolutePath();
+  // A folder of several archives is restored from again and again.
+  lastRestoreFolder_ = *chosen;
   std::vector<SongToRestore> songs;
   std::vector<bool> force;
   QStringList skipped;

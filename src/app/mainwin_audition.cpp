@@ -29,6 +29,9 @@ void TMainWin::WireAudition() {
   connect(Slider, &TSlider::OnChanging, this, &TMainWin::SliderChanging);
   connect(Slider, &TSlider::OnChanged, this, &TMainWin::SliderChanged);
   for (int strip = 0; strip < TrackCount; ++strip) {
+    // A double-click puts a knob back where Home and INIT do.
+    Volumes[strip]->SetDefaultPosition(DefaultVolume);
+    Pans[strip]->SetDefaultPosition(DefaultPan);
     connect(Volumes[strip], &TVolume::OnChange, this, &TMainWin::Volume1Change);
     connect(Pans[strip], &TVolume::OnChange, this, &TMainWin::Pan1Change);
     Volumes[strip]->OnKeyDown = [this](TVolume* sender, int& key, Qt::KeyboardModifiers shift) {
@@ -39,6 +42,7 @@ void TMainWin::WireAudition() {
     };
   }
   connect(InitBtn, &TBPBtn::OnClick, this, [this] { InitBtnClick(); });
+  BuildSoundOutputLabel();
 }
 
 // ---------------------------------------------------------------------------
@@ -52,7 +56,12 @@ void TMainWin::AudBtnClick() {
   }
   Playing = true;
   PauseThumbnailsWhileBusy();  // before the takes are opened: one reader at a time
-  transport_->Start(model_.PlaybackSelection(), uint32_t(Slider->Position()));
+  const int opened = transport_->Start(model_.PlaybackSelection(), uint32_t(Slider->Position()));
+  ShowSoundOutput();
+  if (opened < 0) {
+    AuditionNotStarted(opened);
+    return;
+  }
   StartMeters();
 }
 

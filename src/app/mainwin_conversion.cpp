@@ -4,6 +4,7 @@
 // gets through.
 #include <QApplication>
 #include <QCursor>
+#include <QLabel>
 
 #include <algorithm>
 #include <limits>
@@ -40,6 +41,7 @@ ConversionResult TMainWin::RunConversion(ConversionKind kind, TBPBtn& button, co
   ConversionResult result;
   {
     BusyCursor busy;
+    StatusPanels[0]->setText(StopHint(kind));
     QCoreApplication::processEvents();
     Slider->SetPosition(0);
     ConversionHooks hooks;
@@ -55,6 +57,7 @@ ConversionResult TMainWin::RunConversion(ConversionKind kind, TBPBtn& button, co
     };
     result = convert(hooks);
   }
+  StatusPanels[0]->clear();
 
   // A failure names the file and the system's reason on a second line,
   // unless its message places them itself.

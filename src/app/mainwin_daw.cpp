@@ -69,11 +69,11 @@ void TMainWin::ExportToDaw(const QString& path) {
   // folder of the second gets none.
   offer.filter = tr("DAWproject (*.dawproject)") + QStringLiteral("|*.dawproject|") + tr("Ardour session (folder)") +
                  QStringLiteral("|*");
-  offer.fileName = QDir(ArchiveStartFolder()).filePath(SuggestedName(plan));
+  offer.fileName = QDir(StartFolder(lastDawFolder_)).filePath(SuggestedName(plan));
   if (!dialogs_->SaveFile(this, offer)) return;
   const bool ardour = offer.filterIndex == ArdourSessionType;
   const QString chosen = ardour ? ArdourFolderName(offer.fileName) : offer.fileName;
-  lastArchiveFolder_ = QFileInfo(chosen).absolutePath();
+  lastDawFolder_ = QFileInfo(chosen).absolutePath();
   const fs::path target = FilePath(chosen);
 
   // Planned again on the run's thread under the song's lock, so that the

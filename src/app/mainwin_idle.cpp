@@ -78,7 +78,11 @@ void TMainWin::AppEventsIdle() {
   PauseThumbnailsWhileBusy();
 }
 
-void TMainWin::AppEventsHint(const QString& hint) { StatusPanels[0]->setText(LongHint(hint)); }
+void TMainWin::AppEventsHint(const QString& hint) {
+  // While an export or an import runs, the bar keeps saying how to stop it.
+  if (Conversion != ConversionIdle) return;
+  StatusPanels[0]->setText(LongHint(hint));
+}
 
 bool TMainWin::FormKeyPress(QChar key) {
   if (MuteSoloKey(key)) return true;
@@ -96,6 +100,10 @@ bool TMainWin::event(QEvent* event) {
     AppEventsHint(static_cast<QStatusTipEvent*>(event)->tip());
     return true;
   }
+  if (event->type() == QEvent::Show && !framedOnce_) {
+    framedOnce_ = true;
+    KeepInsideOnceFramed();
+  }
   return QWidget::event(event);
 }
 
@@ -103,6 +111,7 @@ bool TMainWin::eventFilter(QObject* watched, QEvent* event) {
   if (DragDropFilter(watched, event)) return true;
   if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this) {
+    if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && StopKey()) return true;
     const QString text = static_cast<QKeyEvent*>(event)->text();
     if (text.size() == 1 && FormKeyPress(text[0])) return true;
   }

@@ -49,9 +49,9 @@ void TMainWin::WireImport() {
   // libsndfile reads far more than these; the list names what a DAW's
   // stems come as. The file's contents decide how it is read.
   WavOpen->SetFilter(QStringLiteral(
-      "Audio(*.wav;*.aif;*.flac;*.aifc;*.w64;*.rf64;*.caf;*.ogg;*.opus;*.mp3)|"
-      "*.wav;*.aif;*.flac;*.aifc;*.w64;*.rf64;*.caf;*.ogg;*.opus;*.mp3|Windows Wave(*.wav)|*.wav|"
-      "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
+      "Audio(*.wav;*.wave;*.aif;*.aiff;*.aifc;*.flac;*.w64;*.rf64;*.caf;*.ogg;*.oga;*.opus;*.mp3)|"
+      "*.wav;*.wave;*.aif;*.aiff;*.aifc;*.flac;*.w64;*.rf64;*.caf;*.ogg;*.oga;*.opus;*.mp3|"
+      "Windows Wave(*.wav)|*.wav|AIFF(*.aif;*.aiff;*.aifc)|*.aif;*.aiff;*.aifc|FLAC(*.flac)|*.flac"));
   WavOpen->SetDefaultExt(QStringLiteral("wav"));
   WavOpen->SetMultiSelect(true);
   WavOpen->SetSubFormPos(fpBottom);

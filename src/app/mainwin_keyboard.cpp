@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/tmainwin.h"
+#include "controls/focusframe.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
 #include "controls/tslider.h"
@@ -37,6 +38,11 @@ void TMainWin::WireKeyboard() {
   onKeysDo(QKeySequence(Qt::SHIFT | Qt::Key_F6), [this] { NextPane(true); });
   // The name box takes the focus, so that F2 can rename the project.
   ProjName->setFocusPolicy(Qt::StrongFocus);
+  // The tabs show the keyboard's focus in the controls' amber frame rather
+  // than the style's faint one.
+  auto* tabFocus = new FocusFrameStyle;
+  tabFocus->setParent(PageControl->tabBar());
+  PageControl->tabBar()->setStyle(tabFocus);
 }
 
 void TMainWin::NextPane(bool backwards) {

@@ -1,8 +1,8 @@
 // What the window remembers between runs: the folder selected in the tree,
-// where the last export, import and archive went, the archive's format, and
-// its own place and size. It is
-// kept in the user's configuration folder; a missing, unreadable or damaged
-// file only means starting as on the first day.
+// where the last export, import, archive, restore and DAW file went, the
+// archive's format, whether each song's mix is kept, and the window's own
+// place and size. It is kept in the user's configuration folder; a missing,
+// unreadable or damaged file only means starting as on the first day.
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -28,6 +29,8 @@ const QString kExportTypeKey = QStringLiteral("exportType");
 const QString kKeepMixesKey = QStringLiteral("keepSongMixes");
 const QString kArchiveFolderKey = QStringLiteral("archiveFolder");
 const QString kArchiveFormatKey = QStringLiteral("archiveFormat");
+const QString kRestoreFolderKey = QStringLiteral("restoreFolder");
+const QString kDawFolderKey = QStringLiteral("dawFolder");
 
 // A remembered folder, if it still is one.
 QString ExistingFolder(const QSettings& settings, const QString& key) {
@@ -37,10 +40,15 @@ QString ExistingFolder(const QSettings& settings, const QString& key) {
 
 }  // namespace
 
+QString TMainWin::UserSettingsFile() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("TrackPorter"),
+                   QStringLiteral("trackporter"))
+      .fileName();
+}
+
 std::unique_ptr<QSettings> TMainWin::OpenSettings() const {
-  if (!settingsFile_.isEmpty()) return std::make_unique<QSettings>(settingsFile_, QSettings::IniFormat);
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("TrackPorter"),
-                                     QStringLiteral("trackporter"));
+  return std::make_unique<QSettings>(settingsFile_.isEmpty() ? UserSettingsFile() : settingsFile_,
+                                     QSettings::IniFormat);
 }
 
 void TMainWin::LoadSettings() {
@@ -59,11 +67,14 @@ void TMainWin::LoadSettings() {
   if (KeepMixBox->isChecked()) LoadSavedMixes();
   // WAV, AIFF or FLAC, as the save dialog lists them; anything else is WAV.
   if (const int type = settings->value(kExportTypeKey, 1).toInt(); type >= 1 && type <= 3) WavSave.filterIndex = type;
-  if (const QString folder = ExistingFolder(*settings, kArchiveFolderKey); !folder.isEmpty())
-    lastArchiveFolder_ = folder;
+  lastArchiveFolder_ = ExistingFolder(*settings, kArchiveFolderKey);
+  lastRestoreFolder_ = ExistingFolder(*settings, kRestoreFolderKey);
+  lastDawFolder_ = ExistingFolder(*settings, kDawFolderKey);
   // WAV, AIFF or FLAC; anything else (a damaged file) is WAV.
   if (const int format = settings->value(kArchiveFormatKey, 0).toInt(); format >= 0 && format <= 2)
     lastArchiveFormat_ = format;
+  // Qt's restoreGeometry puts the frame back where it was; the window is
+  // moved only when that place is off this screen.
   const QByteArray geometry = settings->value(kGeometryKey).toByteArray();
   if (geometry.isEmpty() || !restoreGeometry(geometry)) CentreOnScreen();
   else KeepInsideScreen(true);
@@ -86,7 +97,20 @@ void TMainWin::KeepInsideScreen(bool shrink) {
   const QRect now(outer.topLeft(), size() + frame);
   const int x = std::clamp(now.left(), available.left(), std::max(available.left(), available.right() + 1 - now.width()));
   const int y = std::clamp(now.top(), available.top(), std::max(available.top(), available.bottom() + 1 - now.height()));
-  move(x, y);
+  // move() places the frame. A window already inside is left alone: moved
+  // to where it is before the window manager has framed it, its frame would
+  // go where its client area was, and each start would leave it lower by
+  // the title bar's height.
+  if (QPoint(x, y) == now.topLeft()) return;
+  // Without a frame yet, the place is the client area's.
+  if (frame.isEmpty()) setGeometry(QRect(QPoint(x, y), size()));
+  else move(x, y);
+}
+
+void TMainWin::KeepInsideOnceFramed() {
+  // The frame is known once the window is shown and the window manager
+  // has framed it; the check then counts the title bar too.
+  QTimer::singleShot(0, this, [this] { KeepInsideScreen(false); });
 }
 
 void TMainWin::SaveSettings() const {
@@ -95,6 +119,8 @@ void TMainWin::SaveSettings() const {
   settings->setValue(kExportFolderKey, LastExportFolder);
   settings->setValue(kImportFolderKey, LastImportFolder);
   if (!lastArchiveFolder_.isEmpty()) settings->setValue(kArchiveFolderKey, lastArchiveFolder_);
+  if (!lastRestoreFolder_.isEmpty()) settings->setValue(kRestoreFolderKey, lastRestoreFolder_);
+  if (!lastDawFolder_.isEmpty()) settings->setValue(kDawFolderKey, lastDawFolder_);
   settings->setValue(kArchiveFormatKey, lastArchiveFormat_);
   settings->setValue(kGeometryKey, saveGeometry());
   settings->setValue(kNormaliseKey, WavSave.choice);

@@ -108,6 +108,8 @@ class TMainWin : public QWidget, private TransportEvents {
   void SetGetWin(TGetWin* form);
   // The window's 12-pixel font, one that has the half-width katakana.
   static QFont WindowFont();
+  // Where the window keeps its settings in the user's configuration folder.
+  static QString UserSettingsFile();
 
   // Handlers (named after the control and the event).
   void AppEventsIdle();
@@ -218,6 +220,8 @@ class TMainWin : public QWidget, private TransportEvents {
   QLabel* PanpotLabel = nullptr;
   TBPBtn* InitBtn = nullptr;
   QCheckBox* KeepMixBox = nullptr;  // "Keep each song's mix"
+  // The sound output in use, under the strips (mainwin_soundoutput.cpp).
+  QLabel* SoundOutput = nullptr;
 
   // Per-track control tables, indexed by track 0-15.
   std::array<TVolume*, 16> Volumes{};
@@ -293,6 +297,12 @@ class TMainWin : public QWidget, private TransportEvents {
   void BuildPopups();
   void SetHints();
   void WireAudition();
+  void BuildSoundOutputLabel();
+  // Names the output the transport found last.
+  void ShowSoundOutput();
+  // PLAY found no output (or one that would not start): it comes back up
+  // and the user is told; `result` is Transport::Start's.
+  void AuditionNotStarted(int result);
   void BuildMeters();
   void WireMeters();
   // Every meter empty and the timer running: a new audition.
@@ -325,6 +335,11 @@ class TMainWin : public QWidget, private TransportEvents {
   void DescribePages();
   void NumberTrackKeys();
   void PressByKey(TBPBtn& button, void (TMainWin::*handler)());
+  // Escape stops a running conversion, archive or restore; true when it
+  // did (mainwin_stopkey.cpp).
+  bool StopKey();
+  // What the status bar says while an export or an import runs.
+  static QString StopHint(ConversionKind kind);
   void ImportKey();
   void ExportKey();
   void RenameKey();
@@ -348,6 +363,9 @@ class TMainWin : public QWidget, private TransportEvents {
   // After a song was read: its kept mix, or the defaults, when keeping is on.
   void RestoreSongMix();
   void ShowMix(const SavedMix& mix);
+  // Once shown: the same with the frame the window manager gave it.
+  void KeepInsideOnceFramed();
+  bool framedOnce_ = false;
   // What the window remembers between runs (mainwin_settings.cpp).
   std::unique_ptr<QSettings> OpenSettings() const;
   void LoadSettings();
@@ -418,11 +436,17 @@ class TMainWin : public QWidget, private TransportEvents {
   ArchiveRunner* archiveRunner_ = nullptr;
   QPointer<QProgressDialog> archiveProgress_;
   std::function<void()> archiveFileWritten_;
-  QString lastArchiveFolder_;  // the folder that holds the last archive
+  // Where each of the folder menu's file dialogs starts: the folder that
+  // holds the last archive written, the one last restored from, and that of
+  // the last DAW project file; empty (the home folder) until first used.
+  QString lastArchiveFolder_;
+  QString lastRestoreFolder_;
+  QString lastDawFolder_;
   int lastArchiveFormat_ = 0;  // WAV, AIFF or FLAC, as last chosen
   QString restoredInto_;       // the folder a running restore rebuilds songs below
   QStringList restoreSkipped_;  // the songs it left out, for its summary
-  QString ArchiveStartFolder() const;
+  // `remembered`, or the home folder before it was first used.
+  static QString StartFolder(const QString& remembered);
   bool PlanArchiveOf(const QString& path, const QString& into, ArchiveRequest& request,
                      std::vector<ArchiveSongPlan>& plans);
   bool PlanRestoreInto(const QString& path, const std::filesystem::path& archive, std::vector<SongToRestore>& songs,

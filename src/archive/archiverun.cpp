@@ -300,8 +300,12 @@ class ArchiveRun {
       HashedCopy copied;
       const Status status = CopyHashed(
           {other, plan.outputFolder / copy, messages::OutputNotCreated, messages::OutputNotWritten, {}, {}}, copied);
-      if (!status.ok()) fail(plan.folder.string() + ": " + status.Text());
-      else song.copies.push_back({name, copied.size, copied.sha256, copy});
+      if (!status.ok()) {
+        fail(plan.folder.string() + ": " + status.Text());
+        continue;
+      }
+      song.copies.push_back({name, copied.size, copied.sha256, copy});
+      ++totals_.songFiles;
     }
   }
 
@@ -310,6 +314,7 @@ class ArchiveRun {
     doneBytes_ += ArchiveItemBytes(item);
     totals_.verified += before.verified ? 1 : 0;
     ++totals_.skipped;
+    totals_.songFiles += item.takeFiles.size();
     totals_.samples += item.source.length;
     song.written.push_back(std::move(before));
     record(plan, song, false);
@@ -363,6 +368,7 @@ class ArchiveRun {
     record(plan, song, false);
     if (events_.written) events_.written(item.output);
     ++totals_.files;
+    totals_.songFiles += item.takeFiles.size();
     totals_.samples += item.source.length;
     return true;
   }

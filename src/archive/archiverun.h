@@ -32,6 +32,9 @@ struct ArchiveEvents {
 
 struct ArchiveTotals {
   size_t songs = 0, files = 0, skipped = 0, verified = 0;
+  // The songs' own files now in the archive, as a restore counts what it
+  // rebuilds: each take file (a master take's two) and each other file.
+  size_t songFiles = 0;
   uint64_t samples = 0, bytesWritten = 0;
   bool anyFailed = false, stopped = false;
 };

@@ -36,6 +36,19 @@ RestoredFile restoreOtherFile(const fs::path& archiveFolder, const ArchivedOther
   return {};
 }
 
+// The hooks of one file's conversion, telling `options.fileProgress` how
+// much of the file (`size` bytes in the end) is written as its frames go.
+ConversionHooks WithFileProgress(const ConversionHooks& hooks, const RestoreOptions& options, const fs::path& file,
+                                 int64_t size) {
+  if (!options.fileProgress) return hooks;
+  ConversionHooks withProgress = hooks;
+  withProgress.progress = [&hooks, &options, file, size](uint32_t position, uint32_t total) {
+    if (hooks.progress) hooks.progress(position, total);
+    if (total > 0) options.fileProgress(file, uint64_t(size) * position / total);
+  };
+  return withProgress;
+}
+
 // Take files are independent of each other: two workers restore them, each
 // file whole on one worker, so that one file's reading and hashing overlaps
 // the other's. A stop ends both between blocks; the files not started then
@@ -51,7 +64,11 @@ std::vector<RestoredFile> restoreTakeFiles(const fs::path& archiveFolder, const 
   std::atomic<bool> stopped{false};
   auto work = [&] {
     for (size_t n = next++; n < takes.size() && !stopped.load(); n = next++) {
-      results[n] = RestoreTakeFile(archiveFolder, takes[n], destination / takes[n].record.file, options, hooks);
+      const fs::path target = destination / takes[n].record.file;
+      results[n] = RestoreTakeFile(archiveFolder, takes[n], target, options, WithFileProgress(hooks, options, target,
+                                                                                           takes[n].record.size));
+      if (results[n].outcome == RestoredFile::Done && options.fileProgress)
+        options.fileProgress(target, uint64_t(takes[n].record.size));
       if (results[n].outcome == RestoredFile::Aborted || IsReadError(results[n])) stopped = true;
     }
   };
@@ -113,7 +130,10 @@ RestoreReport RestoreSong(const fs::path& archiveFolder, const ArchiveManifest& 
   // what it would still read is no more to be trusted.
   for (size_t i = 0; !report.aborted && !readError && i < manifest.otherFiles.size(); ++i) {
     const fs::path target = destination / manifest.otherFiles[i].file;
-    note(restoreOtherFile(archiveFolder, manifest.otherFiles[i], target, hooks), target, report);
+    const RestoredFile result = restoreOtherFile(archiveFolder, manifest.otherFiles[i], target, hooks);
+    if (result.outcome == RestoredFile::Done && options.fileProgress)
+      options.fileProgress(target, uint64_t(manifest.otherFiles[i].size));
+    note(result, target, report);
   }
   for (fs::directory_iterator it(destination, error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();

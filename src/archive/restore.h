@@ -6,7 +6,9 @@
 // becomes a take. restoreplan.h says which songs go where.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,10 @@ namespace tp {
 struct RestoreOptions {
   bool force = false;         // replace files of the song folder that the archive holds
   bool allowChanged = false;  // take an edited audio file as an import would (another rate is converted)
+  // Called on a restoring worker (either of two) as a file of the song is
+  // rebuilt: its path in the song folder and how many of its bytes are
+  // written, last with its whole size once it is in place.
+  std::function<void(const std::filesystem::path& file, uint64_t bytes)> fileProgress;
 };
 
 struct RestoreReport {

@@ -7,7 +7,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -21,6 +20,7 @@
 #include "playback/outputdevicechoice.h"
 #include "playback/portaudiodevice.h"
 #include "playback/transport.h"
+#include "project/messages.h"
 
 namespace tp::cli {
 
@@ -89,18 +89,11 @@ std::string chooseOutput(const std::string& wanted) {
   return names[*match];
 }
 
-// Without a sound device nothing can be heard, but a script waiting for the
-// audition still waits as long as it would have lasted.
-int waitInSilence(uint32_t length, uint32_t start, bool quiet) {
-  ReportError("No sound output device was found: nothing can be heard.");
-  const auto end = std::chrono::steady_clock::now() +
-                   std::chrono::microseconds(uint64_t(length - start) * 1000000 / Transport::FramesPerSecond);
-  while (std::chrono::steady_clock::now() < end) {
-    if (InterruptRequested()) return InterruptedExitCode();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  if (!quiet) std::printf("%s\n", statusText(length, length).c_str());
-  return 0;
+// Without a sound output nothing can be heard: a failure, not an audition
+// that waits in silence.
+int auditionNotStarted(int result) {
+  ReportError(result == StartWithoutOutput ? messages::NoSoundOutput : messages::SoundOutputNotStarted);
+  return 1;
 }
 
 struct AuditionEnd {
@@ -161,11 +154,9 @@ int runPlay(PlayOptions& options) {
   chosen.ApplyTo(transport.Settings());
   const bool terminal = !quiet && ::isatty(STDERR_FILENO) == 1;
 
-  if (!transport.Stream().DeviceOpen()) return waitInSilence(length, start, quiet);
-
   transport.SetSliderPosition(start);
   // A device that is there but will not play is no better than none.
-  if (transport.Start(selection, start) < 0) return waitInSilence(length, start, quiet);
+  if (const int opened = transport.Start(selection, start); opened < 0) return auditionNotStarted(opened);
   const auto [position, stopRequested] =
       followAudition(transport, notices, start, length, terminal ? onOutput.c_str() : nullptr);
   if (terminal) std::fputc('\n', stderr);

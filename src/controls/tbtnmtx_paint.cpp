@@ -3,6 +3,7 @@
 #include "controls/tbtnmtx.h"
 
 #include "controls/alphadraw.h"
+#include "controls/focusframe.h"
 #include "controls/keyboardcue.h"
 #include "controls/outlinepainter.h"
 #include "controls/workbitmap.h"
@@ -64,8 +65,8 @@ QImage TBtnMtx::ComposeFace() const {
 void TBtnMtx::DrawFocusFrame(QImage& face) const {
   if (!InGrid(focusRow_, focusCol_)) return;
   QPainter painter(&face);
-  painter.setPen(QColor(0xff, 0xc4, 0x4c));  // the amber of the time displays
-  painter.drawRect(focusCol_ * btnWidth_ + 1, focusRow_ * btnHeight_ + 1, btnWidth_ - 3, btnHeight_ - 3);
+  const QRect cell(focusCol_ * btnWidth_, focusRow_ * btnHeight_, btnWidth_, btnHeight_);
+  tp::DrawFocusFrame(painter, cell.adjusted(1, 1, -1, -1));
 }
 
 void TBtnMtx::DrawOutlines(QImage& face) const {

@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -58,9 +60,14 @@ void TVolume::Paint() {
 
   const int cx = width() / 2, cy = height() / 2;
   const KnobOffset end = KnobPointerEnd(position_, max_, cx, cy);
+  // From the centre of the middle pixel, smoothed: at any angle and at any
+  // scale the line is a line, not a staircase. Square caps keep a straight
+  // line's end pixels whole.
   QPainter pointer(&work);
-  pointer.setPen(QColor(255, 255, 255));
-  pointer.drawLine(cx, cy, cx + end.dx, cy - end.dy);
+  pointer.setRenderHint(QPainter::Antialiasing);
+  pointer.setPen(QPen(QColor(255, 255, 255), 1.0, Qt::SolidLine, Qt::SquareCap));
+  const QPointF centre(cx + 0.5, cy + 0.5);
+  pointer.drawLine(centre, centre + QPointF(end.dx, -end.dy));
   pointer.end();
   Show(work);
 }
@@ -92,6 +99,23 @@ void TVolume::MouseMove(int x, int y, QPoint globalPointer) {
 void TVolume::MouseUp(int, int) {
   dragging_ = false;
   Tracking().Update();
+}
+
+void TVolume::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !isEnabled()) return;
+  ChangeByUser(defaultPosition_);
+}
+
+void TVolume::wheelEvent(QWheelEvent* event) {
+  if (!isEnabled()) return;
+  const QPoint turned = event->angleDelta();
+  // A horizontal wheel (or Shift on some systems) turns it too.
+  wheelRemainder_ += turned.y() != 0 ? turned.y() : turned.x();
+  constexpr int Notch = 120;
+  const int notches = wheelRemainder_ / Notch;
+  wheelRemainder_ -= notches * Notch;
+  event->accept();
+  if (notches != 0) ChangeByUser(position_ + notches * tickSize_);
 }
 
 // ---- Keys -----------------------------------------------------------------

@@ -1,6 +1,8 @@
 // TVolume: a small bitmap-skinned rotary knob for an integer from 0 to Max,
 // shown as a white pointer line over the knob picture, turned by dragging
-// around its centre or with the cursor keys. The mixer has 32 of them.
+// around its centre, with the mouse wheel (a step a notch) or with the
+// cursor keys; a double-click puts it back to its default. The mixer has
+// 32 of them.
 #pragma once
 
 #include <QImage>
@@ -29,8 +31,11 @@ class TVolume : public TPointerControl {
   void SetMax(int value);
   int PageSize() const { return pageSize_; }  // Page Up / Page Down
   void SetPageSize(int value) { pageSize_ = value; }
-  int TickSize() const { return tickSize_; }  // the arrow keys
+  int TickSize() const { return tickSize_; }  // the arrow keys and a notch of the wheel
   void SetTickSize(int value) { tickSize_ = value; }
+  // Where a double-click puts the knob (the mixer's volume 100, pan centre).
+  int DefaultPosition() const { return defaultPosition_; }
+  void SetDefaultPosition(int value) { defaultPosition_ = value; }
 
   // The knob picture of each look (Norm ... Dis; Format_ARGB32 with alpha,
   // copied on assignment), at 100 %.
@@ -54,6 +59,8 @@ class TVolume : public TPointerControl {
   // Returns whether the key was handled; `key` is 0 afterwards if so.
   bool KeyDown(int& key, Qt::KeyboardModifiers shift);
 
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -63,6 +70,10 @@ class TVolume : public TPointerControl {
   int max_ = 100;
   int pageSize_ = 10;
   int tickSize_ = 1;
+  int defaultPosition_ = 0;
+  // Eighths of a degree the wheel turned short of a whole notch (a
+  // touchpad's wheel sends small pieces), carried to its next turn.
+  int wheelRemainder_ = 0;
   StateBitmaps<KnobLook> looks_;
   bool dragging_ = false;
 };

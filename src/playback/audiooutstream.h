@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -79,6 +80,8 @@ class AudioOutStream {
   bool HasThread() const { return thread_.joinable(); }
   // Whether Open found a sound device; without one every audition is silent.
   bool DeviceOpen() const { return deviceOpen_; }
+  // The open device's name for the user; empty without one.
+  std::string DeviceName() const { return deviceOpen_ ? device_->Name() : std::string(); }
 
  private:
   void StreamThread();  // the service thread

@@ -111,6 +111,13 @@ class PortAudioDevice : public SoundDevice {
 
   bool IsPlaying() const override { return writer_.Running(); }
 
+  std::string Name() const override {
+    const PaDeviceInfo* info = initialised_ && device_ != paNoDevice ? Pa_GetDeviceInfo(device_) : nullptr;
+    if (!info || !info->name) return {};
+    const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
+    return host && host->name ? std::string(info->name) + " (" + host->name + ")" : std::string(info->name);
+  }
+
   // The stream's service thread.
   void HalfWritten(int half) override { writer_.HalfWritten(half); }
   bool HalfPlayed(int half) const override { return writer_.HalfPlayed(half); }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 namespace tp {
 
@@ -59,6 +60,9 @@ class SoundDevice {
   virtual int StopPlaying(std::chrono::milliseconds limit) = 0;
   // Owner's thread.
   virtual bool IsPlaying() const = 0;
+  // Owner's thread. The output Open found, as the system names it, for the
+  // user to see which one plays; empty while none is open.
+  virtual std::string Name() const = 0;
 
   // The stream's service thread: `half` (0 or 1) has been written again and
   // may be played. A device must never play a half twice without this in

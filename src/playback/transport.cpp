@@ -11,7 +11,7 @@ Transport::Transport(TransportEvents& events, std::unique_ptr<SoundDevice> devic
     : events_(events),
       stream_([this](uint8_t* region, uint32_t bytes) { return MixerFill(region, bytes); },
               std::move(device), std::move(options)) {
-  // A machine without sound output plays nothing and says nothing.
+  // Only to name the output before the first audition; Start looks again.
   stream_.Open();
 }
 
@@ -24,6 +24,9 @@ Transport::~Transport() {
 int Transport::Start(const PlaySelection& selection, uint32_t startFrame) {
   // The slots are only reopened while no service thread can read them.
   StopPlayback();
+  // Closed and opened again: the system's list of outputs is read anew.
+  stream_.Close();
+  if (stream_.Open() < 0) return StartWithoutOutput;
   int opened = 0;
   {
     std::lock_guard lock(MixLock);
@@ -44,7 +47,7 @@ int Transport::Start(const PlaySelection& selection, uint32_t startFrame) {
   if (!StartPlayback()) {
     std::lock_guard lock(MixLock);
     takeFiles_.CloseAll();
-    return -1;
+    return StartRefusedByDevice;
   }
   return opened;
 }
@@ -86,7 +89,7 @@ bool Transport::StartPlayback() {
   stream_.Prepare(FramesPerSecond, FramesPerHalf);
   // Set before Start so that the very first fill already mixes.
   Playing.store(true);
-  if (stream_.Start() < 0 && stream_.DeviceOpen()) {
+  if (stream_.Start() < 0) {
     Playing.store(false);
     stream_.ReleaseBuffer();
     return false;

@@ -53,25 +53,31 @@ constexpr int PlayEndedByUser = 0;
 constexpr int PlayEndedByTakes = 1;
 constexpr int PlayEndedByReadError = 2;
 
+// Start's results besides the number of takes opened.
+constexpr int StartRefusedByDevice = -1;  // the output is there but would not start
+constexpr int StartWithoutOutput = -2;    // no sound output was found
+
 class Transport {
  public:
   static constexpr uint32_t FramesPerSecond = 44100;
   static constexpr uint32_t FramesPerHalf = 8192;
 
-  // Opens the device at once; without one, auditions are silent and post
-  // nothing until the owner ends them.
+  // Opens the device at once, so that the owner can name the output; each
+  // Start looks for it again.
   Transport(TransportEvents& events, std::unique_ptr<SoundDevice> device,
             StreamOptions options = {});
   ~Transport();
   Transport(const Transport&) = delete;
   Transport& operator=(const Transport&) = delete;
 
-  // Opens the selected takes into the slots at `startFrame` and starts the
-  // stream. Ends a run that is still going first. Returns how many takes
-  // were opened (a take that cannot be opened leaves its slot empty; with
-  // none open the first fill ends the audition with a rewind), or -1 when
-  // the device would not start: then nothing plays and nothing is posted,
-  // as without a device.
+  // Opens the sound output anew (one plugged in or started since the last
+  // audition is found, without a restart), then the selected takes into
+  // the slots at `startFrame`, and starts the stream. Ends a run that is
+  // still going first. Returns how many takes were opened (a take that
+  // cannot be opened leaves its slot empty; with none open the first fill
+  // ends the audition with a rewind), StartWithoutOutput when there is no
+  // sound output, or StartRefusedByDevice when it would not start: then
+  // nothing plays, no take is open and nothing is posted.
   int Start(const PlaySelection& selection, uint32_t startFrame);
   // The user ended the audition: posts PlayEnd(0); the stop happens in
   // OnPlayEnd when the owner handles it.
@@ -111,6 +117,9 @@ class Transport {
   // The slots, for an export that mixes with MixBlock while no audition runs.
   TakeFiles& Files() { return takeFiles_; }
   AudioOutStream& Stream() { return stream_; }
+  // The sound output the last Start (or the constructor) found, as the
+  // system names it; empty when there was none.
+  std::string OutputName() const { return stream_.DeviceName(); }
 
   // The stream's fill function; runs on the service thread.
   int MixerFill(uint8_t* region, uint32_t bytes);

@@ -11,6 +11,11 @@ int VirtualSoundDevice::Open() {
   return StreamOk;
 }
 
+std::string VirtualSoundDevice::Name() const {
+  std::lock_guard lock(mutex_);
+  return open_ ? "Virtual output" : "";
+}
+
 void VirtualSoundDevice::Close() {
   ReleaseRing();
   std::lock_guard lock(mutex_);

@@ -18,7 +18,9 @@ class VirtualSoundDevice : public SoundDevice {
  public:
   // `present` false makes Open fail, as on a machine without sound output.
   explicit VirtualSoundDevice(bool present = true) : present_(present) {}
-
+  // The output appears (a USB interface plugged in) or goes: the next Open
+  // finds it or not.
+  void SetPresent(bool present) { present_ = present; }
 
   // A device that opens but whose stream will not start (busy, or a
   // format it refuses): every Play fails from now on.
@@ -32,6 +34,7 @@ class VirtualSoundDevice : public SoundDevice {
   int Play() override;
   int StopPlaying(std::chrono::milliseconds limit) override;
   bool IsPlaying() const override;
+  std::string Name() const override;
   void HalfWritten(int half) override;       // the stream's service thread
   bool HalfPlayed(int half) const override;  // the stream's service thread
 
@@ -63,7 +66,7 @@ class VirtualSoundDevice : public SoundDevice {
   uint32_t FramesPerSecond() const;
 
  private:
-  const bool present_;
+  std::atomic<bool> present_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   bool open_ = false;

@@ -170,6 +170,12 @@ inline constexpr const char* SavedMixesNotWritten = QT_TRANSLATE_NOOP("Messages"
 inline constexpr const char* OutlineCacheNotWritten =
     QT_TRANSLATE_NOOP("Messages", "The outline cache could not be written.");
 
+// The audition: the computer has no sound output, or the one it has would
+// not start.
+inline constexpr const char* NoSoundOutput = QT_TRANSLATE_NOOP("Messages", "No sound output device was found.");
+inline constexpr const char* SoundOutputNotStarted =
+    QT_TRANSLATE_NOOP("Messages", "The sound output could not be started.");
+
 // Importing many files, and every channel of a multichannel file.
 inline constexpr const char* FilesDoNotFit =
     QT_TRANSLATE_NOOP("Messages", "The files do not fit in the 16 tracks; nothing was written.");
@@ -177,6 +183,17 @@ inline constexpr const char* FilesDoNotFit =
 inline constexpr const char* ImportAllChannels =
     QT_TRANSLATE_NOOP("Messages", "Import all %1 channels to tracks %2–%3, take %4?");
 inline constexpr const char* FirstChannelsOnly = QT_TRANSLATE_NOOP("Messages", "First channels only");
+// Fewer tracks remain from the first chosen one than the file has channels:
+// %1 of the %2 channels, to tracks %3–%4.
+inline constexpr const char* ImportSomeChannels =
+    QT_TRANSLATE_NOOP("Messages", "Import %1 of the %2 channels to tracks %3–%4?");
+inline constexpr const char* FirstChannelOnly = QT_TRANSLATE_NOOP("Messages", "First channel only");
+// Only one track remains (%1, the last): a stereo file's left channel, or
+// another file's first.
+inline constexpr const char* ImportLeftChannelOnly =
+    QT_TRANSLATE_NOOP("Messages", "Import only the left channel to track %1?");
+inline constexpr const char* ImportFirstChannelOnly =
+    QT_TRANSLATE_NOOP("Messages", "Import only the first channel to track %1?");
 // What an import tells beside "Converted": the chosen takes no channel went
 // to, the channels no take got, and after a batch that stopped, which takes
 // its files wrote. %1 names the takes ("Track08-1", "Track08-1 to

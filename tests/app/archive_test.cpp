@@ -4,10 +4,13 @@
 // thread. The songs are the recorder-like ones of the archive's core tests;
 // what comes back is compared byte for byte with what went in.
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QLocale>
 #include <QTimer>
 #include <QContextMenuEvent>
 #include <QProgressDialog>
@@ -24,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/archiverunner.h"
 #include "archive/manifest.h"
 #include "support/recordersong.h"
 #include "support/sndfileio.h"
@@ -105,6 +109,27 @@ class ArchiveWindow : public test::WindowTest {
 
   QString LastMessage() const { return dialogs->messages.empty() ? QString() : dialogs->messages.back(); }
 
+  // Archives `song` as WAV and waits until its thread is held after the
+  // first file it wrote.
+  void ArchiveHeldAfterTheFirstFile(const fs::path& song) {
+    holdAfterFirstFile = true;
+    dialogs->folders.push_back(Q(archive));
+    dialogs->items.push_back(0);
+    ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
+    std::unique_lock<std::mutex> held(lock);
+    changed.wait(held, [this] { return filesWritten >= 1; });
+  }
+
+  // Lets the held thread go on and waits for the end of the run.
+  void ReleaseAndWaitForTheEnd() {
+    {
+      std::lock_guard<std::mutex> held(lock);
+      released = true;
+    }
+    changed.notify_all();
+    WaitForTheEnd();
+  }
+
   std::mutex lock;
   std::condition_variable changed;
   int filesWritten = 0;
@@ -125,8 +150,9 @@ TEST_P(DiskRoundTrip, EverySongBelowAFolderIsArchivedVerifiedAndRestoredByteForB
   Archive(disk, archive, GetParam());
   ASSERT_FALSE(dialogs->itemsOffered.empty());
   EXPECT_EQ(dialogs->itemsOffered.back().size(), 3) << "WAV, AIFF and FLAC";
-  // Five audio files per song (four takes and a master take), 9 files each.
-  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("2 songs, 10 files, "))) << LastMessage().toStdString();
+  // Nine files per song: four takes, a master take's two files and three
+  // other files (written as five audio files and three copies).
+  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("2 songs, 18 files, "))) << LastMessage().toStdString();
   EXPECT_TRUE(LastMessage().endsWith(QStringLiteral(", all verified"))) << LastMessage().toStdString();
   const char* extension[] = {".wav", ".aif", ".flac"};
   size_t audioFiles = 0;
@@ -162,13 +188,16 @@ INSTANTIATE_TEST_SUITE_P(Formats, DiskRoundTrip, ::testing::Values(0, 1, 2), For
 
 TEST_F(ArchiveWindow, ASongComesBackUnderItsOwnNameAndRestoringOverItAsksFirst) {
   const fs::path song = disk / "SONG07";
-  test::WriteRecorderSong(song);
+  const size_t songFiles = test::WriteRecorderSong(song).size();
   fs::create_directories(restored);
   Archive(song, archive, 0);
-  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 5 files, "))) << LastMessage().toStdString();
+  // The archive and its restore count the song's files alike: every one.
+  const QString counted = QStringLiteral("1 song, %1 files").arg(songFiles);
+  EXPECT_TRUE(LastMessage().startsWith(counted + QStringLiteral(", "))) << LastMessage().toStdString();
   ASSERT_TRUE(fs::exists(archive / SongName / ArchiveManifestName)) << "a song goes into a folder of its name";
 
   Restore(archive / SongName, restored);
+  EXPECT_TRUE(LastMessage().startsWith(counted + QStringLiteral(" restored"))) << LastMessage().toStdString();
   EXPECT_TRUE(FilesBelow(restored / "SONG07") == FilesBelow(song));
 
   // Over the song, restoring asks; No leaves the song as it is.
@@ -190,8 +219,8 @@ TEST_F(ArchiveWindow, ASongComesBackUnderItsOwnNameAndRestoringOverItAsksFirst) 
 }
 
 // What the window remembers between two archives: the folder that holds
-// the last archive (not the inside of one just restored from) and the
-// format; and the summary's size is the one the progress counted.
+// the last archive (whatever was restored meanwhile) and the format; and
+// the summary's size is the one the progress counted.
 TEST_F(ArchiveWindow, TheNextArchiveStartsBesideTheLastOneInItsFormat) {
   const fs::path song = disk / "SONG08";
   test::WriteRecorderSong(song);
@@ -199,12 +228,13 @@ TEST_F(ArchiveWindow, TheNextArchiveStartsBesideTheLastOneInItsFormat) {
   Archive(song, archive, 2);
   ASSERT_TRUE(fs::exists(archive / SongName / "Track01-1 Kick.flac"));
   // Five files of 840,001 frames of two bytes in all: the progress's "of 1.7 MB".
-  EXPECT_EQ(LastMessage(), QStringLiteral("1 song, 5 files, 1.7 MB, all verified"));
+  EXPECT_EQ(LastMessage(), QStringLiteral("1 song, 9 files, 1.7 MB, all verified"));
   Restore(archive / SongName, restored);
   dialogs->folders.push_back(std::nullopt);  // the next archive's chooser, cancelled
   ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
   ASSERT_EQ(dialogs->foldersStart.size(), 3u);
-  EXPECT_EQ(dialogs->foldersStart[1], Q(archive)) << "the restore starts where the archive went";
+  EXPECT_EQ(dialogs->foldersStart[0], QDir::homePath()) << "the first archive starts at home";
+  EXPECT_EQ(dialogs->foldersStart[1], QDir::homePath()) << "the first restore too, not where the archive went";
   EXPECT_EQ(dialogs->foldersStart[2], Q(archive)) << "not inside the archive restored from";
   dialogs->folders.push_back(Q(archive));
   dialogs->items.push_back(std::nullopt);
@@ -224,6 +254,58 @@ TEST_F(ArchiveWindow, TheNextArchiveStartsBesideTheLastOneInItsFormat) {
   ASSERT_EQ(dialogs->itemsCurrent.size(), 1u);
   EXPECT_EQ(dialogs->foldersStart.back(), Q(archive));
   EXPECT_EQ(dialogs->itemsCurrent.back(), 2);
+}
+
+// Archive, Restore and Export to DAW each start in a folder of their own:
+// where the last archive went, the folder last restored from (a folder of
+// several archives stays offered), and that of the last DAW file; the home
+// folder the first time; and the same at the next start.
+TEST_F(ArchiveWindow, ArchiveRestoreAndDawFileEachStartInTheirOwnFolder) {
+  const fs::path song = disk / "SONG08", dawFiles = disk / "daw";
+  test::WriteRecorderSong(song);
+  fs::create_directories(restored);
+  fs::create_directories(dawFiles);
+  QStringList dawOffered;
+  dialogs->save = [&](SaveDialog& offer) {
+    dawOffered.push_back(QFileInfo(offer.fileName).absolutePath());
+    offer.fileName = Q(dawFiles / "song.dawproject");
+    return true;
+  };
+  const auto exportToDaw = [&] {
+    ChooseFromFolderMenu(song, QStringLiteral("Export to &DAW..."));
+    WaitForTheEnd();
+  };
+  Archive(song, archive, 0);
+  exportToDaw();
+  Restore(archive, restored);  // the folder that holds the archives
+  dialogs->answers.push_back(true);
+  Restore(archive, restored);
+  exportToDaw();
+  const auto askArchiveAndRestore = [&] {
+    dialogs->folders.push_back(std::nullopt);
+    ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
+    dialogs->folders.push_back(std::nullopt);
+    ChooseFromFolderMenu(restored, QStringLiteral("&Restore..."));
+    RunUntilIdle();
+  };
+  askArchiveAndRestore();
+  const QString home = QDir::homePath();
+  EXPECT_EQ(dialogs->foldersStart, (std::vector<QString>{home, home, Q(archive), Q(archive), Q(archive)}));
+  EXPECT_EQ(dawOffered, (QStringList{home, Q(dawFiles)}));
+
+  window->close();
+  window = MakeWindow(false);
+  window->show();
+  RunUntilIdle();
+  dialogs->save = [&](SaveDialog& offer) {
+    dawOffered.push_back(QFileInfo(offer.fileName).absolutePath());
+    return false;
+  };
+  askArchiveAndRestore();
+  ChooseFromFolderMenu(song, QStringLiteral("Export to &DAW..."));
+  RunUntilIdle();
+  EXPECT_EQ(dialogs->foldersStart, (std::vector<QString>{Q(archive), Q(archive)}));
+  EXPECT_EQ(dawOffered.back(), Q(dawFiles));
 }
 
 TEST_F(ArchiveWindow, TheMenuKeyAsksForTheSelectedFolderAndTheDesktopHasNoMenu) {
@@ -247,7 +329,7 @@ TEST_F(ArchiveWindow, TheMenuKeyAsksForTheSelectedFolderAndTheDesktopHasNoMenu) 
   QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, QPoint(0, 0));
   QApplication::sendEvent(tree->viewport(), &fromKeyboard);
   WaitForTheEnd();
-  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 5 files, "))) << LastMessage().toStdString();
+  EXPECT_TRUE(LastMessage().startsWith(QStringLiteral("1 song, 9 files, "))) << LastMessage().toStdString();
   EXPECT_TRUE(fs::exists(archive / SongName / "Track01-1 Kick.flac"));
 }
 
@@ -323,14 +405,7 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   const std::string before = EnabledStates();
   ASSERT_EQ(before[0], '1') << "a song is open, its takes ready to choose";
 
-  holdAfterFirstFile = true;
-  dialogs->folders.push_back(Q(archive));
-  dialogs->items.push_back(0);
-  ChooseFromFolderMenu(song, QStringLiteral("&Archive..."));
-  {
-    std::unique_lock<std::mutex> held(lock);
-    changed.wait(held, [this] { return filesWritten >= 1; });
-  }
+  ArchiveHeldAfterTheFirstFile(song);
   RunUntilIdle();
   ASSERT_TRUE(window->ArchiveRunning);
   // The tree and the mixer stay usable; the takes, import, export,
@@ -355,12 +430,7 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
   auto* cancel = progress->findChild<QPushButton*>();
   ASSERT_NE(cancel, nullptr);
   QTest::mouseClick(cancel, Qt::LeftButton);
-  {
-    std::lock_guard<std::mutex> held(lock);
-    released = true;
-  }
-  changed.notify_all();
-  WaitForTheEnd();
+  ReleaseAndWaitForTheEnd();
 
   EXPECT_TRUE(LastMessage().contains(QStringLiteral("Cancelled"))) << LastMessage().toStdString();
   EXPECT_EQ(filesWritten, 1);
@@ -379,6 +449,60 @@ TEST_F(ArchiveWindow, CancelKeepsTheCompleteFilesAndAManifestOfThemWhileTheTreeS
     EXPECT_EQ(test::ReadWithSndfile(folder / take.output).frames, int64_t(take.outputFrames)) << take.output;
   }
   EXPECT_EQ(EnabledStates(), before) << "the takes are usable again";
+}
+
+// Escape in the main window stops the archive as the progress dialog's
+// Cancel does, with that dialog open beside the window.
+TEST_F(ArchiveWindow, EscapeInTheWindowStopsTheArchiveAfterTheFileBeingWritten) {
+  const fs::path song = disk / "SONG04";
+  test::WriteRecorderSong(song);
+  ArchiveHeldAfterTheFirstFile(song);
+  RunUntilIdle();
+  ASSERT_TRUE(window->ArchiveRunning);
+  auto* progress = window->findChild<QProgressDialog*>();
+  ASSERT_NE(progress, nullptr);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_EQ(progress->labelText(), QStringLiteral("Stopping after the file being written..."));
+  ReleaseAndWaitForTheEnd();
+  EXPECT_TRUE(LastMessage().contains(QStringLiteral("Cancelled"))) << LastMessage().toStdString();
+  EXPECT_EQ(filesWritten, 1);
+}
+
+// A restore shows how far it is by bytes across the whole restore, within
+// a song too, and names the file being rebuilt.
+TEST_F(ArchiveWindow, ARestoreShowsItsProgressByBytesAndNamesTheFileBeingRebuilt) {
+  const fs::path song = disk / "SONG09";
+  test::WriteRecorderSong(song);
+  fs::create_directories(restored);
+  Archive(song, archive, 0);
+  auto* runner = window->findChild<ArchiveRunner*>();
+  ASSERT_NE(runner, nullptr);
+  std::vector<std::pair<QString, int>> shown;
+  QObject::connect(runner, &ArchiveRunner::Progress, window.get(),
+                   [&](const QString& text, int permille) { shown.emplace_back(text, permille); });
+  Restore(archive / SongName, restored);
+  ASSERT_TRUE(LastMessage().contains(QStringLiteral("restored"))) << LastMessage().toStdString();
+  std::set<int> steps;
+  bool namesATake = false;
+  int before = 0;
+  for (const auto& [text, permille] : shown) {
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Song 1 of 1, rebuilding "))) << text.toStdString();
+    EXPECT_GE(permille, before) << "the bytes done only grow";
+    before = permille;
+    steps.insert(permille);
+    namesATake = namesATake || text.contains(QStringLiteral("rebuilding TRACK153.DAT\n"));
+  }
+  EXPECT_GE(steps.size(), 4u) << "one song's restore moves the bar several times";
+  EXPECT_TRUE(namesATake);
+  ASSERT_FALSE(shown.empty());
+  // The whole restore is every byte of the song's files, and the last
+  // report has them all.
+  uint64_t songBytes = 0;
+  for (const auto& entry : fs::directory_iterator(song)) songBytes += entry.file_size();
+  const QString all = QLocale::c().formattedDataSize(qint64(songBytes), 1, QLocale::DataSizeSIFormat);
+  EXPECT_TRUE(shown.back().first.endsWith(QStringLiteral("\n%1 of %1").arg(all))) << shown.back().first.toStdString();
 }
 
 }  // namespace

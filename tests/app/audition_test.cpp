@@ -6,6 +6,10 @@
 // strip passes a sample unchanged to both sides, a strip panned hard to one
 // side passes it unchanged to that side only).
 #include <QLabel>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QWheelEvent>
+#include <QWindow>
 #include <QTest>
 
 #include <algorithm>
@@ -365,6 +369,38 @@ TEST_F(Audition, HomeOnAKnobPutsItBackToItsDefault) {
   EXPECT_EQ(key, int(Qt::Key_Left)) << "other keys go on to the knob";
 }
 
+// The wheel over a knob on the Mixer page turns that knob (not the one
+// with the focus) a step a notch; a double-click puts it back.
+TEST_F(Audition, TheWheelTurnsTheKnobUnderThePointerAndADoubleClickPutsItBack) {
+  window->PageControl->setCurrentWidget(window->MixerPanel);
+  RunUntilIdle();
+  window->Volumes[0]->setFocus();
+  const auto wheel = [&](QWidget* knob, int eighths) {
+    const QPointF centre(knob->width() / 2.0, knob->height() / 2.0);
+    QWheelEvent event(knob->mapTo(window.get(), centre), knob->mapToGlobal(centre), QPoint(), QPoint(0, eighths),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window->windowHandle(), &event);
+  };
+  const MixerSettings& settings = window->Audition().Settings();
+  wheel(window->Pans[6], 240);
+  EXPECT_EQ(window->PanVals[6]->text(), QStringLiteral("R4"));
+  EXPECT_EQ(settings.pan[6].load(), 52);
+  wheel(window->Volumes[6], -120);
+  EXPECT_EQ(window->VolVals[6]->text(), QStringLiteral("99"));
+  EXPECT_EQ(settings.volume[6].load(), 99);
+  EXPECT_EQ(window->Volumes[0]->Position(), 100) << "the focused knob stays";
+
+  // Qt's test double-click leaves the button down: let it go, as a hand does.
+  QTest::mouseDClick(window->Pans[6], Qt::LeftButton, {}, QPoint(3, 3));
+  QTest::mouseRelease(window->Pans[6], Qt::LeftButton, {}, QPoint(3, 3));
+  QTest::mouseDClick(window->Volumes[6], Qt::LeftButton, {}, QPoint(3, 3));
+  QTest::mouseRelease(window->Volumes[6], Qt::LeftButton, {}, QPoint(3, 3));
+  EXPECT_EQ(window->PanVals[6]->text(), QStringLiteral("C"));
+  EXPECT_EQ(settings.pan[6].load(), 50);
+  EXPECT_EQ(window->VolVals[6]->text(), QStringLiteral("100"));
+  EXPECT_EQ(settings.volume[6].load(), 100);
+}
+
 TEST_F(Audition, InitPutsAllSixteenStripsBack) {
   for (int strip = 0; strip < 16; ++strip) {
     QTest::keyClick(window->Volumes[strip], Qt::Key_PageDown);
@@ -381,6 +417,52 @@ TEST_F(Audition, InitPutsAllSixteenStripsBack) {
     EXPECT_EQ(window->PanVals[strip]->text(), QStringLiteral("C")) << strip;
     EXPECT_EQ(settings.pan[strip].load(), 50) << strip;
   }
+}
+
+class NoSoundOutput : public test::WindowTest {
+ protected:
+  NoSoundOutput() {
+    fs::create_directories(project);
+    test::WriteProjectInfo(project, "LISTEN");
+    test::WriteTake(project / "TRACK0_0.DAT", "A", test::Ramp(100000, -15000, 1));
+  }
+  const fs::path project = scratch / "nosound";
+};
+
+// Without a sound output PLAY does not stay down: the status bar and a
+// message box say so, and the Mixer page names no output. An output that
+// appears later is used at the next PLAY, without a restart.
+TEST_F(NoSoundOutput, PlayComesBackUpWithAMessageAndFindsAnOutputThatAppearsLater) {
+  window = MakeWindow(false);
+  window->show();
+  Open(project);
+  EXPECT_EQ(window->SoundOutput->text(), QStringLiteral("Output: none found"));
+  Click(window->TakeSel, 0, 0);
+  dialogs->realMessages = true;
+  QString boxText;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    boxText = box->text();
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+  });
+  Click(window->AudBtn);
+  EXPECT_EQ(boxText, QStringLiteral("No sound output device was found."));
+  EXPECT_EQ(window->StatusPanels[0]->text(), QStringLiteral("No sound output device was found."));
+  EXPECT_FALSE(window->AudBtn->Down());
+  EXPECT_FALSE(window->Playing);
+  EXPECT_TRUE(window->TakeSel->isEnabled()) << "nothing plays, so nothing is locked";
+
+  sound->SetPresent(true);  // a USB interface plugged in
+  dialogs->realMessages = false;
+  Click(window->AudBtn);
+  EXPECT_TRUE(window->AudBtn->Down());
+  EXPECT_TRUE(window->Playing);
+  EXPECT_EQ(window->SoundOutput->text(), QStringLiteral("Output: Virtual output"));
+  ASSERT_TRUE(sound->PlayNextHalf());
+  EXPECT_EQ(dialogs->messages.size(), 1u) << "no second message";
+  Click(window->AudBtn);
+  EXPECT_FALSE(window->Playing);
 }
 
 }  // namespace

@@ -59,7 +59,6 @@ TEST_F(DawExport, TheOpenSongGoesWithTheChosenTakesAndTheMixerThroughTheRealSave
   window->Audition().Settings().mute[4] = true;
 
   dialogs->realSaveDialog = true;
-  window->LastExportFolder = Q(out);
   QString offeredName, offeredFilter;
   WhenTheSaveDialogOpens([&](QFileDialog* files) {
     auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
@@ -67,6 +66,7 @@ TEST_F(DawExport, TheOpenSongGoesWithTheChosenTakesAndTheMixerThroughTheRealSave
     ASSERT_TRUE(types && name);
     offeredName = name->text();
     offeredFilter = types->currentText();
+    files->setDirectory(Q(out));
     name->setFocus();
     name->clear();
     QTest::keyClicks(name, QStringLiteral("take one"));
@@ -98,13 +98,13 @@ TEST_F(DawExport, TheOpenSongGoesWithTheChosenTakesAndTheMixerThroughTheRealSave
 
 TEST_F(DawExport, TheSecondTypeOfTheSaveDialogWritesAnArdourSessionFolderThatArdourLoads) {
   dialogs->realSaveDialog = true;
-  window->LastExportFolder = Q(out);
   QStringList offeredTypes;
   WhenTheSaveDialogOpens([&](QFileDialog* files) {
     auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_TRUE(types && name);
     for (int i = 0; i < types->count(); ++i) offeredTypes << types->itemText(i);
+    files->setDirectory(Q(out));
     types->setCurrentIndex(1);
     emit types->activated(1);  // what a click on the item sends
     name->setFocus();
@@ -127,17 +127,23 @@ TEST_F(DawExport, TheSecondTypeOfTheSaveDialogWritesAnArdourSessionFolderThatArd
   EXPECT_EQ(listing.routes[5].name, "Master takes");
 }
 
-TEST_F(DawExport, ACancelledSaveDialogWritesNothingAndAFolderWithoutASongSaysSo) {
+TEST_F(DawExport, ACancelledSaveDialogWritesNothingAndAFolderWithoutASongIsNotOfferedTheExport) {
   dialogs->save = [](SaveDialog&) { return false; };
   ExportFromMenu(song);
   EXPECT_EQ(dialogs->saveDialogsShown.size(), 1u);
   EXPECT_TRUE(test::NamesIn(out).empty());
   EXPECT_TRUE(dialogs->messages.empty());
 
+  // A folder that holds no song is not offered the export at all.
   ExportFromMenu(out);
-  ASSERT_EQ(dialogs->messages.size(), 1u);
-  EXPECT_NE(dialogs->messages.back().indexOf(QStringLiteral("is not a song folder")), -1);
+  std::vector<QString> offered;
+  for (const auto& [text, enabled] : dialogs->lastMenu) offered.push_back(text);
+  EXPECT_EQ(offered, (std::vector<QString>{QStringLiteral("&Archive..."), QStringLiteral("&Restore...")}));
+  EXPECT_TRUE(dialogs->messages.empty());
   EXPECT_EQ(dialogs->saveDialogsShown.size(), 1u);
+  ExportFromMenu(song);
+  ASSERT_EQ(dialogs->lastMenu.size(), 3u);
+  EXPECT_EQ(dialogs->lastMenu[1].first, QStringLiteral("Export to &DAW..."));
 }
 
 }  // namespace

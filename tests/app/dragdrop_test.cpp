@@ -1,6 +1,8 @@
 // Files dropped from a file manager onto the take matrices, as the platform
 // delivers a drop: a drag-enter, then the drop, with the file's URL.
 #include <QApplication>
+#include <QTimer>
+#include <QMessageBox>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -39,7 +41,7 @@ class DragDrop : public test::WindowTest {
     fs::create_directories(sources);
     test::WriteProjectInfo(project, "DROPS");
     test::WriteTake(project / "TRACK0_0.DAT", "Old", test::Ramp(500));
-    window = MakeWindow(false);
+    window = MakeWindow(true);
     window->show();
     Open(project);
   }
@@ -106,7 +108,23 @@ TEST_F(DragDrop, AFileDroppedOnATakeIsImportedThereAndAStereoOneFillsTheNextTrac
     Open(project);
     TBtnMtx* matrix = c.matrix();
     const std::vector<int16_t> source = WriteSource(c.source, c.format, c.channels, 40000);
+    // On the last track a stereo drop asks first about its right channel,
+    // in the real question box, answered Yes.
+    QString asked;
+    if (c.row == 15) {
+      auto* watch = new QTimer(window.get());
+      QObject::connect(watch, &QTimer::timeout, watch, [watch, &asked] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        watch->stop();
+        watch->deleteLater();
+        asked = box->text();
+        QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+      });
+      watch->start(10);
+    }
     ASSERT_TRUE(Drop(matrix, c.row, c.column, sources / c.source));
+    if (c.row == 15) EXPECT_EQ(asked, QStringLiteral("Import only the left channel to track 16?"));
     EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Converted")});
     EXPECT_FALSE(window->ImpBtn->Down());
     EXPECT_EQ(window->Conversion, 0);

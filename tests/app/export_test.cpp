@@ -362,6 +362,28 @@ TEST_F(Export, ASecondClickOnTheButtonAbortsBeforeTheNextBlockAndKeepsACompleteF
   EXPECT_TRUE(std::equal(sound.samples.begin(), sound.samples.end(), single.begin()));
 }
 
+// Escape pressed in the window stops the export as the second click does;
+// meanwhile the status bar says how to stop it.
+TEST_F(Export, EscapeStopsTheExportWhichTheStatusBarSaysWhileItRuns) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  Click(window->TakeSel, 2, 1);  // 100,000 samples: four blocks
+  QString said;
+  QObject::connect(window->Slider, &TSlider::OnChanging, window.get(), [&](TSlider*, int position) {
+    if (window->Conversion != 2 || position != 32768) return;
+    said = window->StatusPanels[0]->text();
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Escape);
+  });
+  const fs::path file = scratch / "escaped.wav";
+  ExportTo(file);
+
+  EXPECT_EQ(said, QStringLiteral("Press Esc or click EXPORT again to stop"));
+  EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Aborted")});
+  ExpectIdleAgain();
+  EXPECT_EQ(window->StatusPanels[0]->text(), QString()) << "the hint goes with the export";
+  EXPECT_EQ(test::ReadWithSndfile(file).frames, 65536) << "the two blocks written before the key";
+}
+
 TEST_F(Export, TheSliderShowsTheStartOfEachBlockWrittenThenGoesBackToZero) {
   SelectTracks1And5();
   window->Slider->SetPosition(1234);

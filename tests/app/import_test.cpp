@@ -192,9 +192,9 @@ TEST_F(Import, TheOpenDialogCarriesThePreviewFormAlongItsBottomEdge) {
   ASSERT_NE(offered, nullptr);
   EXPECT_EQ(subFormWhenOffered, getWin.get());
   EXPECT_EQ(offered->Filter(),
-            QStringLiteral("Audio(*.wav;*.aif;*.flac;*.aifc;*.w64;*.rf64;*.caf;*.ogg;*.opus;*.mp3)|"
-                           "*.wav;*.aif;*.flac;*.aifc;*.w64;*.rf64;*.caf;*.ogg;*.opus;*.mp3|Windows Wave(*.wav)|*.wav|"
-                           "AIFF(*.aif)|*.aif|FLAC(*.flac)|*.flac"));
+            QStringLiteral("Audio(*.wav;*.wave;*.aif;*.aiff;*.aifc;*.flac;*.w64;*.rf64;*.caf;*.ogg;*.oga;*.opus;*.mp3)|"
+                           "*.wav;*.wave;*.aif;*.aiff;*.aifc;*.flac;*.w64;*.rf64;*.caf;*.ogg;*.oga;*.opus;*.mp3|"
+                           "Windows Wave(*.wav)|*.wav|AIFF(*.aif;*.aiff;*.aifc)|*.aif;*.aiff;*.aifc|FLAC(*.flac)|*.flac"));
   EXPECT_TRUE(offered->MultiSelect());
   EXPECT_EQ(offered->DefaultExt(), QStringLiteral("wav"));
   EXPECT_EQ(offered->SubFormPos(), fpBottom);
@@ -230,6 +230,26 @@ TEST_F(Import, ASecondClickOnTheButtonAbortsAndKeepsTheBlocksWritten) {
   EXPECT_EQ(take.samples, test::ChannelOf(source, 1, 0, 65536)) << "the two blocks written before the click";
   EXPECT_TRUE(window->TakeSel->GetAssigned(1, 3));
   EXPECT_EQ(window->Times[1]->text(), QString::fromStdString(FormatTakeTime(65536)));
+}
+
+TEST_F(Import, EscapeStopsTheImportWhichTheStatusBarSaysWhileItRuns) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  Click(window->TrackSel, 1, 0);
+  Click(window->TakeSel, 1, 3);
+  const std::vector<int16_t> source = WriteSource("long.wav", SF_FORMAT_WAV, 1, 100000);
+  QString said;
+  QObject::connect(window->Slider, &TSlider::OnChanging, window.get(), [&](TSlider*, int position) {
+    if (window->Conversion != 1 || position != 32768) return;
+    said = window->StatusPanels[0]->text();
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Escape);
+  });
+  ImportFrom(sources / "long.wav");
+
+  EXPECT_EQ(said, QStringLiteral("Press Esc or click IMPORT again to stop"));
+  EXPECT_EQ(dialogs->messages, std::vector<QString>{QStringLiteral("Aborted")});
+  ExpectIdleAgain();
+  EXPECT_EQ(ReadTake(project / "TRACK1_3.DAT").samples, test::ChannelOf(source, 1, 0, 65536));
 }
 
 TEST_F(Import, ReplacingTakesThatHoldAudioIsAskedFirstAndNoChangesNothing) {

@@ -2,6 +2,7 @@
 // channels than import tracks, asked about in the real question box; the
 // take files read back from the disk.
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "app/tmainwin.h"
+#include "dialogs/dialogfixture.h"
 #include "controls/tbpbtn.h"
 #include "controls/tbtnmtx.h"
 #include "dialogs/tcopendialog.h"
@@ -122,7 +124,7 @@ TEST_F(ImportMany, AFileOfMoreChannelsThanImportTracksAsksWhereTheyGo) {
     int tracksWritten;
   };
   const auto four = WriteSource("Drums.wav", SF_FORMAT_WAV, 4, 500);
-  for (const Case& c : {Case{QStringLiteral("Cancel"), 0}, Case{QStringLiteral("First channels only"), 1},
+  for (const Case& c : {Case{QStringLiteral("Cancel"), 0}, Case{QStringLiteral("First channel only"), 1},
                         Case{QStringLiteral("Yes"), 4}}) {
     SCOPED_TRACE(c.answer.toStdString());
     if (!window->TrackSel->GetDown(4, 0)) Click(window->TrackSel, 4, 0);
@@ -140,6 +142,91 @@ TEST_F(ImportMany, AFileOfMoreChannelsThanImportTracksAsksWhereTheyGo) {
     }
     for (int channel = 0; channel < 4; ++channel) fs::remove(project / TakeFileName(4 + channel, 2));
     Open(project);
+  }
+}
+
+// A stems folder from a DAW: every kind of audio file the import reads is
+// listed under "Audio" whatever its extension's letter case, and "AIFF"
+// lists all three AIFF extensions.
+TEST_F(ImportMany, TheOpenDialogListsEveryAudioExtensionAndAllThreeAiffOnes) {
+  const std::vector<std::string> audio = {"a.wav",  "b.WAVE", "c.aif", "d.AIFF", "e.aifc", "f.flac", "g.w64",
+                                          "h.rf64", "i.caf",  "j.ogg", "k.oga",  "l.OPUS", "m.mp3"};
+  for (const std::string& name : audio) test::WriteBytes(sources / name, {'x'});
+  test::WriteBytes(sources / "notes.txt", {'x'});
+  std::set<QString> allAudio, aiff;
+  for (const std::string& name : audio) allAudio.insert(QString::fromStdString(name));
+  aiff = {QStringLiteral("c.aif"), QStringLiteral("d.AIFF"), QStringLiteral("e.aifc")};
+  std::set<QString> listedUnderAudio, listedUnderAiff;
+  QString aiffText;
+  Click(window->TrackSel, 0, 0);
+  Click(window->TakeSel, 0, 0);
+  dialogs->open = [&](TCOpenDialog& dialog) {
+    dialog.SetInitialDir(Q(sources));
+    dialog.SetFilterIndex(1);
+    return test::executeWith(dialog, [&] {
+      QFileDialog* files = dialog.FileDialog();
+      ASSERT_NE(files, nullptr);
+      listedUnderAudio = test::listedNames(*files, Q(sources), allAudio.size());
+      auto* types = files->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      ASSERT_NE(types, nullptr);
+      types->setFocus();
+      QTest::keyClick(types, Qt::Key_Down);
+      QTest::keyClick(types, Qt::Key_Down);
+      aiffText = types->currentText();
+      for (int waited = 0; waited < 2000 && test::listedNames(*files, Q(sources), 0).size() != aiff.size(); waited += 10)
+        QTest::qWait(10);
+      listedUnderAiff = test::listedNames(*files, Q(sources), aiff.size());
+    });
+  };
+  Click(window->ImpBtn);
+  EXPECT_EQ(listedUnderAudio, allAudio);
+  EXPECT_EQ(aiffText, QStringLiteral("AIFF(*.aif;*.aiff;*.aifc)"));
+  EXPECT_EQ(listedUnderAiff, aiff);
+  EXPECT_FALSE(window->ImpBtn->Down()) << "cancelled";
+}
+
+// Near the last track the channels would run past track 16: the question
+// says how many fit before any is left out.
+TEST_F(ImportMany, ChannelsThatRunPastTheLastTrackAreAskedAboutBeforeAnyIsLeftOut) {
+  const auto six = WriteSource("Session.wav", SF_FORMAT_WAV, 6, 500);
+  const auto stereo = WriteSource("Pads.wav", SF_FORMAT_WAV, 2, 500);
+  struct Case {
+    const char* file;
+    int channels, firstTrack;
+    QString answer, question;
+    int tracksWritten;
+  };
+  const QString sixQuestion = QStringLiteral("Import 4 of the 6 channels to tracks 13\u201316?");
+  const QString stereoQuestion = QStringLiteral("Import only the left channel to track 16?");
+  const Case cases[] = {
+      {"Session.wav", 6, 12, QStringLiteral("Cancel"), sixQuestion, 0},
+      {"Session.wav", 6, 12, QStringLiteral("First channel only"), sixQuestion, 1},
+      {"Session.wav", 6, 12, QStringLiteral("Yes"), sixQuestion, 4},
+      {"Pads.wav", 2, 15, QStringLiteral("Cancel"), stereoQuestion, 0},
+      {"Pads.wav", 2, 15, QStringLiteral("Yes"), stereoQuestion, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.answer.toStdString());
+    const std::vector<int16_t>& source = c.channels == 6 ? six : stereo;
+    // A fresh window: its open dialog offers no file chosen before.
+    window = MakeWindow(false);
+    window->show();
+    Open(project);
+    Click(window->TrackSel, c.firstTrack, 0);
+    Click(window->TakeSel, c.firstTrack, 1);
+    ChooseInTheRealDialog(QString::fromLatin1(c.file));
+    QString asked;
+    ClickInQuestion(c.answer, asked);
+    Click(window->ImpBtn);
+    RunUntilIdle();
+    EXPECT_EQ(asked, c.question) << (dialogs->messages.empty() ? std::string() : dialogs->messages.back().toStdString());
+    for (int track = c.firstTrack; track < TrackCount; ++track) {
+      const int channel = track - c.firstTrack;
+      EXPECT_EQ(fs::exists(project / TakeFileName(track, 1)), channel < c.tracksWritten) << track;
+      if (channel < c.tracksWritten)
+        EXPECT_EQ(Take(track, 1), test::ChannelOf(source, c.channels, channel, 32768)) << track;
+      fs::remove(project / TakeFileName(track, 1));
+    }
   }
 }
 

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -31,6 +33,23 @@ namespace fs = std::filesystem;
 using test::Click;
 using test::RunUntilIdle;
 
+// Relative luminance and contrast ratio as the web's accessibility
+// guidelines define them.
+double Luminance(QRgb colour) {
+  const auto linear = [](int value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) + 0.0722 * linear(qBlue(colour));
+}
+
+double Contrast(QRgb a, QRgb b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+const QRgb Amber = qRgb(0xff, 0xc4, 0x4c);
+
 class Keyboard : public test::WindowTest {
  protected:
   Keyboard() {
@@ -40,7 +59,7 @@ class Keyboard : public test::WindowTest {
     test::WriteTake(project / "TRACK1_1.DAT", "Snare", test::Ramp(200));
     test::WriteTake(project / "TRACKL_0.DAT", "Mix", test::Ramp(100));
     test::WriteTake(project / "TRACKR_0.DAT", "Mix", test::Ramp(100));
-    window = MakeWindow(false);
+    window = MakeWindow(true);
     window->show();
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -284,6 +303,47 @@ TEST_F(Keyboard, F1OrAClickOnTheNamePlateShowsTheVersionTheLicenceAndTheLibrarie
         QStringLiteral("libsndfile 1."), QStringLiteral("libsoxr 0."), QStringLiteral("libzip 1."),
         QStringLiteral("nlohmann-json 3."), QStringLiteral("libebur128")})
     EXPECT_TRUE(byKey.contains(part)) << part.toStdString() << " in\n" << byKey.toStdString();
+}
+
+// The focus frame on a chosen (red) take and on the tabs stands out as it
+// does on a dark empty cell: its amber against what lies just inside it
+// has a contrast of at least 4.5 to 1.
+TEST_F(Keyboard, TheFocusFrameStandsOutOnAChosenTakeAndOnTheTabs) {
+  Click(window->TakeSel, 0, 0);  // Kick, chosen
+  window->ProjName->setFocus(Qt::TabFocusReason);
+  Press(Qt::Key_Tab);
+  Press(Qt::Key_Backtab);  // the window now knows the keyboard moves the focus
+  for (int i = 0; i < 10 && QApplication::focusWidget() != window->TakeSel; ++i) Press(Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), window->TakeSel);
+  const int middle = window->TakeSel->BtnWidth() / 2;
+  const auto frameContrast = [&](int column) {
+    const QImage cells = window->TakeSel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int x = column * window->TakeSel->BtnWidth() + middle;
+    EXPECT_EQ(cells.pixel(x, 1), Amber) << "column " << column;
+    return Contrast(cells.pixel(x, 1), cells.pixel(x, 2));
+  };
+  EXPECT_GE(frameContrast(0), 4.5) << "on the chosen take";
+  Press(Qt::Key_Right);
+  EXPECT_GE(frameContrast(1), 4.5) << "on an empty cell";
+
+  for (int i = 0; i < 40 && QApplication::focusWidget() != window->PageControl->tabBar(); ++i) Press(Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), window->PageControl->tabBar());
+  const QImage tabs = window->PageControl->tabBar()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int amber = 0, top = -1;
+  for (int y = 0; y < tabs.height(); ++y)
+    for (int x = 0; x < tabs.width(); ++x)
+      if (tabs.pixel(x, y) == Amber) {
+        ++amber;
+        if (top < 0) top = y;
+      }
+  ASSERT_GE(top, 0) << "no amber frame on the tabs";
+  // The frame's top edge (not its corners): what lies below it is inside.
+  double weakest = 100;
+  for (int x = 0; x < tabs.width() && top + 1 < tabs.height(); ++x)
+    if (tabs.pixel(x, top) == Amber && tabs.pixel(x, top + 1) != Amber)
+      weakest = std::min(weakest, Contrast(Amber, tabs.pixel(x, top + 1)));
+  EXPECT_GT(amber, 20) << "the tab shows the amber frame";
+  EXPECT_GE(weakest, 4.5);
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ class MainWindow : public test::WindowTest {
     WriteTake(backup / "TRACK0_0.DAT", "Old", Ramp(10));
     test::WriteBytes(backup / "backup.inf", {0});
 
-    window = MakeWindow(false);
+    window = MakeWindow(true);
   }
 
   // The right button's menu request, as the platform sends it after a right-click.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,30 @@ TEST_F(Settings, APlaceOffTheScreenIsBroughtBackOntoIt) {
       EXPECT_EQ(window->width(), window->minimumWidth());
     }
   }
+}
+
+// The window comes back where it was, start after start: it does not
+// creep down by its title bar (the offscreen platform frames its windows
+// as a window manager does, a few pixels each side).
+TEST_F(Settings, TheWindowComesBackWhereItWasStartAfterStart) {
+  window = MakeWindow(false);
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  window->setGeometry(0, 90, window->minimumWidth(), 500);
+  RunUntilIdle();
+  ASSERT_NE(window->frameGeometry(), window->geometry()) << "the platform gives the window no frame to test with";
+  window->close();
+  std::vector<QRect> places;
+  for (int start = 0; start < 4; ++start) {
+    window = MakeWindow(false);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    RunUntilIdle();
+    places.push_back(window->geometry());
+    window->close();
+  }
+  EXPECT_EQ(places.front().top(), 90);
+  for (const QRect& place : places) EXPECT_EQ(place, places.front());
 }
 
 TEST_F(Settings, FoldersThatAreGoneAreForgotten) {

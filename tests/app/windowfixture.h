@@ -104,9 +104,13 @@ class ScriptedDialogs : public Dialogs {
   }
   // Called with each message as it is shown, while the window waits for it.
   std::function<void(const QString&)> onMessage;
-  void Message(QWidget*, const QString& text) override {
+  // When set, messages are the program's real boxes, which the test
+  // closes through their buttons.
+  bool realMessages = false;
+  void Message(QWidget* owner, const QString& text) override {
     messages.push_back(text);
     if (onMessage) onMessage(text);
+    if (realMessages) StandardDialogs().Message(owner, text);
   }
   int ShowModal(QDialog& form) override {
     if (!modal) {

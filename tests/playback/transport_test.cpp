@@ -252,23 +252,38 @@ TEST(Transport, WithNoTakeOpenedTheFirstFillEndsTheAuditionWithARewind) {
   EXPECT_TRUE(audition.transport->OnPlayEnd(1));
 }
 
-TEST(Transport, WithoutASoundDeviceAnAuditionIsSilentUntilTheUserEndsIt) {
+// No output: nothing starts, which the owner tells the user; an output
+// that appears later is found by the next Start, without a new transport.
+TEST(Transport, WithoutASoundOutputNothingStartsAndTheNextStartLooksForItAgain) {
   TempFolder folder;
   WriteTake(folder / "TRACK0_0.DAT", "", test::Ramp(100, 0, 1));
   NoticeQueue notices;
-  Transport transport(notices, std::make_unique<VirtualSoundDevice>(/*present=*/false));
+  auto owned = std::make_unique<VirtualSoundDevice>(/*present=*/false);
+  VirtualSoundDevice& device = *owned;
+  Transport transport(notices, std::move(owned));
+  EXPECT_EQ(transport.OutputName(), "");
   PlaySelection selection;
   selection.takes[0] = folder / "TRACK0_0.DAT";
-  ASSERT_EQ(transport.Start(selection, 0), 1);
-  EXPECT_TRUE(transport.IsPlaying()) << "the button stays down";
-  EXPECT_FALSE(transport.Stream().HasThread());
-  EXPECT_TRUE(notices.takeAll().empty());
-  transport.RequestStop();
-  const auto ended = notices.takeAll();
-  ASSERT_EQ(ended.size(), 1u);
-  EXPECT_FALSE(transport.OnPlayEnd(int(ended[0].value)));
+  EXPECT_EQ(transport.Start(selection, 0), StartWithoutOutput);
   EXPECT_FALSE(transport.IsPlaying());
+  EXPECT_FALSE(transport.Stream().HasThread());
   EXPECT_FALSE(transport.Files().AnyOpen());
+  EXPECT_TRUE(notices.takeAll().empty());
+
+  device.SetPresent(true);  // plugged in
+  ASSERT_EQ(transport.Start(selection, 0), 1);
+  EXPECT_TRUE(transport.IsPlaying());
+  EXPECT_EQ(transport.OutputName(), "Virtual output");
+  ASSERT_TRUE(device.PlayNextHalf());
+  EXPECT_EQ(device.Received().size(), 2u * Transport::FramesPerHalf) << "the output plays";
+  transport.RequestStop();
+  for (const auto& notice : notices.takeAll())
+    if (notice.kind == Notice::PlayEnd) transport.OnPlayEnd(int(notice.value));
+  EXPECT_FALSE(transport.Files().AnyOpen());
+
+  device.SetPresent(false);  // unplugged again
+  EXPECT_EQ(transport.Start(selection, 0), StartWithoutOutput);
+  EXPECT_EQ(transport.OutputName(), "");
 }
 
 // The device keeps playing on a thread of its own while the owner seeks and
