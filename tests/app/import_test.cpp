@@ -383,7 +383,10 @@ TEST_F(Import, AFailureIsReportedAndLeavesTheTakesAsTheyWere) {
          test::WriteBytes(sources / "notes.wav", {'j', 'u', 's', 't', ' ', 't', 'e', 'x', 't'});
          return sources / "notes.wav";
        },
-       messages::NotWavOrAiff, 0, "notes.wav", false},
+       messages::NotWavOrAiff, 0,
+       "notes.wav (the import reads WAV, AIFF, FLAC, Ogg Vorbis, MP3, Opus, CAF, RF64, Wave64 and the other formats "
+       "libsndfile decodes)",
+       false},
       {"the project folder has gone",
        [&] {
          WriteSource("gone.wav", SF_FORMAT_WAV, 1, 1000);

@@ -278,7 +278,7 @@ TEST_F(Archive, ABogusManifestIsRefusedCleanlyAndNothingIsWritten) {
     RewriteManifestAndSum(out.path(), bogus.text);
     const auto restored = cli("restore " + q(out.path()) + " " + q(back / "song"));
     EXPECT_EQ(restored.status, 1) << restored.out;
-    EXPECT_NE(restored.out.find("The archive's manifest could not be read."), std::string::npos) << restored.out;
+    EXPECT_NE(restored.out.find("The archive's manifest could not be read: "), std::string::npos) << restored.out;
     EXPECT_FALSE(fs::exists(back / "escaped.DAT"));
     EXPECT_TRUE(!fs::exists(back / "song") || fs::is_empty(back / "song"));
   }

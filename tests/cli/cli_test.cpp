@@ -297,7 +297,7 @@ TEST_F(Cli, FailuresExitWithOneAndSayWhy) {
       {"info " + Quoted(outputs.path().string()), "is not a project folder"},
       {"play " + dir() + " --take 1-1 --take 2-1", "Track02-1 holds no take."},
       {"export " + dir() + " " + out("x.wav") + " --take 1-3", "Track01-3 holds no take."},
-      {"import " + dir() + " " + dir() + " --to 1-1 --force", "The file is not a WAV/AIFF."},
+      {"import " + dir() + " " + dir() + " --to 1-1 --force", "The file could not be read: " + project.path().string() + " (Is a directory)"},
       {"rename " + dir() + " --take 1-1 \x27\xE3\x81\x82\x27", "A name can hold only"},
   };
   for (const auto& c : cases) {

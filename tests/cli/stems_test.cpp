@@ -149,7 +149,7 @@ TEST_F(Stems, AFailedWriteNamesTheTakeAndLeavesNoPartialFile) {
   const auto result = RunCommand("ulimit -f 200; " + std::string(TP_CLI_PATH) + " stems " + q(disk.path()) + " " +
                                  q(out.path()));
   EXPECT_EQ(result.status, 1) << result.out;
-  EXPECT_NE(result.out.find("Track02-1: The Wav/AIFF could not be written."), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Track02-1: The Wav/AIFF could not be written: "), std::string::npos) << result.out;
   EXPECT_EQ(namesIn(out.path()),
             (std::vector<std::string>{"SHA256SUMS", "Track01-1 Small.wav", "recorder", "trackporter.json"}));
 }

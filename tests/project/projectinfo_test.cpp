@@ -175,7 +175,7 @@ TEST(WriteProjectName, AFailedWriteIsReportedWithTheFileAndReasonAndChangesNothi
     const Status status = WriteProjectName(folder.path(), "Song");
     FaultInjection::Reset();
     EXPECT_TRUE(status.Is(messages::ProjectFileNotWritten)) << status.Text();
-    EXPECT_EQ(status.Text(), std::string(messages::ProjectFileNotWritten) + ": " + (folder / "PRJDATA.ini").string() +
+    EXPECT_EQ(status.Text(), "Project information file could not be written: " + (folder / "PRJDATA.ini").string() +
                                  " (" + std::strerror(ENOSPC) + ")");
     EXPECT_EQ(ReadBytes(folder / "PRJDATA.ini"), original);
   }
