@@ -29,7 +29,11 @@ std::optional<std::string> shownSong(const ProjectModel& model) {
 void TMainWin::BuildMixMemory(std::filesystem::path file) {
   savedMixes_ = std::make_unique<SavedMixes>(file.empty() ? DefaultSavedMixesFile() : std::move(file));
   KeepMixBox = new QCheckBox(tr("Keep each song's mix"), MixerPanel);
-  KeepMixBox->setGeometry(4, 394, 146, 18);
+  // Between the strips and INIT (the sound output is named below INIT), in
+  // the strips' light lettering.
+  KeepMixBox->setGeometry(4, 338, 184, 18);
+  KeepMixBox->setPalette(FaderLabel->palette());
+  KeepMixBox->setFont(FaderLabel->font());
   KeepMixBox->setToolTip(tr("Remember each song's mixer and chosen takes, and give them back when the song is "
                             "chosen again"));
   // The user's tick (not the settings' at start-up): the mix shown now is

@@ -2,7 +2,9 @@
 # Runs every trackporter-cli example of the README, of the manual page and of
 # the commands' help, in the order written, each source on a fresh demo song
 # in a home folder of its own where the sound output is a card that does not
-# exist. An example fails the test when it exits with anything but 0.
+# exist. An example fails the test when it exits with anything but 0; a
+# `play` there has nothing to play on, and passes when it says exactly that
+# and exits with 1, as on any machine without sound.
 #
 # usage: examples_test.sh TRACKPORTER_CLI MAKE_DEMO SOURCE_DIR
 set -uo pipefail
@@ -15,15 +17,19 @@ failures=0
 
 # Runs the command lines on standard input; $1 names their source.
 run_examples() {
-  local from=$1 home example count=0
+  local from=$1 home example count=0 status
   home=$(mktemp -d)
   "$make_demo" "$home/TrackPorter Demo" || { echo "the demo song could not be written"; exit 1; }
   printf 'pcm.!default { type hw; card 99 }\nctl.!default { type hw; card 99 }\n' >"$home/.asoundrc"
   while IFS= read -r example; do
     count=$((count + 1))
-    if (cd "$home" && HOME="$home" PATH="$bin:$PATH" TRACKPORTER_AUDIO_DEVICE='' bash -c "$example") \
-        >"$bin/out" 2>&1; then
+    (cd "$home" && HOME="$home" PATH="$bin:$PATH" TRACKPORTER_AUDIO_DEVICE='' bash -c "$example") >"$bin/out" 2>&1
+    status=$?
+    if ((status == 0)); then
       echo "ok ($from): $example"
+    elif [[ $example == "trackporter-cli play "* ]] && ((status == 1)) &&
+      [[ $(cat "$bin/out") == "trackporter-cli: play: No sound output device was found." ]]; then
+      echo "ok ($from, no sound output here): $example"
     else
       echo "FAILED ($from): $example"
       sed 's/^/    /' "$bin/out"

@@ -70,8 +70,9 @@ TEST_F(ImportRefusal, EachRefusalSaysWhatIsTrueAboutTheFile) {
       EXPECT_EQ(result.status, 1) << result.out;
       EXPECT_NE(result.out.find(c.expected), std::string::npos) << command << ": " << result.out;
       EXPECT_EQ(result.out.find(".:"), std::string::npos) << result.out;
-      if (c.expected.find("damaged") != std::string::npos)
+      if (c.expected.find("damaged") != std::string::npos) {
         EXPECT_NE(result.out.find(c.file.string() + " is damaged: "), std::string::npos) << result.out;
+      }
     }
     EXPECT_FALSE(anyTake());
   }
@@ -129,7 +130,7 @@ TEST_F(ImportRefusal, AFlacStreamCutInsideItsLastFrameWritesNothingFromAFileOrAP
   std::vector<uint8_t> bytes = ReadBytes(flac);
   bytes.resize(bytes.size() - 3000);
   WriteBytes(cut, bytes);
-  for (const std::string& from : {"file", "pipe"}) {
+  for (const std::string from : {"file", "pipe"}) {
     SCOPED_TRACE(from);
     const CommandOutput result =
         from == "file" ? import(cut)
