@@ -98,13 +98,15 @@ inline bool RendersAgree(const std::vector<float>& a, const std::vector<float>& 
 // Ardour's render of the session in `folder` as 32-bit float. Ardour 7.3's
 // exporter now and then stops early or starts late on a short session, so
 // it renders until two renders agree, at most six times; empty when none
-// did (`log` then says what each render was).
+// did (`log` then says what each render was). A render that hangs (it
+// takes about two seconds here) is ended after 15 and counts as a failed
+// one, so that a hang is one more try rather than the test's time limit.
 inline std::vector<float> RenderWithArdour(const std::filesystem::path& folder, const std::filesystem::path& scratch,
                                            std::string& log) {
   std::vector<std::vector<float>> renders;
   for (int attempt = 0; attempt < 6; ++attempt) {
     const std::filesystem::path wav = scratch / ("render" + std::to_string(attempt) + ".wav");
-    const CommandOutput run = RunCommand("ardour7-export -b float -o " + Quoted(wav.string()) + " " +
+    const CommandOutput run = RunCommand("timeout -k 5 15 ardour7-export -b float -o " + Quoted(wav.string()) + " " +
                                          Quoted(folder.string()) + " " + Quoted(folder.filename().string()));
     log += run.out;
     int channels = 0;
