@@ -46,7 +46,7 @@ test: build
 LSAN_UNWIND ?= 1
 LSAN_SUPPRESSIONS = $(CURDIR)/tests/lsan-suppressions.txt
 test-sanitize: deps-test
-	$(CMAKE_CONFIGURE) -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTP_WITH_GUI=OFF \
+	$(CMAKE_CONFIGURE) -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTP_WITH_GUI=OFF -DTP_TEST_TIMEOUT=1500 \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && LSAN_OPTIONS=suppressions=$(LSAN_SUPPRESSIONS):fast_unwind_on_malloc=$(LSAN_UNWIND) ctest --output-on-failure -j $(JOBS)
@@ -54,7 +54,7 @@ test-sanitize: deps-test
 # The stream, transport and conversion-worker tests (label threads) under
 # ThreadSanitizer.
 test-tsan: deps-test
-	$(CMAKE_CONFIGURE) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTP_WITH_GUI=OFF \
+	$(CMAKE_CONFIGURE) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTP_WITH_GUI=OFF -DTP_TEST_TIMEOUT=1500 \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer"
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L threads
